@@ -1,0 +1,53 @@
+# The two commands of the README: `make demo` and `make test`.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+JOBS       ?= $(shell nproc)
+CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build demo test test-unit test-sanitize test-fuzz format format-check bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVYR_WERROR=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	$(BUILD)/cli/vyr demo
+
+# Everything CI checks: formatting, the whole suite, the unit tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target for a few seconds.
+test: format-check build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) test-sanitize test-fuzz
+
+test-unit: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -L unit
+
+test-sanitize: deps
+	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVYR_SANITIZE=ON -DVYR_BENCH=OFF
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS) -L unit
+
+test-fuzz: deps
+	CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_FUZZ=ON -DVYR_BENCH=OFF
+	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	ctest --test-dir $(BUILD_FUZZ) --output-on-failure -L fuzz-smoke
+
+bench: deps
+	bench/run.sh
+
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+format:
+	clang-format -i $(SOURCES)
+
+format-check: deps
+	clang-format --dry-run --Werror $(SOURCES)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

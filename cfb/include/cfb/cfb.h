@@ -1,0 +1,6 @@
+// The compound-file engine: the structured-storage service of this platform.
+#pragma once
+
+#include "cfb/document.h"
+#include "cfb/interfaces.h"
+#include "cfb/status.h"

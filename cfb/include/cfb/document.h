@@ -1,0 +1,69 @@
+// Document-level entry points of the compound-file engine, the byte arrays it ships with and
+// its validator.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cfb/interfaces.h"
+
+// The engine is linked into libvyr.so and these names are exported from it, so callers of the
+// shared library can make and inspect documents of their own.
+#if defined(__GNUC__)
+#define CFB_API __attribute__((visibility("default")))
+#else
+#define CFB_API
+#endif
+
+// Memory handed out by the engine (STATSTG names) is released with this.
+CFB_API void* CoTaskMemAlloc(size_t cb);
+CFB_API void CoTaskMemFree(void* pv);
+
+// File documents. The file is locked exclusively (across processes and within this one) for as
+// long as the root storage lives; a second open fails with STG_E_LOCKVIOLATION or
+// STG_E_SHAREVIOLATION. Without STGM_CREATE an existing file gives STG_E_FILEALREADYEXISTS.
+CFB_API HRESULT StgCreateDocfile(const OLECHAR* pwcsName, DWORD grfMode, DWORD reserved,
+                                 IStorage** ppstgOpen);
+CFB_API HRESULT StgOpenStorage(const OLECHAR* pwcsName, IStorage* pstgPriority, DWORD grfMode,
+                               SNB snbExclude, DWORD reserved, IStorage** ppstgOpen);
+
+// Documents on a caller's byte array.
+CFB_API HRESULT StgCreateDocfileOnILockBytes(ILockBytes* plkbyt, DWORD grfMode, DWORD reserved,
+                                             IStorage** ppstgOpen);
+CFB_API HRESULT StgOpenStorageOnILockBytes(ILockBytes* plkbyt, IStorage* pstgPriority,
+                                           DWORD grfMode, SNB snbExclude, DWORD reserved,
+                                           IStorage** ppstgOpen);
+
+// Extended forms: pStgOptions chooses the sector size (512 or 4096) when creating; riid must be
+// IID_IStorage and ppObjectOpen receives an IStorage*.
+CFB_API HRESULT StgCreateStorageEx(const OLECHAR* pwcsName, DWORD grfMode, DWORD stgfmt,
+                                   DWORD grfAttrs, STGOPTIONS* pStgOptions,
+                                   void* pSecurityDescriptor, const IID& riid, void** ppObjectOpen);
+CFB_API HRESULT StgOpenStorageEx(const OLECHAR* pwcsName, DWORD grfMode, DWORD stgfmt,
+                                 DWORD grfAttrs, STGOPTIONS* pStgOptions, void* pSecurityDescriptor,
+                                 const IID& riid, void** ppObjectOpen);
+
+namespace cfb {
+
+// A byte array on a file, opened read-only (STGM_READ) or read/write, created when create is
+// set. Takes the exclusive document lock on the file.
+CFB_API HRESULT create_file_lock_bytes(const char* path, DWORD grfMode, bool create,
+                                       ILockBytes** out);
+
+// A growable byte array in memory, starting with the given bytes.
+CFB_API HRESULT create_memory_lock_bytes(std::vector<uint8_t> initial, ILockBytes** out);
+
+// True when a live document (in this process or another) holds the exclusive lock on path.
+CFB_API bool is_file_locked(const char* path);
+
+// Checks a document byte for byte: header, DIFAT, FAT, MiniFAT, directory and every
+// red-black tree. Returns one line per problem, naming exactly what is wrong; empty when sound.
+CFB_API std::vector<std::string> validate_document(ILockBytes& bytes);
+
+// UTF-8 to UTF-16 and back; false when the input is not valid in its encoding.
+CFB_API bool utf8_to_utf16(const std::string& in, std::u16string& out);
+CFB_API bool utf16_to_utf8(const std::u16string& in, std::string& out);
+
+}  // namespace cfb

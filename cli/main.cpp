@@ -1,0 +1,31 @@
+// `vyr`: the command through which a person uses the library.
+#include <iostream>
+
+#include <vyr/vyr.h>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"vyr - GNSS project files: import, inspect, export"};
+    app.set_version_flag("--version", std::string("vyr ") + vyr_version());
+    app.require_subcommand(1);
+
+    vyr_cli::add_demo_command(app);
+    vyr_cli::add_explain_command(app);
+    vyr_cli::add_cfb_commands(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return vyr_cli::kExitUsage;
+    } catch (const vyr_cli::CommandFailure& failure) {
+        std::cerr << "vyr: " << failure.message << '\n';
+        return failure.status;
+    }
+    return vyr_cli::kExitOk;
+}

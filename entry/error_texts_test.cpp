@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "entry/error_texts.h"
+
+namespace {
+
+VYR_ERROR code(uint32_t value) {
+    return static_cast<VYR_ERROR>(value);
+}
+
+struct TextCase {
+    uint32_t code;
+    const char* text;
+};
+
+class MessageTable : public testing::TestWithParam<TextCase> {};
+
+TEST_P(MessageTable, GivesTheTextLetterForLetter) {
+    std::string text = "previous";
+    EXPECT_EQ(ErrorToStringDef(code(GetParam().code), text), VYR_OK);
+    EXPECT_EQ(text, GetParam().text);
+}
+
+// One text from each block, the first and last of the table, and the texts whose spelling
+// callers see as it is.
+INSTANTIATE_TEST_SUITE_P(
+    EveryBlock, MessageTable,
+    testing::Values(
+        TextCase{0x00000000, "Success."},
+        TextCase{0x00001001,
+                 "Processed data includes half wavelength data. This mode is not supported (L2 "
+                 "phase is ignored)."},
+        TextCase{0x80002015, "No frequency avialable for satellite %s."},
+        TextCase{0x8000201B,
+                 "No Galileo precise ephemeris available, switched to broadcast "
+                 "ephemeris."},
+        TextCase{0x80003002,
+                 "One of the processing parameters was not valid. Using default value."},
+        TextCase{0x8000400E,
+                 "No observation data available to derive a Computed ionospheric model."},
+        TextCase{0x00005007, "Unknown return value."},
+        TextCase{0x8000500D, "Less than 60% of phase data is available."},
+        TextCase{0x80005018,
+                 "Too less independent fixes. A fixed solution is not reliable enough."},
+        TextCase{0x8000501F, "Linearcombination switched due to missing frequencies"},
+        TextCase{0x80008004, "File not found."}, TextCase{0x80009010, "Memory overflow"},
+        TextCase{0x80009016, "Stream could not be deleted."},
+        TextCase{0x8000A03F,
+                 "Insufficient reference data from %s to %s. Differential position not "
+                 "possible."},
+        TextCase{0x8000B00A, "Satellite %s is unhealthy from %s to %s"},
+        TextCase{0x8000C00F,
+                 "For one or more Computed ionospheric models derived from the reference "
+                 "station %s the time span of usable data is too short - these models "
+                 "are not used."},
+        TextCase{0x8000D00B, "No reference coordinates available."},
+        TextCase{0x8000E003, "Header entry or data line missing."}));
+
+TEST(ErrorToStringDef, TheHighWordPlaysNoPart) {
+    std::string failure, notice;
+    EXPECT_EQ(ErrorToStringDef(code(0x80009007), failure), VYR_OK);
+    EXPECT_EQ(ErrorToStringDef(code(0x00009007), notice), VYR_OK);
+    EXPECT_EQ(failure, "Wrong kernel version.");
+    EXPECT_EQ(notice, failure);
+}
+
+TEST(ErrorToStringDef, CodesWithoutTextGiveEmptyStringAndEntryNotFound) {
+    for (uint32_t missing : {0x80008006u, 0x80002012u, 0x80008005u, 0x8000F001u, 0x80009017u}) {
+        std::string text = "previous";
+        EXPECT_EQ(ErrorToStringDef(code(missing), text), VYR_E_ENTRY_NOT_FOUND) << missing;
+        EXPECT_TRUE(text.empty()) << missing;
+    }
+}
+
+TEST(ErrorToStringDef, TheTableHoldsEveryBlockInFull) {
+    // 1 + 1 + 26 + 2 + 14 + 31 + 4 + 22 + 63 + 15 + 15 + 11 + 3 texts.
+    EXPECT_EQ(vyr_entry::error_text_count(), 208u);
+    size_t block_0x9000 = 0;
+    for (uint32_t low = 0x9000; low <= 0x9FFF; ++low)
+        if (vyr_entry::find_error_text(code(low)) != nullptr) ++block_0x9000;
+    EXPECT_EQ(block_0x9000, 22u);
+}
+
+}  // namespace
