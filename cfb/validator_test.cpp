@@ -1,0 +1,758 @@
+// The validator judges hand-built byte images: sound ones pass silently, and each single broken
+// field is named. The images are laid out here, independently of the engine.
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cfb/document.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+constexpr uint32_t kFree = 0xFFFFFFFF;
+constexpr uint32_t kEnd = 0xFFFFFFFE;
+constexpr uint32_t kFatMark = 0xFFFFFFFD;
+constexpr uint32_t kDifMark = 0xFFFFFFFC;
+constexpr uint32_t kNone = 0xFFFFFFFF;
+constexpr uint8_t kStorage = 1;
+constexpr uint8_t kStream = 2;
+constexpr uint8_t kRoot = 5;
+constexpr uint8_t kRed = 0;
+constexpr uint8_t kBlack = 1;
+
+// Read-only byte array over a vector, so the validator is tried without the engine.
+class VectorBytes : public ILockBytes {
+public:
+    explicit VectorBytes(const std::vector<uint8_t>& data) : data_(data) {}
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+    HRESULT ReadAt(uint64_t offset, void* pv, ULONG cb, ULONG* read) override {
+        ULONG n = 0;
+        if (offset < data_.size())
+            n = static_cast<ULONG>(std::min<uint64_t>(cb, data_.size() - offset));
+        if (n) std::memcpy(pv, data_.data() + offset, n);
+        if (read) *read = n;
+        return S_OK;
+    }
+    HRESULT WriteAt(uint64_t, const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+    HRESULT Flush() override { return S_OK; }
+    HRESULT SetSize(uint64_t) override { return STG_E_ACCESSDENIED; }
+    HRESULT Stat(STATSTG* stat, DWORD) override {
+        *stat = STATSTG{};
+        stat->type = STGTY_LOCKBYTES;
+        stat->cbSize = data_.size();
+        return S_OK;
+    }
+
+private:
+    const std::vector<uint8_t>& data_;
+};
+
+void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+uint32_t get32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+// A compound file laid out from a list of directory entries: FAT sectors first, then DIFAT,
+// directory, MiniFAT, mini stream and the large streams. Tree links are set by the caller (or
+// by balance()) so that tests can build any shape.
+struct Node {
+    std::u16string name;
+    uint8_t type = kStream;
+    uint8_t color = kBlack;
+    uint32_t left = kNone, right = kNone, child = kNone;
+    std::vector<uint8_t> data;
+    uint32_t start = kEnd;  // filled by build()
+};
+
+struct Image {
+    std::vector<uint8_t> bytes;
+    uint32_t sector_size = 512;
+    std::vector<uint32_t> fat_sectors;
+    std::vector<uint32_t> difat_sectors;
+    uint32_t directory_start = 0;
+    uint32_t minifat_start = kEnd;
+    std::vector<Node> nodes;
+
+    size_t sector_offset(uint32_t s) const { return (size_t{s} + 1) * sector_size; }
+    size_t fat_entry(uint32_t s) const {
+        const uint32_t per = sector_size / 4;
+        return sector_offset(fat_sectors[s / per]) + 4 * (s % per);
+    }
+    size_t minifat_entry(uint32_t m) const { return sector_offset(minifat_start) + 4 * m; }
+    // Directory sectors are consecutive in built images.
+    size_t entry(uint32_t id) const { return sector_offset(directory_start) + 128 * size_t{id}; }
+    void set_fat(uint32_t s, uint32_t v) { put32(bytes, fat_entry(s), v); }
+    uint32_t fat(uint32_t s) const { return get32(bytes, fat_entry(s)); }
+
+    std::vector<std::string> validate() const {
+        VectorBytes lb(bytes);
+        return cfb::validate_document(lb);
+    }
+};
+
+int compare(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i] >= 'a' && a[i] <= 'z' ? a[i] - 32 : a[i];
+        char16_t y = b[i] >= 'a' && b[i] <= 'z' ? b[i] - 32 : b[i];
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+class Builder {
+public:
+    explicit Builder(int version = 3) : version_(version) {
+        Node root;
+        root.name = u"Root Entry";
+        root.type = kRoot;
+        nodes_.push_back(root);
+    }
+
+    uint32_t add(uint32_t parent, std::u16string name, uint8_t type,
+                 std::vector<uint8_t> data = {}) {
+        Node n;
+        n.name = std::move(name);
+        n.type = type;
+        n.data = std::move(data);
+        nodes_.push_back(std::move(n));
+        const uint32_t id = static_cast<uint32_t>(nodes_.size() - 1);
+        children_.resize(nodes_.size());
+        children_[parent].push_back(id);
+        return id;
+    }
+
+    Node& node(uint32_t id) { return nodes_[id]; }
+
+    // Lays every storage's children out as a balanced, correctly coloured sibling tree.
+    void balance() {
+        children_.resize(nodes_.size());
+        for (uint32_t p = 0; p < nodes_.size(); ++p) {
+            auto kids = children_[p];
+            std::sort(kids.begin(), kids.end(), [&](uint32_t a, uint32_t b) {
+                return compare(nodes_[a].name, nodes_[b].name) < 0;
+            });
+            int full = 0;  // depth of the last complete level of the middle-split tree
+            while ((size_t{2} << full) - 1 <= kids.size()) ++full;
+            nodes_[p].child = place(kids, 0, kids.size(), 0, full);
+        }
+    }
+
+    Image build() {
+        Image img;
+        img.sector_size = version_ == 4 ? 4096 : 512;
+        const uint32_t ss = img.sector_size, per = ss / 4;
+        auto sectors = [&](uint64_t bytes) { return static_cast<uint32_t>((bytes + ss - 1) / ss); };
+
+        std::vector<uint8_t> mini;
+        std::vector<uint32_t> minifat;
+        for (Node& n : nodes_) {
+            if (n.type != kStream || n.data.empty() || n.data.size() >= 4096) continue;
+            const uint32_t first = static_cast<uint32_t>(mini.size() / 64);
+            const uint32_t count = static_cast<uint32_t>((n.data.size() + 63) / 64);
+            n.start = first;
+            for (uint32_t i = 0; i < count; ++i)
+                minifat.push_back(i + 1 < count ? first + i + 1 : kEnd);
+            mini.insert(mini.end(), n.data.begin(), n.data.end());
+            mini.resize(size_t{first + count} * 64, 0);
+        }
+        const uint32_t dir_count = sectors(nodes_.size() * 128);
+        const uint32_t minifat_count = sectors(minifat.size() * 4);
+        const uint32_t mini_count = sectors(mini.size());
+        uint32_t data_count = dir_count + minifat_count + mini_count;
+        for (const Node& n : nodes_)
+            if (n.type == kStream && n.data.size() >= 4096) data_count += sectors(n.data.size());
+        uint32_t fat_count = 1, difat_count = 0;
+        while (true) {
+            const uint32_t f = (data_count + fat_count + difat_count + per - 1) / per;
+            const uint32_t d = f > 109 ? (f - 109 + per - 2) / (per - 1) : 0;
+            if (f == fat_count && d == difat_count) break;
+            fat_count = f;
+            difat_count = d;
+        }
+        const uint32_t total = fat_count + difat_count + data_count;
+        img.bytes.assign(size_t{total + 1} * ss, 0);
+        std::vector<uint32_t> fat(size_t{fat_count} * per, kFree);
+        uint32_t next = 0;
+        auto run = [&](uint32_t count) {  // a contiguous chain; its first sector
+            if (count == 0) return kEnd;
+            const uint32_t first = next;
+            for (uint32_t i = 0; i < count; ++i)
+                fat[first + i] = i + 1 < count ? first + i + 1 : kEnd;
+            next += count;
+            return first;
+        };
+        for (uint32_t i = 0; i < fat_count; ++i) {
+            img.fat_sectors.push_back(next);
+            fat[next++] = kFatMark;
+        }
+        for (uint32_t i = 0; i < difat_count; ++i) {
+            img.difat_sectors.push_back(next);
+            fat[next++] = kDifMark;
+        }
+        img.directory_start = run(dir_count);
+        img.minifat_start = run(minifat_count);
+        const uint32_t mini_start = run(mini_count);
+        for (Node& n : nodes_)
+            if (n.type == kStream && n.data.size() >= 4096) {
+                n.start = run(sectors(n.data.size()));
+                std::copy(n.data.begin(), n.data.end(),
+                          img.bytes.begin() + img.sector_offset(n.start));
+            }
+        nodes_[0].start = mini_start;
+
+        auto& b = img.bytes;
+        const uint8_t sig[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+        std::copy(sig, sig + 8, b.begin());
+        put16(b, 24, 0x3E);
+        put16(b, 26, static_cast<uint16_t>(version_));
+        put16(b, 28, 0xFFFE);
+        put16(b, 30, version_ == 4 ? 12 : 9);
+        put16(b, 32, 6);
+        put32(b, 40, version_ == 4 ? dir_count : 0);
+        put32(b, 44, fat_count);
+        put32(b, 48, img.directory_start);
+        put32(b, 56, 4096);
+        put32(b, 60, img.minifat_start);
+        put32(b, 64, minifat_count);
+        put32(b, 68, difat_count ? img.difat_sectors[0] : kEnd);
+        put32(b, 72, difat_count);
+        for (uint32_t i = 0; i < 109; ++i)
+            put32(b, 76 + 4 * i, i < fat_count ? img.fat_sectors[i] : kFree);
+        for (uint32_t d = 0; d < difat_count; ++d) {
+            const size_t at = img.sector_offset(img.difat_sectors[d]);
+            for (uint32_t i = 0; i + 1 < per; ++i) {
+                const uint32_t k = 109 + d * (per - 1) + i;
+                put32(b, at + 4 * i, k < fat_count ? img.fat_sectors[k] : kFree);
+            }
+            put32(b, at + 4 * (per - 1), d + 1 < difat_count ? img.difat_sectors[d + 1] : kEnd);
+        }
+        for (uint32_t i = 0; i < fat.size(); ++i)
+            put32(b, img.sector_offset(img.fat_sectors[i / per]) + 4 * (i % per), fat[i]);
+        for (uint32_t i = 0; i < minifat_count * per; ++i)
+            put32(b, img.sector_offset(img.minifat_start) + 4 * i,
+                  i < minifat.size() ? minifat[i] : kFree);
+        for (uint32_t i = 0; i < mini.size(); i += ss)
+            std::copy(mini.begin() + i, mini.begin() + std::min<size_t>(i + ss, mini.size()),
+                      b.begin() + img.sector_offset(mini_start + i / ss));
+        for (uint32_t id = 0; id < dir_count * (ss / 128); ++id) {
+            const size_t at = img.sector_offset(img.directory_start) + 128 * size_t{id};
+            put32(b, at + 68, kNone);
+            put32(b, at + 72, kNone);
+            put32(b, at + 76, kNone);
+            if (id >= nodes_.size()) continue;
+            const Node& n = nodes_[id];
+            for (size_t i = 0; i < n.name.size(); ++i) put16(b, at + 2 * i, n.name[i]);
+            put16(b, at + 64, static_cast<uint16_t>(2 * (n.name.size() + 1)));
+            b[at + 66] = n.type;
+            b[at + 67] = n.color;
+            put32(b, at + 68, n.left);
+            put32(b, at + 72, n.right);
+            put32(b, at + 76, n.child);
+            put32(b, at + 116, n.type == kStorage ? 0 : n.start);
+            const uint64_t size = id == 0 ? mini.size() : n.data.size();
+            put32(b, at + 120, static_cast<uint32_t>(size));
+            put32(b, at + 124, static_cast<uint32_t>(size >> 32));
+        }
+        img.nodes = nodes_;
+        return img;
+    }
+
+private:
+    uint32_t place(const std::vector<uint32_t>& kids, size_t lo, size_t hi, int depth, int full) {
+        if (lo >= hi) return kNone;
+        const size_t mid = lo + (hi - lo) / 2;
+        Node& n = nodes_[kids[mid]];
+        n.color = depth >= full ? kRed : kBlack;
+        n.left = place(kids, lo, mid, depth + 1, full);
+        n.right = place(kids, mid + 1, hi, depth + 1, full);
+        return kids[mid];
+    }
+
+    int version_;
+    std::vector<Node> nodes_;
+    std::vector<std::vector<uint32_t>> children_{1};
+};
+
+std::vector<uint8_t> bytes_of(size_t n, uint8_t seed = 1) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(seed + i * 7);
+    return v;
+}
+
+// A small document that uses every structure: storages, mini and regular streams.
+Image sample(int version = 3) {
+    Builder b(version);
+    const uint32_t dir = b.add(0, u"Data", kStorage);
+    b.add(0, u"empty", kStream);
+    b.add(0, u"small", kStream, bytes_of(100));
+    b.add(dir, u"edge", kStream, bytes_of(4095));
+    b.add(dir, u"big", kStream, bytes_of(4096));
+    b.add(dir, u"bigger", kStream, bytes_of(5000));
+    b.balance();
+    return b.build();
+}
+
+uint32_t find(const Image& img, const std::u16string& name) {
+    for (uint32_t i = 0; i < img.nodes.size(); ++i)
+        if (img.nodes[i].name == name) return i;
+    ADD_FAILURE() << "no entry of that name";
+    return 0;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) out += l + "\n";
+    return out;
+}
+
+// ---------------------------------------------------------------- sound documents
+
+TEST(ValidatorSound, MinimalVersion3FileHasNoProblems) {
+    Builder b;
+    const Image img = b.build();
+    ASSERT_EQ(img.bytes.size(), 3u * 512);  // header, FAT sector, directory sector
+    EXPECT_THAT(img.validate(), IsEmpty());
+}
+
+TEST(ValidatorSound, DocumentsOfEveryShapeHaveNoProblems) {
+    EXPECT_THAT(sample(3).validate(), IsEmpty());
+    EXPECT_THAT(sample(4).validate(), IsEmpty());
+
+    Builder many;
+    for (int i = 0; i < 300; ++i)
+        many.add(0, u"n" + std::u16string(1, u'a' + i % 26) + std::u16string(1, u'A' + i / 26),
+                 kStream, bytes_of(i));
+    many.balance();
+    EXPECT_THAT(many.build().validate(), IsEmpty());
+}
+
+TEST(ValidatorSound, FileNeedingDifatSectorsHasNoProblems) {
+    Builder b;
+    b.add(0, u"huge", kStream, bytes_of(7'500'000));
+    b.balance();
+    const Image img = b.build();
+    ASSERT_GT(img.fat_sectors.size(), 109u);
+    ASSERT_EQ(img.difat_sectors.size(), 1u);
+    EXPECT_THAT(img.validate(), IsEmpty());
+}
+
+// ---------------------------------------------------------------- header
+
+struct HeaderCase {
+    const char* what;
+    size_t offset;
+    int width;  // 2 or 4 bytes
+    uint32_t value;
+    const char* said;
+};
+
+class ValidatorHeader : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(ValidatorHeader, NamesTheBrokenField) {
+    const HeaderCase& c = GetParam();
+    Image img = sample();
+    if (c.width == 2)
+        put16(img.bytes, c.offset, static_cast<uint16_t>(c.value));
+    else
+        put32(img.bytes, c.offset, c.value);
+    const auto problems = img.validate();
+    ASSERT_FALSE(problems.empty()) << c.what;
+    EXPECT_THAT(joined(problems), HasSubstr(c.said)) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ValidatorHeader,
+    ::testing::Values(
+        HeaderCase{"signature", 0, 4, 0x12345678, "signature is not that of a compound file"},
+        HeaderCase{"class id", 8, 4, 1, "class id is not zero"},
+        HeaderCase{"minor version", 24, 2, 0x3B, "minor version is 0x0000003B"},
+        HeaderCase{"major version", 26, 2, 4, "major version 4 with sector shift 9"},
+        HeaderCase{"sector shift", 30, 2, 12, "major version 3 with sector shift 12"},
+        HeaderCase{"byte order", 28, 2, 0xFEFF, "byte order mark is 0x0000FEFF"},
+        HeaderCase{"mini sector shift", 32, 2, 7, "mini sector shift is 7, not 6"},
+        HeaderCase{"reserved", 34, 2, 1, "reserved bytes 34..39 are not zero"},
+        HeaderCase{"directory sectors in v3", 40, 4, 1, "version 3 file gives 1 directory"},
+        HeaderCase{"transaction signature", 52, 4, 7, "transaction signature is 0x00000007"},
+        HeaderCase{"mini stream cutoff", 56, 4, 2048, "mini stream cutoff is 2048, not 4096"},
+        HeaderCase{"FAT sector count", 44, 4, 2,
+                   "header gives 2 FAT sectors, but the DIFAT lists 1"},
+        HeaderCase{"MiniFAT sector count", 64, 4, 2,
+                   "the MiniFAT: chain has 1 sector, but the header gives 2"},
+        HeaderCase{"DIFAT start without DIFAT sectors", 68, 4, 3,
+                   "no DIFAT sectors, but the first DIFAT sector is 3"}),
+    [](const auto& info) {
+        std::string n = info.param.what;
+        std::replace(n.begin(), n.end(), ' ', '_');
+        return n;
+    });
+
+TEST(ValidatorHeaderShape, ShortOrUnalignedFilesAreNamed) {
+    Image img = sample();
+    img.bytes.resize(300);
+    EXPECT_THAT(img.validate(),
+                ::testing::ElementsAre("file is 300 bytes, shorter than a header (512 bytes)"));
+
+    img = sample();
+    img.bytes.resize(img.bytes.size() + 10);
+    EXPECT_THAT(joined(img.validate()), HasSubstr("is not a multiple of the sector size 512"));
+}
+
+TEST(ValidatorHeaderShape, Version4HeaderSectorTailMustBeZero) {
+    Image img = sample(4);
+    img.bytes[1000] = 1;
+    EXPECT_THAT(img.validate(),
+                ::testing::ElementsAre(
+                    "header: bytes 512..4095 of a version 4 header sector are not zero"));
+}
+
+// ---------------------------------------------------------------- FAT accounting
+
+TEST(ValidatorFat, FatEntriesPastTheEndOfTheFileAreNamed) {
+    Builder b;
+    Image img = b.build();  // FAT sector 0, directory sector 1
+    img.set_fat(2, kEnd);
+    EXPECT_THAT(img.validate(),
+                ::testing::Contains("FAT has 3 entries, but the file has only 2 sectors"));
+}
+
+TEST(ValidatorFat, FatSectorNotMarkedFatsectIsNamed) {
+    Image img = sample();
+    img.set_fat(img.fat_sectors[0], kEnd);
+    EXPECT_THAT(img.validate(),
+                ::testing::Contains("FAT sector 0 is marked ENDOFCHAIN in the FAT, not FATSECT"));
+}
+
+TEST(ValidatorFat, SectorMarkedFatsectOutsideTheDifatIsNamed) {
+    Builder b;
+    Image img = b.build();
+    img.bytes.resize(img.bytes.size() + 512);
+    img.set_fat(2, kFatMark);
+    EXPECT_THAT(img.validate(),
+                ::testing::Contains("sector 2 is marked FATSECT, but the DIFAT does not list it"));
+}
+
+TEST(ValidatorFat, LeakedSectorsAreNamed) {
+    Builder b;
+    Image img = b.build();
+    img.bytes.resize(img.bytes.size() + 2 * 512);
+    img.set_fat(2, 3);
+    img.set_fat(3, kEnd);
+    EXPECT_THAT(img.validate(),
+                ::testing::ElementsAre(
+                    "2 sectors are marked in use in the FAT but owned by nothing: 2, 3"));
+}
+
+TEST(ValidatorFat, CrossLinkedChainsAreNamed) {
+    Image img = sample();
+    const uint32_t big = find(img, u"big"), bigger = find(img, u"bigger");
+    // Let "big" run into the second half of "bigger".
+    const uint32_t last_of_big = img.nodes[big].start + 7;
+    img.set_fat(last_of_big, img.nodes[bigger].start + 5);
+    EXPECT_THAT(joined(img.validate()), HasSubstr("is used by both directory entry"));
+}
+
+TEST(ValidatorFat, ChainLoopIsNamedAndTheWalkEnds) {
+    Image img = sample();
+    const uint32_t big = find(img, u"big");
+    img.set_fat(img.nodes[big].start + 7, img.nodes[big].start);
+    EXPECT_THAT(joined(img.validate()), HasSubstr("(\"big\"): chain loops back to sector " +
+                                                  std::to_string(img.nodes[big].start)));
+}
+
+TEST(ValidatorFat, ChainPastTheEndOfTheFileIsNamed) {
+    Image img = sample();
+    const uint32_t big = find(img, u"big");
+    img.set_fat(img.nodes[big].start + 3, 5000);
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("(\"big\"): sector 5000 is past the end of the file"));
+}
+
+TEST(ValidatorFat, ChainReachingFreeSectorIsNamed) {
+    Image img = sample();
+    const uint32_t big = find(img, u"big");
+    img.set_fat(img.nodes[big].start + 3, kFree);
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("(\"big\"): chain reaches FREESECT after 4 sectors"));
+}
+
+TEST(ValidatorFat, StreamChainLengthMustMatchItsSize) {
+    Image img = sample();
+    const uint32_t big = find(img, u"big"), bigger = find(img, u"bigger");
+    put32(img.bytes, img.entry(bigger) + 120, 4609);  // 5000 bytes or 4609: 10 sectors
+    EXPECT_THAT(img.validate(), IsEmpty());
+    put32(img.bytes, img.entry(big) + 120, 5000);  // needs 10
+    EXPECT_THAT(img.validate(),
+                ::testing::Contains("directory entry " + std::to_string(big) +
+                                    " (\"big\"): chain has 8 sectors, size needs 10"));
+}
+
+// ---------------------------------------------------------------- DIFAT
+
+class ValidatorDifat : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Builder b;
+        b.add(0, u"huge", kStream, bytes_of(7'500'000));
+        b.balance();
+        image_ = new Image(b.build());
+    }
+    static void TearDownTestSuite() { delete image_; }
+    static Image* image_;
+};
+Image* ValidatorDifat::image_ = nullptr;
+
+TEST_F(ValidatorDifat, DifatSectorCountMustMatchTheFatSectors) {
+    Image img = *image_;
+    put32(img.bytes, 72, 2);
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("header gives 2 DIFAT sectors, but " +
+                          std::to_string(img.fat_sectors.size()) + " FAT sectors need 1"));
+}
+
+TEST_F(ValidatorDifat, DifatSectorMustBeMarkedDifsect) {
+    Image img = *image_;
+    const uint32_t d = img.difat_sectors[0];
+    img.set_fat(d, kEnd);
+    EXPECT_THAT(img.validate(),
+                ::testing::Contains("DIFAT sector " + std::to_string(d) +
+                                    " is marked ENDOFCHAIN in the FAT, not DIFSECT"));
+}
+
+TEST_F(ValidatorDifat, LastDifatSectorMustEndTheChain) {
+    Image img = *image_;
+    put32(img.bytes, img.sector_offset(img.difat_sectors[0]) + 508, 7);
+    EXPECT_THAT(img.validate(),
+                ::testing::Contains("last DIFAT sector points to 7, not ENDOFCHAIN"));
+}
+
+TEST_F(ValidatorDifat, DifatSlotsPastTheFatSectorsMustBeFree) {
+    Image img = *image_;
+    const size_t slot = img.fat_sectors.size() - 109;  // first unused slot of the DIFAT sector
+    put32(img.bytes, img.sector_offset(img.difat_sectors[0]) + 4 * slot, 3);
+    EXPECT_THAT(joined(img.validate()), HasSubstr("is 3, not FREESECT"));
+}
+
+// ---------------------------------------------------------------- MiniFAT and mini stream
+
+TEST(ValidatorMini, MiniChainLengthMustMatchTheSize) {
+    Image img = sample();
+    const uint32_t small = find(img, u"small");  // 100 bytes: 2 mini sectors
+    put32(img.bytes, img.entry(small) + 120, 200);
+    EXPECT_THAT(img.validate(),
+                ::testing::Contains("directory entry " + std::to_string(small) +
+                                    " (\"small\"): mini chain has 2 mini sectors, size needs 4"));
+}
+
+TEST(ValidatorMini, MiniSectorsUsedTwiceAreNamed) {
+    Image img = sample();
+    const uint32_t small = find(img, u"small"), edge = find(img, u"edge");
+    put32(img.bytes, img.minifat_entry(img.nodes[small].start + 1), img.nodes[edge].start);
+    EXPECT_THAT(
+        joined(img.validate()),
+        HasSubstr("mini sector " + std::to_string(img.nodes[edge].start) + " is used by both"));
+}
+
+TEST(ValidatorMini, RootChainMustCoverTheMiniStream) {
+    Image img = sample();
+    // Claim one more mini sector than the root's chain holds.
+    const uint64_t mini = 2 * 64 + 64 * 64;  // "small" and "edge"
+    put32(img.bytes, img.entry(0) + 120, mini + 512);
+    const auto problems = joined(img.validate());
+    EXPECT_THAT(problems, HasSubstr("the mini stream: chain has 9 sectors"));
+}
+
+TEST(ValidatorMini, MiniChainPastTheMiniStreamIsNamed) {
+    Image img = sample();
+    const uint32_t small = find(img, u"small");
+    put32(img.bytes, img.minifat_entry(img.nodes[small].start + 1), 100);
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("(\"small\"): mini chain reaches 100 after 2 mini sectors, but the "
+                          "mini stream has 66"));
+}
+
+TEST(ValidatorMini, LeakedMiniSectorsAreNamed) {
+    Image img = sample();
+    put32(img.bytes, img.entry(0) + 120, 66 * 64 + 64);  // still within the 9-sector chain
+    put32(img.bytes, img.minifat_entry(66), kEnd);
+    EXPECT_THAT(img.validate(),
+                ::testing::ElementsAre(
+                    "1 mini sector is marked in use in the MiniFAT but owned by nothing: 66"));
+}
+
+// ---------------------------------------------------------------- directory
+
+// A storage with three streams a < b < c under the root: b black on top, a and c red.
+Image three() {
+    Builder b;
+    b.add(0, u"a", kStream, bytes_of(10));
+    b.add(0, u"b", kStream, bytes_of(10));
+    b.add(0, u"c", kStream, bytes_of(10));
+    b.balance();
+    b.node(1).color = kRed;
+    b.node(3).color = kRed;
+    return b.build();
+}
+
+TEST(ValidatorDirectory, SiblingOrderIsLengthThenUpperCase) {
+    Builder b;
+    b.add(0, u"zz", kStream);
+    b.add(0, u"AAA", kStream);
+    b.add(0, u"b", kStream);
+    b.add(0, u"_", kStream);  // '_' sorts after the upper-case letters, before the lower-case
+    b.add(0, u"C", kStream);
+    b.balance();
+    EXPECT_THAT(b.build().validate(), IsEmpty());
+
+    Image img = three();
+    put16(img.bytes, img.entry(1), 'd');  // "a" becomes "d" but stays on the left
+    EXPECT_THAT(img.validate(),
+                ::testing::ElementsAre("directory entry 0 (\"Root Entry\"): sibling tree is out of "
+                                       "order: \"d\" comes before \"b\""));
+}
+
+TEST(ValidatorDirectory, DuplicateNamesIgnoringCaseAreNamed) {
+    Image img = three();
+    put16(img.bytes, img.entry(3), 'B');
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("name \"B\" is there twice (case does not count)"));
+}
+
+TEST(ValidatorDirectory, RedNodeWithRedChildIsNamed) {
+    Image img = three();
+    img.bytes[img.entry(2) + 67] = kRed;  // "b", the top, red over red children
+    EXPECT_THAT(img.validate(),
+                ::testing::ElementsAre("directory entry 0 (\"Root Entry\"): red directory entry 2 "
+                                       "(\"b\") has a red child"));
+}
+
+TEST(ValidatorDirectory, UnequalBlackHeightIsNamed) {
+    Image img = three();
+    img.bytes[img.entry(1) + 67] = kBlack;  // "a" black, "c" red
+    EXPECT_THAT(img.validate(), ::testing::ElementsAre(
+                                    "directory entry 0 (\"Root Entry\"): below directory entry 2 "
+                                    "(\"b\") the left side has 2 black nodes on a path, the right "
+                                    "side 1"));
+}
+
+TEST(ValidatorDirectory, UnreachableEntryIsNamed) {
+    Image img = three();
+    put32(img.bytes, img.entry(2) + 72, kNone);  // drop "c" from the tree
+    const auto problems = img.validate();
+    EXPECT_THAT(problems,
+                ::testing::Contains("directory entry 3 (\"c\") is not reachable from the root"));
+}
+
+TEST(ValidatorDirectory, EntryReachedTwiceIsNamedAndTheWalkEnds) {
+    Image img = three();
+    put32(img.bytes, img.entry(1) + 72, 2);  // "a" points back up to "b"
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("directory entry 2 (\"b\") is reached a second time (from directory "
+                          "entry 1 (\"a\"))"));
+}
+
+TEST(ValidatorDirectory, LinkPastTheDirectoryIsNamed) {
+    Image img = three();
+    put32(img.bytes, img.entry(3) + 68, 77);
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("directory entry 3 (\"c\"): points to directory entry 77, but the "
+                          "directory has 4 entries"));
+}
+
+TEST(ValidatorDirectory, NameLengthFieldMustMatchTheName) {
+    Image img = three();
+    put16(img.bytes, img.entry(1) + 64, 6);  // "a" + NUL is 4 bytes
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("directory entry 1 (\"a\"): name length field is 6, but the name has 1 "
+                          "character"));
+    put16(img.bytes, img.entry(1) + 64, 66);
+    EXPECT_THAT(joined(img.validate()),
+                HasSubstr("directory entry 1: name length field is 66 (even, 2..64 bytes"));
+}
+
+TEST(ValidatorDirectory, ThirtyOneCharacterNamesAreSound) {
+    Builder b;
+    b.add(0, std::u16string(31, u'x'), kStream, bytes_of(5));
+    b.balance();
+    EXPECT_THAT(b.build().validate(), IsEmpty());
+}
+
+TEST(ValidatorDirectory, ObjectTypeAndColourMustBeValid) {
+    Image img = three();
+    img.bytes[img.entry(3) + 66] = 3;
+    img.bytes[img.entry(1) + 67] = 2;
+    const std::string problems = joined(img.validate());
+    EXPECT_THAT(problems, HasSubstr("directory entry 3 (\"c\"): object type 3 is not valid"));
+    EXPECT_THAT(problems, HasSubstr("directory entry 1 (\"a\"): colour is 2, not red or black"));
+}
+
+TEST(ValidatorDirectory, RootMustBeFirst) {
+    Image img = three();
+    img.bytes[img.entry(0) + 66] = kStorage;
+    EXPECT_THAT(img.validate(),
+                ::testing::Contains("directory entry 0 is not the root (object type 1)"));
+}
+
+TEST(ValidatorDirectory, StorageWithSizeAndStreamWithChildAreNamed) {
+    Image img = sample();
+    const uint32_t data = find(img, u"Data"), small = find(img, u"small");
+    put32(img.bytes, img.entry(data) + 120, 5);
+    put32(img.bytes, img.entry(small) + 76, 1);
+    const std::string problems = joined(img.validate());
+    EXPECT_THAT(problems, HasSubstr("(\"Data\"): a storage with size 5"));
+    EXPECT_THAT(problems, HasSubstr("(\"small\"): a stream with a child"));
+}
+
+// ---------------------------------------------------------------- hostile bytes
+
+TEST(ValidatorHostile, TruncatedDocumentsAreReportedNotCrashed) {
+    const Image img = sample();
+    for (size_t size = 0; size < img.bytes.size(); size += 97) {
+        Image cut = img;
+        cut.bytes.resize(size);
+        EXPECT_FALSE(cut.validate().empty()) << "cut at " << size;
+    }
+}
+
+TEST(ValidatorHostile, RandomDamageNeverCrashesAndProblemsStayBounded) {
+    const Image img = sample();
+    std::mt19937 rng(42);
+    for (int round = 0; round < 2000; ++round) {
+        Image bad = img;
+        const int flips = 1 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < flips; ++i) {
+            // Aim at the structures: header, FAT, directory, MiniFAT.
+            const size_t at = rng() % (5 * 512);
+            bad.bytes[at] = static_cast<uint8_t>(rng());
+        }
+        EXPECT_LE(bad.validate().size(), 201u);
+    }
+}
+
+TEST(ValidatorHostile, EveryFatEntryWrongGivesACappedReport) {
+    Builder b;
+    b.add(0, u"s", kStream, bytes_of(200'000));
+    b.balance();
+    Image img = b.build();
+    for (uint32_t s = 0; s < img.bytes.size() / 512 - 1; ++s)
+        if (img.fat(s) != kFatMark) img.set_fat(s, 0xFFFFFFFB);
+    const auto problems = img.validate();
+    ASSERT_EQ(problems.size(), 201u);
+    EXPECT_THAT(problems.back(), ::testing::MatchesRegex("\\.\\.\\. and [0-9]+ more problems"));
+}
+
+}  // namespace
