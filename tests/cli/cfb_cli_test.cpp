@@ -1,0 +1,299 @@
+// `vyr cfb` end to end: the command run as a person runs it, on documents it packs itself or the
+// engine writes, judged by its output, its exit status and the files it leaves.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vyr/vyr.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void spill(const fs::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary);
+    out << bytes;
+}
+
+std::string pattern(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + seed) % 251);
+    return s;
+}
+
+class CfbCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("vyr_cfb_cli_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    Outcome vyr(const std::vector<std::string>& args) {
+        std::string cmd = quote(VYR_CLI_PATH);
+        for (const auto& a : args) cmd += " " + quote(a);
+        cmd += " >" + quote((dir_ / "stdout").string()) + " 2>" + quote((dir_ / "stderr").string());
+        Outcome r;
+        const int raw = std::system(cmd.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = slurp(dir_ / "stdout");
+        r.err = slurp(dir_ / "stderr");
+        return r;
+    }
+
+    // A folder tree that crosses the mini stream boundary and nests storages.
+    fs::path sample_tree() {
+        const fs::path t = dir_ / "tree";
+        fs::create_directories(t / "Sub" / "Deeper");
+        fs::create_directories(t / "Empty");
+        spill(t / "zero", "");
+        spill(t / "mini", pattern(4095, 1));
+        spill(t / "Sub" / "cutoff", pattern(4096, 2));
+        spill(t / "Sub" / "Deeper" / "past", pattern(4097, 3));
+        spill(t / "Sub" / "Deeper" / "big", pattern(300000, 4));
+        return t;
+    }
+
+    fs::path dir_;
+};
+
+const char* const kSampleListing =
+    "Empty\tstorage\t0\n"
+    "Sub\tstorage\t0\n"
+    "Sub/Deeper\tstorage\t0\n"
+    "Sub/Deeper/big\tstream\t300000\n"
+    "Sub/Deeper/past\tstream\t4097\n"
+    "Sub/cutoff\tstream\t4096\n"
+    "mini\tstream\t4095\n"
+    "zero\tstream\t0\n";
+
+TEST_F(CfbCli, PackThenLsListsEveryElementSortedByBytes) {
+    const fs::path doc = dir_ / "doc.cfb";
+    const Outcome pack = vyr({"cfb", "pack", sample_tree().string(), doc.string()});
+    ASSERT_EQ(pack.status, 0) << pack.err;
+    const Outcome ls = vyr({"cfb", "ls", doc.string()});
+    EXPECT_EQ(ls.status, 0) << ls.err;
+    EXPECT_EQ(ls.out, kSampleListing);
+}
+
+TEST_F(CfbCli, LsJsonGivesPathKindAndSize) {
+    const fs::path doc = dir_ / "doc.cfb";
+    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
+    const Outcome ls = vyr({"cfb", "ls", doc.string(), "--json"});
+    ASSERT_EQ(ls.status, 0) << ls.err;
+    const auto json = nlohmann::json::parse(ls.out);
+    ASSERT_TRUE(json.is_array());
+    ASSERT_EQ(json.size(), 8u);
+    EXPECT_EQ(json[3]["path"], "Sub/Deeper/big");
+    EXPECT_EQ(json[3]["kind"], "stream");
+    EXPECT_EQ(json[3]["size"], 300000);
+    EXPECT_EQ(json[0]["kind"], "storage");
+    EXPECT_EQ(json[0]["size"], 0);
+}
+
+TEST_F(CfbCli, LsEscapesControlCharactersInNames) {
+    const fs::path t = dir_ / "odd";
+    fs::create_directories(t);
+    spill(t / "tab\there", "x");
+    spill(t / "bell\x07", "y");
+    spill(t / "del\x7f", "z");
+    const fs::path doc = dir_ / "doc.cfb";
+    ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
+    const Outcome ls = vyr({"cfb", "ls", doc.string()});
+    EXPECT_EQ(ls.out,
+              "bell\\x07\tstream\t1\n"
+              "del\\x7F\tstream\t1\n"
+              "tab\\x09here\tstream\t1\n");
+}
+
+TEST_F(CfbCli, CatWritesTheExactBytesOfOneStream) {
+    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path t = sample_tree();
+    ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
+    for (const char* path : {"mini", "Sub/cutoff", "Sub/Deeper/past", "Sub/Deeper/big", "zero"}) {
+        const Outcome cat = vyr({"cfb", "cat", doc.string(), path});
+        EXPECT_EQ(cat.status, 0) << path << ": " << cat.err;
+        EXPECT_TRUE(cat.out == slurp(t / path)) << path;
+    }
+}
+
+TEST_F(CfbCli, CatOfAMissingStreamFailsNamingIt) {
+    const fs::path doc = dir_ / "doc.cfb";
+    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
+    for (const char* path : {"nothing", "Sub/nothing", "Nowhere/mini"}) {
+        const Outcome cat = vyr({"cfb", "cat", doc.string(), path});
+        EXPECT_EQ(cat.status, 1) << path;
+        EXPECT_THAT(cat.err, HasSubstr(doc.string() + ": no stream " + path));
+        EXPECT_TRUE(cat.out.empty());
+    }
+}
+
+TEST_F(CfbCli, PackRefusesAnExistingFileAndLeavesItAlone) {
+    const fs::path doc = dir_ / "doc.cfb";
+    spill(doc, "precious");
+    const Outcome pack = vyr({"cfb", "pack", sample_tree().string(), doc.string()});
+    EXPECT_EQ(pack.status, 1);
+    EXPECT_THAT(pack.err, HasSubstr(doc.string() + ": already exists"));
+    EXPECT_EQ(slurp(doc), "precious");
+}
+
+TEST_F(CfbCli, PackOfANameTheFormatCannotHoldFailsAndLeavesNoFile) {
+    const fs::path t = dir_ / "long";
+    fs::create_directories(t);
+    spill(t / std::string(31, 'a'), "fits");
+    spill(t / std::string(32, 'b'), "does not fit");
+    const fs::path doc = dir_ / "doc.cfb";
+    const Outcome pack = vyr({"cfb", "pack", t.string(), doc.string()});
+    EXPECT_EQ(pack.status, 1);
+    EXPECT_THAT(pack.err, HasSubstr(std::string(32, 'b') + ": name is not allowed"));
+    EXPECT_FALSE(fs::exists(doc));
+}
+
+TEST_F(CfbCli, PackV4WritesFourKilobyteSectors) {
+    const fs::path doc = dir_ / "doc.cfb";
+    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string(), "--v4"}).status, 0);
+    const std::string bytes = slurp(doc);
+    ASSERT_GE(bytes.size(), 4096u);
+    EXPECT_EQ(bytes[26], 4);   // major version
+    EXPECT_EQ(bytes[30], 12);  // sector shift
+    EXPECT_EQ(bytes.size() % 4096, 0u);
+    EXPECT_EQ(vyr({"cfb", "ls", doc.string()}).out, kSampleListing);
+    EXPECT_EQ(vyr({"cfb", "check", doc.string()}).status, 0);
+}
+
+TEST_F(CfbCli, UnpackRestoresThePackedTreeByteForByte) {
+    const fs::path t = sample_tree();
+    spill(t / "Sub" /
+              "\xC3\x9Cnic\xC3\xB8"
+              "de \xE6\x97\xA5\xE6\x9C\xAC",
+          pattern(777, 9));
+    const fs::path doc = dir_ / "doc.cfb";
+    ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
+    const fs::path out = dir_ / "out" / "nested";
+    const Outcome unpack = vyr({"cfb", "unpack", doc.string(), out.string()});
+    ASSERT_EQ(unpack.status, 0) << unpack.err;
+
+    std::vector<std::string> want, got;
+    for (const auto& e : fs::recursive_directory_iterator(t))
+        want.push_back(fs::relative(e.path(), t).string() +
+                       (e.is_directory() ? "/" : "=" + slurp(e.path())));
+    for (const auto& e : fs::recursive_directory_iterator(out))
+        got.push_back(fs::relative(e.path(), out).string() +
+                      (e.is_directory() ? "/" : "=" + slurp(e.path())));
+    std::sort(want.begin(), want.end());
+    std::sort(got.begin(), got.end());
+    EXPECT_TRUE(want == got);
+    EXPECT_EQ(want.size(), got.size());
+}
+
+TEST_F(CfbCli, UnpackRefusesNamesThatLeaveTheFolder) {
+    // The engine holds "." and ".." as ordinary names; on disk they would climb out.
+    const fs::path doc = dir_ / "evil.cfb";
+    std::u16string name;
+    ASSERT_TRUE(cfb::utf8_to_utf16(doc.string(), name));
+    IStorage* root = nullptr;
+    ASSERT_EQ(StgCreateDocfile(name.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &root),
+              S_OK);
+    IStorage* up = nullptr;
+    ASSERT_EQ(root->CreateStorage(u"..", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &up), S_OK);
+    IStream* s = nullptr;
+    ASSERT_EQ(up->CreateStream(u"escaped", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &s), S_OK);
+    s->Write("x", 1, nullptr);
+    s->Release();
+    up->Release();
+    ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    root->Release();
+
+    const fs::path out = dir_ / "out";
+    const Outcome unpack = vyr({"cfb", "unpack", doc.string(), out.string()});
+    EXPECT_EQ(unpack.status, 1);
+    EXPECT_THAT(unpack.err, HasSubstr("element name \"..\" cannot be a file name"));
+    EXPECT_FALSE(fs::exists(dir_ / "escaped"));
+}
+
+TEST_F(CfbCli, UnpackNeverWritesOverAnExistingFile) {
+    const fs::path doc = dir_ / "doc.cfb";
+    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
+    const fs::path out = dir_ / "out";
+    fs::create_directories(out);
+    spill(out / "mini", "mine");
+    const Outcome unpack = vyr({"cfb", "unpack", doc.string(), out.string()});
+    EXPECT_EQ(unpack.status, 1);
+    EXPECT_THAT(unpack.err, HasSubstr("mini: cannot create the file"));
+    EXPECT_EQ(slurp(out / "mini"), "mine");
+}
+
+TEST_F(CfbCli, CheckPassesASoundDocument) {
+    const fs::path doc = dir_ / "doc.cfb";
+    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
+    const Outcome check = vyr({"cfb", "check", doc.string()});
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+    EXPECT_EQ(check.out, doc.string() + ": ok\n");
+}
+
+TEST_F(CfbCli, CheckNamesDamageAndFails) {
+    const fs::path doc = dir_ / "doc.cfb";
+    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
+    std::string bytes = slurp(doc);
+    bytes[56] = 0;  // mini stream cutoff 4096 -> 0
+    bytes[57] = 0x08;
+    spill(doc, bytes);
+    const Outcome check = vyr({"cfb", "check", doc.string()});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_THAT(check.out,
+                HasSubstr(doc.string() + ": header: mini stream cutoff is 2048, not 4096\n"));
+}
+
+TEST_F(CfbCli, CheckOfSomethingElseFails) {
+    const fs::path doc = dir_ / "text.cfb";
+    spill(doc, std::string(2000, 'x'));
+    const Outcome check = vyr({"cfb", "check", doc.string()});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_THAT(check.out, HasSubstr("signature is not that of a compound file"));
+    EXPECT_THAT(check.out, HasSubstr("the engine cannot open the document"));
+}
+
+TEST_F(CfbCli, MissingFilesAndBadUsageHaveTheirExitStatus) {
+    const std::string missing = (dir_ / "missing.cfb").string();
+    for (const char* cmd : {"ls", "check"}) {
+        const Outcome r = vyr({"cfb", cmd, missing});
+        EXPECT_EQ(r.status, 1) << cmd;
+        EXPECT_THAT(r.err, HasSubstr(missing + ": no such file")) << cmd;
+    }
+    EXPECT_EQ(vyr({"cfb", "cat", missing}).status, 2);
+    EXPECT_EQ(vyr({"cfb", "pack"}).status, 2);
+    EXPECT_EQ(vyr({"cfb", "frobnicate"}).status, 2);
+}
+
+}  // namespace
