@@ -1,0 +1,343 @@
+#include "cfb/compound_file.h"
+
+#include <algorithm>
+
+#include "cfb/directory_tree.h"
+#include "cfb/fat.h"
+#include "cfb/little_endian.h"
+
+namespace cfb {
+
+namespace {
+
+const std::u16string kRootName = u"Root Entry";
+
+uint64_t byte_size(ILockBytes& bytes) {
+    STATSTG st;
+    return SUCCEEDED(bytes.Stat(&st, STATFLAG_NONAME)) ? st.cbSize : 0;
+}
+
+uint64_t sectors_for(uint64_t bytes, uint32_t sector_size) {
+    return (bytes + sector_size - 1) / sector_size;
+}
+
+// Directory entries of `storage`'s children (and, depth first, theirs), appended to `out`;
+// the storage's own entry at `self` gets the root of its sibling tree.
+void collect_entries(const Node& storage, uint32_t self, std::vector<DirectoryEntry>& out) {
+    std::vector<uint32_t> ids;
+    for (const auto& [name, child] : storage.children) {
+        const auto id = static_cast<uint32_t>(out.size());
+        ids.push_back(id);
+        DirectoryEntry e;
+        e.name = child->name;
+        e.type = child->type;
+        if (child->is_stream()) {
+            e.start = child->chain.start();
+            e.size = child->size;
+        } else {
+            e.clsid = child->clsid;
+            e.state_bits = child->state_bits;
+            e.ctime = child->ctime;
+            e.mtime = child->mtime;
+        }
+        out.push_back(e);
+        if (!child->is_stream()) collect_entries(*child, id, out);
+    }
+    out[self].child = link_siblings(ids, out);
+}
+
+// Allocates a linked chain of `count` sectors in `fat`.
+HRESULT place_chain(AllocationTable& fat, size_t count, std::vector<uint32_t>& ids) {
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t s = fat.allocate(ids.empty() ? kNoSector : ids.back() + 1);
+        if (s == kNoSector) return STG_E_MEDIUMFULL;
+        if (!ids.empty()) fat.set_next(ids.back(), s);
+        ids.push_back(s);
+    }
+    return S_OK;
+}
+
+HRESULT write_chain(RegularSpace& space, const std::vector<uint32_t>& ids,
+                    const std::vector<uint8_t>& data) {
+    for (size_t i = 0; i < ids.size(); ++i) {
+        const HRESULT hr =
+            space.write(ids[i], 0, data.data() + i * space.sector_size(), space.sector_size());
+        if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+CompoundFile::CompoundFile(ILockBytes* bytes, uint16_t major, bool writable)
+    : bytes_(bytes),
+      writable_(writable),
+      regular_(bytes, major == 4 ? 4096 : 512),
+      mini_stream_(&regular_),
+      mini_(mini_stream_),
+      root_(std::make_unique<Node>()) {
+    bytes_->AddRef();
+    header_.major = major;
+    header_.sector_shift = major == 4 ? 12 : 9;
+    root_->name = kRootName;
+    root_->type = kTypeRoot;
+    root_->open = true;
+}
+
+CompoundFile::~CompoundFile() {
+    close();
+}
+
+void CompoundFile::close() {
+    if (bytes_ != nullptr) bytes_->Release();
+    bytes_ = nullptr;
+}
+
+HRESULT CompoundFile::create(ILockBytes* bytes, uint16_t major,
+                             std::shared_ptr<CompoundFile>* out) {
+    std::shared_ptr<CompoundFile> file(new CompoundFile(bytes, major, true));
+    const HRESULT hr = file->commit();
+    if (FAILED(hr)) return hr;
+    *out = std::move(file);
+    return S_OK;
+}
+
+HRESULT CompoundFile::open(ILockBytes* bytes, bool writable, std::shared_ptr<CompoundFile>* out) {
+    const uint64_t size = byte_size(*bytes);
+    if (size < kHeaderBytes) return STG_E_INVALIDHEADER;
+    uint8_t raw[kHeaderBytes];
+    HRESULT hr = read_bytes(*bytes, 0, raw, sizeof raw);
+    if (FAILED(hr)) return hr;
+    Header header;
+    hr = parse_header(raw, header);
+    if (FAILED(hr)) return hr;
+    const uint32_t sector_size = header.sector_size();
+    if (size < sector_size) return STG_E_INVALIDHEADER;
+    const uint64_t file_sectors =
+        std::min<uint64_t>(sectors_for(size - sector_size, sector_size), kMaxRegSect);
+    std::shared_ptr<CompoundFile> file(new CompoundFile(bytes, header.major, writable));
+    file->header_ = header;
+    hr = file->load(static_cast<uint32_t>(file_sectors));
+    if (FAILED(hr)) return hr;
+    *out = std::move(file);
+    return S_OK;
+}
+
+HRESULT CompoundFile::load(uint32_t file_sectors) {
+    const uint32_t sector_size = header_.sector_size();
+    std::vector<uint32_t> fat;
+    std::vector<uint8_t> claimed;
+    HRESULT hr = load_fat(*bytes_, header_, file_sectors, fat, claimed);
+    if (FAILED(hr)) return hr;
+    regular_.table().assign(std::move(fat));
+
+    SectorChain directory(&regular_);
+    hr = directory.load(header_.first_dir_sector, file_sectors, claimed);
+    if (FAILED(hr)) return hr;
+    if (directory.length() == 0) return STG_E_DOCFILECORRUPT;
+    std::vector<uint8_t> raw(directory.length() * sector_size);
+    hr = directory.read_at(0, raw.data(), raw.size());
+    if (FAILED(hr)) return hr;
+    std::vector<DirectoryEntry> entries(raw.size() / kEntryBytes);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        hr = decode_entry(raw.data() + i * kEntryBytes, entries[i]);
+        if (FAILED(hr)) return hr;
+    }
+    const DirectoryEntry& root_entry = entries[0];
+    if (root_entry.type != kTypeRoot) return STG_E_DOCFILECORRUPT;
+
+    SectorChain minifat_chain(&regular_);
+    if (header_.first_minifat_sector != kEndOfChain) {
+        hr = minifat_chain.load(header_.first_minifat_sector, file_sectors, claimed);
+        if (FAILED(hr)) return hr;
+    }
+    std::vector<uint8_t> minifat_raw(minifat_chain.length() * sector_size);
+    hr = minifat_chain.read_at(0, minifat_raw.data(), minifat_raw.size());
+    if (FAILED(hr)) return hr;
+
+    // Version 3 sizes are 32-bit; writers have left garbage in the high half.
+    const uint64_t mini_bytes =
+        header_.major == 3 ? (root_entry.size & 0xFFFFFFFFu) : root_entry.size;
+    if (mini_bytes > 0 || root_entry.start != kEndOfChain) {
+        hr = mini_stream_.load(root_entry.start, file_sectors, claimed);
+        if (FAILED(hr)) return hr;
+    }
+    if (mini_bytes > uint64_t{mini_stream_.length()} * sector_size) return STG_E_DOCFILECORRUPT;
+    const size_t mini_sectors =
+        std::min<size_t>(minifat_raw.size() / 4, mini_bytes / MiniSpace::kMiniSectorSize);
+    std::vector<uint32_t> minifat(mini_sectors);
+    for (size_t i = 0; i < mini_sectors; ++i) minifat[i] = get32(minifat_raw.data() + 4 * i);
+    mini_.table().assign(std::move(minifat));
+    std::vector<uint8_t> mini_claimed(mini_sectors, 0);
+
+    root_->clsid = root_entry.clsid;
+    root_->state_bits = root_entry.state_bits;
+    root_->mtime = root_entry.mtime;
+    struct Pending {
+        Node* storage;
+        uint32_t id;
+    };
+    std::vector<Pending> pending{{root_.get(), 0}};
+    std::vector<uint8_t> seen(entries.size(), 0);
+    seen[0] = 1;
+    while (!pending.empty()) {
+        const Pending p = pending.back();
+        pending.pop_back();
+        std::vector<uint32_t> ids;
+        hr = collect_siblings(entries, entries[p.id].child, seen, ids);
+        if (FAILED(hr)) return hr;
+        if (!ids.empty() && p.storage->depth() >= kMaxDepth) return STG_E_DOCFILECORRUPT;
+        for (const uint32_t id : ids) {
+            const DirectoryEntry& e = entries[id];
+            auto node = std::make_unique<Node>();
+            node->name = e.name;
+            node->type = e.type;
+            node->parent = p.storage;
+            if (e.type == kTypeStream) {
+                node->size = header_.major == 3 ? (e.size & 0xFFFFFFFFu) : e.size;
+                hr = load_stream_chain(*node, e.start, file_sectors, claimed, mini_claimed);
+                if (FAILED(hr)) return hr;
+            } else {
+                node->clsid = e.clsid;
+                node->state_bits = e.state_bits;
+                node->ctime = e.ctime;
+                node->mtime = e.mtime;
+                pending.push_back({node.get(), id});
+            }
+            const std::u16string key = node->name;
+            if (!p.storage->children.emplace(key, std::move(node)).second)
+                return STG_E_DOCFILECORRUPT;  // two siblings of the same name
+        }
+    }
+
+    // What the committed state holds stays pinned; the working tables are rebuilt from the
+    // chains actually reachable, so leaked sectors become free.
+    std::vector<uint32_t> committed(claimed.size(), kFreeSect);
+    for (size_t s = 0; s < claimed.size(); ++s)
+        if (claimed[s]) committed[s] = kEndOfChain;
+    rebuild_tables();
+    regular_.table().pin(committed);
+    return S_OK;
+}
+
+HRESULT CompoundFile::load_stream_chain(Node& stream, uint32_t start, uint32_t file_sectors,
+                                        std::vector<uint8_t>& claimed,
+                                        std::vector<uint8_t>& mini_claimed) {
+    if (stream.size == 0) {
+        stream.chain = SectorChain(&mini_);
+        return S_OK;
+    }
+    SectorSpace* space = space_for(stream.size);
+    stream.chain = SectorChain(space);
+    const HRESULT hr = space == &mini_
+                           ? stream.chain.load(start, mini_.table().size(), mini_claimed)
+                           : stream.chain.load(start, file_sectors, claimed);
+    if (FAILED(hr)) return hr;
+    if (stream.chain.length() < sectors_for(stream.size, space->sector_size()))
+        return STG_E_DOCFILECORRUPT;
+    return S_OK;
+}
+
+void CompoundFile::rebuild_tables() {
+    std::vector<uint32_t> fat(regular_.table().size(), kFreeSect);
+    std::vector<uint32_t> minifat(mini_.table().size(), kFreeSect);
+    auto link = [](const SectorChain& chain, std::vector<uint32_t>& table, size_t keep) {
+        const auto& ids = chain.sectors();
+        for (size_t i = 0; i < keep; ++i) table[ids[i]] = i + 1 < keep ? ids[i + 1] : kEndOfChain;
+    };
+    link(mini_stream_, fat, mini_stream_.length());
+    std::vector<Node*> pending{root_.get()};
+    while (!pending.empty()) {
+        Node* storage = pending.back();
+        pending.pop_back();
+        for (auto& [name, child] : storage->children) {
+            if (!child->is_stream()) {
+                pending.push_back(child.get());
+                continue;
+            }
+            // Chains longer than the size needs keep only what it needs.
+            SectorChain& chain = child->chain;
+            const size_t keep =
+                child->size == 0 ? 0 : sectors_for(child->size, chain.space()->sector_size());
+            link(chain, chain.space() == &mini_ ? minifat : fat, keep);
+            chain.truncate_to(keep);
+        }
+    }
+    regular_.table().assign(std::move(fat));
+    mini_.table().assign(std::move(minifat));
+}
+
+HRESULT CompoundFile::commit() {
+    if (closed()) return STG_E_REVERTED;
+    if (!writable_) return S_OK;
+    const uint32_t sector_size = regular_.sector_size();
+
+    // The mini stream ends at its last mini sector in use.
+    AllocationTable& minifat = mini_.table();
+    const uint32_t mini_used = minifat.used_end();
+    minifat.truncate(mini_used);
+    const uint32_t minis_per_sector = sector_size / MiniSpace::kMiniSectorSize;
+    HRESULT hr = mini_stream_.resize((mini_used + minis_per_sector - 1) / minis_per_sector);
+    if (FAILED(hr)) return hr;
+
+    std::vector<DirectoryEntry> entries(1);
+    DirectoryEntry& root_entry = entries[0];
+    root_entry.name = kRootName;
+    root_entry.type = kTypeRoot;
+    root_entry.clsid = root_->clsid;
+    root_entry.state_bits = root_->state_bits;
+    root_entry.mtime = root_->mtime;
+    root_entry.start = mini_stream_.start();
+    root_entry.size = uint64_t{mini_used} * MiniSpace::kMiniSectorSize;
+    collect_entries(*root_, 0, entries);
+    const size_t per_sector = sector_size / kEntryBytes;
+    entries.resize((entries.size() + per_sector - 1) / per_sector * per_sector);
+    std::vector<uint8_t> directory(entries.size() * kEntryBytes);
+    for (size_t i = 0; i < entries.size(); ++i)
+        encode_entry(entries[i], directory.data() + i * kEntryBytes);
+
+    std::vector<uint8_t> minifat_data(
+        sectors_for(uint64_t{mini_used} * 4, sector_size) * sector_size, 0xFF);
+    for (uint32_t i = 0; i < mini_used; ++i)
+        put32(minifat_data.data() + 4 * size_t{i}, minifat.next(i));
+
+    // The new metadata goes into a copy of the FAT, on sectors the committed state does not use.
+    AllocationTable fat = regular_.table();
+    Header header = header_;
+    std::vector<uint32_t> dir_ids;
+    std::vector<uint32_t> minifat_ids;
+    hr = place_chain(fat, directory.size() / sector_size, dir_ids);
+    if (SUCCEEDED(hr)) hr = place_chain(fat, minifat_data.size() / sector_size, minifat_ids);
+    if (SUCCEEDED(hr)) hr = store_fat(regular_, fat, header);
+    if (SUCCEEDED(hr)) hr = write_chain(regular_, dir_ids, directory);
+    if (SUCCEEDED(hr)) hr = write_chain(regular_, minifat_ids, minifat_data);
+    if (FAILED(hr)) return hr;
+    header.first_dir_sector = dir_ids.front();
+    header.num_dir_sectors = static_cast<uint32_t>(dir_ids.size());
+    header.first_minifat_sector = minifat_ids.empty() ? kEndOfChain : minifat_ids.front();
+    header.num_minifat_sectors = static_cast<uint32_t>(minifat_ids.size());
+
+    const uint64_t file_bytes = (uint64_t{fat.size()} + 1) * sector_size;
+    if (byte_size(*bytes_) < file_bytes) {
+        hr = bytes_->SetSize(file_bytes);
+        if (FAILED(hr)) return hr;
+    }
+    hr = bytes_->Flush();
+    if (FAILED(hr)) return hr;
+    const std::vector<uint8_t> header_sector = serialize_header(header);
+    hr = write_bytes(*bytes_, 0, header_sector.data(), header_sector.size());
+    if (SUCCEEDED(hr)) hr = bytes_->Flush();
+    if (FAILED(hr)) return hr;
+
+    // The new state is current: pin it, and cut the file after its last sector in use.
+    header_ = header;
+    regular_.table().pin(fat.entries());
+    uint32_t end = fat.size();
+    while (end > 0 && fat.next(end - 1) == kFreeSect) --end;
+    regular_.table().truncate(end);
+    if (byte_size(*bytes_) > (uint64_t{end} + 1) * sector_size)
+        bytes_->SetSize((uint64_t{end} + 1) * sector_size);  // a failure only leaves free sectors
+    return S_OK;
+}
+
+}  // namespace cfb

@@ -1,0 +1,76 @@
+#include "cfb/directory_entry.h"
+
+#include <cstring>
+
+#include "cfb/little_endian.h"
+
+namespace cfb {
+
+namespace {
+
+void get_clsid(const uint8_t* p, CLSID& c) {
+    c.Data1 = get32(p);
+    c.Data2 = get16(p + 4);
+    c.Data3 = get16(p + 6);
+    std::memcpy(c.Data4, p + 8, 8);
+}
+
+void put_clsid(uint8_t* p, const CLSID& c) {
+    put32(p, c.Data1);
+    put16(p + 4, c.Data2);
+    put16(p + 6, c.Data3);
+    std::memcpy(p + 8, c.Data4, 8);
+}
+
+}  // namespace
+
+HRESULT decode_entry(const uint8_t* p, DirectoryEntry& out) {
+    out = DirectoryEntry{};
+    out.type = p[66];
+    if (out.type == kTypeEmpty) return S_OK;
+    if (out.type != kTypeStorage && out.type != kTypeStream && out.type != kTypeRoot)
+        return STG_E_DOCFILECORRUPT;
+    const uint16_t name_bytes = get16(p + 64);
+    if (name_bytes < 2 || name_bytes > 64 || name_bytes % 2 != 0) return STG_E_DOCFILECORRUPT;
+    const size_t units = name_bytes / 2 - 1;
+    if (get16(p + 2 * units) != 0) return STG_E_DOCFILECORRUPT;
+    for (size_t i = 0; i < units; ++i) {
+        const uint16_t c = get16(p + 2 * i);
+        if (c == 0) return STG_E_DOCFILECORRUPT;
+        out.name.push_back(static_cast<char16_t>(c));
+    }
+    out.colour = p[67];
+    out.left = get32(p + 68);
+    out.right = get32(p + 72);
+    out.child = get32(p + 76);
+    get_clsid(p + 80, out.clsid);
+    out.state_bits = get32(p + 96);
+    out.ctime = get64(p + 100);
+    out.mtime = get64(p + 108);
+    out.start = get32(p + 116);
+    out.size = get64(p + 120);
+    return S_OK;
+}
+
+void encode_entry(const DirectoryEntry& e, uint8_t* p) {
+    std::memset(p, 0, kEntryBytes);
+    put32(p + 68, kNoStream);
+    put32(p + 72, kNoStream);
+    put32(p + 76, kNoStream);
+    if (e.type == kTypeEmpty) return;
+    for (size_t i = 0; i < e.name.size(); ++i) put16(p + 2 * i, e.name[i]);
+    put16(p + 64, static_cast<uint16_t>((e.name.size() + 1) * 2));
+    p[66] = e.type;
+    p[67] = e.colour;
+    put32(p + 68, e.left);
+    put32(p + 72, e.right);
+    put32(p + 76, e.child);
+    put_clsid(p + 80, e.clsid);
+    put32(p + 96, e.state_bits);
+    put64(p + 100, e.ctime);
+    put64(p + 108, e.mtime);
+    put32(p + 116, e.start);
+    put64(p + 120, e.size);
+}
+
+}  // namespace cfb

@@ -1,0 +1,39 @@
+// One 128-byte directory entry: name, type, red-black links, CLSID, state bits, times, start
+// sector and size.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cfb/interfaces.h"
+
+namespace cfb {
+
+constexpr size_t kEntryBytes = 128;
+constexpr uint32_t kNoStream = 0xFFFFFFFFu;
+
+enum EntryType : uint8_t { kTypeEmpty = 0, kTypeStorage = 1, kTypeStream = 2, kTypeRoot = 5 };
+enum EntryColour : uint8_t { kRed = 0, kBlack = 1 };
+
+struct DirectoryEntry {
+    std::u16string name;
+    uint8_t type = kTypeEmpty;
+    uint8_t colour = kBlack;
+    uint32_t left = kNoStream;
+    uint32_t right = kNoStream;
+    uint32_t child = kNoStream;
+    CLSID clsid;
+    uint32_t state_bits = 0;
+    uint64_t ctime = 0;
+    uint64_t mtime = 0;
+    uint32_t start = 0;
+    uint64_t size = 0;
+};
+
+// STG_E_DOCFILECORRUPT for an unknown type or a name length that is odd, too long or not
+// ending in a terminator. Empty entries decode without further checks.
+HRESULT decode_entry(const uint8_t* p, DirectoryEntry& out);
+// An empty entry is written all zero with NOSTREAM links.
+void encode_entry(const DirectoryEntry& entry, uint8_t* p);
+
+}  // namespace cfb

@@ -1,0 +1,30 @@
+// Element names: what a legal name is and the order in which siblings are kept.
+#pragma once
+
+#include <string>
+
+#include "cfb/interfaces.h"
+
+namespace cfb {
+
+constexpr size_t kMaxNameUnits = 31;  // UTF-16 units, a terminator follows on disk
+
+// Copies a caller's name, refusing a null pointer (STG_E_INVALIDPOINTER) and empty, too long
+// or names holding / \ : ! (STG_E_INVALIDNAME).
+HRESULT take_name(const OLECHAR* name, std::u16string& out);
+
+// Upper case of one UTF-16 unit as the sibling order uses it: ASCII, Latin-1, basic Greek
+// and basic Cyrillic letters map to their capitals, every other unit stays as it is.
+char16_t upper_unit(char16_t c);
+
+// The sibling order of the format: shorter names first, then unit by unit in upper case.
+// Names equal under this order are the same name.
+int compare_names(const std::u16string& a, const std::u16string& b);
+
+struct NameLess {
+    bool operator()(const std::u16string& a, const std::u16string& b) const {
+        return compare_names(a, b) < 0;
+    }
+};
+
+}  // namespace cfb

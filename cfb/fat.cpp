@@ -1,0 +1,124 @@
+#include "cfb/fat.h"
+
+#include <algorithm>
+
+#include "cfb/little_endian.h"
+
+namespace cfb {
+
+HRESULT load_fat(ILockBytes& bytes, const Header& header, uint32_t file_sectors,
+                 std::vector<uint32_t>& fat, std::vector<uint8_t>& claimed) {
+    const uint32_t size = header.sector_size();
+    const uint32_t per_sector = size / 4;
+    if (header.num_fat_sectors > file_sectors || header.num_difat_sectors > file_sectors)
+        return STG_E_DOCFILECORRUPT;
+    std::vector<uint32_t> fat_sectors;
+    std::vector<uint32_t> difat_sectors;
+    for (uint32_t i = 0; i < std::min(header.num_fat_sectors, kHeaderDifatSlots); ++i)
+        fat_sectors.push_back(header.difat[i]);
+    std::vector<uint8_t> sector(size);
+    uint32_t next = header.first_difat_sector;
+    while (fat_sectors.size() < header.num_fat_sectors) {
+        if (next >= file_sectors || difat_sectors.size() >= header.num_difat_sectors)
+            return STG_E_DOCFILECORRUPT;
+        if (std::find(difat_sectors.begin(), difat_sectors.end(), next) != difat_sectors.end())
+            return STG_E_DOCFILECORRUPT;
+        difat_sectors.push_back(next);
+        const HRESULT hr = read_bytes(bytes, (uint64_t{next} + 1) * size, sector.data(), size);
+        if (FAILED(hr)) return hr;
+        for (uint32_t i = 0; i + 1 < per_sector && fat_sectors.size() < header.num_fat_sectors; ++i)
+            fat_sectors.push_back(get32(sector.data() + 4 * i));
+        next = get32(sector.data() + size - 4);
+    }
+    fat.assign(size_t{fat_sectors.size()} * per_sector, kFreeSect);
+    claimed.assign(std::max<size_t>(fat.size(), file_sectors), 0);
+    for (const uint32_t s : difat_sectors) {
+        if (claimed[s]) return STG_E_DOCFILECORRUPT;
+        claimed[s] = 1;
+    }
+    for (size_t k = 0; k < fat_sectors.size(); ++k) {
+        const uint32_t s = fat_sectors[k];
+        if (s >= file_sectors || claimed[s]) return STG_E_DOCFILECORRUPT;
+        claimed[s] = 1;
+        const HRESULT hr = read_bytes(bytes, (uint64_t{s} + 1) * size, sector.data(), size);
+        if (FAILED(hr)) return hr;
+        for (uint32_t i = 0; i < per_sector; ++i)
+            fat[k * per_sector + i] = get32(sector.data() + 4 * i);
+    }
+    return S_OK;
+}
+
+namespace {
+
+uint32_t difat_sectors_for(uint32_t fat_sectors, uint32_t per_sector) {
+    if (fat_sectors <= kHeaderDifatSlots) return 0;
+    return (fat_sectors - kHeaderDifatSlots + per_sector - 2) / (per_sector - 1);
+}
+
+// Writes `ids` (sector numbers, ascending) holding `data` sector by sector, one call per run.
+HRESULT write_sectors(RegularSpace& space, const std::vector<uint32_t>& ids,
+                      const std::vector<uint8_t>& data) {
+    const uint32_t size = space.sector_size();
+    size_t i = 0;
+    while (i < ids.size()) {
+        size_t j = i;
+        while (j + 1 < ids.size() && ids[j + 1] == ids[j] + 1) ++j;
+        const HRESULT hr = space.write(ids[i], 0, data.data() + i * size, (j - i + 1) * size);
+        if (FAILED(hr)) return hr;
+        i = j + 1;
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT store_fat(RegularSpace& space, AllocationTable& fat, Header& header) {
+    const uint32_t size = space.sector_size();
+    const uint32_t per_sector = size / 4;
+    std::vector<uint32_t> fat_sectors;
+    std::vector<uint32_t> difat_sectors;
+    // Each placement may grow the table, which may need one more FAT sector: place until the
+    // sectors placed describe the whole table, themselves included.
+    for (;;) {
+        const uint32_t need_fat = (fat.size() + per_sector - 1) / per_sector;
+        const auto have_fat = static_cast<uint32_t>(fat_sectors.size());
+        const uint32_t need_difat = difat_sectors_for(have_fat, per_sector);
+        if (have_fat >= need_fat && difat_sectors.size() >= need_difat) break;
+        const uint32_t s = fat.allocate(kNoSector);
+        if (s == kNoSector) return STG_E_MEDIUMFULL;
+        if (have_fat < need_fat) {
+            fat.set_next(s, kFatSect);
+            fat_sectors.push_back(s);
+        } else {
+            fat.set_next(s, kDifSect);
+            difat_sectors.push_back(s);
+        }
+    }
+
+    std::vector<uint8_t> data(fat_sectors.size() * size, 0xFF);
+    for (uint32_t i = 0; i < fat.size(); ++i) put32(data.data() + 4 * size_t{i}, fat.next(i));
+    HRESULT hr = write_sectors(space, fat_sectors, data);
+    if (FAILED(hr)) return hr;
+
+    std::vector<uint8_t> difat(difat_sectors.size() * size, 0xFF);
+    size_t k = kHeaderDifatSlots;
+    for (size_t d = 0; d < difat_sectors.size(); ++d) {
+        uint8_t* sector = difat.data() + d * size;
+        for (uint32_t i = 0; i + 1 < per_sector && k < fat_sectors.size(); ++i, ++k)
+            put32(sector + 4 * i, fat_sectors[k]);
+        put32(sector + size - 4, d + 1 < difat_sectors.size() ? difat_sectors[d + 1] : kEndOfChain);
+    }
+    for (size_t d = 0; d < difat_sectors.size(); ++d) {
+        hr = space.write(difat_sectors[d], 0, difat.data() + d * size, size);
+        if (FAILED(hr)) return hr;
+    }
+
+    header.num_fat_sectors = static_cast<uint32_t>(fat_sectors.size());
+    for (uint32_t i = 0; i < kHeaderDifatSlots; ++i)
+        header.difat[i] = i < fat_sectors.size() ? fat_sectors[i] : kFreeSect;
+    header.num_difat_sectors = static_cast<uint32_t>(difat_sectors.size());
+    header.first_difat_sector = difat_sectors.empty() ? kEndOfChain : difat_sectors.front();
+    return S_OK;
+}
+
+}  // namespace cfb

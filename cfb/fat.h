@@ -1,0 +1,22 @@
+// The FAT on disk: its sectors are listed by the header's 109 DIFAT slots and then by a chain
+// of DIFAT sectors, each holding (sector size / 4 - 1) ids and the id of the next one.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "cfb/header.h"
+#include "cfb/sector_space.h"
+
+namespace cfb {
+
+// Reads the FAT the header describes. Every FAT and DIFAT sector must lie below
+// file_sectors and appear once; they are marked in `claimed` (sized to the FAT).
+HRESULT load_fat(ILockBytes& bytes, const Header& header, uint32_t file_sectors,
+                 std::vector<uint32_t>& fat, std::vector<uint8_t>& claimed);
+
+// Places FAT and DIFAT sectors for `fat` (allocating them in it, so they describe themselves),
+// writes them and fills the header's FAT and DIFAT fields.
+HRESULT store_fat(RegularSpace& space, AllocationTable& fat, Header& header);
+
+}  // namespace cfb

@@ -1,0 +1,142 @@
+#include "cfb/file_lock_bytes.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "cfb/document.h"
+
+namespace cfb {
+
+namespace {
+
+HRESULT from_errno(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return STG_E_FILENOTFOUND;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return STG_E_ACCESSDENIED;
+        case EEXIST:
+            return STG_E_FILEALREADYEXISTS;
+        case ENOSPC:
+        case EFBIG:
+            return STG_E_MEDIUMFULL;
+        case EMFILE:
+        case ENFILE:
+            return STG_E_TOOMANYOPENFILES;
+        case ENAMETOOLONG:
+            return STG_E_INVALIDNAME;
+        default:
+            return STG_E_ACCESSDENIED;
+    }
+}
+
+class FileLockBytes final : public ILockBytes {
+public:
+    FileLockBytes(int fd, bool writable) : fd_(fd), writable_(writable) {}
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT ReadAt(uint64_t offset, void* pv, ULONG cb, ULONG* pcbRead) override {
+        ULONG done = 0;
+        while (done < cb) {
+            const ssize_t n = ::pread(fd_, static_cast<char*>(pv) + done, cb - done,
+                                      static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return STG_E_READFAULT;
+            if (n == 0) break;
+            done += static_cast<ULONG>(n);
+        }
+        if (pcbRead != nullptr) *pcbRead = done;
+        return S_OK;
+    }
+    HRESULT WriteAt(uint64_t offset, const void* pv, ULONG cb, ULONG* pcbWritten) override {
+        if (pcbWritten != nullptr) *pcbWritten = 0;
+        if (!writable_) return STG_E_ACCESSDENIED;
+        ULONG done = 0;
+        while (done < cb) {
+            const ssize_t n = ::pwrite(fd_, static_cast<const char*>(pv) + done, cb - done,
+                                       static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return n < 0 && errno == ENOSPC ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT;
+            done += static_cast<ULONG>(n);
+        }
+        if (pcbWritten != nullptr) *pcbWritten = done;
+        return S_OK;
+    }
+    HRESULT Flush() override {
+        if (!writable_) return S_OK;
+        return ::fdatasync(fd_) == 0 ? S_OK : STG_E_WRITEFAULT;
+    }
+    HRESULT SetSize(uint64_t cb) override {
+        if (!writable_) return STG_E_ACCESSDENIED;
+        return ::ftruncate(fd_, static_cast<off_t>(cb)) == 0 ? S_OK : from_errno(errno);
+    }
+    HRESULT Stat(STATSTG* pstatstg, DWORD) override {
+        if (pstatstg == nullptr) return STG_E_INVALIDPOINTER;
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) return STG_E_ACCESSDENIED;
+        *pstatstg = STATSTG{};
+        pstatstg->type = STGTY_LOCKBYTES;
+        pstatstg->cbSize = static_cast<uint64_t>(st.st_size);
+        return S_OK;
+    }
+
+private:
+    ~FileLockBytes() override { ::close(fd_); }  // closing drops the lock
+    int fd_;
+    bool writable_;
+    ULONG refs_ = 1;
+};
+
+}  // namespace
+
+HRESULT open_file_lock_bytes(const char* path, bool writable, FileOpen how, ILockBytes** out) {
+    if (out == nullptr) return STG_E_INVALIDPOINTER;
+    *out = nullptr;
+    if (path == nullptr || *path == 0) return STG_E_INVALIDNAME;
+    int flags = (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+    if (how == FileOpen::create_new) flags |= O_CREAT | O_EXCL;
+    if (how == FileOpen::replace) flags |= O_CREAT;
+    const int fd = ::open(path, flags, 0666);
+    if (fd < 0) return from_errno(errno);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error == EWOULDBLOCK ? STG_E_LOCKVIOLATION : from_errno(error);
+    }
+    if (how == FileOpen::replace && ::ftruncate(fd, 0) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return from_errno(error);
+    }
+    *out = new FileLockBytes(fd, writable);
+    return S_OK;
+}
+
+HRESULT create_file_lock_bytes(const char* path, DWORD grfMode, bool create, ILockBytes** out) {
+    const bool writable = (grfMode & 3u) != STGM_READ;
+    if (create && !writable) return STG_E_INVALIDFLAG;
+    return open_file_lock_bytes(path, writable, create ? FileOpen::replace : FileOpen::existing,
+                                out);
+}
+
+bool is_file_locked(const char* path) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // A shared probe conflicts with a document's exclusive lock without taking one itself.
+    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
+}
+
+}  // namespace cfb

@@ -1,0 +1,120 @@
+#include "cfb/sector_chain.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace cfb {
+
+HRESULT SectorChain::load(uint32_t start, uint32_t limit, std::vector<uint8_t>& claimed) {
+    sectors_.clear();
+    AllocationTable& table = space_->table();
+    const uint32_t bound = std::min({limit, table.size(), static_cast<uint32_t>(claimed.size())});
+    for (uint32_t s = start; s != kEndOfChain; s = table.next(s)) {
+        if (s >= bound || claimed[s]) {
+            sectors_.clear();
+            return STG_E_DOCFILECORRUPT;
+        }
+        claimed[s] = 1;
+        sectors_.push_back(s);
+    }
+    return S_OK;
+}
+
+HRESULT SectorChain::resize(size_t count) {
+    AllocationTable& table = space_->table();
+    while (sectors_.size() > count) {
+        table.release(sectors_.back());
+        sectors_.pop_back();
+        if (sectors_.size() == count && !sectors_.empty())
+            table.set_next(sectors_.back(), kEndOfChain);
+    }
+    if (sectors_.size() < count) sectors_.reserve(count);
+    while (sectors_.size() < count) {
+        const uint32_t preferred = sectors_.empty() ? kNoSector : sectors_.back() + 1;
+        uint32_t s = 0;
+        const HRESULT hr = space_->allocate(preferred, &s);
+        if (FAILED(hr)) return hr;
+        if (!sectors_.empty()) table.set_next(sectors_.back(), s);
+        sectors_.push_back(s);
+    }
+    return S_OK;
+}
+
+HRESULT SectorChain::copy_on_write(size_t index, bool keep_contents) {
+    AllocationTable& table = space_->table();
+    const uint32_t old = sectors_[index];
+    const uint32_t preferred = index > 0 ? sectors_[index - 1] + 1 : kNoSector;
+    uint32_t fresh = 0;
+    HRESULT hr = space_->allocate(preferred, &fresh);
+    if (FAILED(hr)) return hr;
+    if (keep_contents) {
+        std::vector<uint8_t> buffer(space_->sector_size());
+        hr = space_->read(old, 0, buffer.data(), buffer.size());
+        if (SUCCEEDED(hr)) hr = space_->write(fresh, 0, buffer.data(), buffer.size());
+        if (FAILED(hr)) {
+            table.release(fresh);
+            return hr;
+        }
+    }
+    if (index > 0) table.set_next(sectors_[index - 1], fresh);
+    table.set_next(fresh, table.next(old));
+    table.release(old);  // still pinned: not handed out before the next commit
+    sectors_[index] = fresh;
+    return S_OK;
+}
+
+template <typename Fn>
+HRESULT SectorChain::for_each_run(uint64_t pos, size_t n, Fn fn) {
+    const uint32_t size = space_->sector_size();
+    size_t i = static_cast<size_t>(pos / size);
+    uint64_t offset = pos % size;
+    size_t done = 0;
+    while (done < n) {
+        size_t j = i;
+        uint64_t run_bytes = size - offset;
+        while (done + run_bytes < n && j + 1 < sectors_.size() &&
+               sectors_[j + 1] == sectors_[j] + 1) {
+            ++j;
+            run_bytes += size;
+        }
+        const size_t piece = static_cast<size_t>(std::min<uint64_t>(run_bytes, n - done));
+        const HRESULT hr = fn(sectors_[i], offset, done, piece);
+        if (FAILED(hr)) return hr;
+        done += piece;
+        i = j + 1;
+        offset = 0;
+    }
+    return S_OK;
+}
+
+HRESULT SectorChain::read_at(uint64_t pos, void* p, size_t n) {
+    if (n == 0) return S_OK;
+    if (pos + n > uint64_t{sectors_.size()} * space_->sector_size()) return STG_E_DOCFILECORRUPT;
+    auto* out = static_cast<uint8_t*>(p);
+    return for_each_run(pos, n, [&](uint32_t first, uint64_t offset, size_t done, size_t piece) {
+        return space_->read(first, offset, out + done, piece);
+    });
+}
+
+HRESULT SectorChain::write_at(uint64_t pos, const void* p, size_t n) {
+    if (n == 0) return S_OK;
+    const uint32_t size = space_->sector_size();
+    if (pos + n > uint64_t{sectors_.size()} * size) return STG_E_DOCFILECORRUPT;
+    const size_t first = static_cast<size_t>(pos / size);
+    const size_t last = static_cast<size_t>((pos + n - 1) / size);
+    AllocationTable& table = space_->table();
+    for (size_t i = first; i <= last; ++i) {
+        if (!table.pinned(sectors_[i])) continue;
+        const bool partial =
+            (i == first && pos % size != 0) || (i == last && (pos + n) % size != 0);
+        const HRESULT hr = copy_on_write(i, partial);
+        if (FAILED(hr)) return hr;
+    }
+    const auto* in = static_cast<const uint8_t*>(p);
+    return for_each_run(pos, n,
+                        [&](uint32_t first_sector, uint64_t offset, size_t done, size_t piece) {
+                            return space_->write(first_sector, offset, in + done, piece);
+                        });
+}
+
+}  // namespace cfb

@@ -1,0 +1,67 @@
+// A space of equal sectors with its allocation table: the file's regular sectors (FAT) or the
+// mini sectors inside the mini stream (MiniFAT). Sector chains work on either.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "cfb/allocation_table.h"
+#include "cfb/interfaces.h"
+
+namespace cfb {
+
+class SectorChain;
+
+class SectorSpace {
+public:
+    virtual ~SectorSpace() = default;
+    virtual uint32_t sector_size() const = 0;
+    virtual AllocationTable& table() = 0;
+    // n bytes from `offset` bytes into sector `first`, running on through the following
+    // sectors in index order (callers pass runs of consecutive sectors).
+    virtual HRESULT read(uint32_t first, uint64_t offset, void* p, size_t n) = 0;
+    virtual HRESULT write(uint32_t first, uint64_t offset, const void* p, size_t n) = 0;
+    // A free sector, preferably `preferred`; STG_E_MEDIUMFULL when none is left.
+    virtual HRESULT allocate(uint32_t preferred, uint32_t* out) = 0;
+};
+
+// The regular sectors of the byte array; sector s starts at (s + 1) * sector size, after the
+// header sector. Reads past the end of the array give zeros.
+class RegularSpace final : public SectorSpace {
+public:
+    RegularSpace(ILockBytes* bytes, uint32_t sector_size)
+        : bytes_(bytes), sector_size_(sector_size) {}
+    uint32_t sector_size() const override { return sector_size_; }
+    AllocationTable& table() override { return fat_; }
+    HRESULT read(uint32_t first, uint64_t offset, void* p, size_t n) override;
+    HRESULT write(uint32_t first, uint64_t offset, const void* p, size_t n) override;
+    HRESULT allocate(uint32_t preferred, uint32_t* out) override;
+
+private:
+    ILockBytes* bytes_;
+    uint32_t sector_size_;
+    AllocationTable fat_{true};
+};
+
+// 64-byte sectors inside the mini stream, a chain of regular sectors held by the root entry.
+// The mini stream grows as mini sectors are allocated.
+class MiniSpace final : public SectorSpace {
+public:
+    static constexpr uint32_t kMiniSectorSize = 64;
+    explicit MiniSpace(SectorChain& mini_stream) : mini_stream_(mini_stream) {}
+    uint32_t sector_size() const override { return kMiniSectorSize; }
+    AllocationTable& table() override { return minifat_; }
+    HRESULT read(uint32_t first, uint64_t offset, void* p, size_t n) override;
+    HRESULT write(uint32_t first, uint64_t offset, const void* p, size_t n) override;
+    HRESULT allocate(uint32_t preferred, uint32_t* out) override;
+
+private:
+    SectorChain& mini_stream_;
+    AllocationTable minifat_{false};
+};
+
+// Reads n bytes at offset of the byte array; the part past its end reads as zeros.
+HRESULT read_bytes(ILockBytes& bytes, uint64_t offset, void* p, size_t n);
+HRESULT write_bytes(ILockBytes& bytes, uint64_t offset, const void* p, size_t n);
+
+}  // namespace cfb
