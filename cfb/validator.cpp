@@ -302,7 +302,8 @@ private:
         directory_sectors_ = le32(h + 40);
         fat_sectors_ = le32(h + 44);
         directory_start_ = le32(h + 48);
-        const uint32_t transaction = le32(h + 52);
+        // Bytes 52..55 (transaction signature) are left alone: documents other systems wrote in
+        // transacted mode carry one, and readers ignore it.
         const uint32_t cutoff = le32(h + 56);
         minifat_start_ = le32(h + 60);
         minifat_sectors_ = le32(h + 64);
@@ -311,8 +312,6 @@ private:
         if (major_ == 3 && directory_sectors_ != 0)
             problem("header: version 3 file gives " + std::to_string(directory_sectors_) +
                     " directory sectors, must be 0");
-        if (transaction != 0)
-            problem("header: transaction signature is " + hex32(transaction) + ", not 0");
         if (cutoff != kMiniStreamCutoff)
             problem("header: mini stream cutoff is " + std::to_string(cutoff) + ", not 4096");
         if (major_ == 4) {
