@@ -54,6 +54,7 @@ private:
     void rebuild_tables();
     HRESULT set_size(Node& stream, uint64_t size, bool zero_fill);
     SectorSpace* space_for(uint64_t size);
+    uint64_t max_stream_size() const;
     HRESULT write_zeros(SectorChain& chain, uint64_t from, uint64_t to);
 
     ILockBytes* bytes_;

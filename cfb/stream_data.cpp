@@ -17,6 +17,10 @@ uint64_t sectors_for(uint64_t bytes, uint32_t sector_size) {
 
 }  // namespace
 
+uint64_t CompoundFile::max_stream_size() const {
+    return header_.major == 3 ? kMaxVersion3Stream : uint64_t{kMaxRegSect} * regular_.sector_size();
+}
+
 SectorSpace* CompoundFile::space_for(uint64_t size) {
     if (size < kMiniStreamCutoff) return &mini_;
     return &regular_;
@@ -81,7 +85,7 @@ HRESULT CompoundFile::read_stream(Node& stream, uint64_t pos, void* p, size_t n)
 HRESULT CompoundFile::write_stream(Node& stream, uint64_t pos, const void* p, size_t n) {
     if (n == 0) return S_OK;
     const uint64_t end = pos + n;
-    if (end < pos) return STG_E_DOCFILETOOLARGE;
+    if (end < pos || end > max_stream_size()) return STG_E_DOCFILETOOLARGE;
     HRESULT hr = S_OK;
     if (pos > stream.size) hr = set_size(stream, pos, true);
     if (SUCCEEDED(hr) && end > stream.size) hr = set_size(stream, end, false);

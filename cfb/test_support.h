@@ -232,3 +232,32 @@ inline bool have_checker() {
 }
 
 }  // namespace cfb::testing
+
+namespace cfb::testing {
+
+// The validator's findings on a byte image (empty when sound).
+inline std::vector<std::string> problems_in(const std::vector<uint8_t>& image) {
+    ILockBytes* raw = nullptr;
+    EXPECT_EQ(create_memory_lock_bytes(image, &raw), S_OK);
+    Ref<ILockBytes> bytes(raw);
+    return validate_document(*bytes.get());
+}
+
+// A document on memory whose bytes the test can look at: the FaultyBytes never fails.
+struct MemoryDocument {
+    std::vector<uint8_t> image;
+    Ref<IStorage> root;
+    explicit MemoryDocument(bool create = true) {
+        if (create) {
+            Ref<ILockBytes> bytes(new FaultyBytes(image, -1, false));
+            EXPECT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), kRW, 0, root.out()), S_OK);
+        }
+    }
+    HRESULT reopen(DWORD mode = kRW) {
+        root.reset();
+        Ref<ILockBytes> bytes(new FaultyBytes(image, -1, false));
+        return StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, root.out());
+    }
+};
+
+}  // namespace cfb::testing
