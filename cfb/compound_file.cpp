@@ -89,7 +89,11 @@ CompoundFile::~CompoundFile() {
 }
 
 void CompoundFile::close() {
-    if (bytes_ != nullptr) bytes_->Release();
+    if (bytes_ == nullptr) return;
+    // Sectors past the committed end hold only discarded work.
+    if (writable_ && committed_bytes_ > 0 && byte_size(*bytes_) > committed_bytes_)
+        bytes_->SetSize(committed_bytes_);
+    bytes_->Release();
     bytes_ = nullptr;
 }
 
@@ -117,6 +121,7 @@ HRESULT CompoundFile::open(ILockBytes* bytes, bool writable, std::shared_ptr<Com
         std::min<uint64_t>(sectors_for(size - sector_size, sector_size), kMaxRegSect);
     std::shared_ptr<CompoundFile> file(new CompoundFile(bytes, header.major, writable));
     file->header_ = header;
+    file->committed_bytes_ = size;
     hr = file->load(static_cast<uint32_t>(file_sectors));
     if (FAILED(hr)) return hr;
     *out = std::move(file);
@@ -335,8 +340,9 @@ HRESULT CompoundFile::commit() {
     uint32_t end = fat.size();
     while (end > 0 && fat.next(end - 1) == kFreeSect) --end;
     regular_.table().truncate(end);
-    if (byte_size(*bytes_) > (uint64_t{end} + 1) * sector_size)
-        bytes_->SetSize((uint64_t{end} + 1) * sector_size);  // a failure only leaves free sectors
+    committed_bytes_ = (uint64_t{end} + 1) * sector_size;
+    if (byte_size(*bytes_) > committed_bytes_)
+        bytes_->SetSize(committed_bytes_);  // a failure only leaves free sectors
     return S_OK;
 }
 

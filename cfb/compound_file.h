@@ -60,6 +60,7 @@ private:
     ILockBytes* bytes_;
     Header header_;
     bool writable_;
+    uint64_t committed_bytes_ = 0;  // size of the byte array after the last commit (or open)
     RegularSpace regular_;
     SectorChain mini_stream_;
     MiniSpace mini_;

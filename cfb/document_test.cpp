@@ -32,3 +32,198 @@ TEST(DocumentRoundTrip, StreamsAndStoragesSurviveCommitAndReopen) {
 
 }  // namespace
 }  // namespace cfb::testing
+
+namespace cfb::testing {
+namespace {
+
+TEST(DocumentCreate, NewFileOpensAsAnEmptyDocumentWithoutAnyCommit) {
+    TempDir dir;
+    const auto path = dir.wfile("new.cfb");
+    {
+        Ref<IStorage> root;
+        ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), S_OK);
+        ASSERT_EQ(put_stream(root.get(), "never committed", "x"), S_OK);
+    }
+    EXPECT_EQ(file_bytes(dir.file("new.cfb")).size() % 512, 0u);
+    EXPECT_EQ(independent_check(dir.file("new.cfb")), 0);
+    Ref<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, kRO, nullptr, 0, root.out()), S_OK);
+    EXPECT_TRUE(tree_of(root.get()).empty());
+}
+
+TEST(DocumentCreate, ExistingFileNeedsTheCreateFlag) {
+    TempDir dir;
+    const auto path = dir.wfile("a.cfb");
+    Ref<IStorage> root;
+    ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), S_OK);
+    ASSERT_EQ(put_stream(root.get(), "s", "x"), S_OK);
+    ASSERT_EQ(root->Commit(0), S_OK);
+    root.reset();
+    EXPECT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), STG_E_FILEALREADYEXISTS);
+    ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW | STGM_CREATE, 0, root.out()), S_OK);
+    EXPECT_TRUE(tree_of(root.get()).empty());
+}
+
+TEST(DocumentOpen, MissingFileIsNotFound) {
+    TempDir dir;
+    Ref<IStorage> root;
+    EXPECT_EQ(StgOpenStorage(dir.wfile("none.cfb").c_str(), nullptr, kRO, nullptr, 0, root.out()),
+              STG_E_FILENOTFOUND);
+}
+
+TEST(DocumentCommit, ReleasingTheRootWithoutCommitDiscardsChanges) {
+    MemoryDocument doc;
+    ASSERT_EQ(put_stream(doc.root.get(), "kept", "1"), S_OK);
+    ASSERT_EQ(doc.root->Commit(0), S_OK);
+    ASSERT_EQ(put_stream(doc.root.get(), "kept", "changed"), S_OK);
+    ASSERT_EQ(put_stream(doc.root.get(), "lost", pattern(9000, 1)), S_OK);
+    ASSERT_EQ(doc.reopen(), S_OK);
+    EXPECT_EQ(tree_of(doc.root.get()), (Tree{{"kept", "1"}}));
+}
+
+TEST(DocumentLock, SecondOpenInTheSameProcessIsRefusedUntilRelease) {
+    TempDir dir;
+    const auto path = dir.wfile("a.cfb");
+    Ref<IStorage> first;
+    ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, first.out()), S_OK);
+    EXPECT_TRUE(is_file_locked(dir.file("a.cfb").c_str()));
+    Ref<IStorage> second;
+    const HRESULT hr = StgOpenStorage(path.c_str(), nullptr, kRO, nullptr, 0, second.out());
+    EXPECT_TRUE(hr == STG_E_LOCKVIOLATION || hr == STG_E_SHAREVIOLATION) << std::hex << hr;
+    EXPECT_EQ(StgCreateDocfile(path.c_str(), kRW | STGM_CREATE, 0, second.out()),
+              STG_E_LOCKVIOLATION);
+    first.reset();
+    EXPECT_FALSE(is_file_locked(dir.file("a.cfb").c_str()));
+    EXPECT_EQ(StgOpenStorage(path.c_str(), nullptr, kRO, nullptr, 0, second.out()), S_OK);
+}
+
+TEST(DocumentLock, AnotherProcessCannotOpenALockedDocument) {
+    TempDir dir;
+    const auto path = dir.wfile("a.cfb");
+    Ref<IStorage> root;
+    ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), S_OK);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        IStorage* other = nullptr;
+        const HRESULT hr = StgOpenStorage(path.c_str(), nullptr, kRO, nullptr, 0, &other);
+        ::_exit(hr == STG_E_LOCKVIOLATION && is_file_locked(dir.file("a.cfb").c_str()) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(DocumentAccess, ReadOnlyDocumentRefusesEveryChange) {
+    MemoryDocument doc;
+    ASSERT_EQ(put_stream(doc.root.get(), "s", "x"), S_OK);
+    ASSERT_EQ(doc.root->Commit(0), S_OK);
+    const std::vector<uint8_t> before = doc.image;
+    ASSERT_EQ(doc.reopen(kRO), S_OK);
+    Ref<IStream> s;
+    EXPECT_EQ(doc.root->CreateStream(u"t", kRW, 0, 0, s.out()), STG_E_ACCESSDENIED);
+    EXPECT_EQ(doc.root->OpenStream(u"s", nullptr, kRW, 0, s.out()), STG_E_ACCESSDENIED);
+    EXPECT_EQ(doc.root->DestroyElement(u"s"), STG_E_ACCESSDENIED);
+    ASSERT_EQ(doc.root->OpenStream(u"s", nullptr, kRO, 0, s.out()), S_OK);
+    EXPECT_EQ(s->Write("y", 1, nullptr), STG_E_ACCESSDENIED);
+    EXPECT_EQ(doc.root->Commit(0), S_OK);
+    EXPECT_EQ(doc.image, before);
+}
+
+TEST(DocumentAccess, UnsupportedDocumentModesAreRefused) {
+    TempDir dir;
+    Ref<IStorage> root;
+    EXPECT_EQ(StgCreateDocfile(dir.wfile("a").c_str(), STGM_READWRITE | STGM_SHARE_DENY_NONE, 0,
+                               root.out()),
+              STG_E_INVALIDFLAG);
+    EXPECT_EQ(StgCreateDocfile(dir.wfile("a").c_str(), kRO, 0, root.out()), STG_E_INVALIDFLAG);
+}
+
+TEST(DocumentVersion4, CreatesAndReadsFourKilobyteSectors) {
+    TempDir dir;
+    const auto path = dir.wfile("v4.cfb");
+    STGOPTIONS options;
+    options.usVersion = 2;
+    options.ulSectorSize = 4096;
+    const Tree expected{{"a", pattern(100, 1)},
+                        {"b", pattern(70000, 2)},
+                        {"sub", "<storage>"},
+                        {"sub/c", pattern(4096, 3)}};
+    {
+        void* raw = nullptr;
+        ASSERT_EQ(StgCreateStorageEx(path.c_str(), kRW, STGFMT_DOCFILE, 0, &options, nullptr,
+                                     IID_IStorage, &raw),
+                  S_OK);
+        Ref<IStorage> root(static_cast<IStorage*>(raw));
+        ASSERT_EQ(put_stream(root.get(), "a", expected.at("a")), S_OK);
+        ASSERT_EQ(put_stream(root.get(), "b", expected.at("b")), S_OK);
+        Ref<IStorage> sub;
+        ASSERT_EQ(root->CreateStorage(u"sub", kRW, 0, 0, sub.out()), S_OK);
+        ASSERT_EQ(put_stream(sub.get(), "c", expected.at("sub/c")), S_OK);
+        sub.reset();
+        ASSERT_EQ(root->Commit(0), S_OK);
+    }
+    const std::vector<uint8_t> image = file_bytes(dir.file("v4.cfb"));
+    EXPECT_EQ(image[26], 4);  // major version
+    EXPECT_EQ(image.size() % 4096, 0u);
+    EXPECT_TRUE(problems_in(image).empty());
+    EXPECT_EQ(independent_check(dir.file("v4.cfb")), 0);
+    void* raw = nullptr;
+    ASSERT_EQ(StgOpenStorageEx(path.c_str(), kRO, STGFMT_DOCFILE, 0, nullptr, nullptr, IID_IStorage,
+                               &raw),
+              S_OK);
+    Ref<IStorage> root(static_cast<IStorage*>(raw));
+    EXPECT_EQ(tree_of(root.get()), expected);
+}
+
+TEST(DocumentVersion4, UnknownSectorSizeIsRefused) {
+    TempDir dir;
+    STGOPTIONS options;
+    options.usVersion = 2;
+    options.ulSectorSize = 1024;
+    void* raw = nullptr;
+    EXPECT_EQ(StgCreateStorageEx(dir.wfile("x").c_str(), kRW, STGFMT_DOCFILE, 0, &options, nullptr,
+                                 IID_IStorage, &raw),
+              STG_E_INVALIDPARAMETER);
+}
+
+TEST(DocumentDifat, FileNeedingMoreThan109FatSectorsRoundTrips) {
+    TempDir dir;
+    const auto path = dir.wfile("big.cfb");
+    const std::string chunk = pattern(1 << 20, 5);
+    {
+        Ref<IStorage> root;
+        ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), S_OK);
+        Ref<IStream> s;
+        ASSERT_EQ(root->CreateStream(u"big", kRW, 0, 0, s.out()), S_OK);
+        for (int i = 0; i < 9; ++i)
+            ASSERT_EQ(s->Write(chunk.data(), static_cast<ULONG>(chunk.size()), nullptr), S_OK);
+        s.reset();
+        ASSERT_EQ(put_stream(root.get(), "small", "after"), S_OK);
+        ASSERT_EQ(root->Commit(0), S_OK);
+    }
+    const std::vector<uint8_t> image = file_bytes(dir.file("big.cfb"));
+    EXPECT_GT(image[72], 0);  // DIFAT sector count in the header
+    EXPECT_TRUE(problems_in(image).empty());
+    EXPECT_EQ(independent_check(dir.file("big.cfb")), 0);
+    Ref<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, kRW, nullptr, 0, root.out()), S_OK);
+    Ref<IStream> s;
+    ASSERT_EQ(root->OpenStream(u"big", nullptr, kRO, 0, s.out()), S_OK);
+    std::string piece(chunk.size(), '\0');
+    ASSERT_EQ(s->Seek(8 * chunk.size(), STREAM_SEEK_SET, nullptr), S_OK);
+    ASSERT_EQ(s->Read(piece.data(), static_cast<ULONG>(piece.size()), nullptr), S_OK);
+    EXPECT_EQ(piece, chunk);
+}
+
+TEST(DocumentOnBytes, CreatingOnNonEmptyBytesNeedsTheCreateFlag) {
+    ILockBytes* raw = nullptr;
+    ASSERT_EQ(create_memory_lock_bytes({1, 2, 3}, &raw), S_OK);
+    Ref<ILockBytes> bytes(raw);
+    Ref<IStorage> root;
+    EXPECT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), kRW, 0, root.out()),
+              STG_E_FILEALREADYEXISTS);
+    EXPECT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), kRW | STGM_CREATE, 0, root.out()), S_OK);
+}
+
+}  // namespace
+}  // namespace cfb::testing
