@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "entry/error_texts.h"
@@ -56,7 +57,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "station %s the time span of usable data is too short - these models "
                  "are not used."},
         TextCase{0x8000D00B, "No reference coordinates available."},
-        TextCase{0x8000E003, "Header entry or data line missing."}));
+        TextCase{0x8000E003, "Header entry or data line missing."}),
+    [](const testing::TestParamInfo<TextCase>& info) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Code%08X", info.param.code);
+        return std::string(name);
+    });
 
 TEST(ErrorToStringDef, TheHighWordPlaysNoPart) {
     std::string failure, notice;

@@ -56,9 +56,11 @@ public:
     }
     SharedHandle(SharedHandle&& other) noexcept : m_block(std::exchange(other.m_block, nullptr)) {}
     SharedHandle& operator=(const SharedHandle& other) {
-        if (other.m_block != nullptr) other.m_block->AddRef();  // before the release: self-safe
+        // Taken and counted before the release, so assigning a pointer to itself keeps it.
+        CAddRefCount<T>* incoming = other.m_block;
+        if (incoming != nullptr) incoming->AddRef();
         ReleaseBlock();
-        m_block = other.m_block;
+        m_block = incoming;
         return *this;
     }
     SharedHandle& operator=(SharedHandle&& other) noexcept {
