@@ -147,11 +147,15 @@ public:
     HRESULT WriteAt(uint64_t offset, const void* pv, ULONG cb, ULONG* pcbWritten) override {
         if (pcbWritten != nullptr) *pcbWritten = 0;
         if (!may_write()) return drop_ ? report(cb, pcbWritten) : STG_E_WRITEFAULT;
+        write_offsets.push_back(offset);
         if (offset + cb > bytes_.size()) bytes_.resize(offset + cb);
         if (cb > 0) std::memcpy(bytes_.data() + offset, pv, cb);
         return report(cb, pcbWritten);
     }
-    HRESULT Flush() override { return S_OK; }
+    HRESULT Flush() override {
+        ++flushes;
+        return S_OK;
+    }
     HRESULT SetSize(uint64_t cb) override {
         if (!may_write()) return drop_ ? S_OK : STG_E_WRITEFAULT;
         bytes_.resize(cb);
@@ -163,6 +167,8 @@ public:
         return S_OK;
     }
     long writes() const { return writes_; }
+    std::vector<uint64_t> write_offsets;  // of the WriteAt calls applied
+    int flushes = 0;
 
 private:
     ~FaultyBytes() override = default;
