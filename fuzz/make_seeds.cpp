@@ -1,0 +1,105 @@
+// Writes the seed documents of the fuzz targets into a folder: small documents through the
+// engine that use every structure (mini and regular streams, nesting, siblings, version 4), so
+// the fuzzer starts from sound files instead of guessing a signature.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cfb/cfb.h"
+
+namespace {
+
+constexpr DWORD kRw = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+
+bool add_stream(IStorage* at, const char16_t* name, size_t size) {
+    IStream* s = nullptr;
+    if (FAILED(at->CreateStream(name, kRw, 0, 0, &s))) return false;
+    std::vector<char> data(size);
+    for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 + size);
+    ULONG written = 0;
+    const bool ok =
+        size == 0 || SUCCEEDED(s->Write(data.data(), static_cast<ULONG>(size), &written));
+    s->Release();
+    return ok;
+}
+
+// shape 0: empty; 1: mini and regular streams; 2: nesting and siblings.
+bool fill(IStorage* root, int shape) {
+    if (shape == 0) return true;
+    if (shape == 1)
+        return add_stream(root, u"small", 100) && add_stream(root, u"edge", 4095) &&
+               add_stream(root, u"big", 5000) && add_stream(root, u"empty", 0);
+    IStorage* sub = nullptr;
+    if (FAILED(root->CreateStorage(u"Sub", kRw, 0, 0, &sub))) return false;
+    bool ok = add_stream(sub, u"inner", 300);
+    IStorage* deeper = nullptr;
+    if (ok && SUCCEEDED(sub->CreateStorage(u"Deeper", kRw, 0, 0, &deeper))) {
+        ok = add_stream(deeper, u"leaf", 4100);
+        deeper->Release();
+    }
+    sub->Release();
+    const char16_t* names[] = {u"a", u"B", u"cc", u"DD", u"e\u00e9", u"ffff", u"g", u"H1", u"i2"};
+    for (const char16_t* n : names) ok = ok && add_stream(root, n, 10);
+    return ok;
+}
+
+bool write_seed(const std::string& dir, int shape, bool v4) {
+    ILockBytes* bytes = nullptr;
+    if (FAILED(cfb::create_memory_lock_bytes({}, &bytes))) return false;
+    IStorage* root = nullptr;
+    bool ok = false;
+    // The memory byte array has no sector-size option: version 4 seeds go through a file.
+    const std::string path = dir + "/seed-" + std::to_string(shape) + (v4 ? "-v4" : "-v3");
+    if (v4) {
+        bytes->Release();
+        std::u16string name;
+        if (!cfb::utf8_to_utf16(path, name)) return false;
+        STGOPTIONS options;
+        options.usVersion = 2;
+        options.ulSectorSize = 4096;
+        if (FAILED(StgCreateStorageEx(name.c_str(), kRw | STGM_CREATE, STGFMT_DOCFILE, 0, &options,
+                                      nullptr, IID_IStorage, reinterpret_cast<void**>(&root))))
+            return false;
+        ok = fill(root, shape) && SUCCEEDED(root->Commit(STGC_DEFAULT));
+        root->Release();
+        return ok;
+    }
+    if (SUCCEEDED(StgCreateDocfileOnILockBytes(bytes, kRw | STGM_CREATE, 0, &root))) {
+        ok = fill(root, shape) && SUCCEEDED(root->Commit(STGC_DEFAULT));
+        root->Release();
+    }
+    STATSTG stat;
+    std::vector<char> data;
+    if (ok && SUCCEEDED(bytes->Stat(&stat, STATFLAG_NONAME))) {
+        data.resize(stat.cbSize);
+        ULONG got = 0;
+        ok = SUCCEEDED(bytes->ReadAt(0, data.data(), static_cast<ULONG>(data.size()), &got)) &&
+             got == data.size();
+    }
+    bytes->Release();
+    if (!ok) return false;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+        return 2;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(argv[1], ec);
+    for (int shape = 0; shape < 3; ++shape)
+        for (bool v4 : {false, true})
+            if (!write_seed(argv[1], shape, v4)) {
+                std::fprintf(stderr, "make_seeds: seed %d%s could not be written\n", shape,
+                             v4 ? " (v4)" : "");
+                return 1;
+            }
+    return 0;
+}
