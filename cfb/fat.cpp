@@ -36,14 +36,22 @@ HRESULT load_fat(ILockBytes& bytes, const Header& header, uint32_t file_sectors,
         if (claimed[s]) return STG_E_DOCFILECORRUPT;
         claimed[s] = 1;
     }
-    for (size_t k = 0; k < fat_sectors.size(); ++k) {
-        const uint32_t s = fat_sectors[k];
+    for (const uint32_t s : fat_sectors) {
         if (s >= file_sectors || claimed[s]) return STG_E_DOCFILECORRUPT;
         claimed[s] = 1;
-        const HRESULT hr = read_bytes(bytes, (uint64_t{s} + 1) * size, sector.data(), size);
+    }
+    // Read runs of consecutive FAT sectors with one call each.
+    std::vector<uint8_t> run;
+    for (size_t k = 0; k < fat_sectors.size();) {
+        size_t end = k + 1;
+        while (end < fat_sectors.size() && fat_sectors[end] == fat_sectors[end - 1] + 1) ++end;
+        run.resize((end - k) * size);
+        const HRESULT hr =
+            read_bytes(bytes, (uint64_t{fat_sectors[k]} + 1) * size, run.data(), run.size());
         if (FAILED(hr)) return hr;
-        for (uint32_t i = 0; i < per_sector; ++i)
-            fat[k * per_sector + i] = get32(sector.data() + 4 * i);
+        for (size_t i = 0; i < (end - k) * per_sector; ++i)
+            fat[k * per_sector + i] = get32(run.data() + 4 * i);
+        k = end;
     }
     return S_OK;
 }

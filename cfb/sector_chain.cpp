@@ -28,7 +28,6 @@ HRESULT SectorChain::resize(size_t count) {
         if (sectors_.size() == count && !sectors_.empty())
             table.set_next(sectors_.back(), kEndOfChain);
     }
-    if (sectors_.size() < count) sectors_.reserve(count);
     while (sectors_.size() < count) {
         const uint32_t preferred = sectors_.empty() ? kNoSector : sectors_.back() + 1;
         uint32_t s = 0;
