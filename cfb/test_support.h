@@ -26,6 +26,7 @@ public:
     explicit Ref(T* p) : p_(p) {}
     Ref(const Ref&) = delete;
     Ref& operator=(const Ref&) = delete;
+    Ref(Ref&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
     ~Ref() { reset(); }
     void reset() {
         if (p_ != nullptr) p_->Release();
