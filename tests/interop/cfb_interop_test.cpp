@@ -235,9 +235,10 @@ void write_with_engine(const Tree& tree, const fs::path& file, bool v4) {
             IStream* s = nullptr;
             ASSERT_EQ(at->CreateStream(leaf.c_str(), kRw, 0, 0, &s), S_OK) << path;
             ULONG written = 0;
-            if (!bytes->empty())
+            if (!bytes->empty()) {
                 EXPECT_EQ(s->Write(bytes->data(), static_cast<ULONG>(bytes->size()), &written),
                           S_OK);
+            }
             EXPECT_EQ(written, bytes->size());
             s->Release();
         } else {
