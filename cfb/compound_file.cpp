@@ -124,6 +124,7 @@ HRESULT CompoundFile::open(ILockBytes* bytes, bool writable, std::shared_ptr<Com
     file->committed_bytes_ = size;
     hr = file->load(static_cast<uint32_t>(file_sectors));
     if (FAILED(hr)) return hr;
+    file->changed_ = false;
     *out = std::move(file);
     return S_OK;
 }
@@ -274,7 +275,7 @@ void CompoundFile::rebuild_tables() {
 
 HRESULT CompoundFile::commit() {
     if (closed()) return STG_E_REVERTED;
-    if (!writable_) return S_OK;
+    if (!writable_ || (!changed_ && !compactable_)) return S_OK;
     const uint32_t sector_size = regular_.sector_size();
 
     // The mini stream ends at its last mini sector in use.
@@ -343,6 +344,8 @@ HRESULT CompoundFile::commit() {
     committed_bytes_ = (uint64_t{end} + 1) * sector_size;
     if (byte_size(*bytes_) > committed_bytes_)
         bytes_->SetSize(committed_bytes_);  // a failure only leaves free sectors
+    compactable_ = changed_;
+    changed_ = false;
     return S_OK;
 }
 

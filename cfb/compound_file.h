@@ -22,7 +22,10 @@ public:
     CompoundFile& operator=(const CompoundFile&) = delete;
 
     // Writes every new sector, flushes, writes the header, flushes. Only then are the
-    // sectors of the previous state free for reuse.
+    // sectors of the previous state free for reuse. With nothing changed since the open, or
+    // since a commit that followed a change, it writes nothing: closing an unchanged document
+    // leaves its bytes alone. The commit right after a change still runs once more when asked,
+    // as it can move the metadata into the sectors the change freed and shorten the file.
     HRESULT commit();
     // The root storage is gone: drop the byte array (and with it the file lock); the working
     // state is discarded and every object still open reports STG_E_REVERTED.
@@ -61,6 +64,8 @@ private:
     Header header_;
     bool writable_;
     uint64_t committed_bytes_ = 0;  // size of the byte array after the last commit (or open)
+    bool changed_ = true;           // the working state differs from the committed one
+    bool compactable_ = false;      // the last commit freed sectors a new commit may reuse
     RegularSpace regular_;
     SectorChain mini_stream_;
     MiniSpace mini_;

@@ -81,6 +81,34 @@ TEST(DocumentCommit, ReleasingTheRootWithoutCommitDiscardsChanges) {
     EXPECT_EQ(tree_of(doc.root.get()), (Tree{{"kept", "1"}}));
 }
 
+TEST(DocumentCommit, CommittingAnUnchangedDocumentWritesNothing) {
+    TempDir dir;
+    const auto path = dir.wfile("a.cfb");
+    {
+        Ref<IStorage> root;
+        ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), S_OK);
+        ASSERT_EQ(put_stream(root.get(), "s", pattern(6000, 3)), S_OK);
+        ASSERT_EQ(root->Commit(0), S_OK);
+        ASSERT_EQ(root->Commit(0), S_OK);  // moves the metadata into what the first one freed
+    }
+    const auto before = file_bytes(dir.file("a.cfb"));
+    {
+        Ref<IStorage> root;
+        ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, kRW, nullptr, 0, root.out()), S_OK);
+        EXPECT_EQ(tree_of(root.get()).size(), 1u);  // reading changes nothing
+        ASSERT_EQ(root->Commit(0), S_OK);
+        ASSERT_EQ(root->Commit(0), S_OK);
+    }
+    EXPECT_EQ(file_bytes(dir.file("a.cfb")), before);
+    {
+        Ref<IStorage> root;
+        ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, kRW, nullptr, 0, root.out()), S_OK);
+        ASSERT_EQ(put_stream(root.get(), "t", "new"), S_OK);
+        ASSERT_EQ(root->Commit(0), S_OK);
+    }
+    EXPECT_NE(file_bytes(dir.file("a.cfb")), before);
+}
+
 TEST(DocumentLock, SecondOpenInTheSameProcessIsRefusedUntilRelease) {
     TempDir dir;
     const auto path = dir.wfile("a.cfb");

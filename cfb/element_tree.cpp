@@ -8,6 +8,7 @@ namespace cfb {
 
 HRESULT CompoundFile::add_child(Node& parent, const std::u16string& name, uint8_t type,
                                 Node** out) {
+    changed_ = true;
     if (parent.depth() + 1 >= kMaxDepth) return STG_E_DOCFILETOOLARGE;
     auto node = std::make_unique<Node>();
     node->name = name;
@@ -20,6 +21,7 @@ HRESULT CompoundFile::add_child(Node& parent, const std::u16string& name, uint8_
 }
 
 void CompoundFile::destroy_child(Node& parent, Node& child) {
+    changed_ = true;
     std::vector<Node*> pending{&child};
     while (!pending.empty()) {
         Node* n = pending.back();
@@ -31,6 +33,7 @@ void CompoundFile::destroy_child(Node& parent, Node& child) {
 }
 
 void CompoundFile::rename_child(Node& parent, Node& child, const std::u16string& name) {
+    changed_ = true;
     auto handle = parent.children.extract(child.name);
     handle.key() = name;
     handle.mapped()->name = name;
@@ -39,6 +42,7 @@ void CompoundFile::rename_child(Node& parent, Node& child, const std::u16string&
 
 HRESULT CompoundFile::copy_element(CompoundFile& from, Node& source, Node& dest_parent,
                                    const std::u16string& name) {
+    changed_ = true;
     Node* copy = nullptr;
     HRESULT hr =
         add_child(dest_parent, name, source.is_stream() ? kTypeStream : kTypeStorage, &copy);

@@ -38,6 +38,7 @@ HRESULT CompoundFile::write_zeros(SectorChain& chain, uint64_t from, uint64_t to
 }
 
 HRESULT CompoundFile::set_size(Node& stream, uint64_t size, bool zero_fill) {
+    changed_ = true;
     if (size == stream.size) return S_OK;
     const uint64_t limit =
         header_.major == 3 ? kMaxVersion3Stream : uint64_t{kMaxRegSect} * regular_.sector_size();
@@ -83,6 +84,7 @@ HRESULT CompoundFile::read_stream(Node& stream, uint64_t pos, void* p, size_t n)
 }
 
 HRESULT CompoundFile::write_stream(Node& stream, uint64_t pos, const void* p, size_t n) {
+    changed_ = true;
     if (n == 0) return S_OK;
     const uint64_t end = pos + n;
     if (end < pos || end > max_stream_size()) return STG_E_DOCFILETOOLARGE;
