@@ -120,7 +120,9 @@ TEST_P(CutWrites, EveryCutLeavesTheLastOrTheNextCommittedState) {
         while (next < ref.writes_at.size() && ref.writes_at[next] <= k) ++next;
         const std::optional<Tree> tree = reopen(image);
         if (next == 0) {  // cut inside the very first commit: there may be no document yet
-            if (tree) EXPECT_EQ(*tree, ref.states[0]) << "cut after " << k << " writes";
+            if (tree) {
+                EXPECT_EQ(*tree, ref.states[0]) << "cut after " << k << " writes";
+            }
             continue;
         }
         ASSERT_TRUE(tree.has_value()) << "cut after " << k << " writes";
@@ -128,7 +130,9 @@ TEST_P(CutWrites, EveryCutLeavesTheLastOrTheNextCommittedState) {
         const bool matches_next = next < ref.states.size() && *tree == ref.states[next];
         EXPECT_TRUE(matches_last || matches_next) << "cut after " << k << " writes";
         // Uncommitted growth may stay behind a cut; a session that ran through leaves none.
-        if (k == total) EXPECT_TRUE(problems_in(image).empty());
+        if (k == total) {
+            EXPECT_TRUE(problems_in(image).empty());
+        }
     }
 }
 
