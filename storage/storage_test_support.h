@@ -109,4 +109,18 @@ inline Tree tree_of_file(const std::string& path) {
     return tree;
 }
 
+// Replaces (or adds) one root stream of a closed compound file and commits.
+inline void put_root_stream(const std::string& path, const std::string& name,
+                            const std::string& content) {
+    CStg document;
+    ASSERT_TRUE(document.OpenDocument(path.c_str(), 2));
+    put_stream(document, name.c_str(), content);
+}
+
+inline void remove_root_entry(const std::string& path, const std::string& name) {
+    CStg document;
+    ASSERT_TRUE(document.OpenDocument(path.c_str(), 2));
+    ASSERT_TRUE(document.DestroyElement(name.c_str()));
+}
+
 }  // namespace storage_test

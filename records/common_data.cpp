@@ -1,0 +1,322 @@
+#include "records/common_data.h"
+
+#include "records/processing_parameters_format.h"
+#include "records/single_record.h"
+#include "storage/layout.h"
+
+using namespace vyr_storage;
+
+namespace {
+
+// Lists of records, orbits and ionosphere models are reached through collections and access
+// objects this build does not have yet: their operations check the project and say so.
+template <class Handle>
+VYR_ERROR not_yet(Handle& handle) {
+    handle.Reset();
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+}  // namespace
+
+CVyrCommonData::CVyrCommonData(const CVyrPtrSmart<CStg>& project, uint32_t version)
+    : m_project(project), m_version(version) {}
+
+void CVyrCommonData::Release() {
+    delete this;
+}
+
+VYR_ERROR CVyrCommonData::SetFrequencyChannelMapGlo(const VYR_GLONASS_FREQUENCYMAP& map) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    // The process-wide store follows the caller's map even when storing it fails.
+    if (CGlonassChannelMapStore* store = CGlonassChannelMapStore::Instance()) store->Set(map);
+    return vyr_records::write_single_record(*m_project, kStreamFrequencyChannelMapGlo, map);
+}
+
+VYR_ERROR CVyrCommonData::GetProcessingParameters(VYR_PROCESSING_PARAMETERS& parameters) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    parameters = VYR_PROCESSING_PARAMETERS{};
+    return vyr_records::read_single_record(*m_project, kStreamProcessingParameters, m_version,
+                                           parameters);
+}
+
+VYR_ERROR CVyrCommonData::SetApplicationInformation(
+    const VYR_APPLICATION_INFORMATION& information) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::write_single_record(*m_project, kStreamApplicationInfo, information);
+}
+
+VYR_ERROR CVyrCommonData::SetProcessingParameters(const VYR_PROCESSING_PARAMETERS& parameters) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::write_single_record(*m_project, kStreamProcessingParameters, parameters);
+}
+
+VYR_ERROR CVyrCommonData::AddAlmanachEphemerisRecords(
+    const std::vector<VYR_ALMANACHEPHEMERIS>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddAlmanachEphemerisGloRecords(
+    const std::vector<VYR_ALMANACHEPHEMERIS_GLO>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddAlmanachEphemerisGalRecords(
+    const std::vector<VYR_ALMANACHEPHEMERIS_GAL>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddBroadcastEphemerisGalRecords(
+    const std::vector<VYR_BROADCASTEPHEMERIS_GAL>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddBroadcastEphemerisGloRecords(
+    const std::vector<VYR_BROADCASTEPHEMERIS_GLO>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddBroadcastEphemerisRecords(
+    const std::vector<VYR_BROADCASTEPHEMERIS>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddPreciseEphemerisRecords(
+    const std::vector<VYR_PRECISEEPHEMERIS>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddIonoUtcRecords(const std::vector<VYR_IONOUTC>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddIonoGlobalRegRecords(
+    const std::vector<VYR_IONO_GLOBALREG>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddEstablishedPointRecords(
+    const std::vector<VYR_ESTABLISHED_POINT>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::AddUseForEstablishingPointRecords(
+    const std::vector<VYR_USE_FOR_ESTABLISHING_POINT>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::SetTransformPZ90ToWGS84(
+    const VYR_TRANSFORMATION_PZ90_TO_WGS84& transform) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::write_single_record(*m_project, kStreamTransformPZ90ToWGS84, transform);
+}
+
+VYR_ERROR CVyrCommonData::SetUtcLeapSeconds(const VYR_UTC_LEAP_SECONDS& leapSeconds) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::write_single_record(*m_project, kStreamUtcLeapSeconds, leapSeconds);
+}
+
+VYR_ERROR CVyrCommonData::GetProcessingInformation(VYR_PROCESSING_INFORMATION& information) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::read_single_record(*m_project, kStreamProcessingInfo, m_version,
+                                           information);
+}
+
+VYR_ERROR CVyrCommonData::GetApplicationInformation(VYR_APPLICATION_INFORMATION& information) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::read_single_record(*m_project, kStreamApplicationInfo, m_version,
+                                           information);
+}
+
+VYR_ERROR CVyrCommonData::GetAlmanachEphemerisCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_ALMANACHEPHEMERIS>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetAlmanachEphemerisRecords(
+    std::vector<VYR_ALMANACHEPHEMERIS>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetAlmanachEphemerisGloCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_ALMANACHEPHEMERIS_GLO>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetAlmanachEphemerisGloRecords(
+    std::vector<VYR_ALMANACHEPHEMERIS_GLO>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetAlmanachEphemerisGalCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_ALMANACHEPHEMERIS_GAL>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetAlmanachEphemerisGalRecords(
+    std::vector<VYR_ALMANACHEPHEMERIS_GAL>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetBroadcastEphemerisGalCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_BROADCASTEPHEMERIS_GAL>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetBroadcastEphemerisGloCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_BROADCASTEPHEMERIS_GLO>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetBroadcastEphemerisCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_BROADCASTEPHEMERIS>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetBroadcastEphemerisGalRecords(
+    std::vector<VYR_BROADCASTEPHEMERIS_GAL>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetBroadcastEphemerisGloRecords(
+    std::vector<VYR_BROADCASTEPHEMERIS_GLO>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetBroadcastEphemerisRecords(
+    std::vector<VYR_BROADCASTEPHEMERIS>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetPreciseEphemerisCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_PRECISEEPHEMERIS>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetPreciseEphemerisRecords(
+    std::vector<VYR_PRECISEEPHEMERIS>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetIonoUtcCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_IONOUTC>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetIonoUtcRecords(std::vector<VYR_IONOUTC>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetIonoGlobalRegCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_IONO_GLOBALREG>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetIonoGlobalRegRecords(std::vector<VYR_IONO_GLOBALREG>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetOrbit(uint32_t /*orbitKind*/, CVyrIPtrSmart<IVyrOrbit>& orbit) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(orbit);
+}
+
+VYR_ERROR CVyrCommonData::GetIonoKlobuchar(CVyrIPtrSmart<IVyrIonoKlobuchar>& klobuchar) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(klobuchar);
+}
+
+VYR_ERROR CVyrCommonData::GetIonoGlobalReg(CVyrIPtrSmart<IVyrIonoGlobalReg>& globalReg) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(globalReg);
+}
+
+VYR_ERROR CVyrCommonData::GetEstablishedPointCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_ESTABLISHED_POINT>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetEstablishedPointRecords(
+    std::vector<VYR_ESTABLISHED_POINT>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetUseForEstablishingPointCollection(
+    CVyrIPtrSmart<IVyrCollection<VYR_USE_FOR_ESTABLISHING_POINT>>& collection) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(collection);
+}
+
+VYR_ERROR CVyrCommonData::GetUseForEstablishingPointRecords(
+    std::vector<VYR_USE_FOR_ESTABLISHING_POINT>& /*records*/) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return VYR_E_NOT_IMPLEMENTED;
+}
+
+VYR_ERROR CVyrCommonData::GetFrequencyChannelMapGlo(VYR_GLONASS_FREQUENCYMAP& map) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::read_single_record(*m_project, kStreamFrequencyChannelMapGlo, m_version,
+                                           map);
+}
+
+VYR_ERROR CVyrCommonData::GetTransformPZ90ToWGS84(VYR_TRANSFORMATION_PZ90_TO_WGS84& transform) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::read_single_record(*m_project, kStreamTransformPZ90ToWGS84, m_version,
+                                           transform);
+}
+
+VYR_ERROR CVyrCommonData::GetUtcLeapSeconds(VYR_UTC_LEAP_SECONDS& leapSeconds) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::read_single_record(*m_project, kStreamUtcLeapSeconds, m_version,
+                                           leapSeconds);
+}
+
+VYR_ERROR CVyrCommonData::SetProcessingInformation(const VYR_PROCESSING_INFORMATION& information) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::write_single_record(*m_project, kStreamProcessingInfo, information);
+}
+
+VYR_ERROR CVyrCommonData::GetOrbitEx(uint32_t /*orbitKind*/, CVyrIPtrSmart<IVyrOrbitEx>& orbit) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(orbit);
+}
+
+VYR_ERROR CVyrCommonData::GetIonoKlobucharEx(CVyrIPtrSmart<IVyrIonoKlobucharEx>& klobuchar) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(klobuchar);
+}
+
+VYR_ERROR CVyrCommonData::GetIonoGlobalRegEx(CVyrIPtrSmart<IVyrIonoGlobalRegEx>& globalReg) {
+    if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return not_yet(globalReg);
+}

@@ -1,0 +1,231 @@
+// How typed records travel through streams: one record per stream or records laid end to end,
+// with no header, tag or count. A record type without containers is stored as its packed bytes;
+// a type with containers or older stored layouts specialises RecordFormat.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+#include <vector>
+
+#include <vyr/error.h>
+
+#include "storage/stm.h"
+
+// Storage versions handed to every reader (the project's "StorageVersion" read as one 32-bit
+// number): 3 is the current layout, which every writer produces.
+inline constexpr uint32_t kStorageVersionCurrent = 3;
+
+// What a reader or writer does before each record.
+enum RecordPositioning : uint32_t {
+    RewindEach = 0,   // seek to offset 0
+    RewindFirst = 1,  // before the first record only: rewind (readers), truncate and rewind
+                      // (rewriting writers) or seek to the end (appending writers)
+    Continue = 2,     // nothing: go on from the current position
+};
+
+// The stored form of T. The primary template moves the packed bytes in one call; record types
+// with containers or with older layouts specialise it.
+template <class T>
+struct RecordFormat {
+    static_assert(std::is_trivially_copyable_v<T>, "records with containers need a RecordFormat");
+    static bool Read(CStm& stream, uint32_t /*version*/, T& record) {
+        return stream.Read(&record, sizeof(T));
+    }
+    static bool Write(CStm& stream, const T& record) { return stream.Write(&record, sizeof(T)); }
+};
+
+template <class T>
+class CRecordRead {
+public:
+    CRecordRead(CStm& stream, RecordPositioning positioning, uint32_t version)
+        : m_stream(stream), m_positioning(positioning), m_version(version) {}
+    virtual ~CRecordRead() = default;
+
+    virtual bool Read(CStm& stream, T& record) {
+        return RecordFormat<T>::Read(stream, m_version, record);
+    }
+
+    // Positions, reads and counts; the caller looks at the stream's last status and the count.
+    void ReadNext(T& record) {
+        if (m_positioning == RewindEach || (m_positioning == RewindFirst && !m_started)) {
+            m_started = true;
+            if (!m_stream.SeekToBegin()) return;
+        }
+        if (Read(m_stream, record)) ++m_count;
+    }
+
+    uint32_t GetCount() const { return m_count; }
+
+private:
+    CStm& m_stream;
+    RecordPositioning m_positioning;
+    uint32_t m_version;
+    uint32_t m_count = 0;
+    bool m_started = false;
+};
+
+template <class T>
+class CRecordWrite {
+public:
+    CRecordWrite(CStm& stream, RecordPositioning positioning)
+        : m_stream(stream), m_positioning(positioning) {}
+    virtual ~CRecordWrite() = default;
+
+    virtual bool Write(CStm& stream, const T& record) {
+        return RecordFormat<T>::Write(stream, record);
+    }
+
+    // Rewriting: RewindFirst empties the stream before the first record.
+    void WriteNext(const T& record) {
+        if (m_positioning == RewindEach) {
+            if (!m_stream.SeekToBegin()) return;
+        } else if (m_positioning == RewindFirst && !m_started) {
+            m_started = true;
+            if (!m_stream.SetSize(0) || !m_stream.SeekToBegin()) return;
+        }
+        if (Write(m_stream, record)) ++m_count;
+    }
+
+    // Appending: RewindFirst goes to the end of the stream before the first record.
+    void AppendNext(const T& record) {
+        if (m_positioning == RewindEach) {
+            if (!m_stream.SeekToBegin()) return;
+        } else if (m_positioning == RewindFirst && !m_started) {
+            m_started = true;
+            if (!m_stream.SeekToEnd()) return;
+        }
+        if (Write(m_stream, record)) ++m_count;
+    }
+
+    uint32_t GetCount() const { return m_count; }
+
+private:
+    CStm& m_stream;
+    RecordPositioning m_positioning;
+    uint32_t m_count = 0;
+    bool m_started = false;
+};
+
+template <class T>
+struct CRecordReadSingle : CRecordRead<T> {
+    CRecordReadSingle(CStm& stream, uint32_t version)
+        : CRecordRead<T>(stream, RewindEach, version) {}
+};
+
+template <class T>
+struct CRecordReadMulti : CRecordRead<T> {
+    CRecordReadMulti(CStm& stream, uint32_t version)
+        : CRecordRead<T>(stream, RewindFirst, version) {}
+};
+
+// Stepwise iteration: each step goes on where the previous one stopped.
+template <class T>
+struct CRecordReadMultiUncached : CRecordRead<T> {
+    CRecordReadMultiUncached(CStm& stream, uint32_t version)
+        : CRecordRead<T>(stream, Continue, version) {}
+};
+
+template <class T>
+struct CRecordWriteSingle : CRecordWrite<T> {
+    explicit CRecordWriteSingle(CStm& stream) : CRecordWrite<T>(stream, RewindEach) {}
+};
+
+template <class T>
+struct CRecordWriteMulti : CRecordWrite<T> {
+    explicit CRecordWriteMulti(CStm& stream) : CRecordWrite<T>(stream, RewindFirst) {}
+};
+
+namespace vyr_records {
+
+inline bool is_readable(const CStm& stream) {
+    const int32_t mode = stream.GetAccessMode();
+    return mode == vyr::kAccessRead || mode == vyr::kAccessReadWrite;
+}
+
+inline bool is_writable(const CStm& stream) {
+    const int32_t mode = stream.GetAccessMode();
+    return mode == vyr::kAccessWrite || mode == vyr::kAccessReadWrite;
+}
+
+}  // namespace vyr_records
+
+template <class T>
+VYR_ERROR ReadSingleRecord(CStm& stream, uint32_t version, T& record) {
+    if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_PARAMETER;
+    CRecordReadSingle<T> reader(stream, version);
+    reader.ReadNext(record);
+    return (stream.GetLastError() == S_OK && reader.GetCount() > 0) ? VYR_OK
+                                                                    : VYR_E_READ_ENTRY_FAILED;
+}
+
+// Writes at offset 0 over the old record without truncating: a shorter member-wise record
+// leaves old bytes behind it, which are never read.
+template <class T>
+VYR_ERROR WriteSingleRecord(CStm& stream, const T& record) {
+    if (!vyr_records::is_writable(stream)) return VYR_E_INVALID_PARAMETER;
+    CRecordWriteSingle<T> writer(stream);
+    writer.WriteNext(record);
+    return (stream.GetLastError() == S_OK && writer.GetCount() > 0) ? VYR_OK
+                                                                    : VYR_E_WRITE_ENTRY_FAILED;
+}
+
+// Reads until the first short read: a trailing partial record ends the sequence.
+template <class T>
+VYR_ERROR ReadAllRecords(CStm& stream, uint32_t version, std::vector<T>& records) {
+    if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_PARAMETER;
+    records.clear();
+    CRecordReadMulti<T> reader(stream, version);
+    T record{};
+    reader.ReadNext(record);
+    while (stream.GetLastError() == S_OK) {
+        records.push_back(record);
+        reader.ReadNext(record);
+    }
+    return VYR_OK;
+}
+
+// Replaces the whole stream by the records; what was written before a failure stays.
+template <class T>
+VYR_ERROR WriteAllRecords(CStm& stream, const std::vector<T>& records) {
+    if (!vyr_records::is_writable(stream)) return VYR_E_INVALID_PARAMETER;
+    if (records.empty())
+        return (stream.SetSize(0) && stream.SeekToBegin()) ? VYR_OK : VYR_E_WRITE_ENTRY_FAILED;
+    CRecordWriteMulti<T> writer(stream);
+    for (const T& record : records) {
+        writer.WriteNext(record);
+        if (stream.GetLastError() != S_OK || writer.GetCount() == 0)
+            return VYR_E_WRITE_ENTRY_FAILED;
+    }
+    return VYR_OK;
+}
+
+template <class T>
+VYR_ERROR AppendRecord(CStm& stream, const T& record) {
+    if (!vyr_records::is_writable(stream)) return VYR_E_INVALID_PARAMETER;
+    CRecordWriteMulti<T> writer(stream);
+    writer.AppendNext(record);
+    return (stream.GetLastError() == S_OK && writer.GetCount() > 0) ? VYR_OK
+                                                                    : VYR_E_WRITE_ENTRY_FAILED;
+}
+
+// Direct access to fixed-size records: counted from the stream size (a partial record at the
+// end does not count) and fetched by offset, never by scanning.
+template <class T>
+VYR_ERROR GetRecordCount(CStm& stream, uint64_t& count) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_OPEN_MODE;
+    STATSTG status{};
+    if (!stream.Stat(status, STATFLAG_NONAME)) return VYR_E_READ_ENTRY_FAILED;
+    count = status.cbSize / sizeof(T);
+    return VYR_OK;
+}
+
+template <class T>
+VYR_ERROR ReadRecordAt(CStm& stream, uint64_t index, uint32_t version, T& record) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_OPEN_MODE;
+    if (index > static_cast<uint64_t>(INT64_MAX) / sizeof(T)) return VYR_E_READ_ENTRY_FAILED;
+    if (!stream.Seek(static_cast<int64_t>(index * sizeof(T)), STREAM_SEEK_SET))
+        return VYR_E_READ_ENTRY_FAILED;
+    return RecordFormat<T>::Read(stream, version, record) ? VYR_OK : VYR_E_READ_ENTRY_FAILED;
+}
