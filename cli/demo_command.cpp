@@ -2,8 +2,11 @@
 // what it reports.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <string>
 
 #include <vyr/vyr.h>
@@ -46,16 +49,78 @@ void check_message_table() {
     if (disagreements != 0) throw CommandFailure{"message lookups disagree"};
 }
 
+// Lists the entries directly below a document's root with their sizes.
+void list_root(const std::string& path) {
+    std::u16string name;
+    IStorage* document = nullptr;
+    if (!cfb::utf8_to_utf16(path, name) ||
+        FAILED(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                              &document)))
+        throw CommandFailure{path + ": cannot open the new project"};
+    IEnumSTATSTG* elements = nullptr;
+    if (SUCCEEDED(document->EnumElements(0, nullptr, 0, &elements))) {
+        STATSTG element{};
+        ULONG fetched = 0;
+        while (elements->Next(1, &element, &fetched) == S_OK && fetched == 1) {
+            std::string entry;
+            cfb::utf16_to_utf8(element.pwcsName, entry);
+            std::cout << "  " << entry << "  " << element.cbSize << " bytes\n";
+            CoTaskMemFree(element.pwcsName);
+        }
+        elements->Release();
+    }
+    document->Release();
+}
+
+// Creates a project and reads its default records back.
+void create_project(const std::filesystem::path& dir) {
+    const std::string path = (dir / "demo.vyr").string();
+    std::filesystem::remove(path);
+    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
+    {
+        CVyrIPtrSmart<IVyrStorage> project;
+        if (root->CreateStorage(path.c_str(), project) != VYR_OK)
+            throw CommandFailure{path + ": cannot create a project"};
+    }
+    std::cout << "new project " << path << ":\n";
+    list_root(path);
+
+    CVyrIPtrSmart<IVyrStorage> project;
+    CVyrIPtrSmart<IVyrCommonData> common;
+    VYR_VERSION version{};
+    VYR_UTC_LEAP_SECONDS leap{};
+    VYR_PROCESSING_PARAMETERS parameters;
+    if (root->OpenStorage(path.c_str(), project) != VYR_OK ||
+        project->GetVersion(version) != VYR_OK || project->GetCommonData(common) != VYR_OK ||
+        common->GetUtcLeapSeconds(leap) != VYR_OK ||
+        common->GetProcessingParameters(parameters) != VYR_OK)
+        throw CommandFailure{path + ": cannot read the project back"};
+    std::cout << "  version " << version.major << "." << version.minor << ", "
+              << int{leap.leapSeconds} << " leap seconds from MJD " << leap.mjd
+              << ", processing parameters read back\n";
+}
+
 }  // namespace
 
 void add_demo_command(CLI::App& app) {
     auto* command = app.add_subcommand("demo", "Run the library's main road on bundled samples");
-    command->callback([] {
+    auto dir = std::make_shared<std::string>();
+    command->add_option("DIR", *dir, "Folder for the demo's files (default: a new temporary one)");
+    command->callback([dir] {
         std::cout << "vyr " << vyr_version() << '\n';
         check_message_table();
         std::string text;
         ErrorToStringDef(VYR_E_FAILED_TO_READ, text);
         std::cout << "example: 0x8000E002 -> " << text << '\n';
+
+        std::filesystem::path folder = *dir;
+        if (folder.empty()) {
+            char pattern[] = "/tmp/vyr-demo-XXXXXX";
+            if (mkdtemp(pattern) == nullptr) throw CommandFailure{"cannot make a temporary folder"};
+            folder = pattern;
+        }
+        std::filesystem::create_directories(folder);
+        create_project(folder);
     });
 }
 

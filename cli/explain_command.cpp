@@ -13,7 +13,7 @@ namespace vyr_cli {
 namespace {
 
 // Accepts hexadecimal with a 0x prefix (0x8000E002) or decimal, signed (-2147426302) or
-// unsigned (2147541002): codes are shown both ways by callers.
+// unsigned (2147540994): codes are shown both ways by callers.
 std::optional<uint32_t> parse_code(const std::string& text) {
     const char* first = text.data();
     const char* last = first + text.size();

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     vyr_cli::add_demo_command(app);
     vyr_cli::add_explain_command(app);
     vyr_cli::add_cfb_commands(app);
+    vyr_cli::add_project_commands(app);
 
     try {
         app.parse(argc, argv);

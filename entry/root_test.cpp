@@ -155,8 +155,6 @@ TEST_F(RootTest, ProjectOperationsCheckTheirArgumentsFirst) {
     EXPECT_EQ(root->OpenStorageOnStorage(nullptr, project), VYR_E_INVALID_PARAMETER);
     EXPECT_EQ(root->OpenStorageOnLockBytes(nullptr, project), VYR_E_INVALID_PARAMETER);
     EXPECT_EQ(root->OpenStorageExOnLockBytes(nullptr, project_ex), VYR_E_INVALID_PARAMETER);
-    EXPECT_EQ(root->CreateStorage((dir / "new.vyr").c_str(), project), VYR_E_NOT_IMPLEMENTED);
-    EXPECT_FALSE(fs::exists(dir / "new.vyr"));
 }
 
 }  // namespace

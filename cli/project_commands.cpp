@@ -1,0 +1,273 @@
+// `vyr create`, `vyr copy` and `vyr show`: making, copying and looking into projects.
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <vyr/vyr.h>
+#include <nlohmann/json.hpp>
+
+#include "commands.h"
+#include "project_access.h"
+
+namespace vyr_cli {
+namespace {
+
+using nlohmann::json;
+
+// One line "name<TAB>value" per field, or one JSON object.
+class FieldPrinter {
+public:
+    explicit FieldPrinter(bool as_json) : m_json(as_json) {}
+    ~FieldPrinter() {
+        if (m_json) std::cout << m_object.dump(2) << '\n';
+    }
+    template <class T>
+    void field(const std::string& name, const T& value) {
+        if (m_json) {
+            m_object[name] = value;
+        } else {
+            std::cout << name << '\t' << text_of(value) << '\n';
+        }
+    }
+
+private:
+    static std::string text_of(double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.17g", value);
+        return text;
+    }
+    template <class T>
+    static std::string text_of(const T& value) {
+        if constexpr (std::is_same_v<T, std::string>)
+            return value;
+        else
+            return std::to_string(value);
+    }
+
+    bool m_json;
+    json m_object = json::object();
+};
+
+// The processing parameters' fields, named by type and offset within their block.
+struct FieldOf {
+    const char* name;
+    size_t offset;
+    size_t size;
+    bool floating;
+};
+
+#define VYR_FIELD(Block, member)                                 \
+    FieldOf {                                                    \
+#member, offsetof(Block, member), sizeof(Block::member), \
+            std::is_floating_point_v < decltype(Block::member)>  \
+    }
+
+const std::vector<FieldOf> kOuterFields = {
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_0),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_4),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_8),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_12),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_16),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_20),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_24),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_28),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, f64_32),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, f64_40),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, f64_48),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_56),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_60),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u8_64),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, f64_65),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, f64_73),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u8_81),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_82),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_86),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_OUTER_FIELDS, u32_90),
+};
+
+const std::vector<FieldOf> kKernelFields = {
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u8_0),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u16_1),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, f64_3),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_11),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_15),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, f64_19),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, f64_27),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_35),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u8_39),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, f64_40),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, f64_48),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_56),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, f64_60),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, f64_68),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_76),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_80),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_84),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u16_88),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_90),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u16_94),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_96),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_100),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_104),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, u32_108),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_KERNEL_FIELDS, f64_112),
+};
+
+const std::vector<FieldOf> kOrbitFields = {
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, u32_0),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, u8_4),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, f64_5),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, f64_13),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, u32_21),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, u8_25),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, f64_26),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, u8_34),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, f64_35),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, u8_43),
+    VYR_FIELD(VYR_PROCESSING_PARAMETERS_ORBIT_FIELDS, u8_44),
+};
+
+#undef VYR_FIELD
+
+void print_block(FieldPrinter& out, const char* block, const void* fields,
+                 const std::vector<FieldOf>& table) {
+    const auto* bytes = static_cast<const uint8_t*>(fields);
+    for (const FieldOf& f : table) {
+        const std::string name = std::string(block) + "." + f.name;
+        if (f.floating) {
+            double value = 0;
+            std::memcpy(&value, bytes + f.offset, sizeof value);
+            out.field(name, value);
+        } else {
+            uint64_t value = 0;  // little-endian: the low bytes hold the field
+            std::memcpy(&value, bytes + f.offset, f.size);
+            out.field(name, value);
+        }
+    }
+}
+
+std::string satellite_text(const VYR_SATID& satellite) {
+    static const char kLetters[] = "?GRESC";
+    const char letter =
+        (satellite.system >= 1 && satellite.system <= 5) ? kLetters[satellite.system] : '?';
+    char text[8];
+    std::snprintf(text, sizeof text, "%c%02u", letter, satellite.prn);
+    return text;
+}
+
+void show_processing_parameters(IVyrCommonData& common, const std::string& path, bool as_json) {
+    VYR_PROCESSING_PARAMETERS parameters;
+    check(common.GetProcessingParameters(parameters), path);
+    FieldPrinter out(as_json);
+    print_block(out, "outer", &parameters.outer, kOuterFields);
+    print_block(out, "kernel", &parameters.kernel.fields, kKernelFields);
+    for (const auto& [key, value] : parameters.kernel.values)
+        out.field("kernel.values." + std::to_string(key), value);
+    print_block(out, "orbit", &parameters.orbit.fields, kOrbitFields);
+    std::string satellites;
+    for (const VYR_SATID& satellite : parameters.orbit.satellites)
+        satellites += (satellites.empty() ? "" : ",") + satellite_text(satellite);
+    out.field("orbit.satellites", satellites);
+}
+
+void show(const std::string& path, const std::string& what, bool as_json) {
+    ReadOnlyProject project(path);
+    IVyrCommonData& common = project.common_data();
+    if (what == "version") {
+        VYR_VERSION version{};
+        check(project.storage().GetVersion(version), path);
+        FieldPrinter out(as_json);
+        out.field("major", version.major);
+        out.field("minor", version.minor);
+    } else if (what == "status") {
+        VYR_STORAGE_STATUS status{};
+        check(project.storage().GetStorageStatus(status), path);
+        FieldPrinter(as_json).field("status", static_cast<uint32_t>(status));
+    } else if (what == "processing-parameters") {
+        show_processing_parameters(common, path, as_json);
+    } else if (what == "leap-seconds") {
+        VYR_UTC_LEAP_SECONDS leap{};
+        check(common.GetUtcLeapSeconds(leap), path);
+        FieldPrinter out(as_json);
+        out.field("mjd", leap.mjd);
+        out.field("fractionOfDay", leap.fractionOfDay);
+        out.field("leapSeconds", leap.leapSeconds);
+    } else if (what == "pz90") {
+        VYR_TRANSFORMATION_PZ90_TO_WGS84 transform{};
+        check(common.GetTransformPZ90ToWGS84(transform), path);
+        FieldPrinter out(as_json);
+        for (int i = 0; i < 9; ++i) out.field("value" + std::to_string(i), transform.value[i]);
+    } else if (what == "glonass-map") {
+        VYR_GLONASS_FREQUENCYMAP map{};
+        check(common.GetFrequencyChannelMapGlo(map), path);
+        FieldPrinter out(as_json);
+        for (int slot = 1; slot <= VYR_GLONASS_FREQUENCYMAP::kSlots; ++slot) {
+            const int16_t channel = map.channel[slot - 1];
+            char name[8];
+            std::snprintf(name, sizeof name, "R%02d", slot);
+            if (channel == VYR_GLONASS_FREQUENCYMAP::kNotSet)
+                out.field(name, std::string("not set"));
+            else
+                out.field(name, static_cast<int>(channel));
+        }
+    }
+}
+
+const std::vector<std::string> kShowable = {"version",      "status", "processing-parameters",
+                                            "leap-seconds", "pz90",   "glonass-map"};
+
+}  // namespace
+
+void add_project_commands(CLI::App& app) {
+    auto* create = app.add_subcommand("create", "Create a new, empty project");
+    auto create_path = std::make_shared<std::string>();
+    create->add_option("PROJECT", *create_path, "Project file to create")->required();
+    create->callback([create_path] {
+        if (std::filesystem::exists(*create_path))
+            throw CommandFailure{*create_path + ": already exists; not replaced"};
+        CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
+        CVyrIPtrSmart<IVyrStorage> project;
+        check(root->CreateStorage(create_path->c_str(), project), *create_path);
+    });
+
+    auto* copy =
+        app.add_subcommand("copy", "Copy a project, optionally without results or measurements");
+    auto source = std::make_shared<std::string>();
+    auto destination = std::make_shared<std::string>();
+    auto without_results = std::make_shared<bool>(false);
+    auto without_measurements = std::make_shared<bool>(false);
+    copy->add_option("PROJECT", *source, "Project to copy")->required();
+    copy->add_option("DEST", *destination, "New project file (never replaced)")->required();
+    auto* results_flag = copy->add_flag("--without-results", *without_results,
+                                        "Leave out results, processing information and errors");
+    copy->add_flag("--without-measurements", *without_measurements,
+                   "Leave out observations, ephemerides and statistics")
+        ->excludes(results_flag);
+    copy->callback([=] {
+        ReadOnlyProject project(*source);
+        const int32_t mode = *without_results        ? VYR_COPY_WITHOUT_RESULTS
+                             : *without_measurements ? VYR_COPY_WITHOUT_MEASUREMENTS
+                                                     : VYR_COPY_ALL;
+        if (std::filesystem::exists(*destination))
+            throw CommandFailure{*destination + ": already exists; not replaced"};
+        check(project.storage().SaveAs(destination->c_str(), mode), *destination);
+    });
+
+    auto* show_command = app.add_subcommand("show", "Show one kind of record a project holds");
+    auto show_path = std::make_shared<std::string>();
+    auto what = std::make_shared<std::string>();
+    auto as_json = std::make_shared<bool>(false);
+    show_command->add_option("PROJECT", *show_path, "Project file")->required();
+    show_command->add_option("WHAT", *what, "What to show")
+        ->required()
+        ->check(CLI::IsMember(kShowable));
+    show_command->add_flag("--json", *as_json, "Print JSON");
+    show_command->callback([=] { show(*show_path, *what, *as_json); });
+}
+
+}  // namespace vyr_cli

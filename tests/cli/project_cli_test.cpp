@@ -1,0 +1,121 @@
+// `vyr create`, `copy`, `show` and `explain` end to end: exit status, output and the files left.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class ProjectCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vyr_project_cli_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        project = (dir / "p.vyr").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static std::string quote(const std::string& arg) {
+        std::string q = "'";
+        for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    }
+    static std::string slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    Outcome vyr(const std::vector<std::string>& args) {
+        std::string cmd = quote(VYR_CLI_PATH);
+        for (const auto& a : args) cmd += " " + quote(a);
+        cmd += " >" + quote((dir / "stdout").string()) + " 2>" + quote((dir / "stderr").string());
+        const int raw = std::system(cmd.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"),
+                slurp(dir / "stderr")};
+    }
+
+    fs::path dir;
+    std::string project;
+};
+
+TEST_F(ProjectCli, CreateMakesAProjectOnceAndRefusesToReplaceIt) {
+    ASSERT_EQ(vyr({"create", project}).status, 0);
+    const Outcome again = vyr({"create", project});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_THAT(again.err, HasSubstr(project));
+    EXPECT_THAT(again.err, HasSubstr("already exists"));
+    EXPECT_EQ(vyr({"show", project, "version"}).out, "major\t3\nminor\t0\n");
+}
+
+TEST_F(ProjectCli, ShowGivesTheDefaultRecordsAsLinesOrJson) {
+    ASSERT_EQ(vyr({"create", project}).status, 0);
+    EXPECT_EQ(vyr({"show", project, "leap-seconds"}).out,
+              "mjd\t54832\nfractionOfDay\t0\nleapSeconds\t15\n");
+    const auto pz90 = nlohmann::json::parse(vyr({"show", project, "pz90", "--json"}).out);
+    EXPECT_EQ(pz90["value3"], 1.0);
+    EXPECT_EQ(pz90["value1"], 0.0);
+
+    const Outcome parameters = vyr({"show", project, "processing-parameters"});
+    EXPECT_EQ(parameters.status, 0);
+    EXPECT_THAT(parameters.out, HasSubstr("outer.f64_32\t350000\n"));
+    EXPECT_THAT(parameters.out, HasSubstr("kernel.f64_3\t0.26179938779914941\n"));
+    EXPECT_THAT(parameters.out, HasSubstr("orbit.u8_43\t2\n"));
+    EXPECT_EQ(vyr({"show", project, "status"}).out, "status\t0\n");
+}
+
+TEST_F(ProjectCli, ShowNamesTheFileAndTheProblem) {
+    ASSERT_EQ(vyr({"create", project}).status, 0);
+    const Outcome map = vyr({"show", project, "glonass-map"});
+    EXPECT_EQ(map.status, 1);
+    EXPECT_THAT(map.err, HasSubstr("Entry not found. (0x80009004)"));
+    const Outcome missing = vyr({"show", (dir / "none.vyr").string(), "version"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.err, HasSubstr("none.vyr: Storage not found."));
+    EXPECT_EQ(vyr({"show", project, "nonsense"}).status, 2);
+}
+
+TEST_F(ProjectCli, CopyKeepsTheSourceAndNeverReplacesTheDestination) {
+    ASSERT_EQ(vyr({"create", project}).status, 0);
+    const std::string copy = (dir / "copy.vyr").string();
+    ASSERT_EQ(vyr({"copy", project, copy, "--without-results"}).status, 0);
+    EXPECT_EQ(vyr({"show", copy, "version"}).status, 0);
+    const Outcome again = vyr({"copy", project, copy});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_THAT(again.err, HasSubstr("already exists"));
+    EXPECT_EQ(
+        vyr({"copy", project, copy + "2", "--without-results", "--without-measurements"}).status,
+        2);
+}
+
+TEST_F(ProjectCli, ExplainTakesHexOrDecimalAndSaysWhenThereIsNoText) {
+    EXPECT_EQ(vyr({"explain", "0x8000E002"}).out, "Failed to read.\n");
+    EXPECT_EQ(vyr({"explain", "--", "-2147426302"}).out, "Failed to read.\n");
+    EXPECT_EQ(vyr({"explain", "2147540994"}).out, "Failed to read.\n");
+    const Outcome none = vyr({"explain", "0x80008006"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_THAT(none.err, HasSubstr("no text for code 0x80008006"));
+    EXPECT_EQ(vyr({"explain", "banana"}).status, 2);
+}
+
+}  // namespace
