@@ -9,6 +9,7 @@
 #include "vyr/export.h"
 #include "vyr/glonass_map.h"
 #include "vyr/key.h"
+#include "vyr/mjd_time.h"
 #include "vyr/processing_parameters.h"
 #include "vyr/project.h"
 #include "vyr/root.h"
