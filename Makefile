@@ -35,7 +35,7 @@ test-sanitize: deps
 
 test-fuzz: deps
 	CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVYR_FUZZ=ON -DVYR_BENCH=OFF
-	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_all
 	ctest --test-dir $(BUILD_FUZZ) --output-on-failure -L fuzz-smoke
 
 bench: deps
