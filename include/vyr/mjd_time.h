@@ -2,6 +2,9 @@
 // with a chosen resolution that every time-keyed cache uses.
 #pragma once
 
+#include <rinex/rnx_types.h>
+
+#include <cmath>
 #include <cstdint>
 
 #include "vyr/export.h"
@@ -34,7 +37,7 @@ public:
             case 2:
                 return d > 0.001;
             case 3:
-                return static_cast<int64_t>(d) >= 1;
+                return std::trunc(d) >= 1.0;
             case 4:
                 return d > 1000.0;
             case 5:
@@ -53,3 +56,18 @@ private:
 };
 
 }  // namespace mjd
+
+// Calendar date and time to MJD day and milliseconds of day. Times at or past midnight (a second
+// 60, or seconds rounded up to the next day) carry into the next day, so the milliseconds stay
+// below 86400000.
+VYR_API void CalendarToMjd(int year, int month, int day, int hour, int minute, double seconds,
+                           uint32_t& mjd, double& milliseconds);
+
+// MJD day and milliseconds of day to calendar date and time. Milliseconds of a whole day or more
+// carry into the following days.
+VYR_API void MjdToCalendar(uint32_t mjd, double milliseconds, int& year, int& month, int& day,
+                           int& hour, int& minute, double& seconds);
+
+// MJD day and fraction of day to a RINEX time tag of the given time system.
+VYR_API RNX_TIME Mjd2RnxTime(const uint32_t& mjd, const double& fraction,
+                             const eTIMESYS& timeSystem);

@@ -1,0 +1,30 @@
+// The RINEX access library's numbering of band digits and attribute letters in RNX_OBS_CODE.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace vyr_gnss {
+
+// RNX_OBS_CODE kinds.
+inline constexpr uint32_t kRnxKindCode = 1;
+inline constexpr uint32_t kRnxKindPhase = 2;
+inline constexpr uint32_t kRnxKindDoppler = 3;
+inline constexpr uint32_t kRnxKindStrength = 4;
+
+// Band code of a RINEX band digit: 2 to 7 for bands 1, 2, 5, 6, 7, 8; 0 for any other digit.
+constexpr uint32_t rinex_band_code(char digit) {
+    constexpr std::string_view kDigits = "125678";
+    const size_t at = kDigits.find(digit);
+    return at == std::string_view::npos ? 0 : static_cast<uint32_t>(at + 2);
+}
+
+// Attribute code of a RINEX attribute letter: 1 to 15 in the order P C D Y M N A B I Q S L X W Z;
+// 0 for any other letter.
+constexpr uint32_t rinex_attribute_code(char letter) {
+    constexpr std::string_view kLetters = "PCDYMNABIQSLXWZ";
+    const size_t at = kLetters.find(letter);
+    return at == std::string_view::npos ? 0 : static_cast<uint32_t>(at + 1);
+}
+
+}  // namespace vyr_gnss

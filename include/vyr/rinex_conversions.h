@@ -1,0 +1,25 @@
+// Conversions between our satellite systems, signals and signal strength and those of the RINEX
+// access library. None fails: an unknown input gives the value 0 of the target type.
+#pragma once
+
+#include <rinex/rnx_types.h>
+
+#include <cstdint>
+
+#include "vyr/export.h"
+#include "vyr/obs_types.h"
+#include "vyr/satellite.h"
+
+// GPS, GLONASS, Galileo and SBAS carry the same numbers on both sides; everything else is 0.
+VYR_API eSATSYS Vyr_Vyr2RnxSatSys(const VYR_SATELLITE_SYSTEM& system);
+VYR_API VYR_SATELLITE_SYSTEM Vyr_Rnx2VyrSatSys(const eSATSYS& system);
+
+// The signal of a RINEX band and attribute; the kind of the code is not looked at.
+VYR_API VYR_OBSTYPE Vyr_Rnx2VyrObsType(const eSATSYS& system, const RNX_OBS_CODE& code);
+// The RINEX band and attribute of a signal; the kind stays 0 for the caller to set.
+VYR_API RNX_OBS_CODE Vyr_Vyr2RnxObsType(const eSATSYS& system, const VYR_OBSTYPE& type);
+
+// Signal quality is kept in units of 0.05 dB-Hz; RINEX carries a one-digit strength flag.
+VYR_API uint16_t Vyr_RnxSnrFlag2VyrQualitydBHz(const unsigned short& flag);
+// Rounded half up and not clamped: quality 1200 gives 10.
+VYR_API uint16_t Vyr_VyrQualitydBHz2RnxSnrFlag(const unsigned short& quality);
