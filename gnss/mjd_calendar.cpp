@@ -46,9 +46,13 @@ void MjdToCalendar(uint32_t mjd, double milliseconds, int& year, int& month, int
     double ms = sane_milliseconds(milliseconds);
     carry_whole_days(dayNumber, ms);
 
-    const double b = std::trunc(ms / mjd::kMillisecondsPerDay + static_cast<double>(dayNumber) +
-                                2400000.5 + 0.5) +
-                     1537.0;
+    // The civil day's Julian day number, shifted as the month arithmetic below wants it. The
+    // Gregorian century correction is computed rather than taken as the constant 12 that holds
+    // from March 1900 to February 2100, so days outside that span get their true dates too.
+    const double julianDay = std::trunc(ms / mjd::kMillisecondsPerDay +
+                                        static_cast<double>(dayNumber) + 2400000.5 + 0.5);
+    const double centuries = std::trunc((julianDay - 1867216.25) / 36524.25);
+    const double b = julianDay + centuries - std::trunc(centuries / 4.0) + 1525.0;
     const double c = std::trunc((b - 122.1) / 365.25);
     const double d = std::trunc(365.25 * c);
     const double e = std::trunc((b - d) / 30.6001);

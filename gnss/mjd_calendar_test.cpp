@@ -1,0 +1,161 @@
+#include <vyr/mjd_time.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+struct Calendar {
+    int year, month, day, hour, minute;
+    double seconds;
+};
+
+Calendar to_calendar(uint32_t mjd, double ms) {
+    Calendar c{};
+    MjdToCalendar(mjd, ms, c.year, c.month, c.day, c.hour, c.minute, c.seconds);
+    return c;
+}
+
+TEST(CalendarToMjd, KnownDates) {
+    struct Case {
+        int year, month, day;
+        uint32_t mjd;
+    };
+    const Case cases[] = {
+        {1858, 11, 17, 0},     {1980, 1, 6, 44244},  {2000, 1, 1, 51544},   {2000, 2, 28, 51602},
+        {2000, 2, 29, 51603},  {2000, 3, 1, 51604},  {1900, 2, 28, 15078},  {1900, 3, 1, 15079},
+        {2100, 2, 28, 88127},  {2100, 3, 1, 88128},  {2024, 12, 31, 60675}, {2025, 1, 1, 60676},
+        {1999, 12, 31, 51543}, {2023, 2, 28, 60003}, {2023, 3, 1, 60004},
+    };
+    for (const Case& c : cases) {
+        uint32_t mjd = 0;
+        double ms = -1;
+        CalendarToMjd(c.year, c.month, c.day, 0, 0, 0.0, mjd, ms);
+        EXPECT_EQ(mjd, c.mjd) << c.year << "-" << c.month << "-" << c.day;
+        EXPECT_EQ(ms, 0.0);
+    }
+}
+
+TEST(CalendarToMjd, NoonOfTheFirstDayOf2000) {
+    uint32_t mjd = 0;
+    double ms = 0;
+    CalendarToMjd(2000, 1, 1, 12, 0, 0.0, mjd, ms);
+    EXPECT_EQ(mjd, 51544u);
+    EXPECT_EQ(ms, 43200000.0);
+    const RNX_TIME t = Mjd2RnxTime(51544, 0.5, eTIMESYS_GPS);
+    EXPECT_EQ(t.timeSystem, eTIMESYS_GPS);
+    EXPECT_EQ(t.year, 2000);
+    EXPECT_EQ(t.month, 1);
+    EXPECT_EQ(t.day, 1);
+    EXPECT_EQ(t.hour, 12);
+    EXPECT_EQ(t.minute, 0);
+    EXPECT_EQ(t.seconds, 0.0);
+}
+
+// Every day from 1858 to 2132 goes to the calendar and back; consecutive days are consecutive
+// dates, month ends and leap days included.
+TEST(MjdToCalendar, EveryDayRoundTripsAndFollowsTheCalendar) {
+    const int daysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    Calendar previous = to_calendar(0, 0);
+    for (uint32_t mjd = 1; mjd < 100000; ++mjd) {
+        const Calendar c = to_calendar(mjd, 0);
+        uint32_t back = 0;
+        double ms = -1;
+        CalendarToMjd(c.year, c.month, c.day, 0, 0, 0.0, back, ms);
+        ASSERT_EQ(back, mjd);
+
+        const bool leap =
+            (previous.year % 4 == 0 && previous.year % 100 != 0) || previous.year % 400 == 0;
+        const int lastDay = daysInMonth[previous.month - 1] + (previous.month == 2 && leap);
+        if (previous.day < lastDay) {
+            ASSERT_EQ(c.year, previous.year);
+            ASSERT_EQ(c.month, previous.month);
+            ASSERT_EQ(c.day, previous.day + 1);
+        } else {
+            ASSERT_EQ(c.day, 1) << mjd;
+            ASSERT_EQ(c.month, previous.month == 12 ? 1 : previous.month + 1);
+            ASSERT_EQ(c.year, previous.year + (previous.month == 12));
+        }
+        previous = c;
+    }
+}
+
+TEST(MjdToCalendar, SplitsTheMillisecondsOfTheDay) {
+    const Calendar c = to_calendar(60000, (13 * 3600 + 7 * 60 + 42.25) * 1000.0);
+    EXPECT_EQ(c.hour, 13);
+    EXPECT_EQ(c.minute, 7);
+    EXPECT_DOUBLE_EQ(c.seconds, 42.25);
+    const Calendar last = to_calendar(60000, 86399999.0);
+    EXPECT_EQ(last.day, to_calendar(60000, 0).day);
+    EXPECT_EQ(last.hour, 23);
+    EXPECT_EQ(last.minute, 59);
+    EXPECT_NEAR(last.seconds, 59.999, 1e-9);
+}
+
+// A time rounded to 10 ms that lands on midnight belongs to the next day at 00:00:00, never to
+// "24:00:00" of the day before.
+TEST(CalendarConversions, TimesRoundedUpToMidnightCarryIntoTheNextDay) {
+    uint32_t mjd = 0;
+    double ms = 0;
+    CalendarToMjd(2023, 12, 31, 23, 59, 60.0, mjd, ms);
+    EXPECT_EQ(mjd, 60310u);
+    EXPECT_EQ(ms, 0.0);
+    const Calendar newYear = to_calendar(mjd, ms);
+    EXPECT_EQ(newYear.year, 2024);
+    EXPECT_EQ(newYear.month, 1);
+    EXPECT_EQ(newYear.day, 1);
+
+    const Calendar carried = to_calendar(60309, 86400000.0);
+    EXPECT_EQ(carried.year, 2024);
+    EXPECT_EQ(carried.month, 1);
+    EXPECT_EQ(carried.day, 1);
+    EXPECT_EQ(carried.hour, 0);
+    EXPECT_EQ(carried.minute, 0);
+    EXPECT_EQ(carried.seconds, 0.0);
+
+    // 23:59:59.995 rounded to 10 ms.
+    const double fraction = 86399995.0 / 86400000.0;
+    const double rounded = std::round(fraction * 86400000.0 / 10.0) * 10.0;
+    const RNX_TIME t = Mjd2RnxTime(60309, rounded / 86400000.0, eTIMESYS_UTC);
+    EXPECT_EQ(t.year, 2024);
+    EXPECT_EQ(t.month, 1);
+    EXPECT_EQ(t.day, 1);
+    EXPECT_EQ(t.hour, 0);
+    EXPECT_EQ(t.seconds, 0.0);
+}
+
+TEST(CalendarConversions, GarbageTimesGiveMidnightInsteadOfOverflowing) {
+    const Calendar nan = to_calendar(51544, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(nan.day, 1);
+    EXPECT_EQ(nan.hour, 0);
+    EXPECT_EQ(nan.seconds, 0.0);
+    const RNX_TIME huge = Mjd2RnxTime(51544, 1e300, eTIMESYS_GPS);
+    EXPECT_EQ(huge.year, 2000);
+    EXPECT_EQ(huge.hour, 0);
+}
+
+TEST(CmpTimeMilliseconds, ResolutionsDecideWhatCountsAsTheSameTime) {
+    struct Case {
+        int resolution;
+        double tooClose;  // b - a that still counts as equal
+        double apart;     // b - a that makes a less
+    };
+    const Case cases[] = {
+        {1, 1e-6, 2e-6},     {2, 0.001, 0.0011},    {3, 0.999, 1.0}, {4, 1000, 1000.5},
+        {5, 60000, 60000.5}, {6, 3.6e6, 3.6e6 + 1}, {0, 0.0, 1e-9},
+    };
+    for (const Case& c : cases) {
+        const mjd::CMP_TIME_MILLISECONDS less(c.resolution);
+        const mjd::time a{60000, 1000.0};
+        EXPECT_FALSE(less(a, {60000, 1000.0 + c.tooClose})) << c.resolution;
+        EXPECT_FALSE(less({60000, 1000.0 + c.tooClose}, a)) << c.resolution;
+        EXPECT_TRUE(less(a, {60000, 1000.0 + c.apart})) << c.resolution;
+        EXPECT_FALSE(less({60000, 1000.0 + c.apart}, a)) << c.resolution;
+        // The day decides first, whatever the milliseconds.
+        EXPECT_TRUE(less({59999, 86399999.0}, {60000, 0.0}));
+    }
+}
+
+}  // namespace

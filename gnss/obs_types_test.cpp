@@ -1,0 +1,92 @@
+#include <vyr/obs_types.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+TEST(ObsTypeToFrequencyBand, EveryTypeHasItsBandAndFrequencyIndex) {
+    struct Case {
+        int32_t type;
+        VYR_FREQUENCY_BAND band;
+        uint16_t index;
+    };
+    const Case cases[] = {
+        {0, VYR_BAND_NONE, 0},  {1, VYR_BAND_L1, 0},    {2, VYR_BAND_L1, 0},
+        {3, VYR_BAND_L2, 1},    {4, VYR_BAND_L2, 1},    {5, VYR_BAND_L2, 1},
+        {6, VYR_BAND_L5, 2},    {7, VYR_BAND_L5, 2},    {8, VYR_BAND_E5B, 1},
+        {9, VYR_BAND_L1, 0},    {10, VYR_BAND_E5AB, 3}, {11, VYR_BAND_E6, 0},
+        {12, VYR_BAND_NONE, 0}, {-1, VYR_BAND_NONE, 0}, {255, VYR_BAND_NONE, 0},
+    };
+    for (const Case& c : cases) {
+        const VYR_OBSTYPE type = static_cast<VYR_OBSTYPE>(c.type);
+        VYR_FREQUENCY_BAND band = VYR_BAND_E6;
+        EXPECT_EQ(Vyr_ObsTypeToFrequencyBand(type, band), c.index) << "type " << c.type;
+        EXPECT_EQ(band, c.band) << "type " << c.type;
+        EXPECT_EQ(Vyr_ObsTypeToFrequencyBand(type), c.band) << "type " << c.type;
+    }
+}
+
+TEST(ObsTypeKey, ComparesThePrnAsAnUnsignedByte) {
+    const VYR_OBSTYPE_KEY low{{VYR_SATSYS_GPS, 3}, VYR_OBS_L2C};
+    const VYR_OBSTYPE_KEY high{{VYR_SATSYS_GPS, 200}, VYR_OBS_L1CA};
+    EXPECT_TRUE(low < high);
+    EXPECT_FALSE(high < low);
+    EXPECT_FALSE(low == high);
+}
+
+TEST(ObsTypeKey, OrdersBySystemThenPrnThenType) {
+    // Listed in ascending order.
+    const VYR_OBSTYPE_KEY keys[] = {
+        {{VYR_SATSYS_NONE, 255}, VYR_OBS_E6},    {{VYR_SATSYS_GPS, 1}, VYR_OBS_L1CA},
+        {{VYR_SATSYS_GPS, 1}, VYR_OBS_L2C},      {{VYR_SATSYS_GPS, 2}, VYR_OBS_NONE},
+        {{VYR_SATSYS_GPS, 128}, VYR_OBS_L1P},    {{VYR_SATSYS_GLONASS, 1}, VYR_OBS_L1CA},
+        {{VYR_SATSYS_COMPASS, 0}, VYR_OBS_NONE},
+    };
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        for (size_t j = 0; j < std::size(keys); ++j) {
+            EXPECT_EQ(keys[i] < keys[j], i < j) << i << " " << j;
+            EXPECT_EQ(keys[i] == keys[j], i == j) << i << " " << j;
+        }
+    }
+}
+
+TEST(FrequencyBandKey, OrdersLikeTheObsTypeKeyAndTakesTheBandOfASignal) {
+    const VYR_FREQUENCY_BAND_KEY a({VYR_SATSYS_GALILEO, 3}, VYR_BAND_E6);
+    const VYR_FREQUENCY_BAND_KEY b({VYR_SATSYS_GALILEO, 130}, VYR_BAND_L1);
+    EXPECT_TRUE(a < b);
+    EXPECT_FALSE(b < a);
+
+    const VYR_FREQUENCY_BAND_KEY fromSignal(
+        VYR_OBSTYPE_KEY{{VYR_SATSYS_GALILEO, 11}, VYR_OBS_E5AB});
+    EXPECT_EQ(fromSignal.satId, (VYR_SATID{VYR_SATSYS_GALILEO, 11}));
+    EXPECT_EQ(fromSignal.band, VYR_BAND_E5AB);
+    EXPECT_TRUE(fromSignal == VYR_FREQUENCY_BAND_KEY({VYR_SATSYS_GALILEO, 11}, VYR_BAND_E5AB));
+}
+
+TEST(SatSystemBandKey, IsBuiltFromEitherKeyAndOrdersBySystemThenBand) {
+    const VYR_OBSTYPE_KEY signal{{VYR_SATSYS_GPS, 7}, VYR_OBS_L2Y};
+    const VYR_SATSYSTEM_BAND_KEY fromSignal(signal);
+    const VYR_SATSYSTEM_BAND_KEY fromBand(VYR_FREQUENCY_BAND_KEY{signal});
+    EXPECT_TRUE(fromSignal == VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_L2));
+    EXPECT_TRUE(fromBand == fromSignal);
+
+    EXPECT_TRUE(VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_E6) <
+                VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GLONASS, VYR_BAND_L1));
+    EXPECT_TRUE(VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_L1) <
+                VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_L2));
+    EXPECT_FALSE(VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_L2) <
+                 VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_L2));
+}
+
+TEST(ObsTypeKey, ServesAsAMapKey) {
+    std::map<VYR_OBSTYPE_KEY, int> counts;
+    ++counts[{{VYR_SATSYS_GPS, 5}, VYR_OBS_L1CA}];
+    ++counts[{{VYR_SATSYS_GPS, 5}, VYR_OBS_L1CA}];
+    ++counts[{{VYR_SATSYS_GPS, 5}, VYR_OBS_L1P}];
+    EXPECT_EQ(counts.size(), 2u);
+    EXPECT_EQ(counts.begin()->second, 2);
+}
+
+}  // namespace
