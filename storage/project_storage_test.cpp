@@ -100,16 +100,17 @@ TEST_F(ProjectTest, ANewProjectReadsBackItsDefaultRecords) {
 
     VYR_UTC_LEAP_SECONDS leap{};
     ASSERT_EQ(common->GetUtcLeapSeconds(leap), VYR_OK);
-    EXPECT_EQ(leap.mjd, 54832u);
-    EXPECT_EQ(leap.fractionOfDay, 0.0);
+    // Packed fields are copied out before the comparisons take references to them.
+    EXPECT_EQ(uint32_t{leap.mjd}, 54832u);
+    EXPECT_EQ(double{leap.fractionOfDay}, 0.0);
     EXPECT_EQ(leap.leapSeconds, 15);
 
     VYR_PROCESSING_PARAMETERS parameters;
     parameters.outer.u32_4 = 99;
     ASSERT_EQ(common->GetProcessingParameters(parameters), VYR_OK);
-    EXPECT_EQ(parameters.outer.u32_4, 2u);
-    EXPECT_EQ(parameters.kernel.fields.f64_3, 0.2617993877991494);
-    EXPECT_EQ(parameters.orbit.fields.f64_26, 720.0);
+    EXPECT_EQ(uint32_t{parameters.outer.u32_4}, 2u);
+    EXPECT_EQ(double{parameters.kernel.fields.f64_3}, 0.2617993877991494);
+    EXPECT_EQ(double{parameters.orbit.fields.f64_26}, 720.0);
 
     VYR_VERSION version{};
     ASSERT_EQ(project->GetVersion(version), VYR_OK);

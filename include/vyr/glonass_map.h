@@ -6,8 +6,9 @@
 #include "vyr/export.h"
 
 #pragma pack(push, 1)
-// Channel number of each GLONASS slot: entry i belongs to slot i + 1.
-struct VYR_GLONASS_FREQUENCYMAP {
+// Channel number of each GLONASS slot: entry i belongs to slot i + 1. Aligned like its entries
+// so that they can be used in place wherever the map is kept.
+struct alignas(2) VYR_GLONASS_FREQUENCYMAP {
     static constexpr int16_t kNotSet = -111;  // stored as 0xFF91
     static constexpr int kSlots = 24;
     int16_t channel[kSlots];
