@@ -1,0 +1,48 @@
+// Observation epochs in a station's "Observations" stream: encoded epochs laid end to end, each
+// found by its length field; projects of storage versions 1 and 2 hold older receiver records.
+#pragma once
+
+#include <cstdint>
+
+#include <vyr/observation_epoch.h>
+
+#include "records/record_io.h"
+
+namespace vyr_stations {
+
+// Appends one epoch at the stream's current position. 0x80008001 for an epoch that is not
+// valid or has more than 255 satellites or signals on one satellite, 0x80008006 for one that
+// encodes to more than 10000 bytes (which no reader would accept), 0x80009006 when the stream
+// refuses the bytes. Nothing is written on failure.
+VYR_ERROR write_observation_epoch(CStm& stream, const VYR_OBSERVATIONEPOCH& epoch);
+
+// Reads the next epoch from the current position. Storage version 3 reads one encoded epoch;
+// versions 1 and 2 read older receiver records, skipping invalid ones, up to the next valid one.
+// False at the end of the stream, on a damaged epoch, or for any other version.
+bool read_observation_epoch(CStm& stream, uint32_t version, VYR_OBSERVATIONEPOCH& epoch);
+
+}  // namespace vyr_stations
+
+template <>
+struct RecordFormat<VYR_OBSERVATIONEPOCH> {
+    static bool Read(CStm& stream, uint32_t version, VYR_OBSERVATIONEPOCH& epoch) {
+        return vyr_stations::read_observation_epoch(stream, version, epoch);
+    }
+    static bool Write(CStm& stream, const VYR_OBSERVATIONEPOCH& epoch) {
+        return vyr_stations::write_observation_epoch(stream, epoch) == VYR_OK;
+    }
+};
+
+// Reads epochs one after another; the positioning decides where the first one is read.
+class CRecordReadObservationEpoch : public CRecordRead<VYR_OBSERVATIONEPOCH> {
+public:
+    CRecordReadObservationEpoch(CStm& stream, RecordPositioning positioning, uint32_t version)
+        : CRecordRead<VYR_OBSERVATIONEPOCH>(stream, positioning, version) {}
+};
+
+// Writes epochs to the end of the stream (appending) or from its start (rewriting).
+class CRecordWriteObservationEpoch : public CRecordWrite<VYR_OBSERVATIONEPOCH> {
+public:
+    CRecordWriteObservationEpoch(CStm& stream, RecordPositioning positioning)
+        : CRecordWrite<VYR_OBSERVATIONEPOCH>(stream, positioning) {}
+};
