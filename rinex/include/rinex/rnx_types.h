@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // Satellite systems as the library delivers them; systems it does not convert are 0.
 enum eSATSYS : int32_t {
@@ -70,8 +71,12 @@ struct RNX_TIME {
     double seconds;
 };
 
-// kind: 1 code, 2 phase, 3 Doppler, 4 signal strength. band: 2 to 7 for RINEX bands 1, 2, 5,
-// 6, 7, 8. attribute: 1 to 15 for P, C, D, Y, M, N, A, B, I, Q, S, L, X, W, Z.
+// kind: 1 code, 2 phase, 3 Doppler, 4 signal strength (0 for any other observation letter).
+// band: 2 to 7 for RINEX bands 1, 2, 5, 6, 7, 8; the bands the system does not convert follow
+// as 8, 9, 10 for RINEX bands 3, 4, 9 (0: not a band). attribute: 1 to 15 for P, C, D, Y, M, N,
+// A, B, I, Q, S, L, X, W, Z; 16 for E and 17 for R, which only unconverted signals use (0: not
+// an attribute). A code whose band or attribute is 0 is still delivered, so that no column of
+// the file is silently dropped.
 struct RNX_OBS_CODE {
     uint32_t kind;
     uint32_t band;
@@ -85,8 +90,42 @@ struct RNX_COORD {
     double y;
     double z;
 };
+// One observation of one satellite: the value as written divided by the file's scale factor,
+// and the two digits after it (0 when blank).
+struct RNX_OBS_VALUE {
+    RNX_OBS_CODE code;
+    double value;
+    uint8_t lossOfLock;
+    uint8_t signalStrength;
+};
 #pragma pack(pop)
+
+// A satellite of an epoch. number: the two digits of the satellite id, plus 100 for SBAS
+// (S20 is 120). systemLetter keeps the file's letter, which identifies systems delivered as
+// eSATSYS_OTHER (BeiDou C, QZSS J, IRNSS I).
+struct RNX_OBS_SAT {
+    eSATSYS system;
+    uint8_t number;
+    char systemLetter;
+    uint8_t reserved[3];
+    std::vector<RNX_OBS_VALUE> values;
+};
+
+// An epoch record. time: the epoch (year 0 when an event record carries no date). clockOffset:
+// the receiver clock offset in seconds when hasClockOffset is 1. recordCount: the number after
+// the flag as written (satellites, or the special lines of an event). lineNumber: the line of
+// the epoch record in its file, for the caller's own messages.
+struct RNX_OBS_EPOCH {
+    RNX_TIME time;
+    eEPOCHFLAG flag;
+    double clockOffset;
+    uint8_t hasClockOffset;
+    uint32_t recordCount;
+    uint32_t lineNumber;
+    std::vector<RNX_OBS_SAT> satellites;
+};
 
 static_assert(sizeof(RNX_TIME) == 18);
 static_assert(sizeof(RNX_OBS_CODE) == 12);
 static_assert(sizeof(RNX_COORD) == 28);
+static_assert(sizeof(RNX_OBS_VALUE) == 22);

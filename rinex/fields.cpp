@@ -1,0 +1,85 @@
+#include "rinex/fields.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace rnx {
+
+std::string_view trim(std::string_view text) {
+    size_t b = 0;
+    size_t e = text.size();
+    while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+    return text.substr(b, e - b);
+}
+
+Parsed parse_double(std::string_view field, double& value) {
+    value = 0.0;
+    field = trim(field);
+    if (field.empty()) return Parsed::kBlank;
+    // Numeric fields are at most a few dozen columns; anything longer is not a number.
+    char buf[64];
+    if (field.size() >= sizeof buf) return Parsed::kBad;
+    size_t n = 0;
+    for (char c : field) buf[n++] = (c == 'D' || c == 'd') ? 'E' : c;
+    const char* first = buf;
+    const char* last = buf + n;
+    if (*first == '+') ++first;
+    if (first == last || *first == '+') return Parsed::kBad;
+    const auto res = std::from_chars(first, last, value, std::chars_format::general);
+    // "inf" and "nan" parse, but no RINEX field holds them.
+    if (res.ec != std::errc() || res.ptr != last || !std::isfinite(value)) {
+        value = 0.0;
+        return Parsed::kBad;
+    }
+    return Parsed::kOk;
+}
+
+Parsed parse_int(std::string_view field, int32_t& value) {
+    value = 0;
+    field = trim(field);
+    if (field.empty()) return Parsed::kBlank;
+    const char* first = field.data();
+    const char* last = first + field.size();
+    if (*first == '+') ++first;
+    if (first == last || *first == '+') return Parsed::kBad;
+    const auto res = std::from_chars(first, last, value);
+    if (res.ec != std::errc() || res.ptr != last) {
+        value = 0;
+        return Parsed::kBad;
+    }
+    return Parsed::kOk;
+}
+
+void copy_text(std::string_view text, char* out, size_t capacity) {
+    if (capacity == 0) return;
+    text = trim(text);
+    const size_t n = std::min(text.size(), capacity - 1);
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+}
+
+}  // namespace rnx
+
+#include "rinex/rnx_types.h"
+
+namespace rnx {
+
+bool make_time(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+               double seconds, int32_t time_system, RNX_TIME& out) {
+    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
+        hour > 23 || minute < 0 || minute > 59 || !(seconds >= 0.0) || seconds >= 62.0)
+        return false;
+    out.timeSystem = static_cast<eTIMESYS>(time_system);
+    out.year = static_cast<uint16_t>(year);
+    out.month = static_cast<uint8_t>(month);
+    out.day = static_cast<uint8_t>(day);
+    out.hour = static_cast<uint8_t>(hour);
+    out.minute = static_cast<uint8_t>(minute);
+    out.seconds = seconds;
+    return true;
+}
+
+}  // namespace rnx

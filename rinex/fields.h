@@ -1,0 +1,52 @@
+// Fixed-column fields of a RINEX line: slices that tolerate short lines, and numbers parsed
+// without the locale and without allocation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace rnx {
+
+// Columns [first, first + width) of a line (0-based); shorter when the line ends earlier.
+inline std::string_view column(std::string_view line, size_t first, size_t width) {
+    if (first >= line.size()) return {};
+    return line.substr(first, width);
+}
+
+std::string_view trim(std::string_view text);
+inline bool is_blank(std::string_view text) {
+    return trim(text).empty();
+}
+
+enum class Parsed { kBlank, kOk, kBad };
+
+// A floating-point field: Fortran "D" exponents and a leading "+" accepted, blanks around it
+// ignored. kBlank leaves value at 0.
+Parsed parse_double(std::string_view field, double& value);
+// An integer field; a blank field is kBlank with value 0.
+Parsed parse_int(std::string_view field, int32_t& value);
+
+// Copies trimmed text into a terminated buffer of size capacity, cutting what does not fit.
+void copy_text(std::string_view text, char* out, size_t capacity);
+
+// The RINEX label of a header line (columns 61-80, trimmed) and its content (columns 1-60).
+inline std::string_view header_label(std::string_view line) {
+    return trim(column(line, 60, 20));
+}
+inline std::string_view header_content(std::string_view line) {
+    return column(line, 0, 60);
+}
+
+}  // namespace rnx
+
+struct RNX_TIME;
+
+namespace rnx {
+
+// Fills a calendar time after checking its ranges (seconds up to 61 for a leap second); false
+// leaves out untouched.
+bool make_time(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+               double seconds, int32_t time_system, RNX_TIME& out);
+
+}  // namespace rnx

@@ -1,0 +1,584 @@
+#include "rinex/obs_reader.h"
+
+#include <algorithm>
+
+#include "rinex/codes.h"
+#include "rinex/fields.h"
+
+namespace rnx {
+
+namespace {
+
+// Header labels of observation files 3.00-4.02 that are known even when only passed through.
+constexpr std::string_view kKnownLabels[] = {
+    "RINEX VERSION / TYPE",
+    "PGM / RUN BY / DATE",
+    "COMMENT",
+    "MARKER NAME",
+    "MARKER NUMBER",
+    "MARKER TYPE",
+    "OBSERVER / AGENCY",
+    "REC # / TYPE / VERS",
+    "ANT # / TYPE",
+    "APPROX POSITION XYZ",
+    "ANTENNA: DELTA H/E/N",
+    "ANTENNA: DELTA X/Y/Z",
+    "ANTENNA: PHASECENTER",
+    "ANTENNA: B.SIGHT XYZ",
+    "ANTENNA: ZERODIR AZI",
+    "ANTENNA: ZERODIR XYZ",
+    "CENTER OF MASS: XYZ",
+    "DOI",
+    "LICENSE OF USE",
+    "STATION INFORMATION",
+    "SYS / # / OBS TYPES",
+    "SIGNAL STRENGTH UNIT",
+    "INTERVAL",
+    "TIME OF FIRST OBS",
+    "TIME OF LAST OBS",
+    "RCV CLOCK OFFS APPL",
+    "SYS / DCBS APPLIED",
+    "SYS / PCVS APPLIED",
+    "SYS / SCALE FACTOR",
+    "SYS / PHASE SHIFT",
+    "GLONASS SLOT / FRQ #",
+    "GLONASS COD/PHS/BIS",
+    "LEAP SECONDS",
+    "# OF SATELLITES",
+    "PRN / # OF OBS",
+    "END OF HEADER",
+};
+
+bool is_known_label(std::string_view label) {
+    return std::find(std::begin(kKnownLabels), std::end(kKnownLabels), label) !=
+           std::end(kKnownLabels);
+}
+
+// A text field as a terminated string for the handler (fields are at most 60 columns).
+struct Text {
+    explicit Text(std::string_view field) { copy_text(field, buf, sizeof buf); }
+    const char* c_str() const { return buf; }
+    char buf[61];
+};
+
+std::array<char, 3> code_text(std::string_view field) {
+    std::array<char, 3> t{' ', ' ', ' '};
+    for (size_t i = 0; i < 3 && i < field.size(); ++i) t[i] = field[i];
+    return t;
+}
+
+uint8_t digit_at(std::string_view line, size_t at) {
+    if (at >= line.size()) return 0;
+    const char c = line[at];
+    return c >= '0' && c <= '9' ? static_cast<uint8_t>(c - '0') : 0;
+}
+
+std::string quoted(std::string_view s) {
+    return "\"" + std::string(trim(s)) + "\"";
+}
+
+}  // namespace
+
+ObsReader::ObsReader(LineSource& lines, IRnxReaderResultObs& out, Diagnostics& diag,
+                     Settings settings)
+    : lines_(lines),
+      out_(out),
+      diag_(diag),
+      settings_(settings),
+      time_system_(default_time_system(settings.system_letter)) {}
+
+eRNX ObsReader::run() {
+    if (!header(eEPOCHFLAG_NONE, 0)) return error_;
+    const bool any_types =
+        std::any_of(types_.begin(), types_.end(), [](const SystemTypes& t) { return t.defined; });
+    if (!any_types)
+        return diag_.fail(eRNX_E_HEADER_DATA_MISSING, lines_.line_number(),
+                          "the header lists no observation types (SYS / # / OBS TYPES)");
+    epochs();
+    return error_;
+}
+
+// ---- header ----------------------------------------------------------------------------------
+
+bool ObsReader::header(eEPOCHFLAG cause, uint32_t line_limit) {
+    if (!go(out_.OnHeaderBegin(cause))) return false;
+    std::string_view line;
+    uint32_t count = 0;
+    bool ended = false;
+    while (line_limit == 0 || count < line_limit) {
+        if (!lines_.next(line)) break;
+        if (line_limit != 0 && !line.empty() && line[0] == '>') {
+            lines_.unread();  // the event promised more lines than it has
+            break;
+        }
+        ++count;
+        const std::string_view label = header_label(line);
+        if (line_limit == 0 && label == "END OF HEADER") {
+            ended = true;
+            break;
+        }
+        if (!header_line(line, label)) return false;
+    }
+    if (!flush_pending()) return false;
+    if (lines_.failed()) {
+        error_ =
+            diag_.fail(eRNX_E_FILE_READ_ERROR, lines_.line_number(), "the file cannot be read");
+        return false;
+    }
+    if (line_limit == 0 && !ended) {
+        error_ = diag_.fail(eRNX_E_HEADER_DATA_MISSING, lines_.line_number(),
+                            "the header has no END OF HEADER");
+        return false;
+    }
+    if (line_limit != 0 && count < line_limit)
+        warn(eRNX_W_DATA_OBS_MISSING, "the event record announces " + std::to_string(line_limit) +
+                                          " lines but has " + std::to_string(count));
+    apply_scales();
+    return go(out_.OnHeaderEnd());
+}
+
+bool ObsReader::header_line(std::string_view line, std::string_view label) {
+    const bool continuation = !line.empty() && line[0] == ' ';
+    if (pending_ == Pending::kObsTypes && label == "SYS / # / OBS TYPES" && continuation)
+        return obs_types_line(line, false);
+    if (pending_ == Pending::kScale && label == "SYS / SCALE FACTOR" && continuation)
+        return scale_line(line, false);
+    if (pending_ == Pending::kPhaseShift && label == "SYS / PHASE SHIFT" && continuation)
+        return phase_shift_line(line, false);
+    if (!flush_pending()) return false;
+
+    const std::string_view c = header_content(line);
+    if (label == "SYS / # / OBS TYPES") return obs_types_line(line, true);
+    if (label == "SYS / SCALE FACTOR") return scale_line(line, true);
+    if (label == "SYS / PHASE SHIFT") return phase_shift_line(line, true);
+    if (label == "GLONASS SLOT / FRQ #") return glonass_slots(line);
+    if (label == "GLONASS COD/PHS/BIS") return glonass_biases(line);
+    if (label == "COMMENT") return go(out_.OnComment(Text(c).c_str()));
+    if (label == "MARKER NAME") return go(out_.OnMarkerName(Text(c).c_str()));
+    if (label == "MARKER NUMBER") return go(out_.OnMarkerNumber(Text(column(c, 0, 20)).c_str()));
+    if (label == "MARKER TYPE") return go(out_.OnMarkerType(Text(column(c, 0, 20)).c_str()));
+    if (label == "SIGNAL STRENGTH UNIT")
+        return go(out_.OnSignalStrengthUnit(Text(column(c, 0, 20)).c_str()));
+    if (label == "PGM / RUN BY / DATE")
+        return go(out_.OnProgram(Text(column(c, 0, 20)).c_str(), Text(column(c, 20, 20)).c_str(),
+                                 Text(column(c, 40, 20)).c_str()));
+    if (label == "OBSERVER / AGENCY")
+        return go(
+            out_.OnObserverAgency(Text(column(c, 0, 20)).c_str(), Text(column(c, 20, 40)).c_str()));
+    if (label == "REC # / TYPE / VERS")
+        return go(out_.OnReceiver(Text(column(c, 0, 20)).c_str(), Text(column(c, 20, 20)).c_str(),
+                                  Text(column(c, 40, 20)).c_str()));
+    if (label == "ANT # / TYPE")
+        return go(out_.OnAntenna(Text(column(c, 0, 20)).c_str(), Text(column(c, 20, 20)).c_str()));
+    if (label == "APPROX POSITION XYZ" || label == "ANTENNA: DELTA H/E/N" ||
+        label == "ANTENNA: DELTA X/Y/Z") {
+        double v[3];
+        for (int i = 0; i < 3; ++i) {
+            if (parse_double(column(c, 14 * i, 14), v[i]) != Parsed::kOk) {
+                warn(eRNX_W_HEADER_DATA_UNKNOWN, std::string(label) + " needs three numbers");
+                return true;
+            }
+        }
+        if (label == "ANTENNA: DELTA H/E/N") return go(out_.OnAntennaDeltaHEN(v[0], v[1], v[2]));
+        const RNX_COORD xyz{1, v[0], v[1], v[2]};
+        if (label == "APPROX POSITION XYZ") return go(out_.OnApproxPosition(xyz));
+        return go(out_.OnAntennaDeltaXYZ(xyz));
+    }
+    if (label == "INTERVAL") {
+        double seconds = 0;
+        if (parse_double(column(c, 0, 10), seconds) != Parsed::kOk) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN, "INTERVAL needs a number");
+            return true;
+        }
+        return go(out_.OnInterval(seconds));
+    }
+    if (label == "TIME OF FIRST OBS" || label == "TIME OF LAST OBS") {
+        RNX_TIME t{};
+        if (!time_line(c, t)) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN, std::string(label) + " is not a valid time");
+            return true;
+        }
+        if (label == "TIME OF LAST OBS") return go(out_.OnTimeOfLastObs(t));
+        time_system_ = t.timeSystem;
+        return go(out_.OnTimeOfFirstObs(t));
+    }
+    if (label == "RCV CLOCK OFFS APPL" || label == "# OF SATELLITES") {
+        int32_t n = 0;
+        if (parse_int(column(c, 0, 6), n) != Parsed::kOk) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN, std::string(label) + " needs a number");
+            return true;
+        }
+        if (label == "# OF SATELLITES") return go(out_.OnNumberOfSatellites(n));
+        return go(out_.OnClockOffsetApplied(n));
+    }
+    if (label == "LEAP SECONDS") {
+        int32_t v[4];
+        const size_t at[4] = {0, 6, 12, 18};
+        const size_t width[4] = {6, 6, 6, 4};
+        for (int i = 0; i < 4; ++i) {
+            if (parse_int(column(c, at[i], width[i]), v[i]) == Parsed::kBad ||
+                (i == 0 && is_blank(column(c, 0, 6)))) {
+                warn(eRNX_W_HEADER_DATA_UNKNOWN, "LEAP SECONDS is not readable");
+                return true;
+            }
+        }
+        return go(out_.OnLeapSeconds(v[0], v[1], v[2], v[3]));
+    }
+    if (!is_known_label(label))
+        warn(eRNX_W_HEADER_LABEL_UNKNOWN, "unknown header label " + quoted(label), false);
+    return go(out_.OnHeaderRecord(Text(label).c_str(), Text(c).c_str()));
+}
+
+// "TIME OF FIRST OBS" / "TIME OF LAST OBS": 5I6, F13.7, 5X, A3.
+bool ObsReader::time_line(std::string_view c, RNX_TIME& t) {
+    int32_t f[5];
+    for (int i = 0; i < 5; ++i)
+        if (parse_int(column(c, 6 * i, 6), f[i]) != Parsed::kOk) return false;
+    double seconds = 0;
+    if (parse_double(column(c, 30, 13), seconds) == Parsed::kBad) return false;
+    eTIMESYS sys = time_system_of(column(c, 48, 3));
+    if (sys == eTIMESYS_NONE) sys = default_time_system(settings_.system_letter);
+    return make_time(f[0], f[1], f[2], f[3], f[4], seconds, sys, t);
+}
+
+bool ObsReader::flush_pending() {
+    const Pending what = pending_;
+    pending_ = Pending::kNone;
+    const char sys = pending_system_;
+    switch (what) {
+        case Pending::kNone:
+            return true;
+        case Pending::kObsTypes: {
+            SystemTypes& t = types_of(sys);
+            if (static_cast<int32_t>(pending_codes_.size()) < t.declared)
+                warn(eRNX_W_HEADER_DATA_MISSING, std::string("SYS / # / OBS TYPES of ") + sys +
+                                                     " announces " + std::to_string(t.declared) +
+                                                     " types but lists " +
+                                                     std::to_string(pending_codes_.size()));
+            t.codes = pending_codes_;
+            t.texts = pending_texts_;
+            t.divisors.assign(t.codes.size(), 1.0);
+            t.defined = true;
+            return go(out_.OnObsTypes(system_of_letter(sys), sys, t.codes));
+        }
+        case Pending::kScale:
+            types_of(sys).scales.push_back({pending_factor_, pending_texts_});
+            return go(
+                out_.OnScaleFactor(system_of_letter(sys), sys, pending_factor_, pending_codes_));
+        case Pending::kPhaseShift:
+            return go(out_.OnPhaseShift(system_of_letter(sys), sys, pending_shift_code_,
+                                        pending_shift_, pending_satellites_));
+    }
+    return true;
+}
+
+// A1, 2X, I3, 13(1X, A3); continuation lines 6X, 13(1X, A3).
+bool ObsReader::obs_types_line(std::string_view line, bool first) {
+    if (first) {
+        const char sys = line.empty() ? ' ' : line[0];
+        int32_t declared = 0;
+        if (!is_known_system_letter(sys) ||
+            parse_int(column(line, 3, 3), declared) != Parsed::kOk || declared < 0) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN,
+                 "SYS / # / OBS TYPES needs a system letter and a count");
+            return true;
+        }
+        pending_ = Pending::kObsTypes;
+        pending_system_ = sys;
+        pending_codes_.clear();
+        pending_texts_.clear();
+        types_of(sys).declared = declared;
+    }
+    const int32_t declared = types_of(pending_system_).declared;
+    for (size_t k = 0; k < 13 && static_cast<int32_t>(pending_codes_.size()) < declared; ++k) {
+        const std::string_view field = trim(column(line, 7 + 4 * k, 3));
+        if (field.empty()) continue;
+        RNX_OBS_CODE code{};
+        if (!parse_obs_code(field, code))
+            warn(eRNX_W_HEADER_DATA_UNKNOWN, "unknown observation code " + quoted(field), false);
+        pending_codes_.push_back(code);
+        pending_texts_.push_back(code_text(field));
+    }
+    if (static_cast<int32_t>(pending_codes_.size()) >= declared) return flush_pending();
+    return true;
+}
+
+// A1, 1X, I4, 2X, I2, 12(1X, A3); continuation lines 10X, 12(1X, A3).
+bool ObsReader::scale_line(std::string_view line, bool first) {
+    if (first) {
+        const char sys = line.empty() ? ' ' : line[0];
+        int32_t factor = 0;
+        int32_t count = 0;
+        if (!is_known_system_letter(sys) || parse_int(column(line, 2, 4), factor) != Parsed::kOk ||
+            (factor != 1 && factor != 10 && factor != 100 && factor != 1000) ||
+            parse_int(column(line, 8, 2), count) == Parsed::kBad || count < 0) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN,
+                 "SYS / SCALE FACTOR needs a system letter and a factor of 1, 10, 100 or 1000");
+            return true;
+        }
+        pending_ = Pending::kScale;
+        pending_system_ = sys;
+        pending_factor_ = factor;
+        pending_codes_.clear();
+        pending_texts_.clear();
+        pending_count_ = count;
+    }
+    for (size_t k = 0; k < 12 && static_cast<int32_t>(pending_codes_.size()) < pending_count_;
+         ++k) {
+        const std::string_view field = trim(column(line, 11 + 4 * k, 3));
+        if (field.empty()) continue;
+        RNX_OBS_CODE code{};
+        parse_obs_code(field, code);
+        pending_codes_.push_back(code);
+        pending_texts_.push_back(code_text(field));
+    }
+    if (static_cast<int32_t>(pending_codes_.size()) >= pending_count_) return flush_pending();
+    return true;
+}
+
+// A1, 1X, A3, 1X, F8.5, 2X, I2.2, 10(1X, A3); continuation lines 18X, 10(1X, A3).
+bool ObsReader::phase_shift_line(std::string_view line, bool first) {
+    if (first) {
+        const char sys = line.empty() ? ' ' : line[0];
+        const std::string_view code_field = trim(column(line, 2, 3));
+        if (code_field.empty()) return true;  // the system's shifts are not known: nothing to say
+        int32_t count = 0;
+        if (!is_known_system_letter(sys) || !parse_obs_code(code_field, pending_shift_code_) ||
+            parse_double(column(line, 6, 8), pending_shift_) == Parsed::kBad ||
+            parse_int(column(line, 16, 2), count) == Parsed::kBad || count < 0) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN, "SYS / PHASE SHIFT is not readable");
+            return true;
+        }
+        pending_ = Pending::kPhaseShift;
+        pending_system_ = sys;
+        pending_satellites_.clear();
+        pending_count_ = count;
+    }
+    for (size_t k = 0; k < 10 && static_cast<int32_t>(pending_satellites_.size()) < pending_count_;
+         ++k) {
+        const std::string_view field = column(line, 19 + 4 * k, 3);
+        if (is_blank(field)) continue;
+        char letter = 0;
+        uint8_t number = 0;
+        if (!parse_satellite(field, letter, number)) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN, "SYS / PHASE SHIFT lists satellite " + quoted(field));
+            --pending_count_;
+            continue;
+        }
+        pending_satellites_.push_back(delivered_number(letter, number));
+    }
+    if (static_cast<int32_t>(pending_satellites_.size()) >= pending_count_) return flush_pending();
+    return true;
+}
+
+// I3, 1X, 8(A3, 1X, I2, 1X); continuation lines 4X, 8(A3, 1X, I2, 1X).
+bool ObsReader::glonass_slots(std::string_view line) {
+    for (size_t k = 0; k < 8; ++k) {
+        const std::string_view sat = column(line, 4 + 7 * k, 3);
+        if (is_blank(sat)) continue;
+        char letter = 0;
+        uint8_t slot = 0;
+        int32_t channel = 0;
+        if (!parse_satellite(sat, letter, slot) || letter != 'R' ||
+            parse_int(column(line, 8 + 7 * k, 2), channel) != Parsed::kOk) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN,
+                 "GLONASS SLOT / FRQ # entry " + quoted(sat) + " is not readable");
+            continue;
+        }
+        if (!go(out_.OnGlonassSlotFrequency(slot, channel))) return false;
+    }
+    return true;
+}
+
+// 4(1X, A3, 1X, F8.3).
+bool ObsReader::glonass_biases(std::string_view line) {
+    for (size_t k = 0; k < 4; ++k) {
+        const std::string_view field = trim(column(line, 1 + 13 * k, 3));
+        if (field.empty()) continue;
+        RNX_OBS_CODE code{};
+        double bias = 0;
+        if (!parse_obs_code(field, code) ||
+            parse_double(column(line, 5 + 13 * k, 8), bias) == Parsed::kBad) {
+            warn(eRNX_W_HEADER_DATA_UNKNOWN,
+                 "GLONASS COD/PHS/BIS entry " + quoted(field) + " is not readable");
+            continue;
+        }
+        if (!go(out_.OnGlonassCodePhaseBias(code, bias))) return false;
+    }
+    return true;
+}
+
+// Later scale records of a code override earlier ones.
+void ObsReader::apply_scales() {
+    for (SystemTypes& t : types_) {
+        if (!t.defined) continue;
+        t.divisors.assign(t.codes.size(), 1.0);
+        for (const SystemTypes::Scale& s : t.scales) {
+            for (size_t i = 0; i < t.texts.size(); ++i) {
+                if (s.texts.empty() ||
+                    std::find(s.texts.begin(), s.texts.end(), t.texts[i]) != s.texts.end())
+                    t.divisors[i] = s.factor;
+            }
+        }
+    }
+}
+
+// ---- data ------------------------------------------------------------------------------------
+
+bool ObsReader::epochs() {
+    std::string_view line;
+    bool reported = false;  // one warning per run of lines read past
+    while (!stopped_ && lines_.next(line)) {
+        if (!line.empty() && line[0] == '>') {
+            reported = false;
+            if (!epoch_record(line)) return false;
+            continue;
+        }
+        if (is_blank(line)) continue;
+        if (!reported && !resync_)
+            warn(eRNX_W_DATA_INVALID, "not an epoch record; lines read past up to the next one");
+        reported = true;
+    }
+    if (stopped_) return false;
+    if (lines_.failed()) {
+        error_ =
+            diag_.fail(eRNX_E_FILE_READ_ERROR, lines_.line_number(), "the file cannot be read");
+        return false;
+    }
+    return go(out_.OnEndOfData());
+}
+
+// "> yyyy mm dd hh mm ss.sssssss  f nnn      clock-offset"
+bool ObsReader::epoch_record(std::string_view line) {
+    resync_ = false;
+    int32_t flag = 0;
+    int32_t count = 0;
+    if (parse_int(column(line, 31, 1), flag) == Parsed::kBad || flag < 0 ||
+        parse_int(column(line, 32, 3), count) == Parsed::kBad || count < 0) {
+        warn(eRNX_W_DATA_INVALID, "epoch record without a readable flag and count");
+        resync_ = true;
+        return true;
+    }
+    if (flag > 6) {
+        warn(eRNX_W_DATA_INVALID, "epoch flag " + std::to_string(flag) + " is not defined");
+        resync_ = true;
+        return true;
+    }
+    RNX_OBS_EPOCH& e = epoch_;
+    e.time = RNX_TIME{};
+    e.flag = static_cast<eEPOCHFLAG>(flag + 1);
+    e.recordCount = static_cast<uint32_t>(count);
+    e.lineNumber = lines_.line_number();
+    e.clockOffset = 0.0;
+    e.hasClockOffset = parse_double(column(line, 41, 15), e.clockOffset) == Parsed::kOk ? 1 : 0;
+
+    const std::string_view date = column(line, 2, 27);
+    const bool event = flag >= 2 && flag <= 5;
+    if (!is_blank(date)) {
+        int32_t f[5];
+        double seconds = 0;
+        const size_t at[5] = {2, 7, 10, 13, 16};
+        const size_t width[5] = {4, 2, 2, 2, 2};
+        bool ok = true;
+        for (int i = 0; i < 5; ++i)
+            ok = ok && parse_int(column(line, at[i], width[i]), f[i]) == Parsed::kOk;
+        ok = ok && parse_double(column(line, 18, 11), seconds) == Parsed::kOk &&
+             make_time(f[0], f[1], f[2], f[3], f[4], seconds, time_system_, e.time);
+        if (!ok) {
+            warn(eRNX_W_DATA_INVALID, "epoch record with an unreadable date");
+            if (!event) {
+                resync_ = true;
+                return true;
+            }
+            e.time = RNX_TIME{};
+        }
+    } else if (!event) {
+        warn(eRNX_W_DATA_INVALID, "observation epoch without a date");
+        resync_ = true;
+        return true;
+    }
+
+    ++records_;
+    if (event) {
+        if (!go(out_.OnEventEpoch(e))) return false;
+        if (count > 0) return header(e.flag, static_cast<uint32_t>(count));
+        return true;
+    }
+    const bool read_all = satellite_lines(static_cast<uint32_t>(count));
+    const int answer = flag == 6 ? out_.OnCycleSlipEpoch(e) : out_.OnEpoch(e);
+    recycle();
+    return go(answer) && read_all;
+}
+
+bool ObsReader::satellite_lines(uint32_t count) {
+    std::string_view line;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!lines_.next(line)) {
+            if (lines_.failed()) {
+                error_ = diag_.fail(eRNX_E_FILE_READ_ERROR, lines_.line_number(),
+                                    "the file cannot be read");
+                return false;
+            }
+            warn(eRNX_W_DATA_OBS_MISSING, "the file ends inside an epoch");
+            return true;
+        }
+        if (!line.empty() && line[0] == '>') {
+            lines_.unread();
+            warn(eRNX_W_DATA_OBS_MISSING, "the epoch announces " + std::to_string(count) +
+                                              " satellites but has " + std::to_string(i));
+            return true;
+        }
+        satellite_line(line);
+    }
+    return true;
+}
+
+// A1, I2.2, m(F14.3, I1, I1)
+void ObsReader::satellite_line(std::string_view line) {
+    char letter = 0;
+    uint8_t number = 0;
+    if (!parse_satellite(column(line, 0, 3), letter, number) || !is_known_system_letter(letter)) {
+        warn(eRNX_W_DATA_PRN_INVALID, "satellite " + quoted(column(line, 0, 3)) + " is not valid");
+        return;
+    }
+    const eSATSYS sys = system_of_letter(letter);
+    if (settings_.converted_only && sys == eSATSYS_OTHER) return;
+    const SystemTypes& t = types_of(letter);
+    if (!t.defined) {
+        warn(eRNX_W_HEADER_DATA_MISSING,
+             std::string("no observation types for system ") + letter + " in the header");
+        return;
+    }
+    if (spare_satellites_.empty()) {
+        epoch_.satellites.emplace_back();
+    } else {
+        epoch_.satellites.push_back(std::move(spare_satellites_.back()));
+        spare_satellites_.pop_back();
+    }
+    RNX_OBS_SAT& sat = epoch_.satellites.back();
+    sat.system = sys;
+    sat.number = delivered_number(letter, number);
+    sat.systemLetter = letter;
+    sat.values.clear();
+    for (size_t k = 0; k < t.codes.size(); ++k) {
+        const size_t at = 3 + 16 * k;
+        if (at >= line.size()) break;
+        double v = 0;
+        const Parsed p = parse_double(column(line, at, 14), v);
+        if (p == Parsed::kBlank) continue;
+        if (p == Parsed::kBad) {
+            warn(eRNX_W_DATA_READ_ERROR,
+                 "observation value " + quoted(column(line, at, 14)) + " is not a number");
+            continue;
+        }
+        sat.values.push_back(RNX_OBS_VALUE{t.codes[k], v / t.divisors[k], digit_at(line, at + 14),
+                                           digit_at(line, at + 15)});
+    }
+}
+
+void ObsReader::recycle() {
+    for (RNX_OBS_SAT& s : epoch_.satellites) spare_satellites_.push_back(std::move(s));
+    epoch_.satellites.clear();
+}
+
+}  // namespace rnx
