@@ -1,0 +1,350 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include <vyr/observation_epoch.h>
+
+#include "stations/epoch_test_support.h"
+
+namespace {
+
+using vyr_test::make_epoch;
+using vyr_test::same_epoch;
+
+std::vector<uint8_t> encode(const VYR_OBSERVATIONEPOCH& epoch) {
+    std::vector<uint8_t> bytes(100000);
+    uint32_t written = 0;
+    const uint32_t capacity = static_cast<uint32_t>(bytes.size());
+    EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, bytes.data(), capacity, written), VYR_OK);
+    bytes.resize(written);
+    return bytes;
+}
+
+uint32_t length_field(const std::vector<uint8_t>& bytes) {
+    uint32_t length = 0;
+    std::memcpy(&length, bytes.data(), 4);
+    return length;
+}
+
+TEST(EpochEncoding, AnEpochWithoutSatellitesIsItsHeader) {
+    VYR_OBSERVATIONEPOCH epoch = make_epoch({});
+    epoch.headerReal = 0.0;
+    const std::vector<uint8_t> bytes = encode(epoch);
+    ASSERT_EQ(bytes.size(), 32u);
+    EXPECT_EQ(length_field(bytes), 32u);
+    EXPECT_EQ(bytes[4], 1);  // version
+    EXPECT_EQ(bytes[5], 0);  // sub-version
+
+    VYR_OBSERVATIONEPOCH back;
+    uint32_t consumed = 0;
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 32, back, consumed), VYR_OK);
+    EXPECT_EQ(consumed, 32u);
+    EXPECT_TRUE(same_epoch(back, epoch));
+    EXPECT_EQ(back.headerWord, 1000);
+}
+
+TEST(EpochEncoding, BlockSizesDependOnTheSystem) {
+    struct Case {
+        VYR_SATELLITE_SYSTEM system;
+        int signals;
+        uint32_t blockSize;
+    };
+    const Case cases[] = {
+        {VYR_SATSYS_GPS, 2, 78},      {VYR_SATSYS_GLONASS, 1, 44}, {VYR_SATSYS_SBAS, 1, 40},
+        {VYR_SATSYS_GALILEO, 3, 116}, {VYR_SATSYS_COMPASS, 1, 40}, {VYR_SATSYS_GPS, 0, 4},
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> bytes = encode(make_epoch({{c.system, 1, c.signals}}));
+        EXPECT_EQ(bytes.size(), 32 + c.blockSize) << c.system;
+        EXPECT_EQ(length_field(bytes), 32 + c.blockSize) << c.system;
+    }
+}
+
+TEST(EpochEncoding, LaysOutTheHeaderAndSignalBytes) {
+    VYR_OBSERVATIONEPOCH epoch = make_epoch({{VYR_SATSYS_GLONASS, 1, 1}}, 51544, 0.5);
+    epoch.headerWord = 0x1234;
+    epoch.sourceTag = 0x1AB;  // only the low byte is stored
+    epoch.satellites[0].systemData = 0xFFFFFFF9;
+    VYR_OBSERVATIONEPOCH_SIGNAL& s = epoch.satellites[0].observations[0];
+    s.obsType = VYR_OBS_E6;
+    s.spare3 = 7;
+    const std::vector<uint8_t> bytes = encode(epoch);
+    ASSERT_EQ(bytes.size(), 32u + 44u);
+    uint32_t mjd = 0;
+    std::memcpy(&mjd, &bytes[6], 4);
+    EXPECT_EQ(mjd, 51544u);
+    EXPECT_EQ(bytes[18], 0x34);
+    EXPECT_EQ(bytes[19], 0x12);
+    EXPECT_EQ(bytes[28], 1);     // status
+    EXPECT_EQ(bytes[29], 1);     // occupation
+    EXPECT_EQ(bytes[30], 0xAB);  // source tag
+    EXPECT_EQ(bytes[31], 1);     // satellites
+    EXPECT_EQ(bytes[32], 2);     // system
+    EXPECT_EQ(bytes[33], 1);     // prn
+    EXPECT_EQ(bytes[34], 0xF9);  // 4 bytes of system data for GLONASS
+    EXPECT_EQ(bytes[37], 0xFF);
+    EXPECT_EQ(bytes[38], 1);       // signals
+    EXPECT_EQ(bytes[39 + 2], 11);  // obsType as one byte
+    EXPECT_EQ(bytes[39 + 35], 7);  // spare3
+
+    VYR_OBSERVATIONEPOCH back;
+    uint32_t consumed = 0;
+    ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 76, back, consumed), VYR_OK);
+    EXPECT_EQ(back.sourceTag, 0xABu);
+    EXPECT_EQ(back.satellites[0].systemData, 0xFFFFFFF9u);
+    EXPECT_EQ(back.satellites[0].observations[0].obsType, VYR_OBS_E6);
+}
+
+TEST(EpochEncoding, SystemDataKeepsOnlyTheStoredBytes) {
+    struct Case {
+        VYR_SATELLITE_SYSTEM system;
+        uint32_t back;
+    };
+    for (const Case& c : {Case{VYR_SATSYS_GPS, 0x44}, Case{VYR_SATSYS_GLONASS, 0x11223344},
+                          Case{VYR_SATSYS_GALILEO, 0x3344}, Case{VYR_SATSYS_SBAS, 0}}) {
+        VYR_OBSERVATIONEPOCH epoch = make_epoch({{c.system, 1, 1}});
+        epoch.satellites[0].systemData = 0x11223344;
+        const std::vector<uint8_t> bytes = encode(epoch);
+        VYR_OBSERVATIONEPOCH back;
+        uint32_t consumed = 0;
+        const uint32_t size = static_cast<uint32_t>(bytes.size());
+        ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
+        EXPECT_EQ(back.satellites[0].systemData, c.back) << c.system;
+    }
+}
+
+TEST(EpochEncoding, RoundTripsEveryField) {
+    VYR_OBSERVATIONEPOCH epoch = make_epoch(vyr_test::multi_gnss_shape(), 60123, 0.123456789);
+    epoch.headerWord = 17;
+    epoch.headerReal = -3.25;
+    epoch.status = 200;
+    epoch.sourceTag = 9;
+    VYR_OBSERVATIONEPOCH_SIGNAL& s = epoch.satellites[5].observations[3];
+    s.auxValue = 65535;
+    s.spare1 = 1;
+    s.spare2 = 2;
+    s.spare3 = 3;
+    s.spare4 = 4;
+    s.flags = 0xFFFF;
+    const std::vector<uint8_t> bytes = encode(epoch);
+    VYR_OBSERVATIONEPOCH back;
+    uint32_t consumed = 0;
+    const uint32_t size = static_cast<uint32_t>(bytes.size());
+    ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
+    EXPECT_EQ(consumed, size);
+    EXPECT_TRUE(same_epoch(back, epoch));
+}
+
+TEST(EpochEncoding, ExactCapacityFitsAndOneByteLessFails) {
+    for (const auto& shape : {std::vector<vyr_test::SatelliteShape>{},
+                              std::vector<vyr_test::SatelliteShape>{{VYR_SATSYS_GPS, 1, 2}},
+                              vyr_test::multi_gnss_shape()}) {
+        const VYR_OBSERVATIONEPOCH epoch = make_epoch(shape);
+        const uint32_t length = static_cast<uint32_t>(encode(epoch).size());
+        std::vector<uint8_t> buffer(length + 8, 0xEE);
+        uint32_t written = 99;
+        EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer.data(), length, written), VYR_OK);
+        EXPECT_EQ(written, length);
+        EXPECT_EQ(buffer[length], 0xEE);
+
+        std::fill(buffer.begin(), buffer.end(), 0xEE);
+        const uint32_t tooSmall = length - 1;
+        EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer.data(), tooSmall, written),
+                  VYR_E_BUFFER_TOO_SHORT);
+        EXPECT_EQ(written, 0u);
+        EXPECT_EQ(buffer[tooSmall], 0xEE) << "written beyond capacity";
+    }
+}
+
+// Every capacity from 0 to the full length: either an error with nothing beyond it, or success.
+TEST(EpochEncoding, NeverWritesBeyondAnyCapacity) {
+    const VYR_OBSERVATIONEPOCH epoch = make_epoch(
+        {{VYR_SATSYS_GLONASS, 2, 2}, {VYR_SATSYS_GALILEO, 1, 1}, {VYR_SATSYS_SBAS, 1, 0}});
+    const uint32_t length = static_cast<uint32_t>(encode(epoch).size());
+    for (uint32_t capacity = 0; capacity <= length; ++capacity) {
+        std::vector<uint8_t> buffer(length + 1, 0xEE);
+        uint32_t written = 7;
+        const VYR_ERROR result = Vyr_SerializeObsEpoch(epoch, buffer.data(), capacity, written);
+        EXPECT_EQ(result, capacity == length ? VYR_OK : VYR_E_BUFFER_TOO_SHORT) << capacity;
+        for (uint32_t i = capacity; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xEE) << capacity;
+    }
+}
+
+TEST(EpochEncoding, RefusesCountsThatDoNotFitTheirByte) {
+    std::vector<uint8_t> buffer(200000);
+    uint32_t written = 5;
+    const uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    const VYR_OBSERVATIONEPOCH fullSky = make_epoch({{VYR_SATSYS_GPS, 255, 0}});
+    EXPECT_EQ(Vyr_SerializeObsEpoch(fullSky, buffer.data(), capacity, written), VYR_OK);
+    const VYR_OBSERVATIONEPOCH tooMany = make_epoch({{VYR_SATSYS_GPS, 256, 0}});
+    EXPECT_EQ(Vyr_SerializeObsEpoch(tooMany, buffer.data(), capacity, written),
+              VYR_E_INVALID_PARAMETER);
+    EXPECT_EQ(written, 0u);
+    const VYR_OBSERVATIONEPOCH fullSatellite = make_epoch({{VYR_SATSYS_GPS, 1, 255}});
+    EXPECT_EQ(Vyr_SerializeObsEpoch(fullSatellite, buffer.data(), capacity, written), VYR_OK);
+    const VYR_OBSERVATIONEPOCH tooManySignals = make_epoch({{VYR_SATSYS_GPS, 1, 256}});
+    EXPECT_EQ(Vyr_SerializeObsEpoch(tooManySignals, buffer.data(), capacity, written),
+              VYR_E_INVALID_PARAMETER);
+}
+
+TEST(EpochEncoding, RejectsNullBuffersAndCapacitiesBelowTheHeader) {
+    const VYR_OBSERVATIONEPOCH epoch = make_epoch({});
+    uint32_t written = 3;
+    const uint32_t capacity = 100;
+    EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, nullptr, capacity, written), VYR_E_INVALID_PARAMETER);
+    EXPECT_EQ(written, 0u);
+    uint8_t buffer[31];
+    const uint32_t small = sizeof buffer;
+    EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer, small, written), VYR_E_BUFFER_TOO_SHORT);
+
+    VYR_OBSERVATIONEPOCH back;
+    uint32_t consumed = 9;
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(nullptr, capacity, back, consumed), VYR_E_INVALID_PARAMETER);
+    uint32_t mjd = 0, length = 0;
+    double fraction = 0;
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(nullptr, capacity, mjd, fraction, length),
+              VYR_E_INVALID_PARAMETER);
+}
+
+TEST(EpochDecoding, DropsSatellitesWithoutSignals) {
+    const VYR_OBSERVATIONEPOCH epoch =
+        make_epoch({{VYR_SATSYS_GPS, 2, 1}, {VYR_SATSYS_GLONASS, 1, 0}, {VYR_SATSYS_SBAS, 1, 1}});
+    const std::vector<uint8_t> bytes = encode(epoch);
+    EXPECT_EQ(bytes[31], 4);
+    VYR_OBSERVATIONEPOCH back;
+    uint32_t consumed = 0;
+    const uint32_t size = static_cast<uint32_t>(bytes.size());
+    ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
+    EXPECT_EQ(consumed, size);
+    ASSERT_EQ(back.satellites.size(), 3u);
+    EXPECT_EQ(back.satellites[2].satId, (VYR_SATID{VYR_SATSYS_SBAS, 1}));
+}
+
+TEST(EpochDecoding, AcceptsVersionZeroAndVersionOneWithoutSubVersion) {
+    std::vector<uint8_t> bytes = encode(make_epoch({{VYR_SATSYS_GPS, 1, 1}}));
+    const uint32_t size = static_cast<uint32_t>(bytes.size());
+    struct Case {
+        uint8_t version, subVersion;
+        VYR_ERROR result;
+    };
+    for (const Case& c :
+         {Case{0, 7, VYR_OK}, Case{0, 0, VYR_OK}, Case{1, 0, VYR_OK},
+          Case{1, 1, VYR_E_WRONG_KERNEL_VERSION}, Case{2, 0, VYR_E_WRONG_KERNEL_VERSION}}) {
+        bytes[4] = c.version;
+        bytes[5] = c.subVersion;
+        VYR_OBSERVATIONEPOCH back;
+        uint32_t consumed = 0;
+        EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), c.result)
+            << int(c.version) << "." << int(c.subVersion);
+        uint32_t mjd = 0, length = 0;
+        double fraction = 0;
+        EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, mjd, fraction, length), c.result);
+        EXPECT_EQ(length, size);
+    }
+}
+
+TEST(EpochDecoding, ReadsExactlyTheLengthOfALongerBuffer) {
+    const VYR_OBSERVATIONEPOCH first = make_epoch({{VYR_SATSYS_GPS, 1, 1}});
+    std::vector<uint8_t> bytes = encode(first);
+    const uint32_t length = static_cast<uint32_t>(bytes.size());
+    const std::vector<uint8_t> second = encode(make_epoch({{VYR_SATSYS_GALILEO, 3, 3}}));
+    bytes.insert(bytes.end(), second.begin(), second.end());
+    VYR_OBSERVATIONEPOCH back;
+    uint32_t consumed = 0;
+    const uint32_t size = static_cast<uint32_t>(bytes.size());
+    ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
+    EXPECT_EQ(consumed, length);
+    EXPECT_TRUE(same_epoch(back, first));
+}
+
+// Every truncation of a valid epoch fails cleanly; run under the sanitizers this also shows that
+// no read goes past the stated size.
+TEST(EpochDecoding, EveryShortSizeFailsBeforeReadingPastIt) {
+    const std::vector<uint8_t> bytes =
+        encode(make_epoch({{VYR_SATSYS_GLONASS, 2, 2}, {VYR_SATSYS_GALILEO, 1, 1}}));
+    for (uint32_t size = 0; size < bytes.size(); ++size) {
+        // A heap block of exactly size bytes (never null), so a sanitizer sees any overread.
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[size]);
+        std::copy(bytes.begin(), bytes.begin() + size, exact.get());
+        VYR_OBSERVATIONEPOCH back;
+        uint32_t consumed = 5;
+        EXPECT_EQ(Vyr_DeserializeObsEpoch(exact.get(), size, back, consumed),
+                  VYR_E_BUFFER_TOO_SHORT)
+            << size;
+        EXPECT_EQ(consumed, 0u);
+        EXPECT_TRUE(back.satellites.empty());
+    }
+}
+
+TEST(EpochDecoding, LengthFieldsThatDisagreeWithTheBlocks) {
+    std::vector<uint8_t> bytes = encode(make_epoch({{VYR_SATSYS_GPS, 2, 1}}));
+    const uint32_t size = static_cast<uint32_t>(bytes.size());
+    auto decode_with_length = [&](uint32_t length, uint32_t stated, uint32_t& consumed) {
+        std::vector<uint8_t> copy = bytes;
+        copy.resize(std::max<size_t>(copy.size(), stated), 0);
+        std::memcpy(copy.data(), &length, 4);
+        VYR_OBSERVATIONEPOCH back;
+        return Vyr_DeserializeObsEpoch(copy.data(), stated, back, consumed);
+    };
+    uint32_t consumed = 0;
+    // Below the header.
+    EXPECT_EQ(decode_with_length(31, size, consumed), VYR_E_BUFFER_TOO_SHORT);
+    // Blocks longer than the length: decoded against the size, then found to disagree.
+    EXPECT_EQ(decode_with_length(size - 10, size, consumed), VYR_E_READ_ENTRY_FAILED);
+    EXPECT_EQ(consumed, size);
+    // Length longer than the blocks.
+    EXPECT_EQ(decode_with_length(size + 5, size + 5, consumed), VYR_E_READ_ENTRY_FAILED);
+    EXPECT_EQ(consumed, size);
+    // A header-only length with satellites counted is short of the blocks it announces.
+    bytes[31] = 0;
+    EXPECT_EQ(decode_with_length(40, 40, consumed), VYR_E_READ_ENTRY_FAILED);
+    EXPECT_EQ(consumed, 32u);
+}
+
+TEST(EpochDecoding, ShortFormReadsTimeAndLength) {
+    const std::vector<uint8_t> bytes = encode(make_epoch({{VYR_SATSYS_GPS, 3, 2}}, 59000, 0.75));
+    uint32_t mjd = 0, length = 0;
+    double fraction = 0;
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 18, mjd, fraction, length), VYR_OK);
+    EXPECT_EQ(mjd, 59000u);
+    EXPECT_EQ(fraction, 0.75);
+    EXPECT_EQ(length, bytes.size());
+    length = 0;
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 17, mjd, fraction, length),
+              VYR_E_BUFFER_TOO_SHORT);
+    EXPECT_EQ(length, bytes.size()) << "the length is set before the size check";
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 3, mjd, fraction, length),
+              VYR_E_BUFFER_TOO_SHORT);
+}
+
+TEST(EpochValidity, TheRuleEveryWriterApplies) {
+    struct Case {
+        uint32_t mjd;
+        double fraction;
+        int32_t status;
+        bool valid;
+    };
+    const Case cases[] = {
+        {44240, 0.0, 1, true},
+        {85999, 0.999999, 1, true},
+        {44239, 0.5, 1, false},
+        {86000, 0.0, 1, false},
+        {60000, 1.0, 1, false},
+        {60000, -1e-12, 1, false},
+        {60000, std::numeric_limits<double>::quiet_NaN(), 1, false},
+        {60000, 0.5, 0, false},
+        {60000, 0.5, -1, true},
+    };
+    for (const Case& c : cases) {
+        VYR_OBSERVATIONEPOCH epoch = make_epoch({}, c.mjd, c.fraction);
+        epoch.status = c.status;
+        EXPECT_EQ(vyr::is_valid_observation_epoch(epoch), c.valid)
+            << c.mjd << " " << c.fraction << " " << c.status;
+    }
+}
+
+}  // namespace
