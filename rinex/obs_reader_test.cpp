@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include "rinex/reader_test_support.h"
+
+using namespace rnx_test;
+
+namespace {
+
+// GPS with 15 types (a continuation line), GLONASS with 2, SBAS with 1, BeiDou with 1.
+std::string gps_types() {
+    return hdr("G   15 C1C L1C D1C S1C C2W L2W S2W C5Q L5Q D5Q S5Q C1W L1W", "SYS / # / OBS TYPES") +
+           hdr("       C2L L2L", "SYS / # / OBS TYPES");
+}
+
+std::string header_body() {
+    return hdr("prog                agency              20200101 000000 UTC", "PGM / RUN BY / DATE") +
+           hdr("SITE1", "MARKER NAME") +
+           hdr("1234                TRIMBLE NETR9       5.45", "REC # / TYPE / VERS") +
+           hdr("ANT77               TRM59800.00     SCIS", "ANT # / TYPE") +
+           hdr("  4027893.7040   307045.6000  4919475.1580", "APPROX POSITION XYZ") +
+           hdr("        1.5000        0.0100       -0.0200", "ANTENNA: DELTA H/E/N") +
+           gps_types() + hdr("R    2 C1C L1C", "SYS / # / OBS TYPES") +
+           hdr("S    1 C1C", "SYS / # / OBS TYPES") + hdr("C    1 C2I", "SYS / # / OBS TYPES") +
+           hdr("G   10   1 L1C", "SYS / SCALE FACTOR") +
+           hdr("G L2W  0.25000  02 G01 G02", "SYS / PHASE SHIFT") +
+           hdr(" 10 R01  1 R02 -4 R03  5 R04  6 R05  1 R06 -4 R07  5 R08  6",
+               "GLONASS SLOT / FRQ #") +
+           hdr("    R09 -2 R10 -7", "GLONASS SLOT / FRQ #") + hdr("    30.000", "INTERVAL") +
+           hdr("  2020     1     1     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+           hdr("some value", "MY OWN LABEL") + hdr("", "END OF HEADER");
+}
+
+std::string header() {
+    return version_line(3.04, 'O', 'M') + header_body();
+}
+
+std::string gps_line(const char* sat, const std::string& fields) {
+    return std::string(sat) + fields + "\n";
+}
+
+}  // namespace
+
+TEST(ObsReader, HeaderRecordsArriveOnceEachWithTheirValues) {
+    RecordingObs obs;
+    RecordingErrors errors;
+    ASSERT_EQ(read_text(header(), &obs, nullptr, &errors), eRNX_S_OK);
+    for (const char* expected : {
+             "begin:0", "marker:SITE1", "receiver:1234|TRIMBLE NETR9|5.45",
+             "antenna:ANT77|TRM59800.00     SCIS", "position:4027893.7040,307045.6000,4919475.1580",
+             "delta:1.5000,0.0100,-0.0200", "types:G:1:15", "types:R:2:2", "types:S:4:1",
+             "types:C:0:1", "scale:G:10:1", "shift:G:2314:0.25000:1,2,", "slot:1:1", "slot:8:6",
+             "slot:10:-7", "interval:30.000", "first:2020-1-1 0:0:0.0000 sys1",
+             "record:MY OWN LABEL", "end", "eod"}) {
+        EXPECT_TRUE(obs.saw(expected)) << expected;
+    }
+    // The continuation line joins the first: the 15th GPS code is L2L (phase, band 2, L).
+    ASSERT_EQ(obs.types[static_cast<int>('G')].size(), 15u);
+    EXPECT_EQ(obs.types[static_cast<int>('G')][14].kind, 2u);
+    EXPECT_EQ(obs.types[static_cast<int>('G')][14].band, 3u);
+    EXPECT_EQ(obs.types[static_cast<int>('G')][14].attribute, 12u);
+    // An unknown label is a warning with its line number, and costs nothing.
+    EXPECT_TRUE(errors.has(eRNX_W_HEADER_LABEL_UNKNOWN, 19));
+}
+
+TEST(ObsReader, ValuesComeFromTheirExactColumnsWithDigitsAndScale) {
+    std::string fields = obs(20635665.785, 4, 8) + obs(108441394.625, 1, 7) + blank_obs() +
+                         obs(45.250) + std::string(16 * 10, ' ') + obs(-1.5, -1, 3);
+    const std::string text = header() + epoch_line(2020, 1, 1, 0, 0, 0.0, 0, 1, "0.000123456789") +
+                             gps_line("G05", fields);
+    RecordingObs out;
+    RecordingErrors errors;
+    ASSERT_EQ(read_text(text, &out, nullptr, &errors), eRNX_S_OK);
+    ASSERT_EQ(out.epochs.size(), 1u);
+    const RNX_OBS_EPOCH& e = out.epochs[0];
+    EXPECT_EQ(e.flag, eEPOCHFLAG_OK);
+    EXPECT_EQ(e.time.year, 2020);
+    EXPECT_EQ(e.time.timeSystem, eTIMESYS_GPS);
+    EXPECT_EQ(e.hasClockOffset, 1);
+    EXPECT_DOUBLE_EQ(e.clockOffset, 0.000123456789);
+    ASSERT_EQ(e.satellites.size(), 1u);
+    const RNX_OBS_SAT& s = e.satellites[0];
+    EXPECT_EQ(s.system, eSATSYS_GPS);
+    EXPECT_EQ(s.number, 5);
+    // Blank columns deliver nothing: C1C, L1C, S1C and L2L.
+    ASSERT_EQ(s.values.size(), 4u);
+    EXPECT_DOUBLE_EQ(s.values[0].value, 20635665.785);  // the digits are not glued on
+    EXPECT_EQ(s.values[0].lossOfLock, 4);
+    EXPECT_EQ(s.values[0].signalStrength, 8);
+    EXPECT_NEAR(s.values[1].value, 10844139.4625, 1e-6);  // L1C divided by its factor 10
+    EXPECT_EQ(s.values[1].lossOfLock, 1);
+    EXPECT_EQ(s.values[1].signalStrength, 7);
+    EXPECT_EQ(s.values[2].code.kind, 4u);
+    EXPECT_DOUBLE_EQ(s.values[2].value, 45.25);
+    EXPECT_EQ(s.values[3].code.kind, 2u);
+    EXPECT_EQ(s.values[3].code.attribute, 12u);
+    EXPECT_DOUBLE_EQ(s.values[3].value, -1.5);
+    EXPECT_EQ(s.values[3].lossOfLock, 0);
+    EXPECT_EQ(s.values[3].signalStrength, 3);
+}
+
+TEST(ObsReader, SystemsOutsideTheConvertedOnesFollowTheOption) {
+    const std::string text = header() + epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 3) +
+                             gps_line("C11", obs(1.0)) + gps_line("S20", obs(2.0)) +
+                             gps_line("R07", obs(3.0) + obs(4.0));
+    for (bool converted_only : {true, false}) {
+        RecordingObs out;
+        RecordingErrors errors;
+        ASSERT_EQ(read_text(text, &out, nullptr, &errors, converted_only), eRNX_S_OK);
+        ASSERT_EQ(out.epochs.size(), 1u);
+        const auto& sats = out.epochs[0].satellites;
+        ASSERT_EQ(sats.size(), converted_only ? 2u : 3u);
+        const RNX_OBS_SAT& sbas = sats[converted_only ? 0 : 1];
+        EXPECT_EQ(sbas.system, eSATSYS_SBAS);
+        EXPECT_EQ(sbas.number, 120);
+        if (!converted_only) {
+            EXPECT_EQ(sats[0].system, eSATSYS_OTHER);
+            EXPECT_EQ(sats[0].systemLetter, 'C');
+            EXPECT_EQ(sats[0].number, 11);
+        }
+        EXPECT_TRUE(errors.all.size() == 1u);  // only the unknown header label
+    }
+}
+
+TEST(ObsReader, EventRecordsCarryTheirHeaderLinesWithOrWithoutDate) {
+    const std::string text =
+        header() + epoch_line(2020, 1, 1, 0, 0, 0.0, 0, 1) + gps_line("G01", obs(1.0)) +
+        // start moving, no date
+        ">                              2  0\n" +
+        // new site with two header lines
+        epoch_line(2020, 1, 1, 0, 5, 0.0, 3, 2) + hdr("SITE2", "MARKER NAME") +
+        hdr("        0.5000        0.0000        0.0000", "ANTENNA: DELTA H/E/N") +
+        // header information follows: a comment
+        ">                              4  1\n" + hdr("antenna changed", "COMMENT") +
+        epoch_line(2020, 1, 1, 0, 5, 30.0, 6, 1) + gps_line("G01", obs(9.0, 1)) +
+        epoch_line(2020, 1, 1, 0, 6, 0.0, 1, 1) + gps_line("G01", obs(2.0));
+    RecordingObs out;
+    RecordingErrors errors;
+    ASSERT_EQ(read_text(text, &out, nullptr, &errors), eRNX_S_OK);
+    ASSERT_EQ(out.epochs.size(), 6u);
+    EXPECT_EQ(out.epochs[1].flag, eEPOCHFLAG_START_MOVING);
+    EXPECT_EQ(out.epochs[1].time.year, 0);  // no date
+    EXPECT_EQ(out.epochs[2].flag, eEPOCHFLAG_NEW_SITE);
+    EXPECT_EQ(out.epochs[2].time.minute, 5);
+    EXPECT_EQ(out.epochs[4].flag, eEPOCHFLAG_CYCLE_SLIP);
+    EXPECT_EQ(out.epochs[5].flag, eEPOCHFLAG_POWER_FAILURE);
+    EXPECT_EQ(out.epochs[5].satellites.size(), 1u);
+
+    // The events and their header lines in file order, each bracketed.
+    std::vector<std::string> data;
+    bool after_header = false;
+    for (const std::string& ev : out.events) {
+        if (after_header) data.push_back(ev);
+        if (ev == "end") after_header = true;
+    }
+    const std::vector<std::string> expected = {
+        "epoch", "event:3", "event:4", "begin:4", "marker:SITE2", "delta:0.5000,0.0000,0.0000",
+        "end", "event:5", "begin:5", "comment:antenna changed", "end", "slips", "epoch", "eod"};
+    EXPECT_EQ(data, expected);
+}
+
+TEST(ObsReader, AnEpochCutShortIsDeliveredAndReported) {
+    // Announces three satellites, has one, then the next epoch starts; the file then ends inside
+    // an epoch.
+    const std::string text = header() + epoch_line(2020, 1, 1, 0, 0, 0.0, 0, 3) +
+                             gps_line("G01", obs(1.0)) + epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 2) +
+                             gps_line("G02", obs(2.0));
+    RecordingObs out;
+    RecordingErrors errors;
+    EXPECT_EQ(read_text(text, &out, nullptr, &errors), eRNX_W_DATA_OBS_MISSING);
+    ASSERT_EQ(out.epochs.size(), 2u);
+    EXPECT_EQ(out.epochs[0].satellites.size(), 1u);
+    EXPECT_EQ(out.epochs[1].satellites.size(), 1u);
+    EXPECT_EQ(out.epochs[1].satellites[0].number, 2);
+    EXPECT_TRUE(errors.has(eRNX_W_DATA_OBS_MISSING, 23));
+    EXPECT_TRUE(errors.has(eRNX_W_DATA_OBS_MISSING, 24));
+    EXPECT_EQ(out.events.back(), "eod");
+}
+
+TEST(ObsReader, MalformedDataIsReadPastWithItsLineNumber) {
+    const std::string text = header() +
+                             "> 2020 13 01 00 00  0.0000000  0  1\n" +  // month 13: line 21
+                             gps_line("G01", obs(1.0)) +
+                             epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 2) +
+                             gps_line("G02", "   12x45.000  ") +  // line 24
+                             gps_line("X99", obs(1.0)) +          // line 25
+                             "garbage\n" +                        // line 26
+                             epoch_line(2020, 1, 1, 0, 1, 0.0, 0, 1) + gps_line("G03", obs(3.0));
+    RecordingObs out;
+    RecordingErrors errors;
+    EXPECT_EQ(read_text(text, &out, nullptr, &errors), eRNX_W_DATA_INVALID);
+    EXPECT_TRUE(errors.has(eRNX_W_DATA_INVALID, 21));
+    EXPECT_TRUE(errors.has(eRNX_W_DATA_READ_ERROR, 24));
+    EXPECT_TRUE(errors.has(eRNX_W_DATA_PRN_INVALID, 25));
+    EXPECT_TRUE(errors.has(eRNX_W_DATA_INVALID, 26));
+    ASSERT_EQ(out.epochs.size(), 2u);
+    EXPECT_EQ(out.epochs[0].satellites.size(), 1u);  // G02 without its unreadable value
+    EXPECT_TRUE(out.epochs[0].satellites[0].values.empty());
+    EXPECT_EQ(out.epochs[1].satellites[0].number, 3);
+}
+
+TEST(ObsReader, FilesThatCannotBeReadGiveErrors) {
+    struct Case {
+        const char* name;
+        std::string text;
+        eRNX expected;
+    };
+    const Case cases[] = {
+        {"no END OF HEADER", version_line(3.04, 'O', 'G') + gps_types(), eRNX_E_HEADER_DATA_MISSING},
+        {"no observation types", version_line(3.04, 'O', 'G') + hdr("", "END OF HEADER"),
+         eRNX_E_HEADER_DATA_MISSING},
+        {"version 2 observation", version_line(2.11, 'O', 'G') + header_body(),
+         eRNX_E_FORMAT_VERSION_NOT_SUPPORTED},
+        {"version 5", version_line(5.00, 'O', 'G') + header_body(),
+         eRNX_E_FORMAT_VERSION_NOT_SUPPORTED},
+        {"compressed", hdr("3.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE"),
+         eRNX_E_FILE_TYPE_NOT_SUPPORTED},
+        {"empty", "", eRNX_E_FILE_TYPE_NOT_SUPPORTED},
+        {"meteo", version_line(3.04, 'M', 'G'), eRNX_E_FILE_TYPE_NOT_SUPPORTED},
+    };
+    for (const Case& c : cases) {
+        RecordingObs out;
+        RecordingErrors errors;
+        EXPECT_EQ(read_text(c.text, &out, nullptr, &errors), c.expected) << c.name;
+        ASSERT_FALSE(errors.all.empty()) << c.name;
+        EXPECT_TRUE(errors.all.back().error) << c.name;
+    }
+}
+
+TEST(ObsReader, AMissingFileIsNotFound) {
+    IRnxReader* reader = nullptr;
+    ASSERT_EQ(GetNewRnxReader(reader), eRNX_S_OK);
+    RecordingObs out;
+    reader->SetObsHandler(&out);
+    reader->SetInputFiles({"/nonexistent/dir/file.rnx"});
+    EXPECT_EQ(reader->Run(), eRNX_E_FILE_NOT_FOUND);
+    ReleaseRnxReader(reader);
+    EXPECT_EQ(reader, nullptr);
+}
+
+TEST(ObsReader, ANonZeroAnswerStopsTheRun) {
+    std::string text = header();
+    for (int i = 0; i < 5; ++i)
+        text += epoch_line(2020, 1, 1, 0, i, 0.0, 0, 1) + gps_line("G01", obs(1.0 + i));
+    RecordingObs out;
+    out.stop_after = 2;
+    RecordingErrors errors;
+    EXPECT_EQ(read_text(text, &out, nullptr, &errors), eRNX_S_OK);
+    EXPECT_EQ(out.epochs.size(), 2u);
+    EXPECT_FALSE(out.saw("eod"));
+}
