@@ -8,20 +8,21 @@ namespace {
 
 // GPS with 15 types (a continuation line), GLONASS with 2, SBAS with 1, BeiDou with 1.
 std::string gps_types() {
-    return hdr("G   15 C1C L1C D1C S1C C2W L2W S2W C5Q L5Q D5Q S5Q C1W L1W", "SYS / # / OBS TYPES") +
+    return hdr("G   15 C1C L1C D1C S1C C2W L2W S2W C5Q L5Q D5Q S5Q C1W L1W",
+               "SYS / # / OBS TYPES") +
            hdr("       C2L L2L", "SYS / # / OBS TYPES");
 }
 
 std::string header_body() {
-    return hdr("prog                agency              20200101 000000 UTC", "PGM / RUN BY / DATE") +
+    return hdr("prog                agency              20200101 000000 UTC",
+               "PGM / RUN BY / DATE") +
            hdr("SITE1", "MARKER NAME") +
            hdr("1234                TRIMBLE NETR9       5.45", "REC # / TYPE / VERS") +
            hdr("ANT77               TRM59800.00     SCIS", "ANT # / TYPE") +
            hdr("  4027893.7040   307045.6000  4919475.1580", "APPROX POSITION XYZ") +
-           hdr("        1.5000        0.0100       -0.0200", "ANTENNA: DELTA H/E/N") +
-           gps_types() + hdr("R    2 C1C L1C", "SYS / # / OBS TYPES") +
-           hdr("S    1 C1C", "SYS / # / OBS TYPES") + hdr("C    1 C2I", "SYS / # / OBS TYPES") +
-           hdr("G   10   1 L1C", "SYS / SCALE FACTOR") +
+           hdr("        1.5000        0.0100       -0.0200", "ANTENNA: DELTA H/E/N") + gps_types() +
+           hdr("R    2 C1C L1C", "SYS / # / OBS TYPES") + hdr("S    1 C1C", "SYS / # / OBS TYPES") +
+           hdr("C    1 C2I", "SYS / # / OBS TYPES") + hdr("G   10   1 L1C", "SYS / SCALE FACTOR") +
            hdr("G L2W  0.25000  02 G01 G02", "SYS / PHASE SHIFT") +
            hdr(" 10 R01  1 R02 -4 R03  5 R04  6 R05  1 R06 -4 R07  5 R08  6",
                "GLONASS SLOT / FRQ #") +
@@ -44,13 +45,26 @@ TEST(ObsReader, HeaderRecordsArriveOnceEachWithTheirValues) {
     RecordingObs obs;
     RecordingErrors errors;
     ASSERT_EQ(read_text(header(), &obs, nullptr, &errors), eRNX_S_OK);
-    for (const char* expected : {
-             "begin:0", "marker:SITE1", "receiver:1234|TRIMBLE NETR9|5.45",
-             "antenna:ANT77|TRM59800.00     SCIS", "position:4027893.7040,307045.6000,4919475.1580",
-             "delta:1.5000,0.0100,-0.0200", "types:G:1:15", "types:R:2:2", "types:S:4:1",
-             "types:C:0:1", "scale:G:10:1", "shift:G:2314:0.25000:1,2,", "slot:1:1", "slot:8:6",
-             "slot:10:-7", "interval:30.000", "first:2020-1-1 0:0:0.0000 sys1",
-             "record:MY OWN LABEL", "end", "eod"}) {
+    for (const char* expected : {"begin:0",
+                                 "marker:SITE1",
+                                 "receiver:1234|TRIMBLE NETR9|5.45",
+                                 "antenna:ANT77|TRM59800.00     SCIS",
+                                 "position:4027893.7040,307045.6000,4919475.1580",
+                                 "delta:1.5000,0.0100,-0.0200",
+                                 "types:G:1:15",
+                                 "types:R:2:2",
+                                 "types:S:4:1",
+                                 "types:C:0:1",
+                                 "scale:G:10:1",
+                                 "shift:G:2314:0.25000:1,2,",
+                                 "slot:1:1",
+                                 "slot:8:6",
+                                 "slot:10:-7",
+                                 "interval:30.000",
+                                 "first:2020-1-1 0:0:0.0000 sys1",
+                                 "record:MY OWN LABEL",
+                                 "end",
+                                 "eod"}) {
         EXPECT_TRUE(obs.saw(expected)) << expected;
     }
     // The continuation line joins the first: the 15th GPS code is L2L (phase, band 2, L).
@@ -152,9 +166,13 @@ TEST(ObsReader, EventRecordsCarryTheirHeaderLinesWithOrWithoutDate) {
         if (after_header) data.push_back(ev);
         if (ev == "end") after_header = true;
     }
-    const std::vector<std::string> expected = {
-        "epoch", "event:3", "event:4", "begin:4", "marker:SITE2", "delta:0.5000,0.0000,0.0000",
-        "end", "event:5", "begin:5", "comment:antenna changed", "end", "slips", "epoch", "eod"};
+    const std::vector<std::string> expected = {"epoch",        "event:3",
+                                               "event:4",      "begin:4",
+                                               "marker:SITE2", "delta:0.5000,0.0000,0.0000",
+                                               "end",          "event:5",
+                                               "begin:5",      "comment:antenna changed",
+                                               "end",          "slips",
+                                               "epoch",        "eod"};
     EXPECT_EQ(data, expected);
 }
 
@@ -179,8 +197,7 @@ TEST(ObsReader, AnEpochCutShortIsDeliveredAndReported) {
 TEST(ObsReader, MalformedDataIsReadPastWithItsLineNumber) {
     const std::string text = header() +
                              "> 2020 13 01 00 00  0.0000000  0  1\n" +  // month 13: line 21
-                             gps_line("G01", obs(1.0)) +
-                             epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 2) +
+                             gps_line("G01", obs(1.0)) + epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 2) +
                              gps_line("G02", "   12x45.000  ") +  // line 24
                              gps_line("X99", obs(1.0)) +          // line 25
                              "garbage\n" +                        // line 26
@@ -205,7 +222,8 @@ TEST(ObsReader, FilesThatCannotBeReadGiveErrors) {
         eRNX expected;
     };
     const Case cases[] = {
-        {"no END OF HEADER", version_line(3.04, 'O', 'G') + gps_types(), eRNX_E_HEADER_DATA_MISSING},
+        {"no END OF HEADER", version_line(3.04, 'O', 'G') + gps_types(),
+         eRNX_E_HEADER_DATA_MISSING},
         {"no observation types", version_line(3.04, 'O', 'G') + hdr("", "END OF HEADER"),
          eRNX_E_HEADER_DATA_MISSING},
         {"version 2 observation", version_line(2.11, 'O', 'G') + header_body(),

@@ -35,7 +35,8 @@ inline std::string version_line(double version, char type, char system) {
 // "> yyyy mm dd hh mm ss.sssssss  f nnn" with an optional receiver clock offset.
 inline std::string epoch_line(int y, int mo, int d, int h, int mi, double s, int flag, int n,
                               const char* clock = nullptr) {
-    std::string line = format("> %4d %02d %02d %02d %02d%11.7f  %d%3d", y, mo, d, h, mi, s, flag, n);
+    std::string line =
+        format("> %4d %02d %02d %02d %02d%11.7f  %d%3d", y, mo, d, h, mi, s, flag, n);
     if (clock) line += format("%6s%15s", "", clock);
     return line + "\n";
 }
@@ -47,7 +48,9 @@ inline std::string obs(double value, int lli = -1, int ssi = -1) {
     f += ssi < 0 ? ' ' : static_cast<char>('0' + ssi);
     return f;
 }
-inline std::string blank_obs() { return std::string(16, ' '); }
+inline std::string blank_obs() {
+    return std::string(16, ' ');
+}
 
 struct Diagnostic {
     bool error;
@@ -106,8 +109,8 @@ public:
     }
     int OnPhaseShift(eSATSYS, char letter, const RNX_OBS_CODE& code, double cycles,
                      const std::vector<uint8_t>& sats) override {
-        std::string s = format("shift:%c:%u%u%u:%.5f:", letter, code.kind, code.band,
-                               code.attribute, cycles);
+        std::string s =
+            format("shift:%c:%u%u%u:%.5f:", letter, code.kind, code.band, code.attribute, cycles);
         for (uint8_t n : sats) s += std::to_string(n) + ",";
         return note(s);
     }
@@ -202,6 +205,38 @@ inline eRNX read_text(const std::string& text, IRnxReaderResultObs* obs, IRnxRea
     const eRNX result = reader->Run();
     ReleaseRnxReader(reader);
     return result;
+}
+
+}  // namespace rnx_test
+
+namespace rnx_test {
+
+// A navigation value as writers of the format print it: D19.12 with a "D" exponent.
+inline std::string d19(double v) {
+    std::string s = format("%19.12E", v);
+    for (char& c : s)
+        if (c == 'E') c = 'D';
+    return s;
+}
+
+// Version 3 and 4 message lines.
+inline std::string nav3_first(const char* sat, int y, int mo, int d, int h, int mi, int s, double a,
+                              double b, double c) {
+    return format("%s %04d %02d %02d %02d %02d %02d", sat, y, mo, d, h, mi, s) + d19(a) + d19(b) +
+           d19(c) + "\n";
+}
+inline std::string nav3_orbit(double a, double b, double c, double d) {
+    return "    " + d19(a) + d19(b) + d19(c) + d19(d) + "\n";
+}
+
+// Version 2 message lines.
+inline std::string nav2_first(int prn, int yy, int mo, int d, int h, int mi, double s, double a,
+                              double b, double c) {
+    return format("%2d %02d %2d %2d %2d %2d%5.1f", prn, yy, mo, d, h, mi, s) + d19(a) + d19(b) +
+           d19(c) + "\n";
+}
+inline std::string nav2_orbit(double a, double b, double c, double d) {
+    return "   " + d19(a) + d19(b) + d19(c) + d19(d) + "\n";
 }
 
 }  // namespace rnx_test
