@@ -60,7 +60,8 @@ public:
 class VYR_API VYR_PROCESSING_ERROR_INTERVAL {
 public:
     VYR_PROCESSING_ERROR_INTERVAL() = default;
-    VYR_PROCESSING_ERROR_INTERVAL(uint32_t code, double time) : code(code), start(time), end(time) {}
+    VYR_PROCESSING_ERROR_INTERVAL(uint32_t code, double time)
+        : code(code), start(time), end(time) {}
     VYR_PROCESSING_ERROR_INTERVAL(const VYR_PROCESSING_ERROR_INTERVAL&) = default;
     VYR_PROCESSING_ERROR_INTERVAL& operator=(const VYR_PROCESSING_ERROR_INTERVAL&) = default;
     virtual ~VYR_PROCESSING_ERROR_INTERVAL() = default;
