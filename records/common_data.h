@@ -2,7 +2,10 @@
 // stream open between calls: each call opens what it needs and closes it again.
 #pragma once
 
+#include <vyr/collection.h>
 #include <vyr/common_data.h>
+#include <vyr/ephemeris.h>
+#include <vyr/points.h>
 
 #include "storage/stg.h"
 

@@ -4,7 +4,10 @@
 #include <new>
 #include <vector>
 
+#include "entry/error_collection.h"
 #include "records/common_data.h"
+#include "records/hand_out_collection.h"
+#include "records/key_collections.h"
 #include "records/single_record.h"
 #include "storage/layout.h"
 
@@ -140,7 +143,7 @@ VYR_ERROR CVyrStorage::GetCommonDataEx(CVyrIPtrSmart<IVyrCommonDataEx>& commonDa
     return HandOutCommonData(commonData);
 }
 
-// The keyed collections and the error collection are not part of this build yet.
+// The station and association collections are not part of this build yet.
 namespace {
 template <class Handle>
 VYR_ERROR not_yet(const CVyrPtrSmart<CStg>& document, bool keys_valid, Handle& handle) {
@@ -176,17 +179,39 @@ VYR_ERROR CVyrStorage::GetIonoComputedAssocsEx(
     return not_yet(m_document, m_keys.IsValid(), assocs);
 }
 
+template <class Interface>
+VYR_ERROR CVyrStorage::HandOutErrors(CVyrIPtrSmart<Interface>& errors) {
+    errors.Reset();
+    if (!m_document.IsValid()) return VYR_E_INVALID_INTERFACE;
+    auto* object = new (std::nothrow) CVyrErrors(m_document, VersionValue());
+    if (object == nullptr) return VYR_E_INVALID_INTERFACE;
+    if (VyrFailed(object->Status())) {
+        const VYR_ERROR status = object->Status();
+        object->Release();
+        return vyr_records::handed_out_status(status);
+    }
+    errors = static_cast<Interface*>(object);
+    if (!errors.IsValid()) {
+        object->Release();
+        return VYR_E_INVALID_INTERFACE;
+    }
+    return VYR_OK;
+}
+
 VYR_ERROR CVyrStorage::GetErrors(CVyrIPtrSmart<IVyrErrors>& errors) {
-    return not_yet(m_document, true, errors);
+    return HandOutErrors(errors);
 }
 
 VYR_ERROR CVyrStorage::GetErrorsEx(CVyrIPtrSmart<IVyrErrorsEx>& errors) {
-    return not_yet(m_document, true, errors);
+    return HandOutErrors(errors);
 }
 
 VYR_ERROR CVyrStorage::GetAutoProcStations(
     CVyrIPtrSmart<IVyrCollection<VYR_STATION_KEY>>& stations) {
-    return not_yet(m_document, true, stations);
+    stations.Reset();
+    if (!m_document.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::hand_out_collection<CVyrCollectionAutoProcStation>(stations, m_document,
+                                                                           VersionValue());
 }
 
 VYR_ERROR CVyrStorage::CopyInto(const CVyrPtrSmart<CStg>& destination, int32_t copyMode) {

@@ -47,6 +47,8 @@ public:
 private:
     template <class Interface>
     VYR_ERROR HandOutCommonData(CVyrIPtrSmart<Interface>& commonData);
+    template <class Interface>
+    VYR_ERROR HandOutErrors(CVyrIPtrSmart<Interface>& errors);
     VYR_ERROR CopyInto(const CVyrPtrSmart<CStg>& destination, int32_t copyMode);
     void SaveKeyLists();
 
