@@ -1,0 +1,207 @@
+#include "stations/observation_epoch_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include <vyr/observation_record.h>
+
+#include "records/stream_fixture_test_support.h"
+#include "stations/epoch_test_support.h"
+#include "stations/observation_record_layout.h"
+
+namespace {
+
+using vyr_test::make_epoch;
+using vyr_test::same_epoch;
+using ObservationsStream = vyr_test::MemoryStreamTest;
+
+uint32_t encoded_size(const VYR_OBSERVATIONEPOCH& epoch) {
+    std::vector<uint8_t> buffer(200000);
+    uint32_t written = 0;
+    const uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer.data(), capacity, written), VYR_OK);
+    return written;
+}
+
+// SBAS blocks of 255 and 14 signals and three empty ones: exactly 10000 bytes. Making the last
+// empty block a GPS one adds its system data byte.
+VYR_OBSERVATIONEPOCH epoch_of_size(uint32_t size) {
+    VYR_OBSERVATIONEPOCH epoch =
+        make_epoch({{VYR_SATSYS_SBAS, 1, 255}, {VYR_SATSYS_SBAS, 1, 14}, {VYR_SATSYS_SBAS, 3, 0}});
+    if (size == 10001) epoch.satellites.back().satId.system = VYR_SATSYS_GPS;
+    return epoch;
+}
+
+TEST_F(ObservationsStream, EpochsAreLaidEndToEndAndReadBack) {
+    std::vector<VYR_OBSERVATIONEPOCH> epochs = {
+        make_epoch({{VYR_SATSYS_GPS, 2, 2}}, 60000, 0.0),
+        make_epoch({}, 60000, 1.0 / 86400),
+        make_epoch(vyr_test::multi_gnss_shape(), 60001, 0.5),
+    };
+    epochs[1].headerWord = 1000;
+    epochs[1].headerReal = 0.0;
+    uint64_t total = 0;
+    for (const auto& epoch : epochs) {
+        ASSERT_EQ(AppendRecord(stream, epoch), VYR_OK);
+        total += encoded_size(epoch);
+    }
+    EXPECT_EQ(stream_size(), total);
+
+    std::vector<VYR_OBSERVATIONEPOCH> back;
+    ASSERT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, back), VYR_OK);
+    ASSERT_EQ(back.size(), epochs.size());
+    for (size_t i = 0; i < epochs.size(); ++i) EXPECT_TRUE(same_epoch(back[i], epochs[i])) << i;
+}
+
+// Twelve GPS satellites with six signals and three other systems: about 6.1 KB, beyond the
+// 5000 bytes a writer once allowed.
+TEST_F(ObservationsStream, ARealMultiGnssEpochIsStoredWhole) {
+    const VYR_OBSERVATIONEPOCH epoch = make_epoch(vyr_test::multi_gnss_shape());
+    EXPECT_GT(encoded_size(epoch), 6000u);
+    ASSERT_EQ(AppendRecord(stream, epoch), VYR_OK);
+    VYR_OBSERVATIONEPOCH back;
+    ASSERT_EQ(ReadSingleRecord(stream, kStorageVersionCurrent, back), VYR_OK);
+    EXPECT_TRUE(same_epoch(back, epoch));
+}
+
+TEST_F(ObservationsStream, TheLargestReadableEpochIsWrittenAndOneByteMoreIsRefused) {
+    const VYR_OBSERVATIONEPOCH largest = epoch_of_size(10000);
+    ASSERT_EQ(encoded_size(largest), 10000u);
+    ASSERT_EQ(AppendRecord(stream, largest), VYR_OK);
+    VYR_OBSERVATIONEPOCH back;
+    ASSERT_EQ(ReadSingleRecord(stream, kStorageVersionCurrent, back), VYR_OK);
+    EXPECT_EQ(back.satellites.size(), 2u);  // the empty blocks are dropped
+
+    const VYR_OBSERVATIONEPOCH tooLarge = epoch_of_size(10001);
+    ASSERT_EQ(encoded_size(tooLarge), 10001u);
+    EXPECT_EQ(vyr_stations::write_observation_epoch(stream, tooLarge), VYR_E_BUFFER_TOO_SHORT);
+    EXPECT_EQ(AppendRecord(stream, tooLarge), VYR_E_WRITE_ENTRY_FAILED);
+    EXPECT_EQ(stream_size(), 10000u);
+}
+
+TEST_F(ObservationsStream, InvalidEpochsAreRefusedAndLeaveTheStreamAlone) {
+    struct Case {
+        uint32_t mjd;
+        double fraction;
+        int32_t status;
+    };
+    const Case cases[] = {{44239, 0.5, 1},
+                          {86000, 0.0, 1},
+                          {60000, 1.0, 1},
+                          {60000, std::numeric_limits<double>::quiet_NaN(), 1},
+                          {60000, 0.5, 0}};
+    for (const Case& c : cases) {
+        VYR_OBSERVATIONEPOCH epoch = make_epoch({{VYR_SATSYS_GPS, 1, 1}}, c.mjd, c.fraction);
+        epoch.status = c.status;
+        EXPECT_EQ(vyr_stations::write_observation_epoch(stream, epoch), VYR_E_INVALID_PARAMETER);
+        EXPECT_EQ(AppendRecord(stream, epoch), VYR_E_WRITE_ENTRY_FAILED);
+    }
+    VYR_OBSERVATIONEPOCH tooMany = make_epoch({{VYR_SATSYS_GPS, 256, 0}});
+    EXPECT_EQ(vyr_stations::write_observation_epoch(stream, tooMany), VYR_E_INVALID_PARAMETER);
+    EXPECT_EQ(stream_size(), 0u);
+}
+
+TEST_F(ObservationsStream, DamagedLengthFieldsEndTheRead) {
+    struct Case {
+        uint32_t length;
+        const char* what;
+    };
+    for (const Case& c : {Case{31, "below the header"}, Case{10001, "beyond the largest epoch"},
+                          Case{0xFFFFFFFF, "garbage"}, Case{200, "beyond the stream"}}) {
+        std::vector<uint8_t> bytes(100, 0);
+        std::memcpy(bytes.data(), &c.length, 4);
+        bytes[4] = 1;
+        put_bytes(bytes);
+        VYR_OBSERVATIONEPOCH back;
+        EXPECT_EQ(ReadSingleRecord(stream, kStorageVersionCurrent, back), VYR_E_READ_ENTRY_FAILED)
+            << c.what;
+    }
+}
+
+TEST_F(ObservationsStream, UnknownStorageVersionsAreNotRead) {
+    ASSERT_EQ(AppendRecord(stream, make_epoch({})), VYR_OK);
+    VYR_OBSERVATIONEPOCH back;
+    EXPECT_EQ(ReadSingleRecord(stream, 0, back), VYR_E_READ_ENTRY_FAILED);
+    EXPECT_EQ(ReadSingleRecord(stream, 4, back), VYR_E_READ_ENTRY_FAILED);
+    EXPECT_EQ(ReadSingleRecord(stream, 3, back), VYR_OK);
+}
+
+// Older projects: 22-byte headers, each followed by its used satellite records.
+class OlderObservationsStream : public vyr_test::MemoryStreamTest {
+protected:
+    void add_record(uint32_t mjd, uint16_t flags, int32_t count, uint8_t occupation = 1) {
+        VYR_OBSERVATION record;
+        std::memset(&record, 0, sizeof record);
+        record.mjd = mjd;
+        record.fraction = 0.25;
+        record.count = count;
+        record.flags = flags;
+        record.occupation = occupation;
+        const uint32_t size = vyr_stations::satellite_record_size(flags);
+        const auto* header = reinterpret_cast<const uint8_t*>(&record);
+        bytes.insert(bytes.end(), header, header + VYR_OBSERVATION::kHeaderSize);
+        for (int i = 0; i < count; ++i) {
+            vyr_stations::BasicSatelliteRecord sv{};
+            sv.number = static_cast<uint8_t>(i + 1);
+            sv.flags = vyr_stations::kSvL1CaCode;
+            sv.l1Code = 2e7 + i;
+            const auto* p = reinterpret_cast<const uint8_t*>(&sv);
+            std::vector<uint8_t> stored(size, 0);
+            std::memcpy(stored.data(), p, std::min<size_t>(size, sizeof sv));
+            bytes.insert(bytes.end(), stored.begin(), stored.end());
+        }
+    }
+
+    std::vector<uint8_t> bytes;
+};
+
+TEST_F(OlderObservationsStream, SkipsInvalidRecordsAndSurplusSatellites) {
+    const uint16_t dual = VYR_OBSERVATION::kL1Data | VYR_OBSERVATION::kL2Data;
+    add_record(50000, dual, 2);
+    add_record(44239, dual, 3);                      // invalid day: skipped
+    add_record(50001, dual, 1, 3);                   // invalid occupation: skipped
+    add_record(50002, dual, 30);                     // 24 kept, 6 passed over
+    add_record(50003, VYR_OBSERVATION::kL1Data, 1);  // single-frequency records of 21 bytes
+    put_bytes(bytes);
+
+    for (const uint32_t version : {1u, 2u}) {
+        std::vector<VYR_OBSERVATIONEPOCH> epochs;
+        ASSERT_EQ(ReadAllRecords(stream, version, epochs), VYR_OK);
+        ASSERT_EQ(epochs.size(), 3u) << version;
+        EXPECT_EQ(epochs[0].mjd, 50000u);
+        EXPECT_EQ(epochs[0].satellites.size(), 2u);
+        EXPECT_EQ(epochs[1].mjd, 50002u);
+        ASSERT_EQ(epochs[1].satellites.size(), 24u);
+        EXPECT_EQ(epochs[1].satellites[23].observations.at(0).code, 2e7 + 23);
+        EXPECT_EQ(epochs[2].mjd, 50003u);
+        EXPECT_EQ(epochs[2].satellites.at(0).observations.at(0).code, 2e7);
+    }
+}
+
+TEST_F(OlderObservationsStream, ATruncatedRecordEndsTheSequence) {
+    add_record(50000, VYR_OBSERVATION::kL1Data, 1);
+    add_record(50001, VYR_OBSERVATION::kL1Data, 2);
+    bytes.resize(bytes.size() - 5);
+    put_bytes(bytes);
+    std::vector<VYR_OBSERVATIONEPOCH> epochs;
+    ASSERT_EQ(ReadAllRecords(stream, 1, epochs), VYR_OK);
+    ASSERT_EQ(epochs.size(), 1u);
+    EXPECT_EQ(epochs[0].mjd, 50000u);
+}
+
+TEST_F(OlderObservationsStream, AHugeCountIsPassedOverWithoutTrustingIt) {
+    add_record(50000, VYR_OBSERVATION::kL1Data, 1);
+    bytes[12] = 0xFF;  // count 0x7FFFFF01 after the first byte
+    bytes[13] = 0xFF;
+    bytes[14] = 0xFF;
+    bytes[15] = 0x7F;
+    put_bytes(bytes);
+    std::vector<VYR_OBSERVATIONEPOCH> epochs;
+    ASSERT_EQ(ReadAllRecords(stream, 2, epochs), VYR_OK);
+    EXPECT_TRUE(epochs.empty());
+}
+
+}  // namespace
