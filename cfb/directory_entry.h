@@ -31,7 +31,8 @@ struct DirectoryEntry {
 };
 
 // STG_E_DOCFILECORRUPT for an unknown type or a name length that is odd, too long or not
-// ending in a terminator. Empty entries decode without further checks.
+// ending in a terminator. Empty entries decode without further checks; the root entry's name
+// is not decoded (left empty).
 HRESULT decode_entry(const uint8_t* p, DirectoryEntry& out);
 // An empty entry is written all zero with NOSTREAM links.
 void encode_entry(const DirectoryEntry& entry, uint8_t* p);

@@ -1,0 +1,143 @@
+// Oddities that other writers leave in sound documents: the engine opens such files and reads
+// every stream as written, while the validator still names what is odd.
+#include <gmock/gmock.h>
+
+#include <functional>
+
+#include "cfb/little_endian.h"
+#include "cfb/test_support.h"
+
+namespace cfb::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+// A mini stream, regular streams and a storage; the directory has unused entries.
+std::vector<uint8_t> sample(Tree* tree) {
+    MemoryDocument doc;
+    EXPECT_EQ(put_stream(doc.root.get(), "small", pattern(300, 1)), S_OK);
+    EXPECT_EQ(put_stream(doc.root.get(), "large", pattern(10000, 2)), S_OK);
+    Ref<IStorage> sub;
+    EXPECT_EQ(doc.root->CreateStorage(u"sub", kRW, 0, 0, sub.out()), S_OK);
+    EXPECT_EQ(put_stream(sub.get(), "x", pattern(5000, 3)), S_OK);
+    sub.reset();
+    EXPECT_EQ(doc.root->Commit(0), S_OK);
+    *tree = tree_of(doc.root.get());
+    doc.root.reset();
+    return doc.image;
+}
+
+size_t entry_offset(const std::vector<uint8_t>& image, uint32_t id) {
+    return (get32(image.data() + 48) + 1) * 512 + id * 128;
+}
+
+struct Oddity {
+    const char* what;
+    std::function<void(std::vector<uint8_t>&)> apply;
+    const char* validator_says;  // nullptr: the validator has nothing to say
+};
+
+const std::vector<Oddity>& oddities() {
+    static const std::vector<Oddity> all = {
+        {"root name length 2 over the name \"Root Entry\"",
+         [](std::vector<uint8_t>& img) { put16(img.data() + entry_offset(img, 0) + 64, 2); },
+         "directory entry 0: name length field is 2, but the name has 0 characters"},
+        {"root name without a terminator and an odd length",
+         [](std::vector<uint8_t>& img) {
+             uint8_t* root = img.data() + entry_offset(img, 0);
+             std::fill(root, root + 64, 'A');
+             put16(root + 64, 77);
+         },
+         "directory entry 0: name length field is 77"},
+        {"unused directory entries not zeroed",
+         [](std::vector<uint8_t>& img) {
+             // Entries 5..7 of the second directory sector are unused (type 0).
+             for (uint32_t id = 5; id < 8; ++id) {
+                 uint8_t* e = img.data() + entry_offset(img, id);
+                 for (size_t i = 0; i < 128; ++i) e[i] = static_cast<uint8_t>(0x5A + i);
+                 e[66] = 0;
+             }
+         },
+         nullptr},
+        {"header DIFAT slots past the FAT sectors not FREESECT",
+         [](std::vector<uint8_t>& img) {
+             for (uint32_t slot = 1; slot < 109; ++slot) put32(img.data() + 76 + 4 * slot, 0);
+         },
+         "DIFAT slot 1 past the 1 FAT sector is 0, not FREESECT"},
+        {"file longer than its last sector",
+         [](std::vector<uint8_t>& img) { img.resize(img.size() + 300, 0xAB); }, "file size"},
+        {"version 3 stream and root sizes with garbage in the high half",
+         [](std::vector<uint8_t>& img) {
+             for (uint32_t id = 0; id < 5; ++id) {
+                 uint8_t* e = img.data() + entry_offset(img, id);
+                 if (e[66] == 2 || e[66] == 5) put32(e + 124, 0xDEADBEEF);
+             }
+         },
+         "has a high part in a version 3 file"},
+    };
+    return all;
+}
+
+TEST(ForeignFiles, HarmlessOdditiesOpenAndReadAsWritten) {
+    for (const Oddity& odd : oddities()) {
+        SCOPED_TRACE(odd.what);
+        Tree expected;
+        std::vector<uint8_t> image = sample(&expected);
+        odd.apply(image);
+        for (const DWORD mode : {kRO, kRW}) {
+            ILockBytes* raw = nullptr;
+            ASSERT_EQ(create_memory_lock_bytes(image, &raw), S_OK);
+            Ref<ILockBytes> bytes(raw);
+            Ref<IStorage> root;
+            ASSERT_EQ(
+                StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, root.out()),
+                S_OK);
+            EXPECT_EQ(tree_of(root.get()), expected);
+        }
+        const std::vector<std::string> problems = problems_in(image);
+        if (odd.validator_says == nullptr) {
+            EXPECT_TRUE(problems.empty()) << problems.front();
+        } else {
+            std::string joined;
+            for (const auto& p : problems) joined += p + "\n";
+            EXPECT_THAT(joined, HasSubstr(odd.validator_says));
+        }
+    }
+}
+
+TEST(ForeignFiles, CommitAfterAnOddOpenWritesASoundDocument) {
+    for (const Oddity& odd : oddities()) {
+        SCOPED_TRACE(odd.what);
+        Tree expected;
+        MemoryDocument doc(false);
+        doc.image = sample(&expected);
+        odd.apply(doc.image);
+        ASSERT_EQ(doc.reopen(kRW), S_OK);
+        ASSERT_EQ(put_stream(doc.root.get(), "added", pattern(700, 9)), S_OK);
+        ASSERT_EQ(doc.root->Commit(0), S_OK);
+        doc.root.reset();
+        EXPECT_EQ(problems_in(doc.image), std::vector<std::string>{});
+        ASSERT_EQ(doc.reopen(kRO), S_OK);
+        expected["added"] = pattern(700, 9);
+        EXPECT_EQ(tree_of(doc.root.get()), expected);
+    }
+}
+
+// Names of every other entry stay strict: a wrong one would make a lookup find the wrong data.
+TEST(ForeignFiles, BadNameOfAStreamIsStillCorrupt) {
+    Tree expected;
+    std::vector<uint8_t> image = sample(&expected);
+    for (uint32_t id = 1; id < 5; ++id) {
+        uint8_t* e = image.data() + entry_offset(image, id);
+        if (e[66] == 2) put16(e + 64, 2);
+    }
+    ILockBytes* raw = nullptr;
+    ASSERT_EQ(create_memory_lock_bytes(image, &raw), S_OK);
+    Ref<ILockBytes> bytes(raw);
+    Ref<IStorage> root;
+    EXPECT_EQ(StgOpenStorageOnILockBytes(bytes.get(), nullptr, kRO, nullptr, 0, root.out()),
+              STG_E_DOCFILECORRUPT);
+}
+
+}  // namespace
+}  // namespace cfb::testing
