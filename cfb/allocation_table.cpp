@@ -13,7 +13,7 @@ uint32_t AllocationTable::allocate(uint32_t preferred) {
         } else {
             if (size() > kMaxRegSect) return kNoSector;
             next_.push_back(kFreeSect);
-            if (pinning_) pinned_.push_back(0);
+            if (pinning_) pinned_.push_back(false);
             s = size() - 1;
         }
     }
@@ -28,15 +28,23 @@ void AllocationTable::release(uint32_t s) {
 
 void AllocationTable::assign(std::vector<uint32_t> entries) {
     next_ = std::move(entries);
-    if (pinning_) pinned_.assign(next_.size(), 0);
+    if (pinning_) pinned_.assign(next_.size(), false);
     hint_ = 0;
 }
 
 void AllocationTable::pin(const std::vector<uint32_t>& committed) {
     if (!pinning_) return;
     if (committed.size() > next_.size()) next_.resize(committed.size(), kFreeSect);
-    pinned_.assign(next_.size(), 0);
+    pinned_.assign(next_.size(), false);
     for (size_t i = 0; i < committed.size(); ++i) pinned_[i] = committed[i] != kFreeSect;
+    hint_ = 0;
+}
+
+void AllocationTable::pin(const SectorClaims& committed) {
+    if (!pinning_) return;
+    if (committed.size() > next_.size()) next_.resize(committed.size(), kFreeSect);
+    pinned_ = committed;
+    pinned_.resize(next_.size(), false);
     hint_ = 0;
 }
 

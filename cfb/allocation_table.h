@@ -14,6 +14,9 @@ constexpr uint32_t kEndOfChain = 0xFFFFFFFEu;
 constexpr uint32_t kFreeSect = 0xFFFFFFFFu;
 constexpr uint32_t kNoSector = kFreeSect;  // "none" for allocation results and preferences
 
+// One bit per sector: taken by a structure or a chain while a file is checked on open.
+using SectorClaims = std::vector<bool>;
+
 // With pinning on (the FAT), sectors of the last committed state are pinned: the working
 // state may release them, but they are handed out again only after the next commit has made
 // the new state current. So uncommitted writes never land on the committed state's sectors.
@@ -35,6 +38,8 @@ public:
     void assign(std::vector<uint32_t> entries);
     // Pins exactly the sectors of `committed` (a table of the committed state).
     void pin(const std::vector<uint32_t>& committed);
+    // Pins exactly the sectors claimed (the committed state as an open found it).
+    void pin(const SectorClaims& committed);
     // Drops entries from n on; they must be free and unpinned.
     void truncate(uint32_t n);
     // One past the last entry in use (0 when none is).
@@ -45,7 +50,7 @@ private:
 
     bool pinning_;
     std::vector<uint32_t> next_;
-    std::vector<uint8_t> pinned_;
+    std::vector<bool> pinned_;
     uint32_t hint_ = 0;  // no available sector below this one
 };
 

@@ -156,5 +156,26 @@ TEST(CommitOrder, HeaderIsWrittenOnceAndLastOfAllWrites) {
     EXPECT_EQ(faulty->flushes, 2);
 }
 
+// Stream writes are gathered before they reach the byte array, so a failure may only show at
+// the commit: the commit reports it and the committed state stays as it was.
+TEST(CommitOrder, WriteFailingAfterTheCallReturnedFailsTheCommit) {
+    MemoryDocument doc;
+    ASSERT_EQ(put_stream(doc.root.get(), "s", pattern(3000, 1)), S_OK);
+    ASSERT_EQ(doc.root->Commit(0), S_OK);
+    const Tree committed = tree_of(doc.root.get());
+    doc.root.reset();
+
+    Ref<ILockBytes> failing(new FaultyBytes(doc.image, 0, false));
+    Ref<IStorage> root;
+    ASSERT_EQ(StgOpenStorageOnILockBytes(failing.get(), nullptr, kRW, nullptr, 0, root.out()),
+              S_OK);
+    put_stream(root.get(), "big", pattern(70000, 2));  // may fail now or only at the commit
+    EXPECT_TRUE(FAILED(root->Commit(0)));
+    EXPECT_TRUE(FAILED(root->Commit(0)));  // and stays failed: the bytes are gone
+    root.reset();
+    failing.reset();
+    EXPECT_EQ(reopen(doc.image), committed);
+}
+
 }  // namespace
 }  // namespace cfb::testing

@@ -132,7 +132,7 @@ HRESULT CompoundFile::open(ILockBytes* bytes, bool writable, std::shared_ptr<Com
 HRESULT CompoundFile::load(uint32_t file_sectors) {
     const uint32_t sector_size = header_.sector_size();
     std::vector<uint32_t> fat;
-    std::vector<uint8_t> claimed;
+    SectorClaims claimed;
     HRESULT hr = load_fat(*bytes_, header_, file_sectors, fat, claimed);
     if (FAILED(hr)) return hr;
     regular_.table().assign(std::move(fat));
@@ -174,7 +174,7 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
     std::vector<uint32_t> minifat(mini_sectors);
     for (size_t i = 0; i < mini_sectors; ++i) minifat[i] = get32(minifat_raw.data() + 4 * i);
     mini_.table().assign(std::move(minifat));
-    std::vector<uint8_t> mini_claimed(mini_sectors, 0);
+    SectorClaims mini_claimed(mini_sectors, false);
 
     root_->clsid = root_entry.clsid;
     root_->state_bits = root_entry.state_bits;
@@ -216,19 +216,17 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
         }
     }
 
-    // What the committed state holds stays pinned; the working tables are rebuilt from the
-    // chains actually reachable, so leaked sectors become free.
-    std::vector<uint32_t> committed(claimed.size(), kFreeSect);
-    for (size_t s = 0; s < claimed.size(); ++s)
-        if (claimed[s]) committed[s] = kEndOfChain;
+    // A read-only document never allocates. Otherwise what the committed state holds stays
+    // pinned, and the working tables are rebuilt from the chains actually reachable, so
+    // leaked sectors become free.
+    if (!writable_) return S_OK;
     rebuild_tables();
-    regular_.table().pin(committed);
+    regular_.table().pin(claimed);
     return S_OK;
 }
 
 HRESULT CompoundFile::load_stream_chain(Node& stream, uint32_t start, uint32_t file_sectors,
-                                        std::vector<uint8_t>& claimed,
-                                        std::vector<uint8_t>& mini_claimed) {
+                                        SectorClaims& claimed, SectorClaims& mini_claimed) {
     if (stream.size == 0) {
         stream.chain = SectorChain(&mini_);
         return S_OK;
@@ -236,8 +234,8 @@ HRESULT CompoundFile::load_stream_chain(Node& stream, uint32_t start, uint32_t f
     SectorSpace* space = space_for(stream.size);
     stream.chain = SectorChain(space);
     const HRESULT hr = space == &mini_
-                           ? stream.chain.load(start, mini_.table().size(), mini_claimed)
-                           : stream.chain.load(start, file_sectors, claimed);
+                           ? stream.chain.load_deferred(start, mini_.table().size(), mini_claimed)
+                           : stream.chain.load_deferred(start, file_sectors, claimed);
     if (FAILED(hr)) return hr;
     if (stream.chain.length() < sectors_for(stream.size, space->sector_size()))
         return STG_E_DOCFILECORRUPT;
@@ -247,11 +245,7 @@ HRESULT CompoundFile::load_stream_chain(Node& stream, uint32_t start, uint32_t f
 void CompoundFile::rebuild_tables() {
     std::vector<uint32_t> fat(regular_.table().size(), kFreeSect);
     std::vector<uint32_t> minifat(mini_.table().size(), kFreeSect);
-    auto link = [](const SectorChain& chain, std::vector<uint32_t>& table, size_t keep) {
-        const auto& ids = chain.sectors();
-        for (size_t i = 0; i < keep; ++i) table[ids[i]] = i + 1 < keep ? ids[i + 1] : kEndOfChain;
-    };
-    link(mini_stream_, fat, mini_stream_.length());
+    mini_stream_.relink(fat, mini_stream_.length());
     std::vector<Node*> pending{root_.get()};
     while (!pending.empty()) {
         Node* storage = pending.back();
@@ -265,8 +259,7 @@ void CompoundFile::rebuild_tables() {
             SectorChain& chain = child->chain;
             const size_t keep =
                 child->size == 0 ? 0 : sectors_for(child->size, chain.space()->sector_size());
-            link(chain, chain.space() == &mini_ ? minifat : fat, keep);
-            chain.truncate_to(keep);
+            chain.relink(chain.space() == &mini_ ? minifat : fat, keep);
         }
     }
     regular_.table().assign(std::move(fat));
@@ -277,13 +270,15 @@ HRESULT CompoundFile::commit() {
     if (closed()) return STG_E_REVERTED;
     if (!writable_ || (!changed_ && !compactable_)) return S_OK;
     const uint32_t sector_size = regular_.sector_size();
+    HRESULT hr = regular_.flush_writes();
+    if (FAILED(hr)) return hr;
 
     // The mini stream ends at its last mini sector in use.
     AllocationTable& minifat = mini_.table();
     const uint32_t mini_used = minifat.used_end();
     minifat.truncate(mini_used);
     const uint32_t minis_per_sector = sector_size / MiniSpace::kMiniSectorSize;
-    HRESULT hr = mini_stream_.resize((mini_used + minis_per_sector - 1) / minis_per_sector);
+    hr = mini_stream_.resize((mini_used + minis_per_sector - 1) / minis_per_sector);
     if (FAILED(hr)) return hr;
 
     std::vector<DirectoryEntry> entries(1);
@@ -317,6 +312,7 @@ HRESULT CompoundFile::commit() {
     if (SUCCEEDED(hr)) hr = store_fat(regular_, fat, header);
     if (SUCCEEDED(hr)) hr = write_chain(regular_, dir_ids, directory);
     if (SUCCEEDED(hr)) hr = write_chain(regular_, minifat_ids, minifat_data);
+    if (SUCCEEDED(hr)) hr = regular_.flush_writes();
     if (FAILED(hr)) return hr;
     header.first_dir_sector = dir_ids.front();
     header.num_dir_sectors = static_cast<uint32_t>(dir_ids.size());

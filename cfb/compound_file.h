@@ -53,7 +53,7 @@ private:
     CompoundFile(ILockBytes* bytes, uint16_t major, bool writable);
     HRESULT load(uint32_t file_sectors);
     HRESULT load_stream_chain(Node& stream, uint32_t start, uint32_t file_sectors,
-                              std::vector<uint8_t>& claimed, std::vector<uint8_t>& mini_claimed);
+                              SectorClaims& claimed, SectorClaims& mini_claimed);
     void rebuild_tables();
     HRESULT set_size(Node& stream, uint64_t size, bool zero_fill);
     SectorSpace* space_for(uint64_t size);

@@ -7,50 +7,43 @@
 namespace cfb {
 
 HRESULT load_fat(ILockBytes& bytes, const Header& header, uint32_t file_sectors,
-                 std::vector<uint32_t>& fat, std::vector<uint8_t>& claimed) {
+                 std::vector<uint32_t>& fat, SectorClaims& claimed) {
     const uint32_t size = header.sector_size();
     const uint32_t per_sector = size / 4;
     if (header.num_fat_sectors > file_sectors || header.num_difat_sectors > file_sectors)
         return STG_E_DOCFILECORRUPT;
+    claimed.assign(std::max<size_t>(size_t{header.num_fat_sectors} * per_sector, file_sectors),
+                   false);
     std::vector<uint32_t> fat_sectors;
-    std::vector<uint32_t> difat_sectors;
     for (uint32_t i = 0; i < std::min(header.num_fat_sectors, kHeaderDifatSlots); ++i)
         fat_sectors.push_back(header.difat[i]);
     std::vector<uint8_t> sector(size);
     uint32_t next = header.first_difat_sector;
-    while (fat_sectors.size() < header.num_fat_sectors) {
-        if (next >= file_sectors || difat_sectors.size() >= header.num_difat_sectors)
+    for (uint32_t walked = 0; fat_sectors.size() < header.num_fat_sectors; ++walked) {
+        if (next >= file_sectors || walked >= header.num_difat_sectors || claimed[next])
             return STG_E_DOCFILECORRUPT;
-        if (std::find(difat_sectors.begin(), difat_sectors.end(), next) != difat_sectors.end())
-            return STG_E_DOCFILECORRUPT;
-        difat_sectors.push_back(next);
+        claimed[next] = true;
         const HRESULT hr = read_bytes(bytes, (uint64_t{next} + 1) * size, sector.data(), size);
         if (FAILED(hr)) return hr;
         for (uint32_t i = 0; i + 1 < per_sector && fat_sectors.size() < header.num_fat_sectors; ++i)
             fat_sectors.push_back(get32(sector.data() + 4 * i));
         next = get32(sector.data() + size - 4);
     }
-    fat.assign(size_t{fat_sectors.size()} * per_sector, kFreeSect);
-    claimed.assign(std::max<size_t>(fat.size(), file_sectors), 0);
-    for (const uint32_t s : difat_sectors) {
-        if (claimed[s]) return STG_E_DOCFILECORRUPT;
-        claimed[s] = 1;
-    }
     for (const uint32_t s : fat_sectors) {
         if (s >= file_sectors || claimed[s]) return STG_E_DOCFILECORRUPT;
-        claimed[s] = 1;
+        claimed[s] = true;
     }
-    // Read runs of consecutive FAT sectors with one call each.
-    std::vector<uint8_t> run;
+    // Runs of consecutive FAT sectors are read with one call each, straight into the table.
+    fat.assign(size_t{fat_sectors.size()} * per_sector, kFreeSect);
     for (size_t k = 0; k < fat_sectors.size();) {
         size_t end = k + 1;
         while (end < fat_sectors.size() && fat_sectors[end] == fat_sectors[end - 1] + 1) ++end;
-        run.resize((end - k) * size);
+        auto* raw = reinterpret_cast<uint8_t*>(fat.data() + k * per_sector);
         const HRESULT hr =
-            read_bytes(bytes, (uint64_t{fat_sectors[k]} + 1) * size, run.data(), run.size());
+            read_bytes(bytes, (uint64_t{fat_sectors[k]} + 1) * size, raw, (end - k) * size);
         if (FAILED(hr)) return hr;
         for (size_t i = 0; i < (end - k) * per_sector; ++i)
-            fat[k * per_sector + i] = get32(run.data() + 4 * i);
+            fat[k * per_sector + i] = get32(raw + 4 * i);
         k = end;
     }
     return S_OK;

@@ -11,9 +11,10 @@
 namespace cfb {
 
 // Reads the FAT the header describes. Every FAT and DIFAT sector must lie below
-// file_sectors and appear once; they are marked in `claimed` (sized to the FAT).
+// file_sectors and appear once; they are marked in `claimed` (sized to the FAT or the file,
+// whichever is larger).
 HRESULT load_fat(ILockBytes& bytes, const Header& header, uint32_t file_sectors,
-                 std::vector<uint32_t>& fat, std::vector<uint8_t>& claimed);
+                 std::vector<uint32_t>& fat, SectorClaims& claimed);
 
 // Places FAT and DIFAT sectors for `fat` (allocating them in it, so they describe themselves),
 // writes them and fills the header's FAT and DIFAT fields.

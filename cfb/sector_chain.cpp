@@ -5,22 +5,71 @@
 
 namespace cfb {
 
-HRESULT SectorChain::load(uint32_t start, uint32_t limit, std::vector<uint8_t>& claimed) {
-    sectors_.clear();
-    AllocationTable& table = space_->table();
+namespace {
+
+// Walks the table from start, claiming each sector; the number of sectors, or -1 when a
+// sector is out of bounds or already claimed.
+int64_t claim_chain(const AllocationTable& table, uint32_t start, uint32_t limit,
+                    SectorClaims& claimed) {
     const uint32_t bound = std::min({limit, table.size(), static_cast<uint32_t>(claimed.size())});
+    int64_t length = 0;
     for (uint32_t s = start; s != kEndOfChain; s = table.next(s)) {
-        if (s >= bound || claimed[s]) {
-            sectors_.clear();
-            return STG_E_DOCFILECORRUPT;
-        }
-        claimed[s] = 1;
-        sectors_.push_back(s);
+        if (s >= bound || claimed[s]) return -1;
+        claimed[s] = true;
+        ++length;
     }
+    return length;
+}
+
+}  // namespace
+
+HRESULT SectorChain::load(uint32_t start, uint32_t limit, SectorClaims& claimed) {
+    const HRESULT hr = load_deferred(start, limit, claimed);
+    if (SUCCEEDED(hr)) materialize();
+    return hr;
+}
+
+HRESULT SectorChain::load_deferred(uint32_t start, uint32_t limit, SectorClaims& claimed) {
+    sectors_.clear();
+    deferred_ = false;
+    const int64_t length = claim_chain(space_->table(), start, limit, claimed);
+    if (length < 0) return STG_E_DOCFILECORRUPT;
+    deferred_ = true;
+    deferred_start_ = start;
+    deferred_length_ = static_cast<size_t>(length);
     return S_OK;
 }
 
+void SectorChain::materialize() {
+    if (!deferred_) return;
+    const AllocationTable& table = space_->table();
+    sectors_.reserve(deferred_length_);
+    uint32_t s = deferred_start_;
+    for (size_t i = 0; i < deferred_length_; ++i, s = table.next(s)) sectors_.push_back(s);
+    deferred_ = false;
+}
+
+void SectorChain::relink(std::vector<uint32_t>& table, size_t keep) {
+    keep = std::min(keep, length());
+    if (deferred_) {
+        // The table this chain was checked against is intact until the rebuilt one replaces it.
+        const AllocationTable& current = space_->table();
+        uint32_t s = deferred_start_;
+        for (size_t i = 0; i < keep; ++i) {
+            const uint32_t next = current.next(s);
+            table[s] = i + 1 < keep ? next : kEndOfChain;
+            s = next;
+        }
+        deferred_length_ = keep;
+        return;
+    }
+    for (size_t i = 0; i < keep; ++i)
+        table[sectors_[i]] = i + 1 < keep ? sectors_[i + 1] : kEndOfChain;
+    sectors_.resize(keep);
+}
+
 HRESULT SectorChain::resize(size_t count) {
+    materialize();
     AllocationTable& table = space_->table();
     while (sectors_.size() > count) {
         table.release(sectors_.back());
@@ -88,6 +137,7 @@ HRESULT SectorChain::for_each_run(uint64_t pos, size_t n, Fn fn) {
 
 HRESULT SectorChain::read_at(uint64_t pos, void* p, size_t n) {
     if (n == 0) return S_OK;
+    materialize();
     if (pos + n > uint64_t{sectors_.size()} * space_->sector_size()) return STG_E_DOCFILECORRUPT;
     auto* out = static_cast<uint8_t*>(p);
     return for_each_run(pos, n, [&](uint32_t first, uint64_t offset, size_t done, size_t piece) {
@@ -97,6 +147,7 @@ HRESULT SectorChain::read_at(uint64_t pos, void* p, size_t n) {
 
 HRESULT SectorChain::write_at(uint64_t pos, const void* p, size_t n) {
     if (n == 0) return S_OK;
+    materialize();
     const uint32_t size = space_->sector_size();
     if (pos + n > uint64_t{sectors_.size()} * size) return STG_E_DOCFILECORRUPT;
     const size_t first = static_cast<size_t>(pos / size);

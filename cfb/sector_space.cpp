@@ -9,7 +9,9 @@ namespace cfb {
 
 namespace {
 constexpr size_t kMaxPiece = size_t{1} << 30;  // one ReadAt/WriteAt call moves at most this
-}
+constexpr size_t kGather = size_t{1} << 20;    // writes are handed on in pieces of about this
+constexpr uint64_t kPage = 4096;
+}  // namespace
 
 HRESULT read_bytes(ILockBytes& bytes, uint64_t offset, void* p, size_t n) {
     auto* out = static_cast<uint8_t*>(p);
@@ -41,11 +43,60 @@ HRESULT write_bytes(ILockBytes& bytes, uint64_t offset, const void* p, size_t n)
 }
 
 HRESULT RegularSpace::read(uint32_t first, uint64_t offset, void* p, size_t n) {
-    return read_bytes(*bytes_, (uint64_t{first} + 1) * sector_size_ + offset, p, n);
+    const uint64_t at = (uint64_t{first} + 1) * sector_size_ + offset;
+    if (!gathered_.empty() && at < gathered_at_ + gathered_.size() && gathered_at_ < at + n) {
+        const HRESULT hr = flush_writes();
+        if (FAILED(hr)) return hr;
+    }
+    return failure_ == S_OK ? read_bytes(*bytes_, at, p, n) : failure_;
 }
 
 HRESULT RegularSpace::write(uint32_t first, uint64_t offset, const void* p, size_t n) {
-    return write_bytes(*bytes_, (uint64_t{first} + 1) * sector_size_ + offset, p, n);
+    uint64_t at = (uint64_t{first} + 1) * sector_size_ + offset;
+    if (!gathered_.empty() && at != gathered_at_ + gathered_.size()) {
+        const HRESULT hr = flush_writes();
+        if (FAILED(hr)) return hr;
+    }
+    if (failure_ != S_OK) return failure_;
+    const auto* in = static_cast<const uint8_t*>(p);
+    while (n > 0) {
+        if (gathered_.empty()) {
+            gathered_at_ = at;
+            if (at % kPage == 0 && n >= kGather) {  // whole pages: no need to copy them
+                const size_t direct = static_cast<size_t>(n / kPage * kPage);
+                failure_ = write_bytes(*bytes_, at, in, direct);
+                if (failure_ != S_OK) return failure_;
+                at += direct, in += direct, n -= direct;
+                continue;
+            }
+        }
+        const size_t take = std::min(n, kGather - gathered_.size());
+        gathered_.insert(gathered_.end(), in, in + take);
+        at += take, in += take, n -= take;
+        if (gathered_.size() == kGather) {
+            // Hand on up to the last page boundary; the rest starts the next piece.
+            const uint64_t cut = (gathered_at_ + gathered_.size()) / kPage * kPage;
+            const HRESULT hr = hand_on(cut > gathered_at_ ? static_cast<size_t>(cut - gathered_at_)
+                                                          : gathered_.size());
+            if (FAILED(hr)) return hr;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT RegularSpace::flush_writes() {
+    return gathered_.empty() ? failure_ : hand_on(gathered_.size());
+}
+
+HRESULT RegularSpace::hand_on(size_t n) {
+    if (failure_ == S_OK) failure_ = write_bytes(*bytes_, gathered_at_, gathered_.data(), n);
+    if (failure_ != S_OK) {
+        gathered_.clear();
+        return failure_;
+    }
+    gathered_.erase(gathered_.begin(), gathered_.begin() + static_cast<std::ptrdiff_t>(n));
+    gathered_at_ += n;
+    return S_OK;
 }
 
 HRESULT RegularSpace::allocate(uint32_t preferred, uint32_t* out) {

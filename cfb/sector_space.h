@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "cfb/allocation_table.h"
 #include "cfb/interfaces.h"
@@ -27,6 +28,12 @@ public:
 
 // The regular sectors of the byte array; sector s starts at (s + 1) * sector size, after the
 // header sector. Reads past the end of the array give zeros.
+//
+// Consecutive writes are gathered and handed on in large pieces cut at page boundaries of the
+// file: a stream written in small pieces costs few calls, and the 512-byte header no longer
+// shifts every piece across a page boundary. Reads see gathered bytes (they are handed on
+// first); the commit hands everything on before it flushes. A failure to hand bytes on sticks:
+// every later call reports it, so a document missing them is never committed.
 class RegularSpace final : public SectorSpace {
 public:
     RegularSpace(ILockBytes* bytes, uint32_t sector_size)
@@ -36,11 +43,18 @@ public:
     HRESULT read(uint32_t first, uint64_t offset, void* p, size_t n) override;
     HRESULT write(uint32_t first, uint64_t offset, const void* p, size_t n) override;
     HRESULT allocate(uint32_t preferred, uint32_t* out) override;
+    // Hands every gathered byte on to the byte array.
+    HRESULT flush_writes();
 
 private:
+    HRESULT hand_on(size_t n);  // the first n gathered bytes
+
     ILockBytes* bytes_;
     uint32_t sector_size_;
     AllocationTable fat_{true};
+    std::vector<uint8_t> gathered_;
+    uint64_t gathered_at_ = 0;  // offset in the byte array of gathered_[0]
+    HRESULT failure_ = S_OK;
 };
 
 // 64-byte sectors inside the mini stream, a chain of regular sectors held by the root entry.
