@@ -11,12 +11,12 @@ using namespace rnx_test;
 namespace {
 
 std::string observation() {
-    std::string t = version_line(3.04, 'O', 'M') + hdr("SITE", "MARKER NAME") +
-                    hdr("G    5 C1C L1C D1C S1C C2W", "SYS / # / OBS TYPES") +
-                    hdr("R    2 C1C L1C", "SYS / # / OBS TYPES") +
-                    hdr("G   10   1 L1C", "SYS / SCALE FACTOR") +
-                    hdr("  2020     1     1     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
-                    hdr("", "END OF HEADER");
+    std::string t =
+        version_line(3.04, 'O', 'M') + hdr("SITE", "MARKER NAME") +
+        hdr("G    5 C1C L1C D1C S1C C2W", "SYS / # / OBS TYPES") +
+        hdr("R    2 C1C L1C", "SYS / # / OBS TYPES") + hdr("G   10   1 L1C", "SYS / SCALE FACTOR") +
+        hdr("  2020     1     1     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+        hdr("", "END OF HEADER");
     t += epoch_line(2020, 1, 1, 0, 0, 0.0, 0, 2, "0.000000123456");
     t += "G01" + obs(20000000.123, 1, 7) + obs(105000000.5, 0, 8) + obs(-10.2) + obs(45.0) + "\n";
     t += "R02" + obs(21000000.0) + obs(112000000.25, 4) + "\n";
@@ -27,10 +27,11 @@ std::string observation() {
 }
 
 std::string navigation3() {
-    std::string t = version_line(3.04, 'N', 'M') +
-                    hdr("GPSA   1.1176E-08  7.4506E-09 -5.9605E-08 -5.9605E-08", "IONOSPHERIC CORR") +
-                    hdr("GPUT -9.3132257462E-10-1.509903313E-14 233472 2086", "TIME SYSTEM CORR") +
-                    hdr("", "END OF HEADER");
+    std::string t =
+        version_line(3.04, 'N', 'M') +
+        hdr("GPSA   1.1176E-08  7.4506E-09 -5.9605E-08 -5.9605E-08", "IONOSPHERIC CORR") +
+        hdr("GPUT -9.3132257462E-10-1.509903313E-14 233472 2086", "TIME SYSTEM CORR") +
+        hdr("", "END OF HEADER");
     t += nav3_first("G01", 2020, 1, 1, 0, 0, 0, 1e-4, 0, 0);
     for (int i = 0; i < 7; ++i) t += nav3_orbit(i, i + 0.5, -i, 1e-9);
     t += nav3_first("R05", 2020, 1, 1, 0, 15, 0, -1e-5, 0, 345600);

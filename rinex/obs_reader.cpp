@@ -74,7 +74,10 @@ uint8_t digit_at(std::string_view line, size_t at) {
 }
 
 std::string quoted(std::string_view s) {
-    return "\"" + std::string(trim(s)) + "\"";
+    std::string out(1, '"');
+    out.append(trim(s));
+    out.push_back('"');
+    return out;
 }
 
 }  // namespace
