@@ -21,5 +21,6 @@ void add_explain_command(CLI::App& app);
 void add_demo_command(CLI::App& app);
 void add_cfb_commands(CLI::App& app);
 void add_project_commands(CLI::App& app);
+void add_errors_command(CLI::App& app);
 
 }  // namespace vyr_cli

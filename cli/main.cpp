@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     vyr_cli::add_explain_command(app);
     vyr_cli::add_cfb_commands(app);
     vyr_cli::add_project_commands(app);
+    vyr_cli::add_errors_command(app);
 
     try {
         app.parse(argc, argv);

@@ -13,6 +13,8 @@
 
 #include "commands.h"
 #include "project_access.h"
+#include "record_fields.h"
+#include "record_lines.h"
 
 namespace vyr_cli {
 namespace {
@@ -175,9 +177,54 @@ void show_processing_parameters(IVyrCommonData& common, const std::string& path,
     out.field("orbit.satellites", satellites);
 }
 
+// One record per line; a list the project never received is empty.
+template <class T>
+void show_list(IVyrCommonData& common, VYR_ERROR (IVyrCommonData::*get)(std::vector<T>&),
+               const std::string& path, bool as_json) {
+    std::vector<T> records;
+    const VYR_ERROR got = (common.*get)(records);
+    if (got != VYR_E_ENTRY_NOT_FOUND) check(got, path);
+    RecordLines out(as_json);
+    for (const T& record : records) out.add(fields_of(record));
+}
+
+using ListShower = void (*)(IVyrCommonData&, const std::string&, bool);
+
+template <class T, VYR_ERROR (IVyrCommonData::*Get)(std::vector<T>&)>
+void shower(IVyrCommonData& common, const std::string& path, bool as_json) {
+    show_list(common, Get, path, as_json);
+}
+
+const std::vector<std::pair<std::string, ListShower>> kLists = {
+    {"broadcast-gps",
+     shower<VYR_BROADCASTEPHEMERIS, &IVyrCommonData::GetBroadcastEphemerisRecords>},
+    {"broadcast-glo",
+     shower<VYR_BROADCASTEPHEMERIS_GLO, &IVyrCommonData::GetBroadcastEphemerisGloRecords>},
+    {"broadcast-gal",
+     shower<VYR_BROADCASTEPHEMERIS_GAL, &IVyrCommonData::GetBroadcastEphemerisGalRecords>},
+    {"precise", shower<VYR_PRECISEEPHEMERIS, &IVyrCommonData::GetPreciseEphemerisRecords>},
+    {"iono-utc", shower<VYR_IONOUTC, &IVyrCommonData::GetIonoUtcRecords>},
+    {"iono-models", shower<VYR_IONO_GLOBALREG, &IVyrCommonData::GetIonoGlobalRegRecords>},
+    {"almanac-gps", shower<VYR_ALMANACHEPHEMERIS, &IVyrCommonData::GetAlmanachEphemerisRecords>},
+    {"almanac-glo",
+     shower<VYR_ALMANACHEPHEMERIS_GLO, &IVyrCommonData::GetAlmanachEphemerisGloRecords>},
+    {"almanac-gal",
+     shower<VYR_ALMANACHEPHEMERIS_GAL, &IVyrCommonData::GetAlmanachEphemerisGalRecords>},
+    {"established-points",
+     shower<VYR_ESTABLISHED_POINT, &IVyrCommonData::GetEstablishedPointRecords>},
+    {"points-for-establishing",
+     shower<VYR_USE_FOR_ESTABLISHING_POINT, &IVyrCommonData::GetUseForEstablishingPointRecords>},
+};
+
 void show(const std::string& path, const std::string& what, bool as_json) {
     ReadOnlyProject project(path);
     IVyrCommonData& common = project.common_data();
+    for (const auto& [name, show_records] : kLists) {
+        if (name == what) {
+            show_records(common, path, as_json);
+            return;
+        }
+    }
     if (what == "version") {
         VYR_VERSION version{};
         check(project.storage().GetVersion(version), path);
@@ -218,8 +265,12 @@ void show(const std::string& path, const std::string& what, bool as_json) {
     }
 }
 
-const std::vector<std::string> kShowable = {"version",      "status", "processing-parameters",
-                                            "leap-seconds", "pz90",   "glonass-map"};
+std::vector<std::string> showable() {
+    std::vector<std::string> names = {"version",      "status", "processing-parameters",
+                                      "leap-seconds", "pz90",   "glonass-map"};
+    for (const auto& list : kLists) names.push_back(list.first);
+    return names;
+}
 
 }  // namespace
 
@@ -265,7 +316,7 @@ void add_project_commands(CLI::App& app) {
     show_command->add_option("PROJECT", *show_path, "Project file")->required();
     show_command->add_option("WHAT", *what, "What to show")
         ->required()
-        ->check(CLI::IsMember(kShowable));
+        ->check(CLI::IsMember(showable()));
     show_command->add_flag("--json", *as_json, "Print JSON");
     show_command->callback([=] { show(*show_path, *what, *as_json); });
 }

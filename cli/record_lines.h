@@ -1,0 +1,39 @@
+// Lists of records for the terminal: one record per line as name=value fields separated by
+// tabs, or one JSON array of objects with the fields in the same order.
+#pragma once
+
+#include <iostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace vyr_cli {
+
+class RecordLines {
+public:
+    explicit RecordLines(bool as_json) : m_json(as_json) {}
+    RecordLines(const RecordLines&) = delete;
+    RecordLines& operator=(const RecordLines&) = delete;
+    ~RecordLines() {
+        if (m_json) std::cout << m_records.dump(2) << '\n';
+    }
+
+    void add(const nlohmann::ordered_json& record) {
+        if (m_json) {
+            m_records.push_back(record);
+            return;
+        }
+        std::string line;
+        for (const auto& [name, value] : record.items()) {
+            if (!line.empty()) line += '\t';
+            line += name + "=" + (value.is_string() ? value.get<std::string>() : value.dump());
+        }
+        std::cout << line << '\n';
+    }
+
+private:
+    bool m_json;
+    nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
+};
+
+}  // namespace vyr_cli
