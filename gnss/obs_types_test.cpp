@@ -4,6 +4,7 @@
 
 #include <map>
 
+// Packed fields are compared as values (+field): no reference may bind to a misaligned one.
 namespace {
 
 TEST(ObsTypeToFrequencyBand, EveryTypeHasItsBandAndFrequencyIndex) {
@@ -61,7 +62,7 @@ TEST(FrequencyBandKey, OrdersLikeTheObsTypeKeyAndTakesTheBandOfASignal) {
     const VYR_FREQUENCY_BAND_KEY fromSignal(
         VYR_OBSTYPE_KEY{{VYR_SATSYS_GALILEO, 11}, VYR_OBS_E5AB});
     EXPECT_EQ(fromSignal.satId, (VYR_SATID{VYR_SATSYS_GALILEO, 11}));
-    EXPECT_EQ(fromSignal.band, VYR_BAND_E5AB);
+    EXPECT_EQ(+fromSignal.band, VYR_BAND_E5AB);
     EXPECT_TRUE(fromSignal == VYR_FREQUENCY_BAND_KEY({VYR_SATSYS_GALILEO, 11}, VYR_BAND_E5AB));
 }
 

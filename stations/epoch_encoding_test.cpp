@@ -10,6 +10,7 @@
 
 #include "stations/epoch_test_support.h"
 
+// Packed fields are compared as values (+field): no reference may bind to a misaligned one.
 namespace {
 
 using vyr_test::make_epoch;
@@ -96,7 +97,7 @@ TEST(EpochEncoding, LaysOutTheHeaderAndSignalBytes) {
     ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 76, back, consumed), VYR_OK);
     EXPECT_EQ(back.sourceTag, 0xABu);
     EXPECT_EQ(back.satellites[0].systemData, 0xFFFFFFF9u);
-    EXPECT_EQ(back.satellites[0].observations[0].obsType, VYR_OBS_E6);
+    EXPECT_EQ(+back.satellites[0].observations[0].obsType, VYR_OBS_E6);
 }
 
 TEST(EpochEncoding, SystemDataKeepsOnlyTheStoredBytes) {

@@ -31,7 +31,8 @@ bool read_older_record(CStm& stream, VYR_OBSERVATION& record) {
     std::memset(&record, 0, sizeof record);
     if (!stream.Read(&record, VYR_OBSERVATION::kHeaderSize)) return false;
     const uint64_t size = satellite_record_size(record.flags);
-    const uint64_t count = static_cast<uint64_t>(std::max(record.count, 0));
+    const int32_t storedCount = record.count;  // a copy: std::max binds references
+    const uint64_t count = static_cast<uint64_t>(std::max(storedCount, 0));
     const uint64_t kept = std::min<uint64_t>(count, VYR_OBSERVATION::kMaxSatellites);
     if (kept > 0 && !stream.Read(record.satellites, static_cast<uint32_t>(kept * size)))
         return false;

@@ -12,6 +12,7 @@
 #include "stations/epoch_test_support.h"
 #include "stations/observation_record_layout.h"
 
+// Packed fields are compared as values (+field): no reference may bind to a misaligned one.
 namespace {
 
 using vyr_test::make_epoch;
@@ -175,9 +176,9 @@ TEST_F(OlderObservationsStream, SkipsInvalidRecordsAndSurplusSatellites) {
         EXPECT_EQ(epochs[0].satellites.size(), 2u);
         EXPECT_EQ(epochs[1].mjd, 50002u);
         ASSERT_EQ(epochs[1].satellites.size(), 24u);
-        EXPECT_EQ(epochs[1].satellites[23].observations.at(0).code, 2e7 + 23);
+        EXPECT_EQ(+epochs[1].satellites[23].observations.at(0).code, 2e7 + 23);
         EXPECT_EQ(epochs[2].mjd, 50003u);
-        EXPECT_EQ(epochs[2].satellites.at(0).observations.at(0).code, 2e7);
+        EXPECT_EQ(+epochs[2].satellites.at(0).observations.at(0).code, 2e7);
     }
 }
 

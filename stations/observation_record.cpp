@@ -176,7 +176,8 @@ VYR_ERROR Vyr_ConvertToObsEpoch(const VYR_OBSERVATION& record, VYR_OBSERVATIONEP
         (headerFlags & VYR_OBSERVATION::kL1Data) && (headerFlags & VYR_OBSERVATION::kL2Data);
     // Records are laid out with the stored size, even where only their L1 part is converted.
     const uint32_t stride = satellite_record_size(headerFlags);
-    const int count = std::clamp(record.count, 0, VYR_OBSERVATION::kMaxSatellites);
+    const int32_t storedCount = record.count;  // a copy: std::clamp binds references
+    const int count = std::clamp(storedCount, 0, VYR_OBSERVATION::kMaxSatellites);
     epoch.satellites.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const uint8_t* stored = record.satellites + static_cast<size_t>(i) * stride;

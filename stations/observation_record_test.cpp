@@ -8,6 +8,7 @@
 
 #include "stations/observation_record_layout.h"
 
+// Packed fields are compared as values (+field): no reference may bind to a misaligned one.
 namespace {
 
 using namespace vyr_stations;
@@ -65,7 +66,7 @@ TEST(ObservationRecord, LayoutSizesFollowTheHeaderFlags) {
         {VYR_OBSERVATION::kL2Data, 38},
         {0x0004, 38},
     };
-    for (const Case& c : cases) EXPECT_EQ(satellite_record_size(c.flags), c.size) << c.flags;
+    for (const Case& c : cases) EXPECT_EQ(satellite_record_size(+c.flags), c.size) << +c.flags;
 }
 
 TEST(ObservationRecord, HeaderValuesAndSatelliteNumbers) {
@@ -114,20 +115,20 @@ TEST(ObservationRecord, ExtendedCaPrefersSlotBAndPCopiesIt) {
     const uint16_t expectedFlags = 0x0800 | Signal::kCodeValid | Signal::kPhaseValid |
                                    Signal::kLossOfLock | Signal::kDopplerValid |
                                    Signal::kQualityValid;
-    EXPECT_EQ(obs[0].obsType, VYR_OBS_L1CA);
-    EXPECT_EQ(obs[0].flags, expectedFlags);
-    EXPECT_EQ(obs[0].code, 2.0e7);
-    EXPECT_EQ(obs[0].phase, 1.05e8);
-    EXPECT_EQ(obs[0].auxValue, 125);
-    EXPECT_EQ(obs[0].doppler, -20);
-    EXPECT_EQ(obs[0].quality, 1000);
-    EXPECT_EQ(obs[1].obsType, VYR_OBS_L1P);
-    EXPECT_EQ(obs[1].code, 2.0e7 + 1);
-    EXPECT_EQ(obs[1].flags, obs[0].flags);
-    EXPECT_EQ(obs[1].phase, obs[0].phase);
-    EXPECT_EQ(obs[1].auxValue, obs[0].auxValue);
-    EXPECT_EQ(obs[1].doppler, obs[0].doppler);
-    EXPECT_EQ(obs[1].quality, obs[0].quality);
+    EXPECT_EQ(+obs[0].obsType, VYR_OBS_L1CA);
+    EXPECT_EQ(+obs[0].flags, expectedFlags);
+    EXPECT_EQ(+obs[0].code, 2.0e7);
+    EXPECT_EQ(+obs[0].phase, 1.05e8);
+    EXPECT_EQ(+obs[0].auxValue, 125);
+    EXPECT_EQ(+obs[0].doppler, -20);
+    EXPECT_EQ(+obs[0].quality, 1000);
+    EXPECT_EQ(+obs[1].obsType, VYR_OBS_L1P);
+    EXPECT_EQ(+obs[1].code, 2.0e7 + 1);
+    EXPECT_EQ(+obs[1].flags, +obs[0].flags);
+    EXPECT_EQ(+obs[1].phase, +obs[0].phase);
+    EXPECT_EQ(+obs[1].auxValue, +obs[0].auxValue);
+    EXPECT_EQ(+obs[1].doppler, +obs[0].doppler);
+    EXPECT_EQ(+obs[1].quality, +obs[0].quality);
 }
 
 TEST(ObservationRecord, ExtendedPAlonePrefersSlotAAndDopplerA) {
@@ -143,13 +144,13 @@ TEST(ObservationRecord, ExtendedPAlonePrefersSlotAAndDopplerA) {
     put(record, 0, sv);
     const auto obs = convert(record).satellites[0].observations;
     ASSERT_EQ(obs.size(), 1u);
-    EXPECT_EQ(obs[0].obsType, VYR_OBS_L1P);
-    EXPECT_EQ(obs[0].flags, Signal::kCodeValid | Signal::kPhaseValid | Signal::kDopplerValid);
-    EXPECT_EQ(obs[0].code, 2.2e7);
-    EXPECT_EQ(obs[0].phase, 1.1e8);
-    EXPECT_EQ(obs[0].auxValue, 350);
-    EXPECT_EQ(obs[0].doppler, -30);
-    EXPECT_EQ(obs[0].quality, 0);
+    EXPECT_EQ(+obs[0].obsType, VYR_OBS_L1P);
+    EXPECT_EQ(+obs[0].flags, Signal::kCodeValid | Signal::kPhaseValid | Signal::kDopplerValid);
+    EXPECT_EQ(+obs[0].code, 2.2e7);
+    EXPECT_EQ(+obs[0].phase, 1.1e8);
+    EXPECT_EQ(+obs[0].auxValue, 350);
+    EXPECT_EQ(+obs[0].doppler, -30);
+    EXPECT_EQ(+obs[0].quality, 0);
 }
 
 TEST(ObservationRecord, ExtendedSingleSlotsAreUsedWhereverThePhaseIs) {
@@ -172,13 +173,13 @@ TEST(ObservationRecord, ExtendedSingleSlotsAreUsedWhereverThePhaseIs) {
     const VYR_OBSERVATIONEPOCH epoch = convert(record);
     ASSERT_EQ(epoch.satellites.size(), 2u);
     const Signal& first = epoch.satellites[0].observations.at(0);
-    EXPECT_EQ(first.phase, 1.0e8);
-    EXPECT_EQ(first.auxValue, 50);
-    EXPECT_EQ(first.doppler, 5);
+    EXPECT_EQ(+first.phase, 1.0e8);
+    EXPECT_EQ(+first.auxValue, 50);
+    EXPECT_EQ(+first.doppler, 5);
     const Signal& second = epoch.satellites[1].observations.at(0);
-    EXPECT_EQ(second.phase, 2.0e8);
-    EXPECT_EQ(second.auxValue, 75);
-    EXPECT_EQ(second.doppler, 6);
+    EXPECT_EQ(+second.phase, 2.0e8);
+    EXPECT_EQ(+second.auxValue, 75);
+    EXPECT_EQ(+second.doppler, 6);
 }
 
 TEST(ObservationRecord, ExtendedL2TakesItsAuxiliaryValueFromTheFreeSlot) {
@@ -199,14 +200,14 @@ TEST(ObservationRecord, ExtendedL2TakesItsAuxiliaryValueFromTheFreeSlot) {
         const auto obs = convert(record).satellites[0].observations;
         ASSERT_EQ(obs.size(), 2u);
         const Signal& l2 = obs[1];
-        EXPECT_EQ(l2.obsType, VYR_OBS_L2C);
-        EXPECT_EQ(l2.code, 2.3e7);
-        EXPECT_EQ(l2.phase, 9.0e7);
-        EXPECT_EQ(l2.doppler, -7);
-        EXPECT_EQ(l2.auxValue, 425) << phaseInB;
-        EXPECT_EQ(l2.quality, ((100 >> 3) + 25) * 20);
-        EXPECT_EQ(l2.flags, Signal::kCodeValid | Signal::kPhaseValid | Signal::kLossOfLock |
-                                Signal::kDopplerValid | Signal::kQualityValid);
+        EXPECT_EQ(+l2.obsType, VYR_OBS_L2C);
+        EXPECT_EQ(+l2.code, 2.3e7);
+        EXPECT_EQ(+l2.phase, 9.0e7);
+        EXPECT_EQ(+l2.doppler, -7);
+        EXPECT_EQ(+l2.auxValue, 425) << phaseInB;
+        EXPECT_EQ(+l2.quality, ((100 >> 3) + 25) * 20);
+        EXPECT_EQ(+l2.flags, Signal::kCodeValid | Signal::kPhaseValid | Signal::kLossOfLock |
+                                 Signal::kDopplerValid | Signal::kQualityValid);
     }
 }
 
@@ -227,12 +228,12 @@ TEST(ObservationRecord, BasicLayoutsShareOneL1CodeAndStepByTheirSize) {
     for (int i = 0; i < 2; ++i) {
         const auto& obs = epoch.satellites[i].observations;
         ASSERT_EQ(obs.size(), 2u) << "single-frequency: no L2";
-        EXPECT_EQ(obs[0].code, i == 0 ? 2.4e7 : 2.5e7);
-        EXPECT_EQ(obs[1].code, obs[0].code);
-        EXPECT_EQ(obs[0].phase, 1.2e8);
-        EXPECT_EQ(obs[0].quality, ((8 >> 3) + 25) * 20);
-        EXPECT_EQ(obs[0].auxValue, 0);
-        EXPECT_EQ(obs[0].doppler, 0);
+        EXPECT_EQ(+obs[0].code, i == 0 ? 2.4e7 : 2.5e7);
+        EXPECT_EQ(+obs[1].code, +obs[0].code);
+        EXPECT_EQ(+obs[0].phase, 1.2e8);
+        EXPECT_EQ(+obs[0].quality, ((8 >> 3) + 25) * 20);
+        EXPECT_EQ(+obs[0].auxValue, 0);
+        EXPECT_EQ(+obs[0].doppler, 0);
     }
     EXPECT_EQ(epoch.satellites[1].satId.prn, 4);
 }
@@ -266,12 +267,12 @@ TEST(ObservationRecord, L2SignalTypesAndPresenceRules) {
         sv.l2Phase = c.phase;
         put(record, 0, sv);
         const auto obs = convert(record).satellites[0].observations;
-        ASSERT_EQ(obs.size(), c.made ? 1u : 0u) << int(c.l2Flags) << " " << c.code;
+        ASSERT_EQ(obs.size(), c.made ? 1u : 0u) << int(c.l2Flags) << " " << +c.code;
         if (!c.made) continue;
-        EXPECT_EQ(obs[0].obsType, c.type);
-        EXPECT_EQ(obs[0].code, c.code);
-        EXPECT_EQ((obs[0].flags & Signal::kPhaseValid) != 0, c.hasPhase);
-        EXPECT_EQ(obs[0].phase, c.hasPhase ? c.phase : 0.0);
+        EXPECT_EQ(+obs[0].obsType, c.type);
+        EXPECT_EQ(+obs[0].code, +c.code);
+        EXPECT_EQ((+obs[0].flags & Signal::kPhaseValid) != 0, c.hasPhase);
+        EXPECT_EQ(+obs[0].phase, c.hasPhase ? +c.phase : 0.0);
     }
 }
 
@@ -295,7 +296,7 @@ TEST(ObservationRecord, L2NeedsTheSatelliteFlagAndADualLayout) {
     ASSERT_EQ(epoch.satellites.size(), 2u);
     EXPECT_EQ(epoch.satellites[1].satId.prn, 2);
     ASSERT_EQ(epoch.satellites[1].observations.size(), 1u);
-    EXPECT_EQ(epoch.satellites[1].observations[0].obsType, VYR_OBS_L1CA);
+    EXPECT_EQ(+epoch.satellites[1].observations[0].obsType, VYR_OBS_L1CA);
 }
 
 TEST(ObservationRecord, CountsBeyondTheRecordAreClamped) {
