@@ -26,8 +26,11 @@ Parsed parse_double(std::string_view field, double& value) {
     for (char c : field) buf[n++] = (c == 'D' || c == 'd') ? 'E' : c;
     const char* first = buf;
     const char* last = buf + n;
-    if (*first == '+') ++first;
-    if (first == last || *first == '+') return Parsed::kBad;
+    // from_chars takes no "+": skip one, but not before another sign.
+    if (*first == '+') {
+        ++first;
+        if (first == last || *first == '+' || *first == '-') return Parsed::kBad;
+    }
     const auto res = std::from_chars(first, last, value, std::chars_format::general);
     // "inf" and "nan" parse, but no RINEX field holds them.
     if (res.ec != std::errc() || res.ptr != last || !std::isfinite(value)) {
@@ -43,8 +46,11 @@ Parsed parse_int(std::string_view field, int32_t& value) {
     if (field.empty()) return Parsed::kBlank;
     const char* first = field.data();
     const char* last = first + field.size();
-    if (*first == '+') ++first;
-    if (first == last || *first == '+') return Parsed::kBad;
+    // from_chars takes no "+": skip one, but not before another sign.
+    if (*first == '+') {
+        ++first;
+        if (first == last || *first == '+' || *first == '-') return Parsed::kBad;
+    }
     const auto res = std::from_chars(first, last, value);
     if (res.ec != std::errc() || res.ptr != last) {
         value = 0;

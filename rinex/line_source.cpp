@@ -88,7 +88,8 @@ bool LineSource::next(std::string_view& line) {
         const void* nl = std::memchr(window_.data() + scanned, '\n', end_ - scanned);
         if (nl) {
             const size_t len = static_cast<const char*>(nl) - window_.data() - begin_;
-            line = take(len, len + 1);
+            cut_ = len > kMaxLine;
+            line = take(cut_ ? kMaxLine : len, len + 1);
             return true;
         }
         if (end_ - begin_ > kMaxLine) {

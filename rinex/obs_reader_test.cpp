@@ -103,10 +103,10 @@ TEST(ObsReader, ValuesComeFromTheirExactColumnsWithDigitsAndScale) {
     EXPECT_NEAR(s.values[1].value, 10844139.4625, 1e-6);  // L1C divided by its factor 10
     EXPECT_EQ(s.values[1].lossOfLock, 1);
     EXPECT_EQ(s.values[1].signalStrength, 7);
-    EXPECT_EQ(s.values[2].code.kind, 4u);
+    EXPECT_EQ(uint32_t{s.values[2].code.kind}, 4u);
     EXPECT_DOUBLE_EQ(s.values[2].value, 45.25);
-    EXPECT_EQ(s.values[3].code.kind, 2u);
-    EXPECT_EQ(s.values[3].code.attribute, 12u);
+    EXPECT_EQ(uint32_t{s.values[3].code.kind}, 2u);
+    EXPECT_EQ(uint32_t{s.values[3].code.attribute}, 12u);
     EXPECT_DOUBLE_EQ(s.values[3].value, -1.5);
     EXPECT_EQ(s.values[3].lossOfLock, 0);
     EXPECT_EQ(s.values[3].signalStrength, 3);
