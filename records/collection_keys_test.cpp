@@ -93,7 +93,9 @@ TEST(CollectionKeys, ProcessingErrorIntervalsDifferInStartCodeTypeOrValue) {
     using Cache = CCollectionCacheProcessingErrorInterval;
     auto interval = [](uint32_t code, double start, uint32_t type, uint32_t value) {
         VYR_PROCESSING_ERROR_INTERVAL r(code, start);
-        r.payload.Set(type, &value);
+        uint8_t bytes[21] = {};
+        std::memcpy(bytes, &value, sizeof value);
+        r.payload.Set(type, bytes);
         return r;
     };
     EXPECT_TRUE(same_key<Cache>(interval(1, 5.0, 4, 7), interval(1, 5.0, 4, 7)));

@@ -54,7 +54,7 @@ TEST_F(CollectionTest, AddingARecordWhoseKeyIsStoredWritesNothingAndTheFirstStay
         EXPECT_EQ(collection.Add(gps(5, 1500, 7200, 2.0f)), VYR_OK);
         VYR_BROADCASTEPHEMERIS stored{};
         ASSERT_EQ(collection.GetAt(0, stored), VYR_OK);
-        EXPECT_EQ(stored.af0, 1.0f);
+        EXPECT_EQ(+stored.af0, 1.0f);
     }
     EXPECT_EQ(ephemeris_stream(), bytes_of(gps(5, 1500, 7200, 1.0f)));
     // A fresh collection sees the stored record, and its own cache agrees.
@@ -141,7 +141,7 @@ TEST_F(CollectionTest, WithTheCacheDisabledEveryOperationGoesToTheStream) {
     ASSERT_EQ(collection.GetCount(count), VYR_OK);
     EXPECT_EQ(count, 1u);
     ASSERT_EQ(collection.GetAt(0, record), VYR_OK);
-    EXPECT_EQ(record.af0, 5.0f);
+    EXPECT_EQ(+record.af0, 5.0f);
 }
 
 TEST_F(CollectionTest, DeleteRewritesTheStreamFromTheCache) {

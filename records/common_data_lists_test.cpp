@@ -57,7 +57,7 @@ TEST_F(CommonDataListsTest, PreciseEpochsUnderAMillisecondApartAreOneRecord) {
     std::vector<VYR_PRECISEEPHEMERIS> stored;
     ASSERT_EQ(common.GetPreciseEphemerisRecords(stored), VYR_OK);
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].x, 0.0);
+    EXPECT_EQ(+stored[0].x, 0.0);
 }
 
 TEST_F(CommonDataListsTest, HandedOutCollectionsWorkOnTheirStream) {

@@ -32,11 +32,11 @@ TEST_F(PointDescTest, TimesOfTypes1And2AreRoundedTo10MsIntoTheNextDay) {
     ASSERT_EQ(points.AddPointDesc(
                   description(1, 55000.0 + (86400000.0 - 4.0) * kMs, 55001.0 + 14.0 * kMs), stored),
               VYR_OK);
-    EXPECT_EQ(stored.description.start, 55001.0);
+    EXPECT_EQ(+stored.description.start, 55001.0);
     EXPECT_NEAR((stored.description.detail.end - 55001.0) / kMs, 10.0, 1e-3);
     VYR_POINT_DESC byId{};
     ASSERT_EQ(points.GetById(stored.id, byId), VYR_OK);
-    EXPECT_EQ(byId.description.start, 55001.0);
+    EXPECT_EQ(+byId.description.start, 55001.0);
 }
 
 TEST_F(PointDescTest, IdsAreIssuedPerDescriptionAndUnknownIdsAreNotFound) {
