@@ -29,7 +29,7 @@ public:
         if (m_json) std::cout << m_object.dump(2) << '\n';
     }
     template <class T>
-    void field(const std::string& name, const T& value) {
+    void field(const std::string& name, T value) {  // by value: fields may be packed
         if (m_json) {
             m_object[name] = value;
         } else {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include <vyr/error.h>
@@ -169,19 +170,22 @@ VYR_ERROR WriteSingleRecord(CStm& stream, const T& record) {
                                                                     : VYR_E_WRITE_ENTRY_FAILED;
 }
 
-// Reads until the first short read: a trailing partial record ends the sequence.
+// Reads until the first short read: a trailing partial record ends the sequence. A record whose
+// bytes arrived but do not decode is damage, not an end: the records before it are kept and the
+// read fails.
 template <class T>
 VYR_ERROR ReadAllRecords(CStm& stream, uint32_t version, std::vector<T>& records) {
     if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_PARAMETER;
     records.clear();
     CRecordReadMulti<T> reader(stream, version);
-    T record{};
-    reader.ReadNext(record);
-    while (stream.GetLastError() == S_OK) {
-        records.push_back(record);
+    for (;;) {
+        T record{};
+        const uint32_t before = reader.GetCount();
         reader.ReadNext(record);
+        if (stream.GetLastError() != S_OK) return VYR_OK;
+        if (reader.GetCount() == before) return VYR_E_READ_ENTRY_FAILED;
+        records.push_back(std::move(record));
     }
-    return VYR_OK;
 }
 
 // Replaces the whole stream by the records; what was written before a failure stays.

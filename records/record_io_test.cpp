@@ -5,6 +5,23 @@
 #include "records/counted_encoding.h"
 #include "records/stream_fixture_test_support.h"
 
+namespace record_io_test {
+// A record that refuses to decode the value 0xBAD, as a damaged stored record would.
+struct Checked {
+    uint32_t value;
+};
+}  // namespace record_io_test
+
+template <>
+struct RecordFormat<record_io_test::Checked> {
+    static bool Read(CStm& stream, uint32_t, record_io_test::Checked& record) {
+        return stream.Read(&record.value, sizeof record.value) && record.value != 0xBAD;
+    }
+    static bool Write(CStm& stream, const record_io_test::Checked& record) {
+        return stream.Write(&record.value, sizeof record.value);
+    }
+};
+
 namespace {
 
 #pragma pack(push, 1)
@@ -20,6 +37,7 @@ bool operator==(const Sample& a, const Sample& b) {
     return a.id == b.id && a.value == b.value && a.flag == b.flag;
 }
 
+using record_io_test::Checked;
 using RecordStream = vyr_test::MemoryStreamTest;
 
 TEST_F(RecordStream, AnEmptyStreamReadsAsNoRecords) {
@@ -53,6 +71,14 @@ TEST_F(RecordStream, ATrailingPartialRecordEndsTheSequenceQuietly) {
     std::vector<Sample> read;
     EXPECT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, read), VYR_OK);
     EXPECT_EQ(read.size(), 2u);
+}
+
+TEST_F(RecordStream, ARecordThatDoesNotDecodeFailsTheReadKeepingTheOnesBefore) {
+    ASSERT_EQ(WriteAllRecords(stream, std::vector<Checked>{{1}, {2}, {0xBAD}, {4}}), VYR_OK);
+    std::vector<Checked> read;
+    EXPECT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, read), VYR_E_READ_ENTRY_FAILED);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[1].value, 2u);
 }
 
 TEST_F(RecordStream, RewritingWithFewerRecordsTruncatesAndEmptyLeavesNothing) {
