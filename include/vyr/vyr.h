@@ -17,6 +17,7 @@
 #include "vyr/obs_types.h"
 #include "vyr/observation_epoch.h"
 #include "vyr/observation_record.h"
+#include "vyr/observations.h"
 #include "vyr/points.h"
 #include "vyr/processing_errors.h"
 #include "vyr/processing_parameters.h"
@@ -25,3 +26,4 @@
 #include "vyr/root.h"
 #include "vyr/satellite.h"
 #include "vyr/smart_ptr.h"
+#include "vyr/statistics.h"
