@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cfb/cfb.h"
+#include "cfb/little_endian.h"
 
 namespace cfb::testing {
 
@@ -112,6 +113,30 @@ inline HRESULT put_stream(IStorage* storage, const std::string& name, const std:
     Ref<IStream> stream(raw);
     ULONG put = 0;
     return stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &put);
+}
+
+// Writes a tree as tree_of() gives it: a storage's entry comes before what it holds.
+inline void put_tree(IStorage* root, const Tree& tree) {
+    for (const auto& [path, value] : tree) {
+        std::vector<Ref<IStorage>> chain;
+        IStorage* parent = root;
+        size_t start = 0;
+        for (size_t slash; (slash = path.find('/', start)) != std::string::npos;
+             start = slash + 1) {
+            chain.emplace_back();
+            ASSERT_EQ(parent->OpenStorage(u16(path.substr(start, slash - start)).c_str(), nullptr,
+                                          kRW, nullptr, 0, chain.back().out()),
+                      S_OK);
+            parent = chain.back().get();
+        }
+        const std::string name = path.substr(start);
+        Ref<IStorage> made;
+        ASSERT_EQ(value == "<storage>"
+                      ? parent->CreateStorage(u16(name).c_str(), kRW, 0, 0, made.out())
+                      : put_stream(parent, name, value),
+                  S_OK)
+            << path;
+    }
 }
 
 inline std::string pattern(size_t n, unsigned seed) {
@@ -266,5 +291,35 @@ struct MemoryDocument {
         return StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, root.out());
     }
 };
+
+// A committed document with a mini stream, a regular stream and a storage holding a regular
+// stream; its directory fits its first sector and has unused entries.
+inline const Tree& sample_tree() {
+    static const Tree tree{{"large", pattern(10000, 2)},
+                           {"small", pattern(300, 1)},
+                           {"sub", "<storage>"},
+                           {"sub/x", pattern(5000, 3)}};
+    return tree;
+}
+
+inline std::vector<uint8_t> sample_image() {
+    MemoryDocument doc;
+    put_tree(doc.root.get(), sample_tree());
+    EXPECT_EQ(doc.root->Commit(0), S_OK);
+    doc.root.reset();
+    return doc.image;
+}
+
+inline HRESULT open_image(const std::vector<uint8_t>& image, DWORD mode, Ref<IStorage>& root) {
+    ILockBytes* raw = nullptr;
+    EXPECT_EQ(create_memory_lock_bytes(image, &raw), S_OK);
+    Ref<ILockBytes> bytes(raw);
+    return StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, root.out());
+}
+
+// Offset of directory entry `id` of a version 3 image whose directory starts contiguously.
+inline size_t entry_offset(const std::vector<uint8_t>& image, uint32_t id) {
+    return (get32(image.data() + 48) + 1) * 512 + id * 128;
+}
 
 }  // namespace cfb::testing
