@@ -9,32 +9,21 @@ namespace {
 TEST(DocumentRoundTrip, StreamsAndStoragesSurviveCommitAndReopen) {
     TempDir dir;
     const auto path = dir.wfile("a.cfb");
+    const Tree expected{{"big", pattern(100000, 1)},
+                        {"small", "hello"},
+                        {"sub", "<storage>"},
+                        {"sub/inner", pattern(5000, 2)}};
     {
         Ref<IStorage> root;
         ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), S_OK);
-        ASSERT_EQ(put_stream(root.get(), "small", "hello"), S_OK);
-        ASSERT_EQ(put_stream(root.get(), "big", pattern(100000, 1)), S_OK);
-        Ref<IStorage> sub;
-        ASSERT_EQ(root->CreateStorage(u"sub", kRW, 0, 0, sub.out()), S_OK);
-        ASSERT_EQ(put_stream(sub.get(), "inner", pattern(5000, 2)), S_OK);
-        sub.reset();
+        put_tree(root.get(), expected);
         ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
     }
     EXPECT_EQ(independent_check(dir.file("a.cfb")), 0);
     Ref<IStorage> root;
     ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, kRO, nullptr, 0, root.out()), S_OK);
-    const Tree expected{{"big", pattern(100000, 1)},
-                        {"small", "hello"},
-                        {"sub", "<storage>"},
-                        {"sub/inner", pattern(5000, 2)}};
     EXPECT_EQ(tree_of(root.get()), expected);
 }
-
-}  // namespace
-}  // namespace cfb::testing
-
-namespace cfb::testing {
-namespace {
 
 TEST(DocumentCreate, NewFileOpensAsAnEmptyDocumentWithoutAnyCommit) {
     TempDir dir;
@@ -51,10 +40,12 @@ TEST(DocumentCreate, NewFileOpensAsAnEmptyDocumentWithoutAnyCommit) {
     EXPECT_TRUE(tree_of(root.get()).empty());
 }
 
-TEST(DocumentCreate, ExistingFileNeedsTheCreateFlag) {
+TEST(DocumentCreate, ExistingFileOrBytesNeedTheCreateFlagAndMissingFilesAreNotFound) {
     TempDir dir;
     const auto path = dir.wfile("a.cfb");
     Ref<IStorage> root;
+    EXPECT_EQ(StgOpenStorage(path.c_str(), nullptr, kRO, nullptr, 0, root.out()),
+              STG_E_FILENOTFOUND);
     ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), S_OK);
     ASSERT_EQ(put_stream(root.get(), "s", "x"), S_OK);
     ASSERT_EQ(root->Commit(0), S_OK);
@@ -62,13 +53,13 @@ TEST(DocumentCreate, ExistingFileNeedsTheCreateFlag) {
     EXPECT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, root.out()), STG_E_FILEALREADYEXISTS);
     ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW | STGM_CREATE, 0, root.out()), S_OK);
     EXPECT_TRUE(tree_of(root.get()).empty());
-}
 
-TEST(DocumentOpen, MissingFileIsNotFound) {
-    TempDir dir;
-    Ref<IStorage> root;
-    EXPECT_EQ(StgOpenStorage(dir.wfile("none.cfb").c_str(), nullptr, kRO, nullptr, 0, root.out()),
-              STG_E_FILENOTFOUND);
+    ILockBytes* raw = nullptr;
+    ASSERT_EQ(create_memory_lock_bytes({1, 2, 3}, &raw), S_OK);
+    Ref<ILockBytes> bytes(raw);
+    EXPECT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), kRW, 0, root.out()),
+              STG_E_FILEALREADYEXISTS);
+    EXPECT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), kRW | STGM_CREATE, 0, root.out()), S_OK);
 }
 
 TEST(DocumentCommit, ReleasingTheRootWithoutCommitDiscardsChanges) {
@@ -182,12 +173,7 @@ TEST(DocumentVersion4, CreatesAndReadsFourKilobyteSectors) {
                                      IID_IStorage, &raw),
                   S_OK);
         Ref<IStorage> root(static_cast<IStorage*>(raw));
-        ASSERT_EQ(put_stream(root.get(), "a", expected.at("a")), S_OK);
-        ASSERT_EQ(put_stream(root.get(), "b", expected.at("b")), S_OK);
-        Ref<IStorage> sub;
-        ASSERT_EQ(root->CreateStorage(u"sub", kRW, 0, 0, sub.out()), S_OK);
-        ASSERT_EQ(put_stream(sub.get(), "c", expected.at("sub/c")), S_OK);
-        sub.reset();
+        put_tree(root.get(), expected);
         ASSERT_EQ(root->Commit(0), S_OK);
     }
     const std::vector<uint8_t> image = file_bytes(dir.file("v4.cfb"));
@@ -241,16 +227,6 @@ TEST(DocumentDifat, FileNeedingMoreThan109FatSectorsRoundTrips) {
     ASSERT_EQ(s->Seek(8 * chunk.size(), STREAM_SEEK_SET, nullptr), S_OK);
     ASSERT_EQ(s->Read(piece.data(), static_cast<ULONG>(piece.size()), nullptr), S_OK);
     EXPECT_EQ(piece, chunk);
-}
-
-TEST(DocumentOnBytes, CreatingOnNonEmptyBytesNeedsTheCreateFlag) {
-    ILockBytes* raw = nullptr;
-    ASSERT_EQ(create_memory_lock_bytes({1, 2, 3}, &raw), S_OK);
-    Ref<ILockBytes> bytes(raw);
-    Ref<IStorage> root;
-    EXPECT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), kRW, 0, root.out()),
-              STG_E_FILEALREADYEXISTS);
-    EXPECT_EQ(StgCreateDocfileOnILockBytes(bytes.get(), kRW | STGM_CREATE, 0, root.out()), S_OK);
 }
 
 }  // namespace
