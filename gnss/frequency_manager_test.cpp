@@ -48,25 +48,17 @@ TEST(FrequencyManager, ConstantFrequenciesOfEverySystemAndBand) {
             << k.system << "/" << k.band;
     }
     EXPECT_NEAR(manager.getWavelengthValue({VYR_SATSYS_GPS, 1}, VYR_BAND_L1), 0.19029367, 1e-8);
-    EXPECT_EQ(manager.getMSecJumpValue({VYR_SATSYS_GPS, 1}, VYR_BAND_L1), 1575420.0);
-}
-
-TEST(FrequencyManager, GlonassIsUnknownUntilAMapIsSet) {
-    const CFrequencyManager manager;
-    for (int slot = 0; slot <= 25; ++slot) {
-        const VYR_SATID sat{VYR_SATSYS_GLONASS, static_cast<uint8_t>(slot)};
-        EXPECT_EQ(manager.getFrequencyValue(sat, VYR_BAND_L1), 0.0);
-        EXPECT_EQ(manager.getWavelengthValue(sat, VYR_BAND_L2), 0.0);
-        EXPECT_EQ(manager.getMSecJumpValue(sat, VYR_BAND_L1), 0.0);
-    }
 }
 
 TEST(FrequencyManager, GlonassChannelsGiveTheirFrequencies) {
+    CFrequencyManager manager;
+    // Unknown until a map is set.
+    EXPECT_EQ(manager.getFrequencyValue({VYR_SATSYS_GLONASS, 1}, VYR_BAND_L1), 0.0);
+    EXPECT_EQ(manager.getWavelengthValue({VYR_SATSYS_GLONASS, 24}, VYR_BAND_L2), 0.0);
     VYR_GLONASS_FREQUENCYMAP map = unset_map();
     map.channel[0] = 0;
     map.channel[1] = -7;
     map.channel[23] = 6;
-    CFrequencyManager manager;
     manager.setGlonassFrequencyMap(map);
     struct Case {
         uint8_t slot;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 // Packed fields are compared as values (+field): no reference may bind to a misaligned one.
 namespace {
@@ -17,6 +18,15 @@ Calendar to_calendar(uint32_t mjd, double ms) {
     Calendar c{};
     MjdToCalendar(mjd, ms, c.year, c.month, c.day, c.hour, c.minute, c.seconds);
     return c;
+}
+
+// Year, month, day, hour, minute, seconds of either form, to compare in one assertion.
+auto fields(const Calendar& c) {
+    return std::make_tuple(c.year, c.month, c.day, c.hour, c.minute, c.seconds);
+}
+auto fields(const RNX_TIME& t) {
+    return std::make_tuple(int{t.year}, int{t.month}, int{t.day}, int{t.hour}, int{t.minute},
+                           double{t.seconds});
 }
 
 TEST(CalendarToMjd, KnownDates) {
@@ -47,12 +57,7 @@ TEST(CalendarToMjd, NoonOfTheFirstDayOf2000) {
     EXPECT_EQ(ms, 43200000.0);
     const RNX_TIME t = Mjd2RnxTime(51544, 0.5, eTIMESYS_GPS);
     EXPECT_EQ(+t.timeSystem, eTIMESYS_GPS);
-    EXPECT_EQ(+t.year, 2000);
-    EXPECT_EQ(+t.month, 1);
-    EXPECT_EQ(+t.day, 1);
-    EXPECT_EQ(+t.hour, 12);
-    EXPECT_EQ(+t.minute, 0);
-    EXPECT_EQ(+t.seconds, 0.0);
+    EXPECT_EQ(fields(t), std::make_tuple(2000, 1, 1, 12, 0, 0.0));
 }
 
 // Every day from 1858 to 2132 goes to the calendar and back; consecutive days are consecutive
@@ -84,14 +89,10 @@ TEST(MjdToCalendar, EveryDayRoundTripsAndFollowsTheCalendar) {
 }
 
 TEST(MjdToCalendar, SplitsTheMillisecondsOfTheDay) {
-    const Calendar c = to_calendar(60000, (13 * 3600 + 7 * 60 + 42.25) * 1000.0);
-    EXPECT_EQ(c.hour, 13);
-    EXPECT_EQ(c.minute, 7);
-    EXPECT_DOUBLE_EQ(c.seconds, 42.25);
+    EXPECT_EQ(fields(to_calendar(60000, (13 * 3600 + 7 * 60 + 42.25) * 1000.0)),
+              std::make_tuple(2023, 2, 25, 13, 7, 42.25));
     const Calendar last = to_calendar(60000, 86399999.0);
-    EXPECT_EQ(last.day, to_calendar(60000, 0).day);
-    EXPECT_EQ(last.hour, 23);
-    EXPECT_EQ(last.minute, 59);
+    EXPECT_EQ(std::make_tuple(last.day, last.hour, last.minute), std::make_tuple(25, 23, 59));
     EXPECT_NEAR(last.seconds, 59.999, 1e-9);
 }
 
@@ -103,38 +104,20 @@ TEST(CalendarConversions, TimesRoundedUpToMidnightCarryIntoTheNextDay) {
     CalendarToMjd(2023, 12, 31, 23, 59, 60.0, mjd, ms);
     EXPECT_EQ(mjd, 60310u);
     EXPECT_EQ(ms, 0.0);
-    const Calendar newYear = to_calendar(mjd, ms);
-    EXPECT_EQ(newYear.year, 2024);
-    EXPECT_EQ(newYear.month, 1);
-    EXPECT_EQ(newYear.day, 1);
-
-    const Calendar carried = to_calendar(60309, 86400000.0);
-    EXPECT_EQ(carried.year, 2024);
-    EXPECT_EQ(carried.month, 1);
-    EXPECT_EQ(carried.day, 1);
-    EXPECT_EQ(carried.hour, 0);
-    EXPECT_EQ(carried.minute, 0);
-    EXPECT_EQ(carried.seconds, 0.0);
+    const auto newYear = std::make_tuple(2024, 1, 1, 0, 0, 0.0);
+    EXPECT_EQ(fields(to_calendar(mjd, ms)), newYear);
+    EXPECT_EQ(fields(to_calendar(60309, 86400000.0)), newYear);
 
     // 23:59:59.995 rounded to 10 ms.
     const double fraction = 86399995.0 / 86400000.0;
     const double rounded = std::round(fraction * 86400000.0 / 10.0) * 10.0;
-    const RNX_TIME t = Mjd2RnxTime(60309, rounded / 86400000.0, eTIMESYS_UTC);
-    EXPECT_EQ(+t.year, 2024);
-    EXPECT_EQ(+t.month, 1);
-    EXPECT_EQ(+t.day, 1);
-    EXPECT_EQ(+t.hour, 0);
-    EXPECT_EQ(+t.seconds, 0.0);
+    EXPECT_EQ(fields(Mjd2RnxTime(60309, rounded / 86400000.0, eTIMESYS_UTC)), newYear);
 }
 
 TEST(CalendarConversions, GarbageTimesGiveMidnightInsteadOfOverflowing) {
-    const Calendar nan = to_calendar(51544, std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(nan.day, 1);
-    EXPECT_EQ(nan.hour, 0);
-    EXPECT_EQ(nan.seconds, 0.0);
-    const RNX_TIME huge = Mjd2RnxTime(51544, 1e300, eTIMESYS_GPS);
-    EXPECT_EQ(+huge.year, 2000);
-    EXPECT_EQ(+huge.hour, 0);
+    const auto midnight = std::make_tuple(2000, 1, 1, 0, 0, 0.0);
+    EXPECT_EQ(fields(to_calendar(51544, std::numeric_limits<double>::quiet_NaN())), midnight);
+    EXPECT_EQ(fields(Mjd2RnxTime(51544, 1e300, eTIMESYS_GPS)), midnight);
 }
 
 TEST(CmpTimeMilliseconds, ResolutionsDecideWhatCountsAsTheSameTime) {
@@ -155,7 +138,7 @@ TEST(CmpTimeMilliseconds, ResolutionsDecideWhatCountsAsTheSameTime) {
         EXPECT_TRUE(less(a, {60000, 1000.0 + c.apart})) << c.resolution;
         EXPECT_FALSE(less({60000, 1000.0 + c.apart}, a)) << c.resolution;
         // The day decides first, whatever the milliseconds.
-        EXPECT_TRUE(less({59999, 86399999.0}, {60000, 0.0}));
+        EXPECT_TRUE(less({59999, 86399999.0}, {60000, 0.0})) << c.resolution;
     }
 }
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 // Packed fields are compared as values (+field): no reference may bind to a misaligned one.
 namespace {
 
@@ -29,16 +27,8 @@ TEST(ObsTypeToFrequencyBand, EveryTypeHasItsBandAndFrequencyIndex) {
     }
 }
 
-TEST(ObsTypeKey, ComparesThePrnAsAnUnsignedByte) {
-    const VYR_OBSTYPE_KEY low{{VYR_SATSYS_GPS, 3}, VYR_OBS_L2C};
-    const VYR_OBSTYPE_KEY high{{VYR_SATSYS_GPS, 200}, VYR_OBS_L1CA};
-    EXPECT_TRUE(low < high);
-    EXPECT_FALSE(high < low);
-    EXPECT_FALSE(low == high);
-}
-
 TEST(ObsTypeKey, OrdersBySystemThenPrnThenType) {
-    // Listed in ascending order.
+    // Listed in ascending order; prn 128 after 2 shows the prn compared as an unsigned byte.
     const VYR_OBSTYPE_KEY keys[] = {
         {{VYR_SATSYS_NONE, 255}, VYR_OBS_E6},    {{VYR_SATSYS_GPS, 1}, VYR_OBS_L1CA},
         {{VYR_SATSYS_GPS, 1}, VYR_OBS_L2C},      {{VYR_SATSYS_GPS, 2}, VYR_OBS_NONE},
@@ -79,15 +69,6 @@ TEST(SatSystemBandKey, IsBuiltFromEitherKeyAndOrdersBySystemThenBand) {
                 VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_L2));
     EXPECT_FALSE(VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_L2) <
                  VYR_SATSYSTEM_BAND_KEY(VYR_SATSYS_GPS, VYR_BAND_L2));
-}
-
-TEST(ObsTypeKey, ServesAsAMapKey) {
-    std::map<VYR_OBSTYPE_KEY, int> counts;
-    ++counts[{{VYR_SATSYS_GPS, 5}, VYR_OBS_L1CA}];
-    ++counts[{{VYR_SATSYS_GPS, 5}, VYR_OBS_L1CA}];
-    ++counts[{{VYR_SATSYS_GPS, 5}, VYR_OBS_L1P}];
-    EXPECT_EQ(counts.size(), 2u);
-    EXPECT_EQ(counts.begin()->second, 2);
 }
 
 }  // namespace
