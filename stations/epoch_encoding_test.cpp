@@ -25,6 +25,12 @@ std::vector<uint8_t> encode(const VYR_OBSERVATIONEPOCH& epoch) {
     return bytes;
 }
 
+VYR_ERROR decode(const std::vector<uint8_t>& bytes, VYR_OBSERVATIONEPOCH& back,
+                 uint32_t& consumed) {
+    const uint32_t size = static_cast<uint32_t>(bytes.size());
+    return Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed);
+}
+
 uint32_t length_field(const std::vector<uint8_t>& bytes) {
     uint32_t length = 0;
     std::memcpy(&length, bytes.data(), 4);
@@ -112,8 +118,7 @@ TEST(EpochEncoding, SystemDataKeepsOnlyTheStoredBytes) {
         const std::vector<uint8_t> bytes = encode(epoch);
         VYR_OBSERVATIONEPOCH back;
         uint32_t consumed = 0;
-        const uint32_t size = static_cast<uint32_t>(bytes.size());
-        ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
+        ASSERT_EQ(decode(bytes, back, consumed), VYR_OK);
         EXPECT_EQ(back.satellites[0].systemData, c.back) << c.system;
     }
 }
@@ -134,44 +139,29 @@ TEST(EpochEncoding, RoundTripsEveryField) {
     const std::vector<uint8_t> bytes = encode(epoch);
     VYR_OBSERVATIONEPOCH back;
     uint32_t consumed = 0;
-    const uint32_t size = static_cast<uint32_t>(bytes.size());
-    ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
-    EXPECT_EQ(consumed, size);
+    ASSERT_EQ(decode(bytes, back, consumed), VYR_OK);
+    EXPECT_EQ(consumed, bytes.size());
     EXPECT_TRUE(same_epoch(back, epoch));
 }
 
-TEST(EpochEncoding, ExactCapacityFitsAndOneByteLessFails) {
-    for (const auto& shape : {std::vector<vyr_test::SatelliteShape>{},
-                              std::vector<vyr_test::SatelliteShape>{{VYR_SATSYS_GPS, 1, 2}},
-                              vyr_test::multi_gnss_shape()}) {
+// Every capacity from 0 to the full length: an error that writes nothing beyond the capacity
+// and reports nothing written, or at exactly the length, success.
+TEST(EpochEncoding, NeverWritesBeyondAnyCapacity) {
+    for (const auto& shape :
+         {std::vector<vyr_test::SatelliteShape>{},
+          std::vector<vyr_test::SatelliteShape>{
+              {VYR_SATSYS_GLONASS, 2, 2}, {VYR_SATSYS_GALILEO, 1, 1}, {VYR_SATSYS_SBAS, 1, 0}}}) {
         const VYR_OBSERVATIONEPOCH epoch = make_epoch(shape);
         const uint32_t length = static_cast<uint32_t>(encode(epoch).size());
-        std::vector<uint8_t> buffer(length + 8, 0xEE);
-        uint32_t written = 99;
-        EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer.data(), length, written), VYR_OK);
-        EXPECT_EQ(written, length);
-        EXPECT_EQ(buffer[length], 0xEE);
-
-        std::fill(buffer.begin(), buffer.end(), 0xEE);
-        const uint32_t tooSmall = length - 1;
-        EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer.data(), tooSmall, written),
-                  VYR_E_BUFFER_TOO_SHORT);
-        EXPECT_EQ(written, 0u);
-        EXPECT_EQ(buffer[tooSmall], 0xEE) << "written beyond capacity";
-    }
-}
-
-// Every capacity from 0 to the full length: either an error with nothing beyond it, or success.
-TEST(EpochEncoding, NeverWritesBeyondAnyCapacity) {
-    const VYR_OBSERVATIONEPOCH epoch = make_epoch(
-        {{VYR_SATSYS_GLONASS, 2, 2}, {VYR_SATSYS_GALILEO, 1, 1}, {VYR_SATSYS_SBAS, 1, 0}});
-    const uint32_t length = static_cast<uint32_t>(encode(epoch).size());
-    for (uint32_t capacity = 0; capacity <= length; ++capacity) {
-        std::vector<uint8_t> buffer(length + 1, 0xEE);
-        uint32_t written = 7;
-        const VYR_ERROR result = Vyr_SerializeObsEpoch(epoch, buffer.data(), capacity, written);
-        EXPECT_EQ(result, capacity == length ? VYR_OK : VYR_E_BUFFER_TOO_SHORT) << capacity;
-        for (uint32_t i = capacity; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xEE) << capacity;
+        for (uint32_t capacity = 0; capacity <= length; ++capacity) {
+            std::vector<uint8_t> buffer(length + 1, 0xEE);
+            uint32_t written = 7;
+            const VYR_ERROR result = Vyr_SerializeObsEpoch(epoch, buffer.data(), capacity, written);
+            EXPECT_EQ(result, capacity == length ? VYR_OK : VYR_E_BUFFER_TOO_SHORT) << capacity;
+            EXPECT_EQ(written, capacity == length ? length : 0u) << capacity;
+            for (uint32_t i = capacity; i < buffer.size(); ++i)
+                ASSERT_EQ(buffer[i], 0xEE) << capacity;
+        }
     }
 }
 
@@ -218,9 +208,8 @@ TEST(EpochDecoding, DropsSatellitesWithoutSignals) {
     EXPECT_EQ(bytes[31], 4);
     VYR_OBSERVATIONEPOCH back;
     uint32_t consumed = 0;
-    const uint32_t size = static_cast<uint32_t>(bytes.size());
-    ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
-    EXPECT_EQ(consumed, size);
+    ASSERT_EQ(decode(bytes, back, consumed), VYR_OK);
+    EXPECT_EQ(consumed, bytes.size());
     ASSERT_EQ(back.satellites.size(), 3u);
     EXPECT_EQ(back.satellites[2].satId, (VYR_SATID{VYR_SATSYS_SBAS, 1}));
 }
@@ -256,8 +245,7 @@ TEST(EpochDecoding, ReadsExactlyTheLengthOfALongerBuffer) {
     bytes.insert(bytes.end(), second.begin(), second.end());
     VYR_OBSERVATIONEPOCH back;
     uint32_t consumed = 0;
-    const uint32_t size = static_cast<uint32_t>(bytes.size());
-    ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
+    ASSERT_EQ(decode(bytes, back, consumed), VYR_OK);
     EXPECT_EQ(consumed, length);
     EXPECT_TRUE(same_epoch(back, first));
 }
