@@ -32,6 +32,8 @@ public:
     bool SetMarkLossOfLock(bool mark);
     bool SetClockJumpCorrection(VYR_SATELLITE_SYSTEM system, bool enabled);
     void SetAlignmentGrid(uint32_t milliseconds) { m_gridMs = milliseconds; }
+    // Sampling may change while the filter runs: it applies from the next epoch on.
+    void ChangeSamplingInterval(int32_t milliseconds);
 
     // Back to running: cursors to the first window, masks cleared.
     void Reset();

@@ -37,11 +37,12 @@ public:
 
 private:
     bool ReadRecord();
-    VYR_ERROR FilterLoop(bool align, bool stopAtSpanEnd);
+    VYR_ERROR FilterLoop(bool align);
 
     CVyrPtrSmart<CStm> m_stream;
     VYR_OBSERVATIONEPOCH m_current;
     bool m_hasCurrent = false;
+    bool m_damaged = false;  // the stream held bytes that are no epoch
     CStack<VYR_OBSERVATIONEPOCH> m_history;
     CFilterObservations m_filter;
     uint32_t m_recordsRead = 0;

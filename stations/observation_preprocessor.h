@@ -26,6 +26,8 @@ public:
 
     void CorrectClockJumps(VYR_OBSERVATIONEPOCH& epoch);
 
+    const CFrequencyManager& Frequencies() const { return m_frequencies; }
+
 private:
     struct Entry {
         double previous = 0.0;    // code minus phase, cycles

@@ -57,13 +57,20 @@ public:
     ~CVyrObservations() override;
 
 private:
-    VYR_ERROR CheckWritable() const;
-    // Steps 1 to 5 of writing one epoch (no statistics write).
-    VYR_ERROR WriteOne(const VYR_OBSERVATIONEPOCH& epoch);
+    // Checks the stream and goes to its end: the start of every write operation.
+    VYR_ERROR BeginWrite();
+    // One epoch: validity, statistics, clock-jump repair, append. written tells whether it was
+    // stored (invalid and refused epochs are skipped without error).
+    VYR_ERROR WriteOne(const VYR_OBSERVATIONEPOCH& epoch, bool& written);
     VYR_ERROR WriteOneRecord(const VYR_OBSERVATION& record);
-    // Step 6: write the statistics unless deferred.
+    // The end of every write operation: the statistics entries unless deferred.
     VYR_ERROR FinishWrite(VYR_ERROR result);
     VYR_ERROR StartIterator(const VYR_OBSERVATION_FILTER* filter, bool align, uint32_t dataRate);
+    VYR_ERROR ConfigureFilter(CItrObservations& iterator, const VYR_OBSERVATION_FILTER& settings);
+    // Fills epochs from index from on; the vector ends with the last epoch read.
+    VYR_ERROR ReadInto(std::vector<VYR_OBSERVATIONEPOCH>& epochs, size_t from, bool align);
+    // Up to count MoveNext; more than one only within the history size.
+    VYR_ERROR MoveSeveral(uint32_t count, uint32_t& moved, bool align);
 
     CVyrPtrSmart<CStg> m_storage;
     CVyrPtrSmart<CStm> m_stream;
@@ -72,5 +79,8 @@ private:
     vyr_stations::ObservationStatisticsWriter m_statistics;
     CVyrPtrSmart<CItrObservations> m_iterator;
     CObservationPreprocessor m_writePreprocessor;
+    // Scratch epochs reused across writes, so that their vectors keep their capacity.
+    VYR_OBSERVATIONEPOCH m_work;
+    VYR_OBSERVATIONEPOCH m_decoded;
     uint32_t m_version;
 };

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <vyr/observation_epoch.h>
 #include <vyr/smart_ptr.h>
@@ -49,10 +51,15 @@ public:
     VYR_ERROR Load();
 
     // Counts the epoch; clears valid bits of zero values; an epoch with a zero code is refused
-    // (status 0) and the satellite statistics are left as they were.
-    void Update(VYR_OBSERVATIONEPOCH& epoch);
-    // Notes the interval to the previous written epoch, the time and the sourceTag.
+    // (status 0, false) and the satellite statistics are left as they were.
+    bool Update(VYR_OBSERVATIONEPOCH& epoch);
+    // Takes the satellite counts of the last Update back (its epoch could not be stored).
+    void Rollback();
+    // After the epoch of the last Update was stored: counts it and notes the interval to the
+    // previous one, its time and its sourceTag.
     void NoteWritten(const VYR_OBSERVATIONEPOCH& epoch);
+    // The sourceTag flag tells about the last write operation only.
+    void BeginWriteOperation();
     void SetClockJumpCorrected(VYR_SATELLITE_SYSTEM system, bool corrected);
 
     // Writes "ObservationStatistics", "ObservationSatelliteStatistics" and the availability.
@@ -62,7 +69,11 @@ private:
     CVyrPtrSmart<CStg> m_storage;
     uint32_t m_version;
     std::unique_ptr<VYR_OBSERVATION_SVSTAT> m_satellites;
-    std::unique_ptr<VYR_OBSERVATION_SVSTAT> m_backup;
+    // Satellite records as they were before the last Update.
+    std::vector<std::pair<uint8_t, VYR_OBSERVATION_STAT>> m_touched;
+    // The availability of the day of the last epoch, so that it is looked up once per day.
+    VYR_SVAVAIL_STAT m_day{};
+    bool m_dayValid = false;
     std::unique_ptr<CVyrCollectionSvAvailStat> m_availability;
     StatisticsSummary m_summary;
     uint32_t m_lastMjd = 0;

@@ -1,0 +1,127 @@
+#include "stations/statistics_format.h"
+
+#include <cstring>
+
+#include "records/counted_encoding.h"
+
+namespace vyr_stations {
+
+namespace {
+
+#pragma pack(push, 1)
+// The statistics record of versions 1 and 2: three signal slots, no types and no system;
+// version 2 adds one byte that is not carried over.
+struct OlderObservationStat {
+    uint32_t firstMjd;
+    double firstFraction;
+    uint32_t lastMjd;
+    double lastFraction;
+    uint32_t dataRate;
+    uint32_t stationEpochs;
+    uint32_t satelliteEpochs;
+    uint32_t phaseCount[3];
+    uint32_t codeCount[3];
+    uint32_t dopplerCount[3];
+    uint32_t lossOfLockCount[3];
+    uint8_t sourceTagWritten;
+    uint8_t reserved;
+    uint8_t clockJumpCorrected;
+};
+#pragma pack(pop)
+static_assert(sizeof(OlderObservationStat) == 87);
+
+constexpr uint32_t older_stat_size(uint32_t version) {
+    return version == 1 ? 87 : 88;
+}
+constexpr int older_satellites(uint32_t version) {
+    return version == 1 ? 33 : 57;
+}
+
+bool read_older_stat(CStm& stream, uint32_t version, VYR_OBSERVATION_STAT& stat) {
+    uint8_t bytes[88] = {};
+    if (!stream.Read(bytes, older_stat_size(version))) return false;
+    OlderObservationStat old;
+    std::memcpy(&old, bytes, sizeof old);
+    stat = VYR_OBSERVATION_STAT{};
+    stat.firstMjd = old.firstMjd;
+    stat.firstFraction = old.firstFraction;
+    stat.lastMjd = old.lastMjd;
+    stat.lastFraction = old.lastFraction;
+    stat.dataRate = old.dataRate;
+    stat.stationEpochs = old.stationEpochs;
+    stat.satelliteEpochs = old.satelliteEpochs;
+    for (int s = 0; s < 3; ++s) {
+        stat.phaseCount[s] = old.phaseCount[s];
+        stat.codeCount[s] = old.codeCount[s];
+        stat.dopplerCount[s] = old.dopplerCount[s];
+        stat.lossOfLockCount[s] = old.lossOfLockCount[s];
+    }
+    stat.sourceTagWritten = old.sourceTagWritten;
+    stat.clockJumpCorrected = old.clockJumpCorrected;
+    return true;
+}
+
+bool is_older(uint32_t version) {
+    return version == 1 || version == 2;
+}
+
+}  // namespace
+
+bool read_windows(CStm& stream, VYR_WINDOWS& windows) {
+    windows.clear();
+    return vyr_records::read_counted_vector(stream, windows);
+}
+
+bool write_windows(CStm& stream, const VYR_WINDOWS& windows) {
+    return vyr_records::write_counted_vector(stream, windows);
+}
+
+bool read_sv_windows(CStm& stream, uint32_t version, VYR_SV_WINDOWS& windows) {
+    for (auto& list : windows) list.clear();
+    const int lists = is_older(version) ? kOlderSatelliteWindowLists : kSatelliteWindowLists;
+    for (int n = 1; n <= lists; ++n)
+        if (!vyr_records::read_counted_vector(stream, windows[n])) return false;
+    return true;
+}
+
+bool write_sv_windows(CStm& stream, const VYR_SV_WINDOWS& windows) {
+    for (int n = 1; n <= kSatelliteWindowLists; ++n)
+        if (!vyr_records::write_counted_vector(stream, windows[n])) return false;
+    return true;
+}
+
+bool read_observation_svstat(CStm& stream, uint32_t version, VYR_OBSERVATION_SVSTAT& statistics) {
+    if (!is_older(version)) return stream.Read(&statistics, sizeof statistics);
+    statistics = VYR_OBSERVATION_SVSTAT{};
+    for (int n = 0; n < older_satellites(version); ++n)
+        if (!read_older_stat(stream, version, statistics.satellites[n])) return false;
+    return true;
+}
+
+bool read_svavail_stat(CStm& stream, uint32_t version, VYR_SVAVAIL_STAT& availability) {
+    if (!is_older(version)) return stream.Read(&availability, sizeof availability);
+    availability = VYR_SVAVAIL_STAT{};
+    const uint32_t blocks = static_cast<uint32_t>(older_satellites(version)) *
+                            static_cast<uint32_t>(sizeof(VYR_SVAVAIL_SATELLITE));
+    return stream.Read(&availability.satellites, blocks) &&
+           stream.Read(&availability.mjd, sizeof availability.mjd);
+}
+
+bool read_observation_statistics(CStm& stream, uint32_t version,
+                                 vyr::ObservationStatistics& statistics) {
+    statistics.clear();
+    if (is_older(version)) {
+        VYR_OBSERVATION_STAT stat{};
+        if (!read_older_stat(stream, version, stat)) return false;
+        stat.system = VYR_SATSYS_GPS;
+        statistics.emplace(VYR_SATSYS_GPS, stat);
+        return true;
+    }
+    return vyr_records::read_counted_map(stream, statistics);
+}
+
+bool write_observation_statistics(CStm& stream, const vyr::ObservationStatistics& statistics) {
+    return vyr_records::write_counted_map(stream, statistics);
+}
+
+}  // namespace vyr_stations
