@@ -378,10 +378,8 @@ TEST(CStgElementTest, DestroyElementRemovesAStreamOrAWholeStorage) {
         put_stream(root, "StationList", "keys");
         {
             CStg station;
-            CStg result;
             ASSERT_TRUE(root.CreateSubStorage(u"Station", STGM_READWRITE, station));
-            ASSERT_TRUE(station.CreateSubStorage(u"StationResult", STGM_READWRITE, result));
-            put_stream(result, "Residuals", "r");
+            put_stream(station, "Residuals", "r");
         }
         EXPECT_TRUE(root.DestroyElement("Station"));
         EXPECT_TRUE(root.DestroyElement("StationList"));
