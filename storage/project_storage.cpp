@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "entry/error_collection.h"
+#include "records/collection_station.h"
 #include "records/common_data.h"
 #include "records/hand_out_collection.h"
 #include "records/key_collections.h"
 #include "records/single_record.h"
 #include "storage/layout.h"
+#include "storage/project_upgrade.h"
 
 using namespace vyr_storage;
 
@@ -143,7 +145,7 @@ VYR_ERROR CVyrStorage::GetCommonDataEx(CVyrIPtrSmart<IVyrCommonDataEx>& commonDa
     return HandOutCommonData(commonData);
 }
 
-// The station and association collections are not part of this build yet.
+// The association collections are not part of this build yet.
 namespace {
 template <class Handle>
 VYR_ERROR not_yet(const CVyrPtrSmart<CStg>& document, bool keys_valid, Handle& handle) {
@@ -153,8 +155,16 @@ VYR_ERROR not_yet(const CVyrPtrSmart<CStg>& document, bool keys_valid, Handle& h
 }
 }  // namespace
 
+template <class Interface>
+VYR_ERROR CVyrStorage::HandOutStations(CVyrIPtrSmart<Interface>& stations) {
+    stations.Reset();
+    if (!m_document.IsValid() || !m_keys.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::hand_out_collection<CVyrCollectionStation>(stations, m_document, m_keys,
+                                                                   VersionValue());
+}
+
 VYR_ERROR CVyrStorage::GetStations(CVyrIPtrSmart<IVyrCollectionStation>& stations) {
-    return not_yet(m_document, m_keys.IsValid(), stations);
+    return HandOutStations(stations);
 }
 
 VYR_ERROR CVyrStorage::GetStationAssocs(CVyrIPtrSmart<IVyrCollectionStationAssoc>& assocs) {
@@ -167,7 +177,7 @@ VYR_ERROR CVyrStorage::GetIonoComputedAssocs(
 }
 
 VYR_ERROR CVyrStorage::GetStationsEx(CVyrIPtrSmart<IVyrCollectionStationEx>& stations) {
-    return not_yet(m_document, m_keys.IsValid(), stations);
+    return HandOutStations(stations);
 }
 
 VYR_ERROR CVyrStorage::GetStationAssocsEx(CVyrIPtrSmart<IVyrCollectionStationAssocEx>& assocs) {
@@ -243,12 +253,49 @@ VYR_ERROR CVyrStorage::SaveAs(const char* path, int32_t copyMode) {
     return CopyInto(copy, copyMode);
 }
 
+template <class Step>
+VYR_ERROR CVyrStorage::ForEachStation(Step step) {
+    CVyrIPtrSmart<IVyrCollectionStationEx> stations;
+    VYR_ERROR result = GetStationsEx(stations);
+    uint32_t count = 0;
+    if (result == VYR_OK) result = stations->GetCount(count);
+    for (uint32_t i = 0; i < count && result == VYR_OK; ++i) {
+        CVyrIPtrSmart<IVyrStationEx> station;
+        result = stations->GetStationExAt(i, station);
+        if (result == VYR_OK) result = step(*station);
+    }
+    return result;
+}
+
 VYR_ERROR CVyrStorage::Upgrade() {
     if (!m_document.IsValid()) return VYR_E_INVALID_INTERFACE;
     if (is_newer_than_current(m_version)) return VYR_E_WRONG_KERNEL_VERSION;
     if (m_version.major == kCurrentVersion.major) return VYR_E_NO_MATCH;
-    // Converting an older project rewrites its GLONASS ephemerides and every station's
-    // observations; until those layers are here nothing is touched, so nothing can be half
-    // converted.
-    return VYR_E_NOT_IMPLEMENTED;
+
+    CVyrIPtrSmart<IVyrCommonDataEx> common;
+    VYR_ERROR result = GetCommonDataEx(common);
+    if (result == VYR_OK) result = vyr_storage::upgrade_common_data(*common);
+    if (VyrFailed(result)) return result;
+    common.Reset();
+
+    // Each station is released before the next is opened: an open station holds its storage.
+    std::vector<vyr::ObservationStatistics> kept;
+    result = ForEachStation([&](IVyrStationEx& station) {
+        kept.emplace_back();
+        return vyr_storage::upgrade_station(station, kept.back());
+    });
+    if (VyrFailed(result)) return result;
+
+    if (!m_document.IsValid()) return VYR_E_INVALID_INTERFACE;
+    m_version = kCurrentVersion;
+    result = vyr_records::write_single_record(*m_document, kStreamStorageVersion, m_version,
+                                              {vyr::kDispositionOpenAlways, true});
+    if (VyrFailed(result)) return result;
+
+    // Read again under the new version: the statistics were written in the current layout.
+    size_t index = 0;
+    return ForEachStation([&](IVyrStationEx& station) {
+        return index < kept.size() ? vyr_storage::restore_statistics_flags(station, kept[index++])
+                                   : VYR_OK;
+    });
 }

@@ -49,6 +49,11 @@ private:
     VYR_ERROR HandOutCommonData(CVyrIPtrSmart<Interface>& commonData);
     template <class Interface>
     VYR_ERROR HandOutErrors(CVyrIPtrSmart<Interface>& errors);
+    template <class Interface>
+    VYR_ERROR HandOutStations(CVyrIPtrSmart<Interface>& stations);
+    // Runs step on every station in index order; stops at the first failure.
+    template <class Step>
+    VYR_ERROR ForEachStation(Step step);
     VYR_ERROR CopyInto(const CVyrPtrSmart<CStg>& destination, int32_t copyMode);
     void SaveKeyLists();
 

@@ -26,4 +26,5 @@
 #include "vyr/root.h"
 #include "vyr/satellite.h"
 #include "vyr/smart_ptr.h"
+#include "vyr/station.h"
 #include "vyr/statistics.h"

@@ -1,0 +1,139 @@
+// A station: one receiver occupation with its sensor system, antenna, points, exclusion windows,
+// observations and their statistics; and the project's collection of stations.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "vyr/collection.h"
+#include "vyr/error.h"
+#include "vyr/key.h"
+#include "vyr/observations.h"
+#include "vyr/points.h"
+#include "vyr/satellite.h"
+#include "vyr/smart_ptr.h"
+#include "vyr/statistics.h"
+
+#pragma pack(push, 1)
+// "SensorSystem": the receiver. Texts are zero-terminated.
+struct VYR_SENSORSYSTEM {
+    int32_t receiverType;  // as GetReceiverTypeFromIGS gives it
+    char receiverName[17];
+    char reserved[17];  // the caller's; not written to RINEX
+    char serialNumber[17];
+};
+
+// The fixed part of "Antenna". Reserved bytes are carried as stored.
+struct VYR_ANTENNA_FIELDS {
+    char type[31];          // up to 30 characters, zero-terminated
+    char serialNumber[11];  // up to 10 characters, zero-terminated
+    uint8_t reserved1[21];
+    float offsetEast;  // metres, from the RINEX antenna delta
+    float offsetNorth;
+    uint8_t reserved2[4];
+    float offsetEast2;  // second copy of the offsets
+    float offsetNorth2;
+    uint8_t reserved3[4];
+};
+#pragma pack(pop)
+static_assert(sizeof(VYR_SENSORSYSTEM) == 55);
+static_assert(sizeof(VYR_ANTENNA_FIELDS) == 87);
+
+// "Antenna": the 87 bytes, then the intervals as a counted list.
+struct VYR_ANTENNA {
+    VYR_ANTENNA_FIELDS fields{};
+    std::vector<VYR_INTERVAL> intervals;
+};
+
+// Operations in slot order; IVyrStationEx adds its own after Release. Every operation answers
+// 0x80008002 when the station's storages are not open. Reading an entry the station never
+// received gives 0x80009004 and leaves the output unchanged.
+class IVyrStation {
+public:
+    virtual VYR_ERROR SetSensorSystem(const VYR_SENSORSYSTEM& sensorSystem) = 0;
+    // In order; stops at the first point the collection refuses and returns its code.
+    virtual VYR_ERROR AddAprioriPoints(const std::vector<VYR_APRIORI_POINT>& points) = 0;
+    virtual VYR_ERROR SetAntenna(const VYR_ANTENNA& antenna) = 0;
+    virtual VYR_ERROR SetWindows(const VYR_WINDOWS& windows) = 0;
+    virtual VYR_ERROR SetSatelliteWindows(const VYR_SV_WINDOWS& windows) = 0;
+    virtual VYR_ERROR GetAprioriPointCollection(
+        CVyrIPtrSmart<IVyrCollection<VYR_APRIORI_POINT>>& points) = 0;
+    virtual VYR_ERROR GetAprioriPoints(std::vector<VYR_APRIORI_POINT>& points) = 0;
+    virtual VYR_ERROR GetObservations(CVyrIPtrSmart<IVyrObservations>& observations) = 0;
+    virtual VYR_ERROR GetPointDescriptions(
+        CVyrIPtrSmart<IVyrCollectionPointDesc>& descriptions) = 0;
+    virtual VYR_ERROR GetSensorSystem(VYR_SENSORSYSTEM& sensorSystem) = 0;
+    virtual VYR_ERROR GetAntenna(VYR_ANTENNA& antenna) = 0;
+    virtual VYR_ERROR GetWindows(VYR_WINDOWS& windows) = 0;
+    virtual VYR_ERROR GetSatelliteWindows(VYR_SV_WINDOWS& windows) = 0;
+    virtual VYR_ERROR GetAposterioriPointCollection(
+        CVyrIPtrSmart<IVyrCollectionAposterioriPoint>& points) = 0;
+    virtual VYR_ERROR GetAposterioriPoints(std::vector<VYR_APOSTERIORI_POINT>& points) = 0;
+    // 0x80008001 for a key of type 0, or a text key that is empty or longer than 16 characters.
+    virtual VYR_ERROR GetKey(VYR_STATION_KEY& key) = 0;
+    // Writes the station as a RINEX observation file into the folder; 0x80008003 until the
+    // RINEX export is part of the library.
+    virtual VYR_ERROR ExportRinex(const char* outputFolder, uint32_t options) = 0;
+    virtual void Release() = 0;
+
+protected:
+    ~IVyrStation() = default;  // the object goes through Release
+};
+
+class IVyrStationEx : public IVyrStation {
+public:
+    virtual VYR_ERROR AddAposterioriPoints(const std::vector<VYR_APOSTERIORI_POINT>& points) = 0;
+    virtual VYR_ERROR SetObservationStatistics(const vyr::ObservationStatistics& statistics) = 0;
+    virtual VYR_ERROR SetObservationSatelliteStatistics(
+        const VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    virtual VYR_ERROR SetObsSatelliteStatisticsComplete(
+        const VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    virtual VYR_ERROR SetExpObsSatelliteStatistics(const VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    virtual VYR_ERROR SetExpObsSatelliteStatistics0Deg(
+        const VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    virtual VYR_ERROR GetAposterioriPointCollectionEx(
+        CVyrIPtrSmart<IVyrCollectionAposterioriPointEx>& points) = 0;
+    virtual VYR_ERROR GetObservationStatistics(vyr::ObservationStatistics& statistics) = 0;
+    virtual VYR_ERROR GetObservationSatelliteStatistics(VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    virtual VYR_ERROR GetObsSatelliteStatisticsComplete(VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    virtual VYR_ERROR GetExpObsSatelliteStatistics(VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    virtual VYR_ERROR GetExpObsSatelliteStatistics0Deg(VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    virtual VYR_ERROR GetSatelliteAvailStatistics(
+        CVyrIPtrSmart<IVyrCollection<VYR_SVAVAIL_STAT>>& statistics) = 0;
+    // Empties "Observations", "ObservationStatistics" and "SatelliteAvailStatistics"; the other
+    // entries stay. 0x80009016 when one of the three cannot be removed (a missing one included).
+    virtual VYR_ERROR ResetObservations() = 0;
+    virtual ~IVyrStationEx() = default;
+};
+
+// The project's stations, over "StationList". Add and DeleteAll answer 0x80008003: stations
+// come in through AddStation or AddNewStation. Delete removes the key and the station's storage.
+class IVyrCollectionStation : public IVyrCollection<VYR_STATION_KEY> {
+public:
+    virtual VYR_ERROR GetStationAt(uint32_t index, CVyrIPtrSmart<IVyrStation>& station) = 0;
+    // 0x80009004 when the key is not listed.
+    virtual VYR_ERROR GetStation(const VYR_STATION_KEY& key,
+                                 CVyrIPtrSmart<IVyrStation>& station) = 0;
+    virtual VYR_ERROR GetFirstStation(CVyrIPtrSmart<IVyrStation>& station) = 0;
+    virtual VYR_ERROR GetNextStation(CVyrIPtrSmart<IVyrStation>& station) = 0;
+    // 0x8000900C when the key is listed already; a station that cannot be created leaves
+    // neither its key nor its storage behind.
+    virtual VYR_ERROR AddStation(const VYR_STATION_KEY& key,
+                                 CVyrIPtrSmart<IVyrStation>& station) = 0;
+    // Under a new 64-bit key from the project's key generator.
+    virtual VYR_ERROR AddNewStation(CVyrIPtrSmart<IVyrStation>& station) = 0;
+    virtual VYR_ERROR DeleteAt(uint32_t index) = 0;
+
+protected:
+    ~IVyrCollectionStation() = default;
+};
+
+class IVyrCollectionStationEx : public IVyrCollectionStation {
+public:
+    virtual VYR_ERROR GetStationExAt(uint32_t index, CVyrIPtrSmart<IVyrStationEx>& station) = 0;
+    virtual VYR_ERROR GetStationEx(const VYR_STATION_KEY& key,
+                                   CVyrIPtrSmart<IVyrStationEx>& station) = 0;
+
+protected:
+    ~IVyrCollectionStationEx() = default;
+};
