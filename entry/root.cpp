@@ -13,6 +13,7 @@
 
 #include <vyr/common_data.h>
 #include "cfb/document.h"
+#include "import/file_converter.h"
 #include "storage/project_storage.h"
 #include "storage/stg.h"
 
@@ -192,7 +193,14 @@ VYR_ERROR CVyr::DeleteStorage(const char* path) {
 
 VYR_ERROR CVyr::GetFileConverter(CVyrIPtrSmart<IVyrFileConverter>& converter) {
     converter.Reset();
-    return VYR_E_NOT_IMPLEMENTED;
+    auto* made = new (std::nothrow) CVyrFileConverter();
+    if (made == nullptr) return VYR_E_INVALID_INTERFACE;
+    converter = made;
+    if (!converter.IsValid()) {
+        made->Release();
+        return VYR_E_INVALID_INTERFACE;
+    }
+    return VYR_OK;
 }
 
 VYR_ERROR CVyr::GetTools(CVyrIPtrSmart<IVyrTools>& tools) {

@@ -9,6 +9,7 @@
 
 #include "cfb/document.h"
 #include "entry/root.h"
+#include "vyr/file_converter.h"
 
 namespace {
 
@@ -135,12 +136,21 @@ TEST_F(RootTest, DeleteStorageReportsOtherFailuresInsteadOfSuccess) {
 }
 
 TEST_F(RootTest, ObjectsWithoutTheirLayerYetSayNotImplementedAndEmptyTheOutPointer) {
-    CVyrIPtrSmart<IVyrFileConverter> converter;
     CVyrIPtrSmart<IVyrTools> tools;
-    EXPECT_EQ(root->GetFileConverter(converter), VYR_E_NOT_IMPLEMENTED);
     EXPECT_EQ(root->GetTools(tools), VYR_E_NOT_IMPLEMENTED);
-    EXPECT_FALSE(converter.IsValid());
     EXPECT_FALSE(tools.IsValid());
+}
+
+TEST_F(RootTest, FileConverterOutlivesTheRootAndEachCallMakesANewOne) {
+    CVyrIPtrSmart<IVyrFileConverter> first, second;
+    ASSERT_EQ(root->GetFileConverter(first), VYR_OK);
+    ASSERT_EQ(root->GetFileConverter(second), VYR_OK);
+    EXPECT_NE(first.Get(), second.Get());
+    root.Reset();
+    std::vector<VYR_STATION_RINEX> out;
+    EXPECT_EQ(first->ConvertRinexObs("", out, nullptr), VYR_E_INVALID_PARAMETER);
+    EXPECT_EQ(first->ConvertRinexObs((dir / "missing.obs").c_str(), out, nullptr),
+              VYR_E_FILE_NOT_FOUND);
 }
 
 TEST_F(RootTest, ProjectOperationsCheckTheirArgumentsFirst) {

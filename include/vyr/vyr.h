@@ -9,6 +9,7 @@
 #include "vyr/ephemeris.h"
 #include "vyr/error.h"
 #include "vyr/export.h"
+#include "vyr/file_converter.h"
 #include "vyr/frequency_manager.h"
 #include "vyr/glonass_map.h"
 #include "vyr/iono_models.h"

@@ -1,0 +1,122 @@
+#include "import/convert_file_rinex_obs.h"
+
+#include <rinex/rnx_reader.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "import/rinex_obs_text_parser.h"
+#include "import/rinex_station_builder.h"
+#include "import/rnx_reader_result_obs.h"
+#include "import/rnx_result_codes.h"
+
+namespace {
+
+constexpr size_t kEpochsPerProgress = 500;
+
+// Collects sites with their epochs for the in-memory conversion.
+class GatheringSink final : public IVyrStationRinexSink {
+public:
+    GatheringSink(std::vector<VYR_STATION_RINEX>& out, IVyrProgress* progress)
+        : m_out(out), m_progress(progress) {}
+
+    VYR_ERROR OnEpoch(const VYR_STATION_RINEX&, const VYR_OCCUPATION&,
+                      const VYR_OBSERVATIONEPOCH& epoch, uint32_t) override {
+        m_epochs.push_back(epoch);
+        if (m_progress != nullptr && m_epochs.size() % kEpochsPerProgress == 0)
+            m_progress->Notify();
+        return VYR_OK;
+    }
+    VYR_ERROR OnStation(const VYR_STATION_RINEX& station) override {
+        m_out.push_back(station);
+        m_out.back().epochs = std::move(m_epochs);
+        m_epochs.clear();
+        return VYR_OK;
+    }
+    void OnFailure(uint32_t, const char*) override {}
+
+private:
+    std::vector<VYR_STATION_RINEX>& m_out;
+    IVyrProgress* m_progress;
+    std::vector<VYR_OBSERVATIONEPOCH> m_epochs;
+};
+
+// Keeps the first error and the first warning of each kind, so that the code the run ends with
+// can be told with its line and text.
+class DiagnosticMemory final : public IRnxReaderError {
+public:
+    struct Diagnostic {
+        uint32_t line = 0;
+        std::string message;
+    };
+
+    void OnError(eRNX code, uint32_t line, const char* message) override {
+        remember(code, line, message);
+    }
+    void OnWarning(eRNX code, uint32_t line, const char* message) override {
+        remember(code, line, message);
+    }
+    Diagnostic Of(eRNX code) const {
+        const auto found = m_first.find(code);
+        return found == m_first.end() ? Diagnostic{} : found->second;
+    }
+
+private:
+    void remember(eRNX code, uint32_t line, const char* message) {
+        m_first.try_emplace(code, Diagnostic{line, message != nullptr ? message : ""});
+    }
+
+    std::map<eRNX, Diagnostic> m_first;  // one entry per code: bounded by the codes
+};
+
+}  // namespace
+
+VYR_ERROR CConvertFileRinexObs::Convert(std::vector<VYR_STATION_RINEX>& out,
+                                        IVyrProgress* progress) {
+    out.clear();
+    GatheringSink sink(out, progress);
+    return ConvertToSink(sink);
+}
+
+VYR_ERROR CConvertFileRinexObs::ConvertToSink(IVyrStationRinexSink& sink) {
+    const double version = vyr_import::read_rinex_format_version(GetFileName());
+    return version < 3.0 ? ConvertText(sink) : ConvertWithLibrary(sink);
+}
+
+VYR_ERROR CConvertFileRinexObs::ConvertText(IVyrStationRinexSink& sink) {
+    FILE* file = std::fopen(GetFileName(), "rb");
+    if (file == nullptr) return VYR_E_FILE_NOT_FOUND;
+    vyr_import::RinexStationBuilder builder(sink);
+    vyr_import::RinexObsTextParser parser(file, builder);
+    const VYR_ERROR result = parser.Run();
+    std::fclose(file);
+    return result;
+}
+
+VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
+    if (FILE* probe = std::fopen(GetFileName(), "rb")) {
+        std::fclose(probe);
+    } else {
+        return VYR_E_FILE_NOT_FOUND;
+    }
+    vyr_import::RinexStationBuilder builder(sink);
+    CRnxReaderResultObs results(builder);
+    DiagnosticMemory diagnostics;
+    IRnxReader* reader = nullptr;
+    if (GetNewRnxReader(reader) != eRNX_S_OK || reader == nullptr) return VYR_E_FAILED_TO_READ;
+    reader->SetErrorHandler(&diagnostics);
+    reader->SetObsHandler(&results);
+    reader->SetOption(true);
+    reader->SetInputFiles({GetFileName()});
+    const eRNX run = reader->Run();
+    const uint32_t lastLine = reader->GetLineNumber();
+    ReleaseRnxReader(reader);
+
+    if (results.SinkResult() != VYR_OK) return results.SinkResult();
+    const VYR_ERROR result = vyr_import::vyr_error_of(run);
+    if (result == VYR_OK) return VYR_OK;
+    DiagnosticMemory::Diagnostic told = diagnostics.Of(run);
+    if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
+    return builder.fail(result, told.line, told.message);
+}

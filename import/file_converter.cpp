@@ -1,0 +1,124 @@
+#include "import/file_converter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <new>
+
+#include "import/convert_file_rinex_obs.h"
+#include "storage/file_name_manager.h"
+
+namespace {
+
+bool is_empty(const char* fileName) {
+    return fileName == nullptr || *fileName == '\0';
+}
+
+// The steps every conversion shares: the name is checked, the output emptied, the converter of
+// the format made on the stack and run. Formats are dispatched here, in one place: a format
+// whose converter has not been written yet answers "Method is not implemented." once its name
+// was checked.
+template <class Converter, class Output, class Option>
+VYR_ERROR run_converter(const char* fileName, Output& out, Option option) {
+    Converter converter;
+    const VYR_ERROR named = converter.SetFileName(fileName);
+    if (named != VYR_OK) return named;
+    return converter.Convert(out, option);
+}
+
+VYR_ERROR not_converted_yet(const char* fileName) {
+    CFileNameManager name;
+    const VYR_ERROR named = name.SetFileName(fileName);
+    return named != VYR_OK ? named : VYR_E_NOT_IMPLEMENTED;
+}
+
+}  // namespace
+
+namespace vyr_import {
+
+void stamp_reference_time(double epoch, std::vector<VYR_IONOUTC>& records) {
+    constexpr int64_t kGpsOriginMjd = 44244;  // 6 January 1980
+    const double day = std::floor(epoch);
+    const double milliseconds = (epoch - day) * 86400000.0;
+    const int64_t d = static_cast<int64_t>(day) - kGpsOriginMjd;
+    const auto week = static_cast<uint16_t>(d / 7);
+    const auto seconds = static_cast<uint32_t>(((d % 7) * 86400000.0 + milliseconds) / 1000.0);
+    for (VYR_IONOUTC& record : records) {
+        record.week = week;
+        record.secondsOfWeek = seconds;
+    }
+}
+
+}  // namespace vyr_import
+
+VYR_ERROR CVyrFileConverter::ConvertFrequencyMapGlo(const char* fileName,
+                                                    VYR_GLONASS_FREQUENCYMAP& map) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    std::fill(std::begin(map.channel), std::end(map.channel), VYR_GLONASS_FREQUENCYMAP::kNotSet);
+    return not_converted_yet(fileName);
+}
+
+VYR_ERROR CVyrFileConverter::ConvertRinexNavGal(const char* fileName,
+                                                std::vector<VYR_BROADCASTEPHEMERIS_GAL>& out) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    out.clear();
+    return not_converted_yet(fileName);
+}
+
+VYR_ERROR CVyrFileConverter::ConvertRinexNavGlo(const char* fileName,
+                                                std::vector<VYR_BROADCASTEPHEMERIS_GLO>& out) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    out.clear();
+    return not_converted_yet(fileName);
+}
+
+VYR_ERROR CVyrFileConverter::ConvertRinexNav(const char* fileName,
+                                             std::vector<VYR_BROADCASTEPHEMERIS>& out) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    out.clear();
+    return not_converted_yet(fileName);
+}
+
+VYR_ERROR CVyrFileConverter::ConvertSp3(const char* fileName,
+                                        std::vector<VYR_PRECISEEPHEMERIS>& out) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    out.clear();
+    return not_converted_yet(fileName);
+}
+
+VYR_ERROR CVyrFileConverter::ConvertRinexObs(const char* fileName,
+                                             std::vector<VYR_STATION_RINEX>& out,
+                                             IVyrProgress* progress) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    out.clear();
+    return run_converter<CConvertFileRinexObs>(fileName, out, progress);
+}
+
+VYR_ERROR CVyrFileConverter::ConvertIonoGlobalReg(const char* fileName,
+                                                  std::vector<VYR_IONO_GLOBALREG>& out) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    out.clear();
+    return not_converted_yet(fileName);
+}
+
+VYR_ERROR CVyrFileConverter::ConvertRinexIonoKlobuchar(const char* fileName, double epoch,
+                                                       std::vector<VYR_IONOUTC>& out) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    out.clear();
+    const VYR_ERROR result = not_converted_yet(fileName);
+    if (VyrFailed(result)) return result;
+    if (!out.empty()) vyr_import::stamp_reference_time(epoch, out);
+    return result;
+}
+
+void CVyrFileConverter::Release() {
+    delete this;
+}
+
+VYR_ERROR Vyr_ConvertRinexObsToSink(const char* fileName, IVyrStationRinexSink& sink) {
+    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    CConvertFileRinexObs converter;
+    const VYR_ERROR named = converter.SetFileName(fileName);
+    if (named != VYR_OK) return named;
+    return converter.ConvertToSink(sink);
+}

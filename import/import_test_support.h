@@ -1,0 +1,146 @@
+// Helpers of the import tests: files written into a scratch folder, and version-2 observation
+// lines in their exact columns.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <vyr/file_converter.h>
+
+namespace import_test {
+
+inline std::string format(const char* fmt, ...) {
+    char buf[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    va_end(args);
+    return buf;
+}
+
+// A folder of the current test's own, removed afterwards.
+class ScratchDir {
+public:
+    ScratchDir() {
+        const char* binary = std::getenv("VYR_BINARY_DIR");
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        m_path = (binary != nullptr ? std::filesystem::path(binary)
+                                    : std::filesystem::temp_directory_path()) /
+                 "import_scratch" /
+                 (std::string(test->test_suite_name()) + "." + test->name() + "." +
+                  std::to_string(getpid()));
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~ScratchDir() { std::filesystem::remove_all(m_path); }
+
+    std::string Write(const std::string& name, const std::string& content) const {
+        const std::string path = (m_path / name).string();
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+    std::string Path(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A header line: content in columns 1-60, label from column 61.
+inline std::string hdr(const std::string& content, const std::string& label) {
+    std::string line = content.substr(0, 60);
+    line.resize(60, ' ');
+    return line + label + "\n";
+}
+
+// A version-2 header with the given types; extra lines go before "END OF HEADER".
+inline std::string v2_header(const std::vector<std::string>& types, const std::string& extra = "",
+                             double version = 2.11, char system = 'G', bool firstObs = true) {
+    std::string h = hdr(format("%9.2f%11s%-20s%c", version, "", "OBSERVATION DATA", system),
+                        "RINEX VERSION / TYPE");
+    h += hdr("TESTMARK", "MARKER NAME");
+    h += hdr(format("%-20s%-20s%-20s", "5121", "TRIMBLE 5700", "1.30"), "REC # / TYPE / VERS");
+    h += hdr(format("%-20s%-20s", "ANT77", "TRM41249.00     NONE"), "ANT # / TYPE");
+    h += hdr("  4201575.8243   189863.5678  4779066.1219", "APPROX POSITION XYZ");
+    h += hdr("        1.2340        0.0100        0.0200", "ANTENNA: DELTA H/E/N");
+    for (size_t at = 0; at < types.size() || at == 0; at += 9) {
+        std::string line = at == 0 ? format("%6zu", types.size()) : std::string(6, ' ');
+        for (size_t i = at; i < types.size() && i < at + 9; ++i)
+            line += format("%6s", types[i].c_str());
+        h += hdr(line, "# / TYPES OF OBSERV");
+    }
+    if (firstObs)
+        h += hdr("  2015     2    13     0     0    0.0000000     GPS", "TIME OF FIRST OBS");
+    return h + extra + hdr("", "END OF HEADER");
+}
+
+// " yy mm dd hh mm ss.sssssss  f nn" and the satellites, 12 on the first line, the rest on
+// continuation lines in columns 33-68.
+inline std::string v2_epoch(int yy, int mo, int d, int h, int mi, double s, int flag,
+                            const std::vector<std::string>& sats) {
+    std::string line =
+        format(" %02d %2d %2d %2d %2d%11.7f  %d%3zu", yy, mo, d, h, mi, s, flag, sats.size());
+    for (size_t i = 0; i < sats.size(); ++i) {
+        if (i > 0 && i % 12 == 0) line += "\n" + std::string(32, ' ');
+        line += sats[i];
+    }
+    return line + "\n";
+}
+
+// One observation field: F14.3 and the two digits (a blank digit when below 0).
+inline std::string obs(double value, int lli = -1, int ssi = -1) {
+    std::string f = format("%14.3f", value);
+    f += lli < 0 ? ' ' : static_cast<char>('0' + lli);
+    f += ssi < 0 ? ' ' : static_cast<char>('0' + ssi);
+    return f;
+}
+inline std::string blank() {
+    return std::string(16, ' ');
+}
+
+// Collects what a streaming conversion hands out.
+class RecordingSink : public IVyrStationRinexSink {
+public:
+    VYR_ERROR OnEpoch(const VYR_STATION_RINEX&, const VYR_OCCUPATION& occupation,
+                      const VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
+        epochs.push_back(epoch);
+        lines.push_back(line);
+        markers.push_back(occupation.markerName);
+        return failAtEpoch != 0 && epochs.size() == failAtEpoch ? VYR_E_WRITE_ENTRY_FAILED : VYR_OK;
+    }
+    VYR_ERROR OnStation(const VYR_STATION_RINEX& station) override {
+        stations.push_back(station);
+        return VYR_OK;
+    }
+    void OnFailure(uint32_t line, const char* problem) override {
+        ++failures;
+        failureLine = line;
+        failureText = problem;
+    }
+
+    size_t failAtEpoch = 0;
+    std::vector<VYR_OBSERVATIONEPOCH> epochs;
+    std::vector<uint32_t> lines;
+    std::vector<std::string> markers;
+    std::vector<VYR_STATION_RINEX> stations;
+    int failures = 0;
+    uint32_t failureLine = 0;
+    std::string failureText;
+};
+
+// The signal of a type in an epoch's satellite; null when it has none.
+inline const VYR_OBSERVATIONEPOCH_SIGNAL* signal_of(const VYR_OBSERVATIONEPOCH_SV& sat,
+                                                    VYR_OBSTYPE type) {
+    for (const auto& s : sat.observations)
+        if (s.obsType == type) return &s;
+    return nullptr;
+}
+
+}  // namespace import_test

@@ -1,0 +1,99 @@
+// One epoch of the RINEX access library as the system's epoch.
+#include <rinex/rnx_types.h>
+
+#include <cmath>
+
+#include <vyr/file_converter.h>
+#include <vyr/mjd_time.h>
+#include <vyr/rinex_conversions.h>
+#include "gnss/rinex_codes.h"
+
+namespace {
+
+constexpr int kSlotCount = 12;  // indexed by VYR_OBSTYPE 1-11
+
+// The satellite of an epoch entry; system 0 when it has none in this system.
+VYR_SATID satellite_of(const RNX_OBS_SAT& sat) {
+    switch (sat.system) {
+        case eSATSYS_GPS:
+        case eSATSYS_GLONASS:
+        case eSATSYS_GALILEO:
+            return {Vyr_Rnx2VyrSatSys(sat.system), sat.number};
+        case eSATSYS_SBAS:
+            // The library numbers SBAS 100 + nn; only PRN 120 and above are kept.
+            if (sat.number > vyr::kSbasPrnOffset)
+                return {VYR_SATSYS_SBAS, static_cast<uint8_t>(sat.number - vyr::kSbasPrnOffset)};
+            return {VYR_SATSYS_NONE, 0};
+        default:
+            return {VYR_SATSYS_NONE, 0};
+    }
+}
+
+// Stores one value in its slot. A value of 0.0 stands for a blank field and never overwrites
+// what another code of the same type put there.
+void store_value(const RNX_OBS_VALUE& value, bool fileHasStrength,
+                 VYR_OBSERVATIONEPOCH_SIGNAL& slot) {
+    using Signal = VYR_OBSERVATIONEPOCH_SIGNAL;
+    if (value.value == 0.0) return;
+    switch (value.code.kind) {
+        case vyr_gnss::kRnxKindCode:
+            slot.code = value.value;
+            slot.flags |= Signal::kCodeValid;
+            break;
+        case vyr_gnss::kRnxKindPhase:
+            slot.phase = value.value;
+            slot.flags |= Signal::kPhaseValid;
+            if (!fileHasStrength && value.signalStrength != 0)
+                slot.quality = static_cast<uint16_t>(value.signalStrength * 120 + 50);
+            if (value.lossOfLock & 1) slot.flags |= Signal::kLossOfLock;
+            break;
+        case vyr_gnss::kRnxKindDoppler:
+            slot.doppler = value.value;
+            slot.flags |= Signal::kDopplerValid;
+            break;
+        case vyr_gnss::kRnxKindStrength: {
+            const double quality = std::round(value.value * 20.0);
+            slot.quality = quality <= 0.0 ? 0 : quality >= 65535.0 ? 65535 : uint16_t(quality);
+            slot.flags |= Signal::kQualityValid;
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+VYR_ERROR Vyr_ConvertToObsEpoch(const RNX_OBS_EPOCH& epoch, const bool strength[][12],
+                                VYR_OBSERVATIONEPOCH& out) {
+    out.Reset();
+    if (epoch.flag == eEPOCHFLAG_OK || epoch.flag == eEPOCHFLAG_POWER_FAILURE) {
+        double milliseconds = 0.0;
+        CalendarToMjd(epoch.time.year, epoch.time.month, epoch.time.day, epoch.time.hour,
+                      epoch.time.minute, epoch.time.seconds, out.mjd, milliseconds);
+        out.fraction = milliseconds / mjd::kMillisecondsPerDay;
+    }
+    out.satellites.reserve(epoch.satellites.size());
+    for (const RNX_OBS_SAT& sat : epoch.satellites) {
+        const VYR_SATID id = satellite_of(sat);
+        // A satellite without a system of ours could not be told apart from another when stored.
+        if (id.system == VYR_SATSYS_NONE) continue;
+        const int row = static_cast<int>(sat.system);
+        VYR_OBSERVATIONEPOCH_SIGNAL slots[kSlotCount];
+        for (const RNX_OBS_VALUE& value : sat.values) {
+            const VYR_OBSTYPE type = Vyr_Rnx2VyrObsType(sat.system, value.code);
+            if (type <= VYR_OBS_NONE || type >= kSlotCount) continue;
+            store_value(value, strength != nullptr && strength[row][type], slots[type]);
+        }
+        VYR_OBSERVATIONEPOCH_SV entry;
+        entry.satId = id;
+        for (int type = 1; type < kSlotCount; ++type) {
+            if ((slots[type].flags & VYR_OBSERVATIONEPOCH_SIGNAL::kTracked) == 0) continue;
+            slots[type].obsType = static_cast<VYR_OBSTYPE>(type);
+            entry.observations.push_back(slots[type]);
+        }
+        out.satellites.push_back(std::move(entry));
+    }
+    out.status = 1;
+    return VYR_OK;
+}

@@ -1,0 +1,126 @@
+#include "import/rinex_station_builder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <vyr/mjd_time.h>
+
+namespace vyr_import {
+
+void copy_text_field(char* field, size_t size, const char* text, size_t length) {
+    if (size == 0) return;
+    size_t n = text == nullptr ? 0 : std::min(length, size - 1);
+    while (n > 0 && text[n - 1] == ' ') --n;
+    if (n > 0) std::memcpy(field, text, n);
+    std::memset(field + n, 0, size - n);
+}
+
+void RinexStationBuilder::set_receiver(const char* number, const char* type) {
+    copy_text_field(m_station.receiverNumber, number);
+    copy_text_field(m_station.receiverType, type);
+    long id = 0;
+    GetReceiverTypeFromIGS(m_station.receiverType, id);
+    m_station.receiverTypeId = static_cast<int32_t>(id);
+}
+
+void RinexStationBuilder::set_antenna(const char* number, const char* type) {
+    copy_text_field(m_station.antennaNumber, number);
+    copy_text_field(m_station.antennaType, type);
+}
+
+void RinexStationBuilder::set_antenna_delta(double height, double east, double north) {
+    m_station.antennaEast = m_station.antennaEast2 = static_cast<float>(east);
+    m_station.antennaNorth = m_station.antennaNorth2 = static_cast<float>(north);
+    m_occupation.antennaHeight = height;
+}
+
+void RinexStationBuilder::set_approx_position(double x, double y, double z, uint32_t pointIndex) {
+    m_station.aprioriX = x;
+    m_station.aprioriY = y;
+    m_station.aprioriZ = z;
+    m_station.aprioriValid = 1;
+    m_station.aprioriPointIndex = pointIndex;
+}
+
+void RinexStationBuilder::set_marker_name(const char* name) {
+    copy_text_field(m_occupation.markerName, name);
+}
+
+VYR_ERROR RinexStationBuilder::add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t line) {
+    epoch.occupation = m_mode == VYR_OCCUPATION::MODE_STATIC
+                           ? VYR_OBSERVATIONEPOCH::OCCUPATION_STATIC
+                           : VYR_OBSERVATIONEPOCH::OCCUPATION_KINEMATIC;
+    m_latestEpoch = epoch.mjd + epoch.fraction;
+    if (m_occupationEpochs == 0) {
+        if (m_occupation.start == 0.0) m_occupation.start = m_latestEpoch;
+        m_occupation.mode = m_mode;
+    }
+    ++m_occupationEpochs;
+    ++m_stationEpochs;
+    return m_sink.OnEpoch(m_station, m_occupation, epoch, line);
+}
+
+// An occupation in which no epoch was read is no interval and is dropped.
+void RinexStationBuilder::close_occupation() {
+    if (m_occupationEpochs > 0) {
+        m_occupation.end = m_latestEpoch;
+        m_station.occupations.push_back(m_occupation);
+    }
+    VYR_OCCUPATION next{};
+    std::memcpy(next.markerName, m_occupation.markerName, sizeof next.markerName);
+    next.antennaHeight = m_occupation.antennaHeight;
+    next.start = m_latestEpoch;
+    next.mode = m_mode;
+    m_occupation = next;
+    m_occupationEpochs = 0;
+}
+
+void RinexStationBuilder::start_moving(double eventTime) {
+    m_mode = VYR_OCCUPATION::MODE_KINEMATIC;
+    close_occupation();
+    if (eventTime > 0.0) m_latestEpoch = m_occupation.start = eventTime;
+}
+
+void RinexStationBuilder::start_static_occupation() {
+    m_mode = VYR_OCCUPATION::MODE_STATIC;
+    close_occupation();
+}
+
+// A site without epochs is not handed on: it would become an empty station.
+VYR_ERROR RinexStationBuilder::hand_on_station() {
+    close_occupation();
+    VYR_ERROR result = VYR_OK;
+    if (m_stationEpochs > 0) result = m_sink.OnStation(m_station);
+    m_station.occupations.clear();
+    m_stationEpochs = 0;
+    return result;
+}
+
+VYR_ERROR RinexStationBuilder::start_new_site() {
+    const VYR_ERROR result = hand_on_station();
+    VYR_STATION_RINEX fresh;
+    std::memcpy(fresh.antennaType, m_station.antennaType, sizeof fresh.antennaType);
+    std::memcpy(fresh.antennaNumber, m_station.antennaNumber, sizeof fresh.antennaNumber);
+    fresh.antennaEast = fresh.antennaEast2 = m_station.antennaEast;
+    fresh.antennaNorth = fresh.antennaNorth2 = m_station.antennaNorth;
+    fresh.receiverTypeId = m_station.receiverTypeId;
+    std::memcpy(fresh.receiverType, m_station.receiverType, sizeof fresh.receiverType);
+    std::memcpy(fresh.receiverNumber, m_station.receiverNumber, sizeof fresh.receiverNumber);
+    m_station = std::move(fresh);
+    m_mode = VYR_OCCUPATION::MODE_STATIC;
+    m_occupation.mode = m_mode;
+    std::memset(m_occupation.markerName, 0, sizeof m_occupation.markerName);
+    return result;
+}
+
+VYR_ERROR RinexStationBuilder::finish() {
+    return hand_on_station();
+}
+
+VYR_ERROR RinexStationBuilder::fail(VYR_ERROR code, uint32_t line, const std::string& problem) {
+    if (!m_failed) m_sink.OnFailure(line, problem.c_str());
+    m_failed = true;
+    return code;
+}
+
+}  // namespace vyr_import

@@ -1,0 +1,64 @@
+// The site, occupation and epoch bookkeeping both observation readers share: the text parser of
+// version-2 files and the notifications of the RINEX access library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <vyr/file_converter.h>
+
+namespace vyr_import {
+
+// Copies at most size - 1 characters of text into field and terminates it: text longer than the
+// field is cut, never written past it. Trailing blanks are dropped.
+void copy_text_field(char* field, size_t size, const char* text, size_t length);
+
+template <size_t N>
+void copy_text_field(char (&field)[N], const char* text) {
+    copy_text_field(field, N, text, text == nullptr ? 0 : std::char_traits<char>::length(text));
+}
+
+class RinexStationBuilder {
+public:
+    explicit RinexStationBuilder(IVyrStationRinexSink& sink) : m_sink(sink) {}
+
+    VYR_STATION_RINEX& station() { return m_station; }
+    VYR_OCCUPATION& occupation() { return m_occupation; }
+
+    void set_receiver(const char* number, const char* type);
+    void set_antenna(const char* number, const char* type);
+    void set_antenna_delta(double height, double east, double north);
+    void set_approx_position(double x, double y, double z, uint32_t pointIndex);
+    void set_marker_name(const char* name);
+
+    // A converted observation epoch: takes the current mode as its occupation and hands it on.
+    VYR_ERROR add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t line);
+    // The antenna starts moving: the occupation so far is closed and a kinematic one starts at
+    // the given time (MJD with fraction; 0 keeps the time of the latest epoch).
+    void start_moving(double eventTime);
+    // A new static occupation of the same site begins.
+    void start_static_occupation();
+    // A new site begins: the station so far is handed on and a fresh one started; it keeps the
+    // receiver and the antenna (the equipment moves with the observer), not the site's name,
+    // position or points.
+    VYR_ERROR start_new_site();
+    // The end of the data: the last occupation and station are handed on.
+    VYR_ERROR finish();
+    // Tells the sink where and why the conversion fails; returns code.
+    VYR_ERROR fail(VYR_ERROR code, uint32_t line, const std::string& problem);
+
+private:
+    void close_occupation();
+    VYR_ERROR hand_on_station();
+
+    IVyrStationRinexSink& m_sink;
+    VYR_STATION_RINEX m_station;
+    VYR_OCCUPATION m_occupation{};
+    uint64_t m_stationEpochs = 0;
+    uint64_t m_occupationEpochs = 0;
+    VYR_OCCUPATION::eMode m_mode = VYR_OCCUPATION::MODE_STATIC;
+    double m_latestEpoch = 0.0;  // MJD with fraction
+    bool m_failed = false;
+};
+
+}  // namespace vyr_import

@@ -1,0 +1,137 @@
+// The file converter: exchange-format files into records in memory. It never touches a project;
+// the caller writes what it fills through the station and common-data interfaces.
+#pragma once
+
+#include <rinex/rnx_types.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "vyr/ephemeris.h"
+#include "vyr/error.h"
+#include "vyr/export.h"
+#include "vyr/glonass_map.h"
+#include "vyr/observation_epoch.h"
+
+#pragma pack(push, 1)
+// One occupation of a site: a static or kinematic interval. Byte for byte the layout of a point
+// description (vyr/points.h), as which the caller stores it.
+struct VYR_OCCUPATION {
+    enum eMode : uint32_t {
+        MODE_NONE = 0,
+        MODE_STATIC = 1,
+        MODE_KINEMATIC = 2,
+    };
+
+    double start;  // MJD with fraction of the interval's first epoch
+    uint32_t reserved1;
+    double antennaHeight;  // metres, the height of "ANTENNA: DELTA H/E/N"
+    eMode mode;
+    uint8_t reserved2;
+    double end;           // MJD with fraction of the interval's last epoch
+    char markerName[17];  // the site name, at most 16 characters
+};
+
+// What a file says of one site, apart from its lists: antenna, receiver, a-priori position.
+struct VYR_STATION_RINEX_SITE {
+    char antennaType[31];
+    char antennaNumber[11];
+    uint8_t reserved1[21];
+    float antennaEast;  // metres, east of "ANTENNA: DELTA H/E/N"
+    float antennaNorth;
+    uint8_t reserved2[4];
+    float antennaEast2;  // the same values a second time
+    float antennaNorth2;
+    uint8_t reserved3[4];
+    int32_t receiverTypeId;  // GetReceiverTypeFromIGS of receiverType
+    char receiverType[17];
+    uint8_t reserved4[17];
+    char receiverNumber[17];
+    uint32_t aprioriPointIndex;
+    uint16_t aprioriValid;  // 1 once a position was read
+    double aprioriX;        // metres, ECEF
+    double aprioriY;
+    double aprioriZ;
+    uint8_t reserved5[56];
+};
+#pragma pack(pop)
+static_assert(sizeof(VYR_OCCUPATION) == 50);
+static_assert(sizeof(VYR_STATION_RINEX_SITE) == 228);
+
+// One site of an observation file. Kept in memory only, so the two lists follow the packed site
+// part with their natural alignment.
+struct VYR_STATION_RINEX : VYR_STATION_RINEX_SITE {
+    std::vector<VYR_OBSERVATIONEPOCH> epochs;  // in file order
+    std::vector<VYR_OCCUPATION> occupations;
+
+    VYR_STATION_RINEX() : VYR_STATION_RINEX_SITE{} {}
+};
+
+// Told after every 500th epoch of a station while an observation file is converted.
+class IVyrProgress {
+public:
+    virtual void Notify() = 0;
+
+protected:
+    ~IVyrProgress() = default;
+};
+
+// Receives an observation file site by site without the epochs being gathered in memory.
+class IVyrStationRinexSink {
+public:
+    // An epoch of the site being read. station holds what the file said of that site so far
+    // with its completed occupations (its epoch list stays empty); occupation is the one the
+    // epoch belongs to. line: the line of the epoch record in the file.
+    virtual VYR_ERROR OnEpoch(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
+                              const VYR_OBSERVATIONEPOCH& epoch, uint32_t line) = 0;
+    // A site is complete: the site part and its occupations (epochs were handed out before).
+    virtual VYR_ERROR OnStation(const VYR_STATION_RINEX& station) = 0;
+    // The conversion fails: the line where the problem was met (0 when not known) and a text
+    // describing it. Called at most once, before the conversion returns its failure code.
+    virtual void OnFailure(uint32_t line, const char* problem) = 0;
+
+protected:
+    ~IVyrStationRinexSink() = default;
+};
+
+// Operations in slot order. Every conversion clears its output first; a null or empty file name
+// gives 0x80008001, a missing file (or a directory, or a name above 260 characters) 0x80008004.
+class IVyrFileConverter {
+public:
+    virtual VYR_ERROR ConvertFrequencyMapGlo(const char* fileName,
+                                             VYR_GLONASS_FREQUENCYMAP& map) = 0;
+    virtual VYR_ERROR ConvertRinexNavGal(const char* fileName,
+                                         std::vector<VYR_BROADCASTEPHEMERIS_GAL>& out) = 0;
+    virtual VYR_ERROR ConvertRinexNavGlo(const char* fileName,
+                                         std::vector<VYR_BROADCASTEPHEMERIS_GLO>& out) = 0;
+    virtual VYR_ERROR ConvertRinexNav(const char* fileName,
+                                      std::vector<VYR_BROADCASTEPHEMERIS>& out) = 0;
+    virtual VYR_ERROR ConvertSp3(const char* fileName, std::vector<VYR_PRECISEEPHEMERIS>& out) = 0;
+    // One VYR_STATION_RINEX per site of the file. progress may be null. Sites completed before a
+    // failure stay in out.
+    virtual VYR_ERROR ConvertRinexObs(const char* fileName, std::vector<VYR_STATION_RINEX>& out,
+                                      IVyrProgress* progress) = 0;
+    virtual VYR_ERROR ConvertIonoGlobalReg(const char* fileName,
+                                           std::vector<VYR_IONO_GLOBALREG>& out) = 0;
+    // epoch: MJD with fraction of day, stamped on every record as GPS week and seconds of week.
+    virtual VYR_ERROR ConvertRinexIonoKlobuchar(const char* fileName, double epoch,
+                                                std::vector<VYR_IONOUTC>& out) = 0;
+    virtual void Release() = 0;
+    virtual ~IVyrFileConverter() = default;
+};
+
+// The observation import without gathering epochs: the same conversion as ConvertRinexObs, each
+// site and epoch handed to sink as soon as it is read. A failure code of the sink ends the
+// conversion and is returned.
+VYR_API VYR_ERROR Vyr_ConvertRinexObsToSink(const char* fileName, IVyrStationRinexSink& sink);
+
+// One epoch of the RINEX access library as the system's epoch. strength[system][type] tells
+// that the file carries a signal-strength observation for that system (rows by eSATSYS 0-4)
+// and observation type (columns by VYR_OBSTYPE 0-11); a phase's strength digit is used only
+// where it does not. Always returns 0.
+VYR_API VYR_ERROR Vyr_ConvertToObsEpoch(const RNX_OBS_EPOCH& epoch, const bool strength[][12],
+                                        VYR_OBSERVATIONEPOCH& out);
+
+// The receiver family of an IGS receiver name (judged on its first 16 characters, in any case);
+// 0 when no row of the receiver table matches.
+VYR_API void GetReceiverTypeFromIGS(const char* name, long& type);
