@@ -76,7 +76,9 @@ VYR_ERROR CVyrObservations::WriteOne(const VYR_OBSERVATIONEPOCH& epoch, bool& wr
     written = false;
     if (!vyr::is_valid_observation_epoch(epoch)) return VYR_OK;
     if (!m_statistics.IsLoaded()) {
-        const VYR_ERROR loaded = m_statistics.Load();
+        STATSTG status{};
+        if (!m_stream->Stat(status, STATFLAG_NONAME)) return VYR_E_READ_ENTRY_FAILED;
+        const VYR_ERROR loaded = m_statistics.Load(status.cbSize > 0);
         if (loaded != VYR_OK) return loaded;
     }
     m_work = epoch;

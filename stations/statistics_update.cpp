@@ -137,17 +137,13 @@ ObservationStatisticsWriter::ObservationStatisticsWriter(const CVyrPtrSmart<CStg
                                                          uint32_t version)
     : m_storage(stationStorage), m_version(version) {}
 
-VYR_ERROR ObservationStatisticsWriter::Load() {
+VYR_ERROR ObservationStatisticsWriter::Load(bool epochsStored) {
     auto satellites =
         std::unique_ptr<VYR_OBSERVATION_SVSTAT>(new (std::nothrow) VYR_OBSERVATION_SVSTAT{});
     if (!satellites) return VYR_E_MEMORY_OVERFLOW;
     // Statistics describe what "Observations" holds: with no epochs stored (a new station, or
     // one whose observations were reset) earlier statistics no longer apply.
-    CStm observations;
-    const bool hasEpochs =
-        open_for_reading(m_storage, vyr_storage::kStreamObservations, observations) &&
-        !stream_is_empty(observations);
-    observations.Close();
+    const bool hasEpochs = epochsStored;
     CStm stream;
     if (hasEpochs &&
         open_for_reading(m_storage, vyr_storage::kStreamObservationSatelliteStatistics, stream) &&

@@ -47,8 +47,9 @@ public:
     ObservationStatisticsWriter(const CVyrPtrSmart<CStg>& stationStorage, uint32_t version);
 
     bool IsLoaded() const { return m_satellites != nullptr; }
-    // Reads the stored satellite statistics (missing: zeros) and opens the availability.
-    VYR_ERROR Load();
+    // Reads the stored satellite statistics (missing: zeros) and opens the availability. Without
+    // epochs stored in "Observations" both start empty, whatever was left of them.
+    VYR_ERROR Load(bool epochsStored);
 
     // Counts the epoch; clears valid bits of zero values; an epoch with a zero code is refused
     // (status 0, false) and the satellite statistics are left as they were.
