@@ -39,4 +39,10 @@ ReadOnlyProject::~ReadOnlyProject() {
     m_document->Release();
 }
 
+WritableProject::WritableProject(const std::string& path) {
+    CVyrIPtrSmart<IVyrEx> root = Vyr_GetIVyrEx();
+    check(root.IsValid() ? root->OpenStorageEx(path.c_str(), m_project) : VYR_E_INVALID_INTERFACE,
+          path);
+}
+
 }  // namespace vyr_cli

@@ -27,4 +27,15 @@ private:
     CVyrIPtrSmart<IVyrCommonData> m_common;
 };
 
+// A project opened for reading and writing; the library commits it when it closes.
+class WritableProject {
+public:
+    explicit WritableProject(const std::string& path);
+
+    IVyrStorageEx& storage() { return *m_project; }
+
+private:
+    CVyrIPtrSmart<IVyrStorageEx> m_project;
+};
+
 }  // namespace vyr_cli

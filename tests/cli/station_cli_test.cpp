@@ -1,0 +1,252 @@
+// `vyr info`, `obs`, `windows` and `upgrade` end to end on a project built through the library.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vyr/vyr.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+constexpr uint32_t kMjd = 60310;  // 2024-01-01
+
+VYR_OBSERVATIONEPOCH_SIGNAL signal(VYR_OBSTYPE type, uint16_t flags, double code) {
+    VYR_OBSERVATIONEPOCH_SIGNAL s;
+    s.obsType = type;
+    s.flags = flags;
+    s.code = code;
+    s.phase = code / 0.19;
+    s.quality = 900;
+    return s;
+}
+
+// GPS 5 (C/A code and phase, L2 code only), GPS 12 and SBAS 120 (code only).
+VYR_OBSERVATIONEPOCH epoch_at(double seconds) {
+    VYR_OBSERVATIONEPOCH epoch;
+    epoch.mjd = kMjd;
+    epoch.fraction = seconds / 86400.0;
+    epoch.status = 1;
+    constexpr uint16_t kBoth =
+        VYR_OBSERVATIONEPOCH_SIGNAL::kCodeValid | VYR_OBSERVATIONEPOCH_SIGNAL::kPhaseValid;
+    VYR_OBSERVATIONEPOCH_SV g05;
+    g05.satId = {VYR_SATSYS_GPS, 5};
+    g05.observations = {
+        signal(static_cast<VYR_OBSTYPE>(1), kBoth, 2.1e7),
+        signal(static_cast<VYR_OBSTYPE>(2), VYR_OBSERVATIONEPOCH_SIGNAL::kCodeValid, 2.1e7 + 3.25)};
+    VYR_OBSERVATIONEPOCH_SV g12;
+    g12.satId = {VYR_SATSYS_GPS, 12};
+    g12.observations = {signal(static_cast<VYR_OBSTYPE>(1), kBoth, 2.3e7)};
+    VYR_OBSERVATIONEPOCH_SV s20;
+    s20.satId = {VYR_SATSYS_SBAS, 1};
+    s20.observations = {signal(static_cast<VYR_OBSTYPE>(1), kBoth, 3.8e7)};
+    epoch.satellites = {g05, g12, s20};
+    return epoch;
+}
+
+class StationCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vyr_station_cli_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        project = (dir / "p.vyr").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // A project with station BASE: receiver, antenna and (unless bare) epochs at 10:00:00, :30
+    // and 10:01:00.
+    void build_project(bool bare = false) {
+        CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
+        CVyrIPtrSmart<IVyrStorage> storage;
+        ASSERT_EQ(root->CreateStorage(project.c_str(), storage), VYR_OK);
+        CVyrIPtrSmart<IVyrCollectionStation> stations;
+        ASSERT_EQ(storage->GetStations(stations), VYR_OK);
+        VYR_STATION_KEY key{};
+        key.type = VYR_KEY_TEXT;
+        std::memcpy(key.value, "BASE", 4);
+        CVyrIPtrSmart<IVyrStation> station;
+        ASSERT_EQ(stations->AddStation(key, station), VYR_OK);
+        VYR_SENSORSYSTEM sensor{};
+        std::strcpy(sensor.receiverName, "RECEIVER X");
+        std::strcpy(sensor.serialNumber, "4711");
+        ASSERT_EQ(station->SetSensorSystem(sensor), VYR_OK);
+        VYR_ANTENNA antenna;
+        std::strcpy(antenna.fields.type, "ANTENNA Y");
+        std::strcpy(antenna.fields.serialNumber, "0815");
+        ASSERT_EQ(station->SetAntenna(antenna), VYR_OK);
+        if (bare) return;
+        CVyrIPtrSmart<IVyrObservations> observations;
+        ASSERT_EQ(station->GetObservations(observations), VYR_OK);
+        ASSERT_EQ(observations->AddEpochs({epoch_at(36000), epoch_at(36030), epoch_at(36060)}),
+                  VYR_OK);
+    }
+
+    static std::string quote(const std::string& arg) {
+        std::string q = "'";
+        for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    }
+    static std::string slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    Outcome vyr(const std::vector<std::string>& args) {
+        std::string cmd = quote(VYR_CLI_PATH);
+        for (const auto& a : args) cmd += " " + quote(a);
+        cmd += " >" + quote((dir / "stdout").string()) + " 2>" + quote((dir / "stderr").string());
+        const int raw = std::system(cmd.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"),
+                slurp(dir / "stderr")};
+    }
+
+    std::vector<std::string> lines(const std::string& text) {
+        std::vector<std::string> out;
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            out.push_back(text.substr(start, end - start));
+        return out;
+    }
+
+    fs::path dir;
+    std::string project;
+};
+
+TEST_F(StationCli, InfoDescribesStationsAndCommonData) {
+    build_project();
+    const Outcome outcome = vyr({"info", project, "--json"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const json info = json::parse(outcome.out);
+    EXPECT_EQ(info["version"], "3.0");
+    ASSERT_EQ(info["stations"].size(), 1u);
+    const json& station = info["stations"][0];
+    EXPECT_EQ(station["key"], "BASE");
+    EXPECT_EQ(station["epochs"], 3);
+    EXPECT_EQ(station["first"], "2024-01-01T10:00:00.000");
+    EXPECT_EQ(station["last"], "2024-01-01T10:01:00.000");
+    EXPECT_EQ(station["rate_ms"], 30000);
+    EXPECT_EQ(station["receiver"], (json{{"type", "RECEIVER X"}, {"number", "4711"}}));
+    EXPECT_EQ(station["antenna"], (json{{"type", "ANTENNA Y"}, {"number", "0815"}}));
+    EXPECT_EQ(station["systems"]["G"], (json{{"satellites", 2}, {"types", {1, 2}}}));
+    EXPECT_EQ(station["systems"]["S"]["satellites"], 1);
+    EXPECT_EQ(info["common"]["broadcast_gps"], 0);
+    EXPECT_EQ(info["common"]["iono_models"], 0);
+
+    const Outcome text = vyr({"info", project});
+    EXPECT_THAT(text.out, HasSubstr("version\t3.0\nstation\tBASE\nreceiver\tRECEIVER X\t4711\n"));
+    EXPECT_THAT(text.out, HasSubstr("rate_ms\t30000\nsystem\tG\t2\t1,2\n"));
+}
+
+TEST_F(StationCli, ObsShowsEverySignalInStoredOrderWithSbasByDefault) {
+    build_project();
+    const Outcome all = vyr({"obs", project, "BASE"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    const std::vector<std::string> rows = lines(all.out);
+    ASSERT_EQ(rows.size(), 1u + 3u * 4u);
+    EXPECT_EQ(rows[0], "time,sat,type,code,phase,doppler,quality,flags");
+    EXPECT_EQ(rows[1], "2024-01-01T10:00:00.000,G05,1,21000000.000,110526315.789,,900,0x0003");
+    EXPECT_EQ(rows[2], "2024-01-01T10:00:00.000,G05,2,21000003.250,,,900,0x0002");
+    EXPECT_EQ(rows[4].substr(0, 28), "2024-01-01T10:00:00.000,S20,");
+
+    const Outcome filtered = vyr({"obs", project, "BASE", "--from", "2024-01-01T10:00:30",
+                                  "--exclude-system", "S", "--exclude-sat", "G12", "--json"});
+    ASSERT_EQ(filtered.status, 0) << filtered.err;
+    const json rows_json = json::parse(filtered.out);
+    ASSERT_EQ(rows_json.size(), 4u);  // two epochs, G05 with two signals
+    EXPECT_EQ(rows_json[0]["time"], "2024-01-01T10:00:30.000");
+    EXPECT_TRUE(rows_json[1]["phase"].is_null());
+
+    const Outcome sampled = vyr({"obs", project, "BASE", "--interval", "60"});
+    EXPECT_EQ(lines(sampled.out).size(), 1u + 2u * 4u);  // 10:00:00 and 10:01:00
+
+    EXPECT_EQ(vyr({"obs", project, "NONE"}).status, 1);
+    EXPECT_THAT(vyr({"obs", project, "NONE"}).err, HasSubstr("no station NONE"));
+    EXPECT_EQ(vyr({"obs", project, "BASE", "--from", "yesterday"}).status, 2);
+    EXPECT_EQ(vyr({"obs", project, "BASE", "--exclude-sat", "X99"}).status, 2);
+}
+
+TEST_F(StationCli, WindowsAreAddedListedAppliedAndCleared) {
+    build_project();
+    ASSERT_EQ(vyr({"windows", project, "BASE", "add", "2024-01-01T10:00:20", "2024-01-01T10:00:40"})
+                  .status,
+              0);
+    ASSERT_EQ(vyr({"windows", project, "BASE", "add", "2024-01-01T09:00:00", "2024-01-01T11:00:00",
+                   "--sat", "G12"})
+                  .status,
+              0);
+    EXPECT_EQ(vyr({"windows", project, "BASE", "list"}).out,
+              "station\t2024-01-01T10:00:20.000\t2024-01-01T10:00:40.000\n"
+              "G12\t2024-01-01T09:00:00.000\t2024-01-01T11:00:00.000\n");
+    const Outcome applied = vyr({"obs", project, "BASE", "--windows", "--exclude-system", "S"});
+    // 10:00:30 falls in the station window; G12 is out everywhere.
+    EXPECT_EQ(lines(applied.out).size(), 1u + 2u * 2u);
+
+    ASSERT_EQ(vyr({"windows", project, "BASE", "clear"}).status, 0);
+    const json listed = json::parse(vyr({"windows", project, "BASE", "list", "--json"}).out);
+    EXPECT_TRUE(listed["station"].empty());
+    EXPECT_EQ(listed["satellites"]["G12"].size(), 1u);
+    ASSERT_EQ(vyr({"windows", project, "BASE", "clear", "--sat", "G12"}).status, 0);
+    EXPECT_EQ(vyr({"windows", project, "BASE", "list"}).out, "");
+    EXPECT_EQ(vyr({"windows", project, "BASE", "add", "2024-01-01T10:00:00", "2024-01-01T11:00:00",
+                   "--sat", "E11"})
+                  .status,
+              2);
+}
+
+TEST_F(StationCli, UpgradeConvertsAnOlderProjectAndLeavesACurrentOneAlone) {
+    build_project(true);
+    Outcome current = vyr({"upgrade", project});
+    EXPECT_EQ(current.status, 0);
+    EXPECT_EQ(current.out, project + ": already at version 3.0\n");
+    {
+        // Stamp the project 2.0; its processing parameters have no older form to read.
+        std::u16string name;
+        ASSERT_TRUE(cfb::utf8_to_utf16(project, name));
+        IStorage* root = nullptr;
+        ASSERT_EQ(StgOpenStorage(name.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                 nullptr, 0, &root),
+                  S_OK);
+        IStream* version = nullptr;
+        ASSERT_EQ(root->OpenStream(u"StorageVersion", nullptr,
+                                   STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &version),
+                  S_OK);
+        const uint8_t two[4] = {2, 0, 0, 0};
+        ASSERT_EQ(version->Write(two, 4, nullptr), S_OK);
+        version->Release();
+        ASSERT_EQ(root->DestroyElement(u"ProcessingParameters"), S_OK);
+        ASSERT_EQ(root->Commit(0), S_OK);
+        root->Release();
+    }
+    EXPECT_EQ(json::parse(vyr({"info", project, "--json"}).out)["version"], "2.0");
+    const Outcome upgraded = vyr({"upgrade", project});
+    ASSERT_EQ(upgraded.status, 0) << upgraded.err;
+    EXPECT_EQ(upgraded.out, project + ": upgraded from 2.0 to 3.0\n");
+    const json info = json::parse(vyr({"info", project, "--json"}).out);
+    EXPECT_EQ(info["version"], "3.0");
+    EXPECT_EQ(info["stations"][0]["receiver"]["type"], "RECEIVER X");
+    EXPECT_EQ(info["stations"][0]["epochs"], 0);
+    EXPECT_EQ(vyr({"upgrade", (dir / "none.vyr").string()}).status, 1);
+}
+
+}  // namespace
