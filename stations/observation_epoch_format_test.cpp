@@ -185,7 +185,7 @@ TEST_F(OlderObservationsStream, SkipsInvalidRecordsAndSurplusSatellites) {
 TEST_F(OlderObservationsStream, ATruncatedRecordEndsTheSequence) {
     add_record(50000, VYR_OBSERVATION::kL1Data, 1);
     add_record(50001, VYR_OBSERVATION::kL1Data, 2);
-    bytes.resize(bytes.size() - 5);
+    bytes.erase(bytes.end() - 5, bytes.end());  // cut into the last satellite record
     put_bytes(bytes);
     std::vector<VYR_OBSERVATIONEPOCH> epochs;
     ASSERT_EQ(ReadAllRecords(stream, 1, epochs), VYR_OK);
