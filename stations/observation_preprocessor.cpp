@@ -102,7 +102,8 @@ void CObservationPreprocessor::CorrectClockJumps(VYR_OBSERVATIONEPOCH& epoch) {
                 if (!IsEnabled(sv.satId.system) ||
                     (sv.satId.system == VYR_SATSYS_GLONASS && !m_glonassMap))
                     continue;
-                const VYR_FREQUENCY_BAND band = Vyr_ObsTypeToFrequencyBand(signal.obsType);
+                const VYR_FREQUENCY_BAND band =
+                    Vyr_ObsTypeToFrequencyBand(VYR_OBSTYPE{signal.obsType});
                 const double lambda = m_frequencies.getWavelengthValue(sv.satId, band);
                 const double jump = m_frequencies.getMSecJumpValue(sv.satId, band);
                 if (lambda <= 0.0 || jump <= 0.0) continue;
@@ -157,7 +158,8 @@ void align_time_tag(VYR_OBSERVATIONEPOCH& epoch, uint32_t gridMs,
         for (Signal& signal : sv.observations) {
             if (signal.flags & Signal::kCodeValid) signal.code -= shift * kSpeedOfLight;
             if (signal.flags & Signal::kPhaseValid) {
-                const VYR_FREQUENCY_BAND band = Vyr_ObsTypeToFrequencyBand(signal.obsType);
+                const VYR_FREQUENCY_BAND band =
+                    Vyr_ObsTypeToFrequencyBand(VYR_OBSTYPE{signal.obsType});
                 signal.phase -= frequencies.getFrequencyValue(sv.satId, band) * shift;
             }
         }

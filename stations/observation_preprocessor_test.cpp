@@ -72,7 +72,7 @@ TEST_P(ClockJumps, WholeMillisecondsAreRepairedOthersRealignWithALossOfLock) {
         const Signal in = original[i].satellites[0].observations[0];
         const bool lossOfLock = (out.flags & Signal::kLossOfLock) != 0;
         if (!corrected) {
-            EXPECT_EQ(out.phase, in.phase) << i;
+            EXPECT_EQ(+out.phase, +in.phase) << i;
             EXPECT_FALSE(lossOfLock) << i;
             continue;
         }
@@ -98,7 +98,7 @@ TEST_P(ClockJumps, WholeMillisecondsAreRepairedOthersRealignWithALossOfLock) {
         } else {
             // Not whole: the phase is set afresh from the code, and the jump is a loss of lock.
             if (i == 2) {
-                EXPECT_NEAR(out.phase, in.phase + aligned, 1e-6);
+                EXPECT_NEAR(+out.phase, in.phase + aligned, 1e-6);
                 EXPECT_TRUE(lossOfLock);
             } else {
                 EXPECT_FALSE(lossOfLock) << i;
@@ -148,8 +148,8 @@ TEST(TimeTagAlignment, MovesTheTagToTheGridAndTheMeasurementsWithIt) {
     const Signal out = epoch.satellites[0].observations[0];
     const double shift = -0.0001;  // seconds: old minus new
     // The fraction holds the time to about 1e-11 s.
-    EXPECT_NEAR(out.code, in.code - shift * kC, 0.01);
-    EXPECT_NEAR(out.phase, in.phase - 1575.42e6 * shift, 0.05);
+    EXPECT_NEAR(+out.code, in.code - shift * kC, 0.01);
+    EXPECT_NEAR(+out.phase, in.phase - 1575.42e6 * shift, 0.05);
 
     VYR_OBSERVATIONEPOCH close = epoch_at(day_fraction(1, 0, 0.000005), {gps(1)});
     const VYR_OBSERVATIONEPOCH unchanged = close;

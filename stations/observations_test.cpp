@@ -78,32 +78,32 @@ TEST_F(Observations, DayAt30sBuildsStatisticsAndAvailability) {
     ASSERT_EQ(systems.size(), 2u);
     const VYR_OBSERVATION_STAT g = systems.at(VYR_SATSYS_GPS);
     const VYR_OBSERVATION_STAT r = systems.at(VYR_SATSYS_GLONASS);
-    EXPECT_EQ(g.dataRate, 30000u);
-    EXPECT_EQ(g.stationEpochs, 2880u);
-    EXPECT_EQ(g.satelliteEpochs, 3u * 2880u);
+    EXPECT_EQ(+g.dataRate, 30000u);
+    EXPECT_EQ(+g.stationEpochs, 2880u);
+    EXPECT_EQ(+g.satelliteEpochs, 3u * 2880u);
     const uint32_t codes = g.codeCount[0];
     EXPECT_EQ(codes, 3u * 2880u);
     // GLONASS starts later but carries the station-wide span.
-    EXPECT_EQ(r.firstFraction, 0.0);
-    EXPECT_EQ(r.firstMjd, g.firstMjd);
-    EXPECT_EQ(r.lastFraction, g.lastFraction);
-    EXPECT_EQ(r.satelliteEpochs, 2160u);
-    EXPECT_EQ(r.system, VYR_SATSYS_GLONASS);
+    EXPECT_EQ(+r.firstFraction, 0.0);
+    EXPECT_EQ(+r.firstMjd, +g.firstMjd);
+    EXPECT_EQ(+r.lastFraction, +g.lastFraction);
+    EXPECT_EQ(+r.satelliteEpochs, 2160u);
+    EXPECT_EQ(+r.system, VYR_SATSYS_GLONASS);
 
     const auto sats =
         read_entry<VYR_OBSERVATION_SVSTAT>(vyr_storage::kStreamObservationSatelliteStatistics);
     const VYR_OBSERVATION_STAT r1 = sats.satellites[33];
-    EXPECT_NEAR(r1.firstFraction, 0.25, 1e-12);
-    EXPECT_EQ(r1.stationEpochs, 2880u);
-    EXPECT_EQ(sats.satellites[2].dataRate, 0u);
+    EXPECT_NEAR(+r1.firstFraction, 0.25, 1e-12);
+    EXPECT_EQ(+r1.stationEpochs, 2880u);
+    EXPECT_EQ(+sats.satellites[2].dataRate, 0u);
 
     CVyrCollectionSvAvailStat availability(storage, kStorageVersionCurrent);
     VYR_SVAVAIL_STAT day{};
     ASSERT_TRUE(availability.GetByKey(kTestMjd, day));
-    EXPECT_EQ(day.satellites[33].observed, 1);
-    EXPECT_EQ(day.satellites[33].halfHours[11], 0);
-    EXPECT_EQ(day.satellites[33].halfHours[12], 1);
-    EXPECT_EQ(day.satellites[1].halfHours[0], 1);
+    EXPECT_EQ(+day.satellites[33].observed, 1);
+    EXPECT_EQ(+day.satellites[33].halfHours[11], 0);
+    EXPECT_EQ(+day.satellites[33].halfHours[12], 1);
+    EXPECT_EQ(+day.satellites[1].halfHours[0], 1);
 }
 
 TEST_F(Observations, WindowInTheMiddleOfTheDayIsLeftOut) {
@@ -219,8 +219,8 @@ TEST_F(Observations, EpochWithAZeroValidCodeIsNotStoredNorCounted) {
     ASSERT_EQ(obs->AddEpoch(bad), VYR_OK);
     const auto sats =
         read_entry<VYR_OBSERVATION_SVSTAT>(vyr_storage::kStreamObservationSatelliteStatistics);
-    EXPECT_EQ(sats.satellites[1].satelliteEpochs, 1u);
-    EXPECT_EQ(sats.satellites[1].stationEpochs, 1u);
+    EXPECT_EQ(+sats.satellites[1].satelliteEpochs, 1u);
+    EXPECT_EQ(+sats.satellites[1].stationEpochs, 1u);
     const double last = sats.satellites[1].lastFraction;
     EXPECT_NEAR(last, 0.1, 1e-9);
     obs.reset();
@@ -326,19 +326,21 @@ TEST_F(Observations, DeferredStatisticsAreWrittenWhenTheObjectGoes) {
         EXPECT_FALSE(CFactoryStream(storage.Get())
                          .Open(vyr_storage::kStreamObservationSatelliteStatistics, stream));
     }
-    EXPECT_EQ(read_entry<VYR_OBSERVATION_SVSTAT>(vyr_storage::kStreamObservationSatelliteStatistics)
-                  .satellites[1]
-                  .satelliteEpochs,
-              1u);
+    EXPECT_EQ(
+        +read_entry<VYR_OBSERVATION_SVSTAT>(vyr_storage::kStreamObservationSatelliteStatistics)
+             .satellites[1]
+             .satelliteEpochs,
+        1u);
 }
 
 TEST_F(Observations, StatisticsGoOnAcrossObjectsAndStartAfreshAfterAReset) {
     ASSERT_EQ(open()->AddEpoch(epoch_at(0.1, {gps(1)})), VYR_OK);
     ASSERT_EQ(open()->AddEpoch(epoch_at(0.2, {gps(1)})), VYR_OK);
-    EXPECT_EQ(read_entry<VYR_OBSERVATION_SVSTAT>(vyr_storage::kStreamObservationSatelliteStatistics)
-                  .satellites[1]
-                  .stationEpochs,
-              2u);
+    EXPECT_EQ(
+        +read_entry<VYR_OBSERVATION_SVSTAT>(vyr_storage::kStreamObservationSatelliteStatistics)
+             .satellites[1]
+             .stationEpochs,
+        2u);
     // What a station's reset leaves: the three streams empty, the satellite statistics kept.
     for (uint32_t id : {vyr_storage::kStreamObservations, vyr_storage::kStreamObservationStatistics,
                         vyr_storage::kStreamSatelliteAvailStatistics}) {
@@ -349,8 +351,8 @@ TEST_F(Observations, StatisticsGoOnAcrossObjectsAndStartAfreshAfterAReset) {
     ASSERT_EQ(open()->AddEpoch(epoch_at(0.5, {gps(2)})), VYR_OK);
     const auto sats =
         read_entry<VYR_OBSERVATION_SVSTAT>(vyr_storage::kStreamObservationSatelliteStatistics);
-    EXPECT_EQ(sats.satellites[1].satelliteEpochs, 0u);
-    EXPECT_EQ(sats.satellites[2].stationEpochs, 1u);
+    EXPECT_EQ(+sats.satellites[1].satelliteEpochs, 0u);
+    EXPECT_EQ(+sats.satellites[2].stationEpochs, 1u);
     EXPECT_EQ(read_all(nullptr).size(), 1u);
 }
 

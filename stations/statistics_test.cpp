@@ -32,11 +32,11 @@ TEST(DataRate, NeedsTwoEpochsAndRoundsTheSmallestInterval) {
 
 TEST(EpochRounding, LastMillisecondsOfTheDayCarryIntoTheNextDay) {
     const auto rounded = vyr_stations::round_epoch_time(60000, (86400.0 - 0.004) / 86400.0);
-    EXPECT_EQ(rounded.mjd, 60001u);
+    EXPECT_EQ(+rounded.mjd, 60001u);
     EXPECT_EQ(rounded.fraction, 0.0);
     EXPECT_EQ(rounded.halfHour, 0);
     const auto late = vyr_stations::round_epoch_time(60000, (86400.0 - 0.006) / 86400.0);
-    EXPECT_EQ(late.mjd, 60000u);
+    EXPECT_EQ(+late.mjd, 60000u);
     EXPECT_EQ(late.halfHour, 47);
 }
 
@@ -55,7 +55,7 @@ TEST(SignalSlots, ByTypeAndSystem) {
                  {VYR_SATSYS_GALILEO, VYR_OBS_E5AB, 3}, {VYR_SATSYS_SBAS, VYR_OBS_L5, 1},
                  {VYR_SATSYS_SBAS, VYR_OBS_L2P, 0}};
     for (const auto& c : cases)
-        EXPECT_EQ(statistics_signal_slot(c.system, c.type), c.slot) << c.system << "/" << c.type;
+        EXPECT_EQ(+statistics_signal_slot(c.system, c.type), c.slot) << c.system << "/" << c.type;
 }
 
 using StatisticsFormat = vyr_test::MemoryStreamTest;
@@ -112,12 +112,12 @@ TEST_F(StatisticsFormat, OlderSatelliteStatisticsConvert) {
     VYR_OBSERVATION_SVSTAT stat{};
     ASSERT_EQ(ReadSingleRecord(stream, 2, stat), VYR_OK);
     const VYR_OBSERVATION_STAT glonass = stat.satellites[33];
-    EXPECT_EQ(glonass.firstMjd, 60000u);
-    EXPECT_EQ(glonass.satelliteEpochs, 7u);
+    EXPECT_EQ(+glonass.firstMjd, 60000u);
+    EXPECT_EQ(+glonass.satelliteEpochs, 7u);
     const uint32_t readPhase = glonass.phaseCount[1], readLol = glonass.lossOfLockCount[2];
     EXPECT_EQ(readPhase, 5u);
     EXPECT_EQ(readLol, 2u);
-    EXPECT_EQ(glonass.clockJumpCorrected, 1);
+    EXPECT_EQ(+glonass.clockJumpCorrected, 1);
     // Version 1 holds GPS only: 33 records of 87 bytes.
     put_bytes(std::vector<uint8_t>(2871, 0));
     EXPECT_EQ(ReadSingleRecord(stream, 1, stat), VYR_OK);
@@ -135,10 +135,10 @@ TEST_F(StatisticsFormat, OlderAvailabilityConverts) {
     std::vector<VYR_SVAVAIL_STAT> days;
     ASSERT_EQ(ReadAllRecords(stream, 2, days), VYR_OK);
     ASSERT_EQ(days.size(), 1u);
-    EXPECT_EQ(days[0].mjd, 60123u);
-    EXPECT_EQ(days[0].satellites[56].observed, 1);
-    EXPECT_EQ(days[0].satellites[56].halfHours[47], 1);
-    EXPECT_EQ(days[0].satellites[57].observed, 0);
+    EXPECT_EQ(+days[0].mjd, 60123u);
+    EXPECT_EQ(+days[0].satellites[56].observed, 1);
+    EXPECT_EQ(+days[0].satellites[56].halfHours[47], 1);
+    EXPECT_EQ(+days[0].satellites[57].observed, 0);
 }
 
 TEST_F(StatisticsFormat, ObservationStatisticsMapAndItsOlderSingleRecord) {
@@ -150,7 +150,7 @@ TEST_F(StatisticsFormat, ObservationStatisticsMapAndItsOlderSingleRecord) {
     vyr::ObservationStatistics read;
     ASSERT_EQ(ReadSingleRecord(stream, 3, read), VYR_OK);
     EXPECT_EQ(read.size(), 2u);
-    EXPECT_EQ(read[VYR_SATSYS_GPS].satelliteEpochs, 9u);
+    EXPECT_EQ(+read[VYR_SATSYS_GPS].satelliteEpochs, 9u);
 
     put_bytes(std::vector<uint8_t>(87, 0));
     ASSERT_EQ(ReadSingleRecord(stream, 1, read), VYR_OK);

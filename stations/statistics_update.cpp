@@ -28,9 +28,15 @@ double days_between(uint32_t mjdA, double fractionA, uint32_t mjdB, double fract
     return (static_cast<double>(mjdB) - static_cast<double>(mjdA)) + (fractionB - fractionA);
 }
 
-void add_counts(uint32_t (&sum)[vyr::kStatisticsSignalSlots],
-                const uint32_t (&counts)[vyr::kStatisticsSignalSlots]) {
-    for (int s = 0; s < vyr::kStatisticsSignalSlots; ++s) sum[s] += counts[s];
+// Field by field: the packed counters cannot be bound to references.
+void add_counts(VYR_OBSERVATION_STAT& sum, const VYR_OBSERVATION_STAT& sat) {
+    for (int s = 0; s < vyr::kStatisticsSignalSlots; ++s) {
+        sum.phaseCount[s] += sat.phaseCount[s];
+        sum.codeCount[s] += sat.codeCount[s];
+        sum.dopplerCount[s] += sat.dopplerCount[s];
+        sum.lossOfLockCount[s] += sat.lossOfLockCount[s];
+        if (sat.obsType[s] != VYR_OBS_NONE) sum.obsType[s] = sat.obsType[s];
+    }
 }
 
 // A stream of the station storage, opened for reading; false when it is missing.
@@ -110,12 +116,7 @@ vyr::ObservationStatistics summarise_statistics(VYR_OBSERVATION_SVSTAT& satellit
         const VYR_SATELLITE_SYSTEM system = vyr::satellite_from_compact_number(uint8_t(n)).system;
         VYR_OBSERVATION_STAT& sum = systems[system];
         sum.satelliteEpochs += sat.satelliteEpochs;
-        add_counts(sum.phaseCount, sat.phaseCount);
-        add_counts(sum.codeCount, sat.codeCount);
-        add_counts(sum.dopplerCount, sat.dopplerCount);
-        add_counts(sum.lossOfLockCount, sat.lossOfLockCount);
-        for (int s = 0; s < vyr::kStatisticsSignalSlots; ++s)
-            if (sat.obsType[s] != VYR_OBS_NONE) sum.obsType[s] = sat.obsType[s];
+        add_counts(sum, sat);
     }
     for (auto& [system, sum] : systems) {
         sum.firstMjd = firstMjd;
