@@ -1,0 +1,127 @@
+#include "import/convert_frequency_map_glo.h"
+
+#include <gtest/gtest.h>
+
+#include "import/convert_rinex_nav_test_support.h"
+
+using namespace import_test;
+
+namespace {
+
+std::string header(const char* version, char system = 'R') {
+    return nav_version_line(version, version[0] == '2' ? 'G' : 'N', system) +
+           header_line("", "END OF HEADER");
+}
+
+// A message with its channel written as text in the fourth column of orbit line 2.
+std::string message_v2(int slot, const std::string& channel) {
+    return format("%2d 21  1  1  0 15  0.0", slot) + d19(7.2e-5) + d19(0.0) + d19(900.0) + "\n" +
+           orbit_v2(-1488.8, 1.2, 0.0, 0.0) + "   " + d19(-5000.0) + d19(2.0) + d19(0.0) + channel +
+           "\n" + orbit_v2(21000.5, 0.3, 0.0, 0.0);
+}
+
+std::string message_v3(const char* sat, double channel) {
+    return std::string(sat) + " 2021 01 01 00 15 00" + d19(7.2e-5) + d19(0.0) + d19(900.0) + "\n" +
+           orbit_v3(-1488.8, 1.2, 0.0, 0.0) + orbit_v3(-5000.0, 2.0, 0.0, channel) +
+           orbit_v3(21000.5, 0.3, 0.0, 0.0);
+}
+
+std::string gps_message_v3(const char* sat) {
+    std::string text =
+        std::string(sat) + " 2021 01 01 00 00 00" + d19(1e-4) + d19(0) + d19(0) + "\n";
+    for (int i = 0; i < 7; ++i) text += orbit_v3(1.0, 2.0, 3.0, 4.0);
+    return text;
+}
+
+VYR_ERROR convert(const std::string& content, VYR_GLONASS_FREQUENCYMAP& map) {
+    ScratchFile file(content);
+    CConvertFileFrequencyMapGlo converter;
+    EXPECT_EQ(converter.SetFileName(file.path()), VYR_OK);
+    return converter.Convert(map, 0);
+}
+
+}  // namespace
+
+TEST(ConvertFileFrequencyMapGlo, VersionTwoSlotThreeOnChannelMinusFour) {
+    VYR_GLONASS_FREQUENCYMAP map{};
+    ASSERT_EQ(convert(header("2.11") + message_v2(3, d19(-4.0)), map), VYR_OK);
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(map.channel[i], i == 2 ? -4 : -111) << i;
+}
+
+TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZero) {
+    const struct {
+        std::string text;
+        int16_t channel;
+    } cases[] = {
+        {"-4.000000000000D+00", -4},  // Fortran exponent
+        {"-.400000000000D+01", -4},  {" 1.300000000000D+01", 13}, {"-3.500000000000D+00", -4},
+        {"-3.400000000000D+00", -3}, {" 2.500000000000D+00", 3},  {" 2.499999999999D+00", 2},
+        {"-0.400000000000D+00", 0},
+    };
+    for (const auto& c : cases) {
+        VYR_GLONASS_FREQUENCYMAP map{};
+        ASSERT_EQ(convert(header("2.11") + message_v2(5, c.text), map), VYR_OK) << c.text;
+        EXPECT_EQ(map.channel[4], c.channel) << c.text;
+    }
+}
+
+TEST(ConvertFileFrequencyMapGlo, LaterMessageOfASlotOverwritesAndOtherSlotsArePassedOver) {
+    VYR_GLONASS_FREQUENCYMAP map{};
+    ASSERT_EQ(
+        convert(header("2.11") + message_v2(3, d19(-4.0)) + message_v2(3, d19(5.0)) +
+                    message_v2(24, d19(-7.0)) + message_v2(25, d19(1.0)) + message_v2(0, d19(1.0)),
+                map),
+        VYR_OK);
+    EXPECT_EQ(map.channel[2], 5);
+    EXPECT_EQ(map.channel[23], -7);
+    EXPECT_EQ(map.channel[0], -111);
+}
+
+TEST(ConvertFileFrequencyMapGlo, VersionThreeAndFourTakeOnlyGlonassMessages) {
+    VYR_GLONASS_FREQUENCYMAP map{};
+    ASSERT_EQ(convert(header("3.04", 'M') + gps_message_v3("G05") + message_v3("R07", -3.0) +
+                          gps_message_v3("G07") + message_v3("R08", 6.0),
+                      map),
+              VYR_OK);
+    EXPECT_EQ(map.channel[4], -111);  // GPS 5 is no GLONASS slot
+    EXPECT_EQ(map.channel[6], -3);
+    EXPECT_EQ(map.channel[7], 6);
+
+    // Version 4: record lines and the fourth orbit line of GLONASS messages.
+    VYR_GLONASS_FREQUENCYMAP v4{};
+    ASSERT_EQ(
+        convert(header("4.00", 'M') + "> EPH R03 FDMA\n" + message_v3("R03", 5.0) +
+                    orbit_v3(183.0, 0.0, 0.0, 0.0) + "> EPH G01 LNAV\n" + gps_message_v3("G01") +
+                    "> EPH R04 FDMA\n" + message_v3("R04", 6.0) + orbit_v3(183.0, 0.0, 0.0, 0.0),
+                v4),
+        VYR_OK);
+    EXPECT_EQ(v4.channel[2], 5);
+    EXPECT_EQ(v4.channel[3], 6);
+}
+
+TEST(ConvertFileFrequencyMapGlo, Failures) {
+    const struct {
+        std::string text;
+        VYR_ERROR expected;
+    } cases[] = {
+        {nav_version_line("1", 'G') + header_line("", "END OF HEADER"), VYR_E_NOT_IMPLEMENTED},
+        {nav_version_line("2.11", 'G') + message_v2(3, d19(-4.0)), VYR_E_HEADER_OR_DATA_MISSING},
+        // A blank line between the orbit lines of a message.
+        {header("2.11") +
+             [] {
+                 std::string m = message_v2(3, d19(-4.0));
+                 return m.insert(m.find('\n') + 1, "\n");
+             }(),
+         VYR_E_FAILED_TO_READ},
+        // Orbit line 2 with three values only.
+        {header("2.11") + message_v2(3, ""), VYR_E_FAILED_TO_READ},
+        {header("2.11") + "xx 21  1  1  0 15  0.0\n", VYR_E_FAILED_TO_READ},
+        // The end of the file inside a message ends the import.
+        {header("2.11") + message_v2(3, d19(-4.0)).substr(0, 60), VYR_OK},
+    };
+    for (const auto& c : cases) {
+        VYR_GLONASS_FREQUENCYMAP map{};
+        EXPECT_EQ(convert(c.text, map), c.expected) << c.text;
+        EXPECT_EQ(map.channel[10], -111);
+    }
+}

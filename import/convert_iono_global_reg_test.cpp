@@ -1,0 +1,207 @@
+#include "import/convert_iono_global_reg.h"
+
+#include <gtest/gtest.h>
+
+#include "import/convert_rinex_nav_test_support.h"
+
+using namespace import_test;
+using namespace vyr_import;
+
+namespace {
+
+std::string labelled(const std::string& label, const std::string& value) {
+    std::string line = label;
+    line.resize(60, ' ');
+    return line + ": " + value + "\n";
+}
+
+struct Model {
+    int type = 2;
+    int degree = 2;
+    int order = 2;
+    std::string frame = "2";
+    std::string to = "2010 01 01 02 00 00";  // "" writes the line without a value
+    bool toLine = true;
+    bool heightLine = true;
+    int mapping = 1;
+    bool coefficients = true;
+};
+
+// A model as such files write it; coefficient values count up from 1 in file order.
+std::string model_text(const Model& m) {
+    std::string text = "------------------------------------------------------------------------\n";
+    text += labelled("MODEL NUMBER / STATION NAME", "COD001-01");
+    text += labelled("MODEL TYPE (1=LOCAL,2=GLOBAL,3=STATION)", std::to_string(m.type));
+    text += labelled("MAXIMUM DEGREE OF SPHERICAL HARMONICS", std::to_string(m.degree));
+    text += labelled("MAXIMUM ORDER", std::to_string(m.order));
+    text += "DEVELOPMENT WITH RESPECT TO\n";
+    text += labelled("  GEOGRAPHICAL (=1) OR GEOMAGNETIC (=2) FRAME", m.frame);
+    text += labelled("  MEAN (=1) OR TRUE (=2) POSITION OF THE SUN", "1");
+    text += labelled("MAPPING FUNCTION (0=NONE,1=1/COS)", std::to_string(m.mapping));
+    if (m.heightLine)
+        text += labelled("HEIGHT OF SINGLE LAYER AND ITS RMS ERROR (KM)", "450.00    0.00");
+    text += "COORDINATES OF EARTH-CENTERED DIPOLE AXIS\n";
+    text += labelled("  LATITUDE OF NORTH GEOMAGNETIC POLE (DEGREES)", "80.17");
+    text += labelled("  EAST LONGITUDE (DEGREES)", "-72.37");
+    text += "PERIOD OF VALIDITY\n";
+    text += labelled("  FROM EPOCH / REFERENCE EPOCH (Y,M,D,H,M,S)", "2010 01 01 00 00 00");
+    if (m.toLine) text += labelled("  TO EPOCH", m.to);
+    text += "LATITUDE BAND COVERED\n";
+    text += labelled("  MINIMUM LATITUDE (DEGREES)", "-87.64");
+    text += labelled("  MAXIMUM LATITUDE (DEGREES)", "87.70");
+    text += "ADDITIONAL INFORMATION\n";
+    text += labelled("  NUMBER OF CONTRIBUTING STATIONS", "250");
+    text += labelled("  MAXIMUM TEC AND ITS RMS ERROR (TECU)", "63.92  0.62");
+    text += labelled("COMMENT / WARNING", "");
+    text += "COEFFICIENTS\n";
+    text += "DEGREE  ORDER    VALUE (TECU)   RMS (TECU)\n";
+    int value = 0;
+    for (int n = 0; m.coefficients && n <= m.degree; ++n) {
+        const int maxOrder = n < m.order ? n : m.order;
+        for (int k = 0; k <= maxOrder; ++k) {
+            text += format("%5d %6d %16.8f %10.4f\n", n, k, ++value * 1.0, 0.01);
+            if (k > 0) text += format("%5d %6d %16.8f %10.4f\n", n, -k, ++value * 1.0, 0.02);
+        }
+    }
+    return text;
+}
+
+const std::string kFirstLine = "CODE'S GLOBAL IONOSPHERE MAPS FOR DAY 001, 2010\n";
+
+VYR_ERROR convert(const std::string& content, std::vector<VYR_IONO_GLOBALREG>& out) {
+    ScratchFile file(content);
+    CConvertFileIonoGlobalReg converter;
+    EXPECT_EQ(converter.SetFileName(file.path()), VYR_OK);
+    return converter.Convert(out, 0);
+}
+
+}  // namespace
+
+TEST(ConvertFileIonoGlobalReg, HeaderValuesAndCoefficientsInFileOrder) {
+    Model m;
+    m.degree = 15;
+    m.order = 15;
+    std::vector<VYR_IONO_GLOBALREG> out;
+    ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK);
+    ASSERT_EQ(out.size(), 1u);
+    const VYR_IONO_GLOBALREG& r = out[0];
+    EXPECT_EQ(r.modelType, 1u);
+    EXPECT_EQ(r.maxDegree, 15);
+    EXPECT_EQ(r.maxOrder, 15);
+    EXPECT_EQ(r.frame, 1);
+    EXPECT_EQ(r.mappingFunction, 1u);
+    EXPECT_DOUBLE_EQ(r.height, 450.0);
+    EXPECT_DOUBLE_EQ(r.poleLatitude, 80.17);
+    EXPECT_DOUBLE_EQ(r.poleLongitude, -72.37);
+    EXPECT_DOUBLE_EQ(r.minLatitude, -87.64);
+    EXPECT_DOUBLE_EQ(r.maxLatitude, 87.70);
+    EXPECT_DOUBLE_EQ(r.fromEpoch, 55197.0);
+    EXPECT_DOUBLE_EQ(r.toEpoch, 55197.0 + 2.0 / 24.0);
+    // 256 lines: every one kept in order, nothing after them.
+    EXPECT_DOUBLE_EQ(r.coefficients[0].value, 1.0);
+    EXPECT_EQ(r.coefficients[2].degree, 1);
+    EXPECT_EQ(r.coefficients[2].order, 1);
+    EXPECT_EQ(r.coefficients[3].order, -1);
+    EXPECT_DOUBLE_EQ(r.coefficients[3].rms, 0.02);
+    EXPECT_DOUBLE_EQ(r.coefficients[255].value, 256.0);
+    EXPECT_EQ(r.coefficients[255].degree, 15);
+    EXPECT_EQ(r.coefficients[255].order, -15);
+    EXPECT_EQ(r.coefficients[256].value, 0.0);
+}
+
+TEST(ConvertFileIonoGlobalReg, CoefficientLinesPerDegreeFollowTheOrder) {
+    const struct {
+        int degree, order, lines;
+    } cases[] = {{2, 0, 3}, {15, 15, 256}, {4, 2, 1 + 3 + 5 + 5 + 5},
+                 {0, 0, 1}, {16, 16, 289}, {17, 17, 324}};
+    for (const auto& c : cases)
+        EXPECT_EQ(iono_coefficient_count(c.degree, c.order), c.lines) << c.degree << "/" << c.order;
+
+    Model m;
+    m.degree = 2;
+    m.order = 0;
+    std::vector<VYR_IONO_GLOBALREG> out;
+    ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].coefficients[2].degree, 2);
+    EXPECT_DOUBLE_EQ(out[0].coefficients[2].value, 3.0);
+    EXPECT_EQ(out[0].coefficients[3].degree, 0);
+}
+
+TEST(ConvertFileIonoGlobalReg, SeveralModelsGiveOneRecordEach) {
+    Model first, second;
+    second.type = 1;
+    second.frame = "1";
+    second.degree = 1;
+    second.order = 1;
+    std::vector<VYR_IONO_GLOBALREG> out;
+    ASSERT_EQ(convert(kFirstLine + model_text(first) + model_text(second), out), VYR_OK);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].modelType, 1u);
+    EXPECT_EQ(out[1].modelType, 0u);
+    EXPECT_EQ(out[1].frame, 0);
+    EXPECT_EQ(out[1].maxDegree, 1);
+    EXPECT_EQ(out[1].coefficients[3].order, -1);
+}
+
+TEST(ConvertFileIonoGlobalReg, WithoutToEpochTheModelHoldsTwoHours) {
+    for (const bool line : {false, true}) {
+        Model m;
+        m.toLine = line;
+        m.to = "";  // the line, when written, is empty
+        std::vector<VYR_IONO_GLOBALREG> out;
+        ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK) << line;
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_NEAR(out[0].toEpoch, 55197.0 + 2.0 / 24.0, 1e-9) << line;
+    }
+}
+
+TEST(ConvertFileIonoGlobalReg, RefusedModels) {
+    const auto with = [](auto change) {
+        Model m;
+        change(m);
+        return kFirstLine + model_text(m);
+    };
+    const struct {
+        std::string text;
+        VYR_ERROR expected;
+    } cases[] = {
+        {with([](Model& m) { m.frame = "3"; }), VYR_E_UNSUPPORTED_FILE},
+        {with([](Model& m) { m.frame = "x"; }), VYR_E_FAILED_TO_READ},
+        {with([](Model& m) { m.type = 4; }), VYR_E_UNSUPPORTED_FILE},
+        {with([](Model& m) { m.type = 0; }), VYR_E_UNSUPPORTED_FILE},
+        // More coefficients than the record holds.
+        {with([](Model& m) { m.degree = 17, m.order = 17; }), VYR_E_UNSUPPORTED_FILE},
+        {with([](Model& m) { m.degree = 60000, m.order = 60000, m.coefficients = false; }),
+         VYR_E_UNSUPPORTED_FILE},
+        {with([](Model& m) { m.heightLine = false; }), VYR_E_HEADER_OR_DATA_MISSING},
+        {with([](Model& m) { m.to = "2010 01 01"; }), VYR_OK},  // short: two hours
+    };
+    for (const auto& c : cases) {
+        std::vector<VYR_IONO_GLOBALREG> out;
+        EXPECT_EQ(convert(c.text, out), c.expected) << c.text.substr(0, 400);
+    }
+}
+
+TEST(ConvertFileIonoGlobalReg, CoefficientLinesMustFollowAndParse) {
+    Model m;
+    const std::string text = kFirstLine + model_text(m);
+    const size_t lastLine = text.rfind('\n', text.size() - 2) + 1;
+    std::vector<VYR_IONO_GLOBALREG> out;
+    // The last coefficient line missing, replaced by a blank line, or not a number.
+    EXPECT_EQ(convert(text.substr(0, lastLine), out), VYR_E_HEADER_OR_DATA_MISSING);
+    EXPECT_EQ(convert(text.substr(0, lastLine) + "\n", out), VYR_E_HEADER_OR_DATA_MISSING);
+    EXPECT_EQ(convert(text.substr(0, lastLine) + "    2     -2   x   y\n", out),
+              VYR_E_FAILED_TO_READ);
+    // A first model stays in the output when a second one fails.
+    Model bad;
+    bad.frame = "3";
+    EXPECT_EQ(convert(text + model_text(bad), out), VYR_E_UNSUPPORTED_FILE);
+    EXPECT_EQ(out.size(), 1u);
+}
+
+TEST(ConvertFileIonoGlobalReg, FileWithoutModelsGivesNothing) {
+    std::vector<VYR_IONO_GLOBALREG> out(1);
+    EXPECT_EQ(convert(kFirstLine + "nothing else\n", out), VYR_OK);
+    EXPECT_TRUE(out.empty());
+}

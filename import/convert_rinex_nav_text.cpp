@@ -1,0 +1,152 @@
+#include "import/convert_rinex_nav_text.h"
+
+#include <functional>
+
+#include "import/convert_rinex_nav_records.h"
+#include "import/convert_rinex_nav_values.h"
+
+namespace vyr_import {
+namespace {
+
+constexpr int kMaxOrbitLines = 7;
+
+// One message as written: the epoch line and its broadcast-orbit lines.
+struct TextMessage {
+    int satellite = 0;
+    RNX_TIME time{};
+    double clock[3] = {};
+    double orbit[kMaxOrbitLines][4] = {};
+    bool complete = true;
+};
+
+// "%d %d %d %d %d %d %lf %lf %lf %lf": satellite, date and time, the three clock values.
+bool parse_epoch_line(const char* line, TextMessage& m) {
+    int values[6] = {};
+    const char* rest = nullptr;
+    if (parse_integers(line, values, 6, &rest) != 6) return false;
+    double numbers[4] = {};
+    if (parse_numbers(rest, numbers, 4) != 4) return false;
+    m.satellite = values[0];
+    m.time.year = static_cast<uint16_t>(full_year(values[1]));
+    m.time.month = static_cast<uint8_t>(values[2]);
+    m.time.day = static_cast<uint8_t>(values[3]);
+    m.time.hour = static_cast<uint8_t>(values[4]);
+    m.time.minute = static_cast<uint8_t>(values[5]);
+    m.time.seconds = numbers[0];
+    for (int i = 0; i < 3; ++i) m.clock[i] = numbers[i + 1];
+    return values[0] >= 0 && values[0] <= 255;
+}
+
+enum class Step { kMessage, kEnd, kFailure };
+
+// Reads the next message: its epoch line (the next data line) and orbitLines lines that must
+// follow it directly. The last orbit line needs only lastLineValues numbers.
+Step read_message(FILE* file, const CLineClassification& lines, int orbitLines, int lastLineValues,
+                  TextMessage& m, VYR_ERROR& failure) {
+    char buffer[kLineBufferSize];
+    int wanted = kLineData;
+    if (lines.ReadRecord(file, wanted, buffer) < 0) return Step::kEnd;
+    m = TextMessage{};
+    m.complete = parse_epoch_line(buffer, m);
+    for (int i = 0; i < orbitLines; ++i) {
+        int lineClass = kLineData;
+        if (!lines.ReadLine(file, buffer, lineClass)) return Step::kEnd;
+        if (lineClass != kLineData) {
+            failure = VYR_E_FAILED_TO_READ;
+            return Step::kFailure;
+        }
+        const int needed = i + 1 == orbitLines ? lastLineValues : 4;
+        if (parse_numbers(buffer, m.orbit[i], 4) < needed) m.complete = false;
+    }
+    return Step::kMessage;
+}
+
+VYR_ERROR read_messages(const char* fileName, const CLineClassification& lines, int orbitLines,
+                        int lastLineValues, const std::function<void(const TextMessage&)>& take) {
+    TextFile file = open_text_file(fileName);
+    if (!file) return VYR_E_FILE_NOT_FOUND;
+    char buffer[kLineBufferSize];
+    int endOfHeader = kLineEndOfHeader;
+    if (lines.ReadRecord(file.get(), endOfHeader, buffer) < 0) {
+        return std::ferror(file.get()) ? VYR_E_FAILED_TO_READ : VYR_E_HEADER_OR_DATA_MISSING;
+    }
+    for (;;) {
+        TextMessage m;
+        VYR_ERROR failure = VYR_OK;
+        switch (read_message(file.get(), lines, orbitLines, lastLineValues, m, failure)) {
+            case Step::kEnd:
+                return std::ferror(file.get()) ? VYR_E_FAILED_TO_READ : VYR_OK;
+            case Step::kFailure:
+                return failure;
+            case Step::kMessage:
+                if (m.complete) take(m);
+                break;
+        }
+    }
+}
+
+RNX_NAV_GPS gps_message(const TextMessage& t) {
+    RNX_NAV_GPS m{};
+    m.prn = static_cast<uint8_t>(t.satellite);
+    m.timeOfClock = t.time;
+    m.timeOfClock.timeSystem = eTIMESYS_GPS;
+    m.clockBias = t.clock[0];
+    m.clockDrift = t.clock[1];
+    m.clockDriftRate = t.clock[2];
+    const auto& o = t.orbit;
+    m.iode = o[0][0], m.crs = o[0][1], m.deltaN = o[0][2], m.m0 = o[0][3];
+    m.cuc = o[1][0], m.eccentricity = o[1][1], m.cus = o[1][2], m.sqrtA = o[1][3];
+    m.toe = o[2][0], m.cic = o[2][1], m.omega0 = o[2][2], m.cis = o[2][3];
+    m.i0 = o[3][0], m.crc = o[3][1], m.omega = o[3][2], m.omegaDot = o[3][3];
+    m.idot = o[4][0], m.codesOnL2 = o[4][1], m.gpsWeek = o[4][2], m.l2PDataFlag = o[4][3];
+    m.svAccuracy = o[5][0], m.svHealth = o[5][1], m.tgd = o[5][2], m.iodc = o[5][3];
+    m.transmissionTime = o[6][0], m.fitInterval = o[6][1];
+    return m;
+}
+
+RNX_NAV_GLO glonass_message(const TextMessage& t) {
+    RNX_NAV_GLO m{};
+    m.slot = static_cast<uint8_t>(t.satellite);
+    m.timeOfClock = t.time;
+    m.timeOfClock.timeSystem = eTIMESYS_GLO;
+    m.minusTauN = t.clock[0];
+    m.gammaN = t.clock[1];
+    m.messageFrameTime = t.clock[2];
+    const auto& o = t.orbit;
+    m.x = o[0][0], m.xVelocity = o[0][1], m.xAcceleration = o[0][2], m.health = o[0][3];
+    m.y = o[1][0], m.yVelocity = o[1][1], m.yAcceleration = o[1][2], m.frequencyNumber = o[1][3];
+    m.z = o[2][0], m.zVelocity = o[2][1], m.zAcceleration = o[2][2], m.ageOfOperationInfo = o[2][3];
+    return m;
+}
+
+}  // namespace
+
+int full_year(int year) {
+    if (year >= 0 && year < 80) return year + 2000;
+    if (year >= 80 && year < 100) return year + 1900;
+    return year;
+}
+
+VYR_ERROR read_gps_navigation_v2(const char* fileName, const CLineClassification& lines,
+                                 std::vector<VYR_BROADCASTEPHEMERIS>& out, IVyrProgress* progress) {
+    return read_messages(fileName, lines, 7, 1, [&](const TextMessage& t) {
+        const VYR_BROADCASTEPHEMERIS record = gps_record_from_message(gps_message(t));
+        if (progress != nullptr) progress->Notify();
+        out.push_back(record);
+    });
+}
+
+VYR_ERROR read_glonass_navigation_v2(const char* fileName, const CLineClassification& lines,
+                                     std::vector<VYR_BROADCASTEPHEMERIS_GLO>& out,
+                                     IVyrProgress* progress) {
+    return read_messages(fileName, lines, 3, 4, [&](const TextMessage& t) {
+        const RNX_NAV_GLO message = glonass_message(t);
+        // The text road keeps the file's seconds of the day, rounded.
+        const VYR_BROADCASTEPHEMERIS_GLO record = glonass_record_from_message(
+            message, round_half_away<uint32_t>(message.messageFrameTime));
+        if (progress != nullptr) progress->Notify();
+        out.push_back(record);
+    });
+}
+
+}  // namespace vyr_import

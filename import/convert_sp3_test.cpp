@@ -1,0 +1,112 @@
+#include "import/convert_sp3.h"
+
+#include <gtest/gtest.h>
+
+#include "import/convert_rinex_nav_test_support.h"
+
+using namespace import_test;
+
+namespace {
+
+std::vector<VYR_PRECISEEPHEMERIS> convert(const std::string& content) {
+    ScratchFile file(content);
+    CConvertFileSp3 converter;
+    EXPECT_EQ(converter.SetFileName(file.path()), VYR_OK);
+    std::vector<VYR_PRECISEEPHEMERIS> out(1);  // emptied first
+    EXPECT_EQ(converter.Convert(out, 0), VYR_OK);
+    return out;
+}
+
+const char* kHeaderC =
+    "#cP2010  1  1  0  0  0.00000000      96 ORBIT IGS08 HLM  IGS\n"
+    "## 1564 432000.00000000   900.00000000 55197 0.0000000000000\n"
+    "+   32   G01G02G03G04G05G06G07G08G09G10G11G12G13G14G15G16G17\n"
+    "%c G  cc GPS ccc cccc cccc cccc cccc ccccc ccccc ccccc ccccc\n"
+    "/* a comment line\n";
+
+}  // namespace
+
+TEST(ConvertFileSp3, PositionLineAfterAnEpochLine) {
+    const auto out = convert(std::string(kHeaderC) +
+                             "*  2010  1  1  0  0  0.00000000\n"
+                             "PG05  15000.123456 -20000.500000   1234.000001     12.345678\n"
+                             "*  2010  1  1  0 15  0.00000000\n"
+                             "PG05  15001.000000 -20001.000000   1235.000000     12.345679\n"
+                             "EOF\n");
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].satellite, 5);
+    EXPECT_NEAR(out[0].x, 15000123.456, 1e-6);
+    EXPECT_NEAR(out[0].y, -20000500.0, 1e-6);
+    EXPECT_NEAR(out[0].z, 1234000.001, 1e-6);
+    EXPECT_DOUBLE_EQ(out[0].clock, 1.2345678e-5);
+    EXPECT_DOUBLE_EQ(out[0].epoch, 55197.0);
+    EXPECT_DOUBLE_EQ(out[1].epoch, 55197.0 + 15.0 / 1440.0);
+}
+
+TEST(ConvertFileSp3, SystemLetterDecidesTheSatelliteNumber) {
+    const auto out = convert(
+        "*  2010  1  1  0  0  0.00000000\n"
+        "PR07  1.0 2.0 3.0 4.0\n"
+        "PE11  1.0 2.0 3.0 4.0\n"
+        "PC11  1.0 2.0 3.0 4.0\n"    // Compass: no compact number
+        "PJ01  1.0 2.0 3.0 4.0\n"    // QZSS likewise
+        "P 12  1.0 2.0 3.0 4.0\n"    // SP3-a: a blank letter is GPS
+        "PR30  1.0 2.0 3.0 4.0\n"    // beyond the GLONASS slots: would be Galileo 6
+        "PE60  1.0 2.0 3.0 4.0\n"    // beyond the Galileo numbers: would be SBAS
+        "PG33  1.0 2.0 3.0 4.0\n"    // beyond the GPS numbers: would be GLONASS 1
+        "PG 1  1.0 2.0 3.0\n"        // only three values
+        "VG05  1.0 2.0 3.0 4.0\n");  // velocities are not read
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0].satellite, 39);
+    EXPECT_EQ(out[1].satellite, 67);
+    EXPECT_EQ(out[2].satellite, 12);
+}
+
+TEST(ConvertFileSp3, MissingClockIsStoredAsWritten) {
+    const auto out = convert(
+        "*  2010  1  1  0  0  0.00000000\n"
+        "PG05  15000.123456 -20000.500000   1234.000001 999999.999999\n");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_DOUBLE_EQ(out[0].clock, 0.999999999999);
+}
+
+TEST(ConvertFileSp3, NoEpochLineBeforeTheFirstPositionGivesEpochZero) {
+    const auto out = convert(
+        "PG05  1.0 2.0 3.0 4.0\n"
+        "*  2010  1  1  bad\n"  // does not parse: the epoch stays
+        "PG06  1.0 2.0 3.0 4.0\n");
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].epoch, 0.0);
+    EXPECT_EQ(out[1].epoch, 0.0);
+}
+
+TEST(ConvertFileSp3, LongSatelliteListsInTheHeaderChangeNothing) {
+    // SP3-d: three-digit satellite count and more than 85 satellites over many "+" lines.
+    std::string header =
+        "#dP2024  8  1  0  0  0.00000000     289 ORBIT IGS20 FIT  COD\n"
+        "## 2325 345600.00000000   300.00000000 60523 0.0000000000000\n"
+        "+  116   G01G02G03G04G05G06G07G08G09G10G11G12G13G14G15G16G17\n";
+    for (int i = 0; i < 6; ++i)
+        header += "+        R01R02R03R04R05R06R07R08R09R10R11R12R13R14R15R16R17\n";
+    for (int i = 0; i < 7; ++i)
+        header += "++         0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0\n";
+    const auto out = convert(header +
+                             "*  2024  8  1  0  0  0.00000000\n"
+                             "PG01 -11044.805800 -10475.672350  21929.418200    -11.999999\n"
+                             "PR24  10044.805800  10475.672350 -21929.418200    100.000001\n"
+                             "PE36   1044.805800   1475.672350   1929.418200     -0.000001\n");
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0].satellite, 1);
+    EXPECT_EQ(out[1].satellite, 56);
+    EXPECT_EQ(out[2].satellite, 92);
+    EXPECT_DOUBLE_EQ(out[2].epoch, 60523.0);
+}
+
+TEST(ConvertFileSp3, CrLfLineEnds) {
+    const auto out = convert(
+        "*  2010  1  1  0  0  0.00000000\r\n"
+        "PG05  1.0 2.0 3.0 4.5\r\n");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_DOUBLE_EQ(out[0].clock, 4.5e-6);
+    EXPECT_DOUBLE_EQ(out[0].epoch, 55197.0);
+}
