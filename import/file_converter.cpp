@@ -6,6 +6,11 @@
 #include <new>
 
 #include "import/convert_file_rinex_obs.h"
+#include "import/convert_frequency_map_glo.h"
+#include "import/convert_iono_global_reg.h"
+#include "import/convert_iono_klobuchar.h"
+#include "import/convert_rinex_nav.h"
+#include "import/convert_sp3.h"
 #include "storage/file_name_manager.h"
 
 namespace {
@@ -15,21 +20,13 @@ bool is_empty(const char* fileName) {
 }
 
 // The steps every conversion shares: the name is checked, the output emptied, the converter of
-// the format made on the stack and run. Formats are dispatched here, in one place: a format
-// whose converter has not been written yet answers "Method is not implemented." once its name
-// was checked.
+// the format made on the stack and run. Formats are dispatched here, in one place.
 template <class Converter, class Output, class Option>
 VYR_ERROR run_converter(const char* fileName, Output& out, Option option) {
     Converter converter;
     const VYR_ERROR named = converter.SetFileName(fileName);
     if (named != VYR_OK) return named;
     return converter.Convert(out, option);
-}
-
-VYR_ERROR not_converted_yet(const char* fileName) {
-    CFileNameManager name;
-    const VYR_ERROR named = name.SetFileName(fileName);
-    return named != VYR_OK ? named : VYR_E_NOT_IMPLEMENTED;
 }
 
 }  // namespace
@@ -55,35 +52,35 @@ VYR_ERROR CVyrFileConverter::ConvertFrequencyMapGlo(const char* fileName,
                                                     VYR_GLONASS_FREQUENCYMAP& map) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     std::fill(std::begin(map.channel), std::end(map.channel), VYR_GLONASS_FREQUENCYMAP::kNotSet);
-    return not_converted_yet(fileName);
+    return run_converter<CConvertFileFrequencyMapGlo>(fileName, map, 0u);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexNavGal(const char* fileName,
                                                 std::vector<VYR_BROADCASTEPHEMERIS_GAL>& out) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return not_converted_yet(fileName);
+    return run_converter<CConvertFileRinexNavGal>(fileName, out, 0u);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexNavGlo(const char* fileName,
                                                 std::vector<VYR_BROADCASTEPHEMERIS_GLO>& out) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return not_converted_yet(fileName);
+    return run_converter<CConvertFileRinexNavGlo>(fileName, out, 0u);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexNav(const char* fileName,
                                              std::vector<VYR_BROADCASTEPHEMERIS>& out) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return not_converted_yet(fileName);
+    return run_converter<CConvertFileRinexNav>(fileName, out, 0u);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertSp3(const char* fileName,
                                         std::vector<VYR_PRECISEEPHEMERIS>& out) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return not_converted_yet(fileName);
+    return run_converter<CConvertFileSp3>(fileName, out, 0u);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexObs(const char* fileName,
@@ -98,14 +95,15 @@ VYR_ERROR CVyrFileConverter::ConvertIonoGlobalReg(const char* fileName,
                                                   std::vector<VYR_IONO_GLOBALREG>& out) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return not_converted_yet(fileName);
+    return run_converter<CConvertFileIonoGlobalReg>(fileName, out, 0u);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexIonoKlobuchar(const char* fileName, double epoch,
                                                        std::vector<VYR_IONOUTC>& out) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    const VYR_ERROR result = not_converted_yet(fileName);
+    const VYR_ERROR result =
+        run_converter<CConvertFileRinexIonoKlobuchar>(fileName, out, 0u);
     if (VyrFailed(result)) return result;
     if (!out.empty()) vyr_import::stamp_reference_time(epoch, out);
     return result;
