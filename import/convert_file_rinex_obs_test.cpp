@@ -1,0 +1,156 @@
+#include "import/convert_file_rinex_obs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "import/import_test_support.h"
+
+using namespace import_test;
+
+namespace {
+
+// A version-3 GPS file: header, then the given records.
+std::string v3_file(const std::string& records, const std::string& extraHeader = "") {
+    return hdr("     3.04           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
+           hdr("FIRSTSITE", "MARKER NAME") +
+           hdr(format("%-20s%-20s%-20s", "R1", "TRIMBLE NETR9", "5.4"), "REC # / TYPE / VERS") +
+           hdr(format("%-20s%-20s", "A1", "TRM59800.00     NONE"), "ANT # / TYPE") +
+           hdr("  4201575.8243   189863.5678  4779066.1219", "APPROX POSITION XYZ") +
+           hdr("        1.5000        0.0000        0.0000", "ANTENNA: DELTA H/E/N") +
+           hdr("G    3 C1C L1C S1C", "SYS / # / OBS TYPES") +
+           hdr("  2018     7    29    12     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+           extraHeader + hdr("", "END OF HEADER") + records;
+}
+
+std::string v3_epoch(int minute, double second, int flag = 0) {
+    return format("> 2018 07 29 12 %02d%11.7f  %d 1\n", minute, second, flag) + "G05" +
+           obs(20000000.0 + minute * 60 + second) + obs(1.05e8) + obs(45.0) + "\n";
+}
+
+std::string v3_event(int flag, int lines, bool dated = true, int minute = 0) {
+    return dated ? format("> 2018 07 29 12 %02d%11.7f  %d%3d\n", minute, 0.0, flag, lines)
+                 : format(">%30s%d%3d\n", "", flag, lines);
+}
+
+class Progress final : public IVyrProgress {
+public:
+    void Notify() override { ++calls; }
+    int calls = 0;
+};
+
+class LibraryPath : public testing::Test {
+protected:
+    VYR_ERROR convert(const std::string& text, IVyrProgress* progress = nullptr) {
+        CConvertFileRinexObs converter;
+        EXPECT_EQ(converter.SetFileName(dir.Write("a.rnx", text).c_str()), VYR_OK);
+        return converter.Convert(out, progress);
+    }
+    ScratchDir dir;
+    std::vector<VYR_STATION_RINEX> out;
+};
+
+TEST_F(LibraryPath, StartMovingAfterStaticEpochsGivesAStaticAndAKinematicOccupation) {
+    ASSERT_EQ(convert(v3_file(v3_epoch(0, 0) + v3_epoch(0, 30) + v3_event(2, 0, true, 1) +
+                              v3_epoch(1, 30) + v3_epoch(2, 0))),
+              VYR_OK);
+    ASSERT_EQ(out.size(), 1u);
+    const VYR_STATION_RINEX& s = out[0];
+    ASSERT_EQ(s.epochs.size(), 4u);
+    ASSERT_EQ(s.occupations.size(), 2u);
+    const double day = 58328.0;
+    EXPECT_EQ(s.occupations[0].mode, VYR_OCCUPATION::MODE_STATIC);
+    EXPECT_NEAR(s.occupations[0].start, day + 0.5, 1e-9);
+    EXPECT_NEAR(s.occupations[0].end, day + 0.5 + 30 / 86400.0, 1e-9);
+    EXPECT_EQ(s.occupations[1].mode, VYR_OCCUPATION::MODE_KINEMATIC);
+    EXPECT_NEAR(s.occupations[1].start, day + 0.5 + 60 / 86400.0, 1e-9);  // the event's time
+    EXPECT_NEAR(s.occupations[1].end, day + 0.5 + 120 / 86400.0, 1e-9);
+    EXPECT_DOUBLE_EQ(s.occupations[1].antennaHeight, 1.5);
+    EXPECT_STREQ(s.occupations[1].markerName, "FIRSTSITE");
+    EXPECT_EQ(s.epochs[1].occupation, VYR_OBSERVATIONEPOCH::OCCUPATION_STATIC);
+    EXPECT_EQ(s.epochs[2].occupation, VYR_OBSERVATIONEPOCH::OCCUPATION_KINEMATIC);
+    EXPECT_STREQ(s.receiverType, "TRIMBLE NETR9");
+    EXPECT_EQ(s.receiverTypeId, 204);
+    EXPECT_STREQ(s.antennaType, "TRM59800.00     NONE");
+    EXPECT_EQ(s.aprioriPointIndex, 1u);
+    // S1C in the header: the quality is the measured one.
+    EXPECT_EQ(s.epochs[0].satellites.at(0).observations.at(0).quality, 900);
+}
+
+TEST_F(LibraryPath, NewSiteEventGivesTwoStationsAndNoEmptyOne) {
+    const std::string records =
+        v3_epoch(0, 0) + v3_epoch(0, 30) + v3_event(3, 2, false) +
+        hdr("SECONDSITE", "MARKER NAME") +
+        hdr("  4201600.0000   189800.0000  4779000.0000", "APPROX POSITION XYZ") + v3_epoch(5, 0) +
+        v3_event(3, 1, true, 6) + hdr("EMPTYSITE", "MARKER NAME");
+    ASSERT_EQ(convert(v3_file(records)), VYR_OK);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].epochs.size(), 2u);
+    EXPECT_STREQ(out[0].occupations.at(0).markerName, "FIRSTSITE");
+    EXPECT_EQ(out[1].epochs.size(), 1u);
+    ASSERT_EQ(out[1].occupations.size(), 1u);
+    EXPECT_STREQ(out[1].occupations[0].markerName, "SECONDSITE");
+    EXPECT_EQ(out[1].occupations[0].mode, VYR_OCCUPATION::MODE_STATIC);
+    EXPECT_DOUBLE_EQ(out[1].aprioriX, 4201600.0);
+    EXPECT_EQ(out[1].aprioriPointIndex, 2u);
+    // The equipment goes along to the new site.
+    EXPECT_STREQ(out[1].receiverType, "TRIMBLE NETR9");
+    EXPECT_STREQ(out[1].antennaNumber, "A1");
+}
+
+TEST_F(LibraryPath, ProgressAfterEvery500thEpochOfAStation) {
+    std::string records;
+    for (int i = 0; i < 1001; ++i) records += v3_epoch(i / 60 % 60, i % 60);
+    Progress progress;
+    ASSERT_EQ(convert(v3_file(records), &progress), VYR_OK);
+    EXPECT_EQ(out.at(0).epochs.size(), 1001u);
+    EXPECT_EQ(progress.calls, 2);
+}
+
+TEST_F(LibraryPath, StreamingHandsOutWhatTheGatheringConversionKeeps) {
+    const std::string text = v3_file(v3_epoch(0, 0) + v3_epoch(0, 30) + v3_event(3, 1, false) +
+                                     hdr("SECONDSITE", "MARKER NAME") + v3_epoch(1, 0));
+    ASSERT_EQ(convert(text), VYR_OK);
+    RecordingSink sink;
+    ASSERT_EQ(Vyr_ConvertRinexObsToSink(dir.Write("b.rnx", text).c_str(), sink), VYR_OK);
+    ASSERT_EQ(sink.stations.size(), out.size());
+    ASSERT_EQ(sink.epochs.size(), 3u);
+    EXPECT_EQ(sink.markers, (std::vector<std::string>{"FIRSTSITE", "FIRSTSITE", "SECONDSITE"}));
+    EXPECT_EQ(sink.lines, (std::vector<uint32_t>{10, 12, 16}));
+    size_t e = 0;
+    for (size_t s = 0; s < out.size(); ++s) {
+        EXPECT_TRUE(sink.stations[s].epochs.empty());
+        EXPECT_EQ(std::memcmp(static_cast<const VYR_STATION_RINEX_SITE*>(&sink.stations[s]),
+                              static_cast<const VYR_STATION_RINEX_SITE*>(&out[s]),
+                              sizeof(VYR_STATION_RINEX_SITE)),
+                  0);
+        ASSERT_EQ(sink.stations[s].occupations.size(), out[s].occupations.size());
+        for (const VYR_OBSERVATIONEPOCH& epoch : out[s].epochs) {
+            EXPECT_EQ(sink.epochs[e].mjd, epoch.mjd);
+            EXPECT_EQ(sink.epochs[e].fraction, epoch.fraction);
+            ++e;
+        }
+    }
+}
+
+TEST_F(LibraryPath, FailuresOfTheSinkAndOfTheFile) {
+    RecordingSink sink;
+    sink.failAtEpoch = 2;
+    const std::string text = v3_file(v3_epoch(0, 0) + v3_epoch(0, 30) + v3_epoch(1, 0));
+    EXPECT_EQ(Vyr_ConvertRinexObsToSink(dir.Write("a.rnx", text).c_str(), sink),
+              VYR_E_WRITE_ENTRY_FAILED);
+    EXPECT_EQ(sink.epochs.size(), 2u);  // the run stopped at the refusing epoch
+    EXPECT_TRUE(sink.stations.empty());
+
+    // An epoch that announces two satellites but lists one.
+    RecordingSink cut;
+    const std::string broken =
+        v3_file(v3_epoch(0, 0) + "> 2018 07 29 12 00 30.0000000  0 2\nG05" + obs(1.0) + "\n");
+    EXPECT_EQ(Vyr_ConvertRinexObsToSink(dir.Write("b.rnx", broken).c_str(), cut),
+              VYR_E_HEADER_OR_DATA_MISSING);
+    EXPECT_EQ(cut.failures, 1);
+    EXPECT_GT(cut.failureLine, 9u);
+    EXPECT_FALSE(cut.failureText.empty());
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+#include "import/file_converter.h"
+
+#include <gtest/gtest.h>
+
+#include "import/import_test_support.h"
+
+using namespace import_test;
+
+namespace {
+
+std::string small_v2(const char* marker) {
+    std::string header = v2_header({"C1"});
+    header.replace(header.find("TESTMARK"), 8, marker);
+    return header + v2_epoch(15, 2, 13, 0, 0, 0.0, 0, {"G01"}) + obs(2.0e7) + "\n";
+}
+
+TEST(FileConverter, NamesAreCheckedBeforeAnythingIsRead) {
+    ScratchDir dir;
+    CVyrFileConverter converter;
+    std::vector<VYR_STATION_RINEX> out(2);
+    EXPECT_EQ(converter.ConvertRinexObs(nullptr, out, nullptr), VYR_E_INVALID_PARAMETER);
+    EXPECT_EQ(converter.ConvertRinexObs("", out, nullptr), VYR_E_INVALID_PARAMETER);
+    EXPECT_EQ(out.size(), 2u);  // untouched
+    const std::string folder = dir.Path("");
+    EXPECT_EQ(converter.ConvertRinexObs(folder.c_str(), out, nullptr), VYR_E_FILE_NOT_FOUND);
+    EXPECT_TRUE(out.empty());
+    // A 261-character name of an existing file.
+    std::string name = dir.Write("x", small_v2("A"));
+    const std::string longName = name.substr(0, name.size() - 1) + std::string(261, 'x');
+    std::string link = longName.substr(0, 261);
+    while (link.back() == '/') link.pop_back();
+    EXPECT_EQ(converter.ConvertRinexObs(longName.substr(0, 261).c_str(), out, nullptr),
+              VYR_E_FILE_NOT_FOUND);
+}
+
+TEST(FileConverter, ConvertingTwiceKeepsOnlyTheSecondFile) {
+    ScratchDir dir;
+    CVyrFileConverter converter;
+    std::vector<VYR_STATION_RINEX> out;
+    ASSERT_EQ(converter.ConvertRinexObs(dir.Write("a", small_v2("ALPHA")).c_str(), out, nullptr),
+              VYR_OK);
+    ASSERT_EQ(converter.ConvertRinexObs(dir.Write("b", small_v2("BRAVO")).c_str(), out, nullptr),
+              VYR_OK);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_STREQ(out[0].occupations.at(0).markerName, "BRAVO");
+}
+
+TEST(FileConverter, FormatsWithoutTheirConverterSayNotImplementedAfterTheNameCheck) {
+    ScratchDir dir;
+    const std::string file = dir.Write("a", "x\n");
+    CVyrFileConverter converter;
+    std::vector<VYR_BROADCASTEPHEMERIS> nav(3);
+    VYR_GLONASS_FREQUENCYMAP map{};
+    EXPECT_EQ(converter.ConvertRinexNav(file.c_str(), nav), VYR_E_NOT_IMPLEMENTED);
+    EXPECT_TRUE(nav.empty());
+    EXPECT_EQ(converter.ConvertFrequencyMapGlo(dir.Path("missing").c_str(), map),
+              VYR_E_FILE_NOT_FOUND);
+    EXPECT_EQ(map.channel[0], VYR_GLONASS_FREQUENCYMAP::kNotSet);
+    EXPECT_EQ(map.channel[23], VYR_GLONASS_FREQUENCYMAP::kNotSet);
+}
+
+TEST(FileConverter, KlobucharReferenceTimeIsGpsWeekAndSecondsOfWeek) {
+    std::vector<VYR_IONOUTC> records(2);
+    vyr_import::stamp_reference_time(44244.5, records);
+    EXPECT_EQ(records[1].week, 0);
+    EXPECT_EQ(records[1].secondsOfWeek, 43200u);
+    vyr_import::stamp_reference_time(44251.0, records);
+    EXPECT_EQ(records[0].week, 1);
+    EXPECT_EQ(records[0].secondsOfWeek, 0u);
+}
+
+}  // namespace
