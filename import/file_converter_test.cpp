@@ -45,20 +45,6 @@ TEST(FileConverter, ConvertingTwiceKeepsOnlyTheSecondFile) {
     EXPECT_STREQ(out[0].occupations.at(0).markerName, "BRAVO");
 }
 
-TEST(FileConverter, FormatsWithoutTheirConverterSayNotImplementedAfterTheNameCheck) {
-    ScratchDir dir;
-    const std::string file = dir.Write("a", "x\n");
-    CVyrFileConverter converter;
-    std::vector<VYR_BROADCASTEPHEMERIS> nav(3);
-    VYR_GLONASS_FREQUENCYMAP map{};
-    EXPECT_EQ(converter.ConvertRinexNav(file.c_str(), nav), VYR_E_NOT_IMPLEMENTED);
-    EXPECT_TRUE(nav.empty());
-    EXPECT_EQ(converter.ConvertFrequencyMapGlo(dir.Path("missing").c_str(), map),
-              VYR_E_FILE_NOT_FOUND);
-    EXPECT_EQ(map.channel[0], VYR_GLONASS_FREQUENCYMAP::kNotSet);
-    EXPECT_EQ(map.channel[23], VYR_GLONASS_FREQUENCYMAP::kNotSet);
-}
-
 TEST(FileConverter, KlobucharReferenceTimeIsGpsWeekAndSecondsOfWeek) {
     std::vector<VYR_IONOUTC> records(2);
     vyr_import::stamp_reference_time(44244.5, records);
