@@ -132,21 +132,28 @@ TEST_F(UpgradeTest, AVersion2ProjectIsRewrittenInTheCurrentLayout) {
         ASSERT_EQ(epochs.size(), 2u);
         EXPECT_EQ(epochs[1].mjd, kLaterMjd);
         ASSERT_EQ(epochs[0].satellites.size(), 2u);
-        EXPECT_EQ(epochs[0].satellites[1].observations.at(0).code, 2.2e7 + 12);
+        const double code = epochs[0].satellites[1].observations.at(0).code;
+        EXPECT_EQ(code, 2.2e7 + 12);
     }
     vyr::ObservationStatistics statistics;
     ASSERT_EQ(station->GetObservationStatistics(statistics), VYR_OK);
     ASSERT_EQ(statistics.size(), 1u);
-    const VYR_OBSERVATION_STAT gps = statistics.at(VYR_SATSYS_GPS);
-    EXPECT_EQ(gps.stationEpochs, 2u);
-    EXPECT_EQ(gps.lastMjd, kLaterMjd);
-    EXPECT_EQ(gps.sourceTagWritten, 1);  // taken over from the version-2 record
-    EXPECT_EQ(gps.reserved, 0);
-    EXPECT_EQ(gps.clockJumpCorrected, 1);
+    const VYR_OBSERVATION_STAT& gps = statistics.at(VYR_SATSYS_GPS);
+    const uint32_t stationEpochs = gps.stationEpochs;
+    const uint32_t lastMjd = gps.lastMjd;
+    const int sourceTag = gps.sourceTagWritten;  // taken over from the version-2 record
+    const int reserved = gps.reserved;
+    const int clockJump = gps.clockJumpCorrected;
+    EXPECT_EQ(stationEpochs, 2u);
+    EXPECT_EQ(lastMjd, kLaterMjd);
+    EXPECT_EQ(sourceTag, 1);
+    EXPECT_EQ(reserved, 0);
+    EXPECT_EQ(clockJump, 1);
 
     auto satellites = std::make_unique<VYR_OBSERVATION_SVSTAT>();
     ASSERT_EQ(station->GetObservationSatelliteStatistics(*satellites), VYR_OK);
-    EXPECT_EQ(satellites->satellites[12].satelliteEpochs, 2u);
+    const uint32_t satelliteEpochs = satellites->satellites[12].satelliteEpochs;
+    EXPECT_EQ(satelliteEpochs, 2u);
     CVyrIPtrSmart<IVyrCollection<VYR_SVAVAIL_STAT>> availability;
     ASSERT_EQ(station->GetSatelliteAvailStatistics(availability), VYR_OK);
     uint32_t days = 0;
@@ -157,7 +164,8 @@ TEST_F(UpgradeTest, AVersion2ProjectIsRewrittenInTheCurrentLayout) {
     VYR_SV_WINDOWS windows;
     ASSERT_EQ(station->GetSatelliteWindows(windows), VYR_OK);
     ASSERT_EQ(windows[5].size(), 1u);
-    EXPECT_EQ(windows[5][0].end, kMjd + 0.375);
+    const double end = windows[5][0].end;
+    EXPECT_EQ(end, kMjd + 0.375);
     station.Reset();
 
     ASSERT_EQ(stations->GetStationEx(text_key("QUIET"), station), VYR_OK);
