@@ -1,0 +1,44 @@
+// What `vyr import` does with files that hold no station: find each file's kind from its content
+// and store its records through the project's common data.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <vyr/vyr.h>
+
+namespace vyr_cli {
+
+enum class FileKind {
+    kUnknown,
+    kRinexObservation,
+    kRinexNavigationGps,
+    kRinexNavigationGlonass,
+    kRinexNavigationGalileo,
+    kRinexNavigationMixed,
+    kSp3,
+    kIonosphereModel,
+};
+
+// The kind of a file judged by its first lines: the RINEX "RINEX VERSION / TYPE" line (type and
+// system letters), the SP3 "#a".."#d" first line, or the labels of an ionosphere model file.
+FileKind detect_file_kind(const std::string& path);
+const char* file_kind_name(FileKind kind);
+
+// Records of one list that a file gave: how many were new and how many the project held already.
+struct StoredCount {
+    std::string list;
+    size_t added = 0;
+    size_t present = 0;
+};
+
+// Converts a file of any kind but observations and stores what it gives: ephemerides, precise
+// orbits, ionosphere models; Klobuchar coefficients with the time of the file's first GPS
+// message; the GLONASS channels of the file over the map already stored. Throws
+// CommandFailure naming the file when a conversion or a store fails.
+std::vector<StoredCount> import_common_data_file(FileKind kind, const std::string& path,
+                                                 IVyrFileConverter& converter,
+                                                 IVyrCommonData& commonData);
+
+}  // namespace vyr_cli
