@@ -22,6 +22,7 @@ void add_demo_command(CLI::App& app);
 void add_cfb_commands(CLI::App& app);
 void add_project_commands(CLI::App& app);
 void add_errors_command(CLI::App& app);
+void add_import_command(CLI::App& app);
 void add_station_commands(CLI::App& app);
 
 }  // namespace vyr_cli

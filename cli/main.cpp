@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     vyr_cli::add_cfb_commands(app);
     vyr_cli::add_project_commands(app);
     vyr_cli::add_errors_command(app);
+    vyr_cli::add_import_command(app);
     vyr_cli::add_station_commands(app);
 
     try {
