@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <set>
+#include <utility>
 
 #include "commands.h"
 #include "project_access.h"
@@ -118,8 +119,10 @@ public:
             m_site.alreadyPresent = true;
         } else {
             result = flush();
-            if (VyrSucceeded(result)) result = describe(station);
-            if (VyrFailed(result)) return fail(result, 0, "the station could not be written");
+            if (VyrFailed(result)) return result;
+            // Described once the whole file was read: a file that fails later draws no
+            // description ids from the project.
+            m_toDescribe.push_back({m_made.back(), station});
         }
         m_sites.push_back(m_site);
         m_site = ImportedSite{};
@@ -134,6 +137,17 @@ public:
         if (!m_problem.empty()) return;
         m_problemLine = line;
         m_problem = problem;
+    }
+
+    // Receiver, antenna, occupations and points of every new station.
+    VYR_ERROR describe_stations() {
+        for (const auto& [key, site] : m_toDescribe) {
+            VYR_ERROR result = m_stations->GetStationEx(key, m_station);
+            if (VyrSucceeded(result)) result = describe(site);
+            m_station.Reset();
+            if (VyrFailed(result)) return fail(result, 0, "the station could not be written");
+        }
+        return VYR_OK;
     }
 
     // Deletes the stations this file made.
@@ -303,6 +317,7 @@ private:
     std::set<char> m_systems;
     const StoredSite* m_duplicate = nullptr;
     std::vector<ImportedSite> m_sites;
+    std::vector<std::pair<VYR_STATION_KEY, VYR_STATION_RINEX>> m_toDescribe;
 
     uint32_t m_problemLine = 0;
     std::string m_problem;
@@ -315,8 +330,9 @@ std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const 
     std::unique_ptr<ProgressBar> bar;
     if (progress) bar = std::make_unique<ProgressBar>(path);
     StationWriter writer(project, path, bar.get());
-    const VYR_ERROR result = Vyr_ConvertRinexObsToSink(path.c_str(), writer);
+    VYR_ERROR result = Vyr_ConvertRinexObsToSink(path.c_str(), writer);
     bar.reset();
+    if (VyrSucceeded(result)) result = writer.describe_stations();
     if (VyrFailed(result)) {
         writer.roll_back();
         throw CommandFailure{writer.failure_text(result)};

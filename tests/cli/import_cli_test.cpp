@@ -1,0 +1,257 @@
+// `vyr import` end to end: stations made per site, re-imports, failed files, and the streamed
+// import against the in-memory conversion followed by AddEpochs.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vyr/vyr.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string sample(const char* name) {
+    const char* src = std::getenv("VYR_SOURCE_DIR");
+    return (fs::path(src != nullptr ? src : ".") / "samples" / name).string();
+}
+
+std::string hdr(const std::string& content, const std::string& label) {
+    std::string line = content.substr(0, 60);
+    line.resize(60, ' ');
+    return line + label + "\n";
+}
+
+// A version-3 GPS file of count epochs at 1 s with two satellites.
+std::string v3_file(const char* marker, int count) {
+    std::string text =
+        hdr("     3.04           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
+        hdr(marker, "MARKER NAME") +
+        hdr("R9                  TRIMBLE NETR9       5.4", "REC # / TYPE / VERS") +
+        hdr("G    3 C1C L1C S1C", "SYS / # / OBS TYPES") +
+        hdr("  2020     3     1     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+        hdr("", "END OF HEADER");
+    char line[160];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(line, sizeof line, "> 2020 03 01 %02d %02d %10.7f  0  2\n", i / 3600,
+                      i / 60 % 60, double(i % 60));
+        text += line;
+        for (int s = 0; s < 2; ++s) {
+            std::snprintf(line, sizeof line, "G%02d%14.3f  %14.3f07%14.3f  \n", 5 + s,
+                          20000000.0 + i * 10.5 + s, 105000000.25 + i * 55.0, 40.0 + s);
+            text += line;
+        }
+    }
+    return text;
+}
+
+// Every stream of a document below a storage whose path contains within: path -> bytes.
+void read_tree(IStorage* storage, const std::string& prefix,
+               std::map<std::string, std::string>& out) {
+    IEnumSTATSTG* elements = nullptr;
+    if (FAILED(storage->EnumElements(0, nullptr, 0, &elements))) return;
+    STATSTG element{};
+    ULONG fetched = 0;
+    while (elements->Next(1, &element, &fetched) == S_OK && fetched == 1) {
+        std::string name;
+        cfb::utf16_to_utf8(element.pwcsName, name);
+        const std::string path = prefix + "/" + name;
+        if (element.type == STGTY_STORAGE) {
+            IStorage* child = nullptr;
+            if (SUCCEEDED(storage->OpenStorage(element.pwcsName, nullptr,
+                                               STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                               &child))) {
+                read_tree(child, path, out);
+                child->Release();
+            }
+        } else {
+            IStream* stream = nullptr;
+            if (SUCCEEDED(storage->OpenStream(element.pwcsName, nullptr,
+                                              STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream))) {
+                std::string bytes(static_cast<size_t>(element.cbSize), '\0');
+                ULONG read = 0;
+                stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+                bytes.resize(read);
+                out[path] = bytes;
+                stream->Release();
+            }
+        }
+        CoTaskMemFree(element.pwcsName);
+    }
+    elements->Release();
+}
+
+std::map<std::string, std::string> tree_of(const std::string& path) {
+    std::map<std::string, std::string> tree;
+    std::u16string name;
+    IStorage* document = nullptr;
+    if (cfb::utf8_to_utf16(path, name) &&
+        SUCCEEDED(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr,
+                                 0, &document))) {
+        read_tree(document, "", tree);
+        document->Release();
+    }
+    return tree;
+}
+
+// The paths whose bytes differ between two trees (or that only one holds).
+std::vector<std::string> differences(const std::map<std::string, std::string>& a,
+                                     const std::map<std::string, std::string>& b) {
+    std::vector<std::string> paths;
+    for (const auto& [path, bytes] : a)
+        if (b.count(path) == 0 || b.at(path) != bytes) paths.push_back(path);
+    for (const auto& [path, bytes] : b)
+        if (a.count(path) == 0) paths.push_back(path);
+    return paths;
+}
+
+class ImportCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vyr_import_cli_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        project = (dir / "p.vyr").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string write(const std::string& name, const std::string& text) {
+        const std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    Outcome vyr(const std::vector<std::string>& args) {
+        std::string cmd = "'" + std::string(VYR_CLI_PATH) + "'";
+        for (const auto& a : args) cmd += " '" + a + "'";
+        cmd += " >'" + (dir / "stdout").string() + "' 2>'" + (dir / "stderr").string() + "'";
+        const int raw = std::system(cmd.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"),
+                slurp(dir / "stderr")};
+    }
+
+    fs::path dir;
+    std::string project;
+};
+
+TEST_F(ImportCli, BothSamplesBecomeStationsAndASecondImportChangesNothing) {
+    const Outcome first = vyr({"import", project, sample("vyra0020.21o"),
+                               sample("VYRB00XXX_R_20210021200_06M_30S_MO.rnx")});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_THAT(first.out, HasSubstr("station VYRA (marker VYRA): 20 epochs, "
+                                     "2021-01-02T12:00:00.000 to 2021-01-02T12:09:30.000, "
+                                     "systems GR"));
+    EXPECT_THAT(first.out, HasSubstr("station VYRB (marker VYRB): 12 epochs"));
+    EXPECT_THAT(first.out, HasSubstr("systems GRE"));
+    EXPECT_TRUE(first.err.empty()) << first.err;
+
+    const Outcome info = vyr({"info", project, "--json"});
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_THAT(info.out, HasSubstr("\"VYR GR405+GN\""));
+    EXPECT_THAT(info.out, HasSubstr("\"A0816\""));
+
+    const auto before = tree_of(project);
+    const Outcome again = vyr({"import", project, sample("vyra0020.21o")});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_THAT(again.out, HasSubstr("site VYRA is in the project already as station VYRA"));
+    EXPECT_THAT(differences(tree_of(project), before), ::testing::IsEmpty());
+}
+
+TEST_F(ImportCli, SameMarkerFromAnotherFileGetsASuffixedKey) {
+    ASSERT_EQ(vyr({"import", project, write("a.rnx", v3_file("SITE", 3))}).status, 0);
+    std::string later = v3_file("SITE", 3);
+    later.replace(later.find("> 2020 03 01 00"), 15, "> 2020 03 01 05");
+    const Outcome second = vyr({"import", project, write("b.rnx", later)});
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_THAT(second.out, HasSubstr("station SITE_2 (marker SITE)"));
+}
+
+TEST_F(ImportCli, AFailedFileNamesItsLineAndLeavesTheProjectAsItWas) {
+    ASSERT_EQ(vyr({"import", project, sample("vyra0020.21o")}).status, 0);
+    const auto before = tree_of(project);
+
+    // 1500 good epochs (one batch written already), then an epoch cut short.
+    std::string broken = v3_file("BROKEN", 1500) + "> 2020 03 01 01 00  0.0000000  0  2\nG05\n";
+    const Outcome failed = vyr({"import", project, write("broken.rnx", broken)});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_THAT(failed.err, HasSubstr("broken.rnx:"));
+    EXPECT_TRUE(failed.out.empty()) << failed.out;
+    EXPECT_THAT(differences(tree_of(project), before), ::testing::IsEmpty());
+
+    // A file that is no observation file, and one that is missing; a new project that received
+    // nothing is not left behind.
+    const std::string fresh = (dir / "fresh.vyr").string();
+    const Outcome none = vyr({"import", fresh, write("x.txt", "hello\n"), (dir / "no").string()});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_THAT(none.err, HasSubstr("x.txt: not a RINEX observation file"));
+    EXPECT_THAT(none.err, HasSubstr("no: File not found."));
+    EXPECT_FALSE(fs::exists(fresh));
+}
+
+TEST_F(ImportCli, StreamedImportStoresWhatTheInMemoryConversionAndAddEpochsStore) {
+    const std::string file = write("long.rnx", v3_file("LONG", 2500));
+    ASSERT_EQ(vyr({"import", project, file}).status, 0);
+
+    // The same file through the converter into memory, then one AddEpochs.
+    const std::string other = (dir / "q.vyr").string();
+    {
+        CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
+        CVyrIPtrSmart<IVyrFileConverter> converter;
+        ASSERT_EQ(root->GetFileConverter(converter), VYR_OK);
+        std::vector<VYR_STATION_RINEX> sites;
+        ASSERT_EQ(converter->ConvertRinexObs(file.c_str(), sites, nullptr), VYR_OK);
+        ASSERT_EQ(sites.size(), 1u);
+        ASSERT_EQ(sites[0].epochs.size(), 2500u);
+        CVyrIPtrSmart<IVyrStorage> created;
+        ASSERT_EQ(root->CreateStorage(other.c_str(), created), VYR_OK);
+        CVyrIPtrSmart<IVyrCollectionStation> stations;
+        ASSERT_EQ(created->GetStations(stations), VYR_OK);
+        VYR_STATION_KEY key{};
+        key.type = VYR_KEY_TEXT;
+        std::memcpy(key.value, "LONG", 4);
+        CVyrIPtrSmart<IVyrStation> station;
+        ASSERT_EQ(stations->AddStation(key, station), VYR_OK);
+        CVyrIPtrSmart<IVyrObservations> observations;
+        ASSERT_EQ(station->GetObservations(observations), VYR_OK);
+        ASSERT_EQ(observations->AddEpochs(sites[0].epochs), VYR_OK);
+    }
+    const auto streamed = tree_of(project);
+    const auto gathered = tree_of(other);
+    int compared = 0;
+    for (const auto& [path, bytes] : gathered) {
+        if (path.find("Observation") == std::string::npos &&
+            path.find("Statistics") == std::string::npos)
+            continue;
+        ASSERT_EQ(streamed.count(path), 1u) << path;
+        EXPECT_TRUE(streamed.at(path) == bytes) << path;
+        ++compared;
+    }
+    EXPECT_GE(compared, 3);
+}
+
+}  // namespace
