@@ -9,9 +9,17 @@
 #include <memory>
 #include <string>
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <vyr/vyr.h>
 
 #include "commands.h"
+#include "import_observations.h"
+#include "project_access.h"
+
+extern char** environ;
 
 namespace vyr_cli {
 namespace {
@@ -100,6 +108,44 @@ void create_project(const std::filesystem::path& dir) {
               << ", processing parameters read back\n";
 }
 
+// The bundled samples: samples/ in the working folder, else beside the source tree the command
+// was built in (build/cli/vyr).
+std::filesystem::path samples_folder() {
+    namespace fs = std::filesystem;
+    if (fs::is_directory("samples")) return "samples";
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    const fs::path beside = self.parent_path().parent_path().parent_path() / "samples";
+    if (!error && fs::is_directory(beside)) return beside;
+    throw CommandFailure{"the bundled samples/ folder was not found"};
+}
+
+// Imports the sample observation files into the project, as `vyr import` does.
+void import_samples(const std::string& path) {
+    const std::filesystem::path samples = samples_folder();
+    WritableProject project(path);
+    for (const char* name : {"vyra0020.21o", "VYRB00XXX_R_20210021200_06M_30S_MO.rnx"}) {
+        const std::string file = (samples / name).string();
+        std::cout << "vyr import " << path << ' ' << file << '\n';
+        for (const ImportedSite& site : import_observation_file(project.storage(), file, false))
+            std::cout << "  " << site_summary(file, site) << '\n';
+    }
+}
+
+// What `vyr info` says of the project: the command itself, run as a child.
+void show_info(const std::string& path) {
+    std::cout << "vyr info " << path << '\n' << std::flush;
+    std::string self = "/proc/self/exe";
+    std::string info = "info";
+    std::string project = path;
+    char* argv[] = {self.data(), info.data(), project.data(), nullptr};
+    pid_t child = 0;
+    int status = 0;
+    if (posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, environ) != 0 ||
+        waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw CommandFailure{path + ": vyr info failed"};
+}
+
 }  // namespace
 
 void add_demo_command(CLI::App& app) {
@@ -121,6 +167,9 @@ void add_demo_command(CLI::App& app) {
         }
         std::filesystem::create_directories(folder);
         create_project(folder);
+        const std::string project = (folder / "demo.vyr").string();
+        import_samples(project);
+        show_info(project);
     });
 }
 
