@@ -102,8 +102,7 @@ VYR_ERROR CVyrFileConverter::ConvertRinexIonoKlobuchar(const char* fileName, dou
                                                        std::vector<VYR_IONOUTC>& out) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    const VYR_ERROR result =
-        run_converter<CConvertFileRinexIonoKlobuchar>(fileName, out, 0u);
+    const VYR_ERROR result = run_converter<CConvertFileRinexIonoKlobuchar>(fileName, out, 0u);
     if (VyrFailed(result)) return result;
     if (!out.empty()) vyr_import::stamp_reference_time(epoch, out);
     return result;
