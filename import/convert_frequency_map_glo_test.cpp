@@ -45,7 +45,7 @@ VYR_ERROR convert(const std::string& content, VYR_GLONASS_FREQUENCYMAP& map) {
 TEST(ConvertFileFrequencyMapGlo, VersionTwoSlotThreeOnChannelMinusFour) {
     VYR_GLONASS_FREQUENCYMAP map{};
     ASSERT_EQ(convert(header("2.11") + message_v2(3, d19(-4.0)), map), VYR_OK);
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(map.channel[i], i == 2 ? -4 : -111) << i;
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(+map.channel[i], i == 2 ? -4 : -111) << i;
 }
 
 TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZero) {
@@ -61,7 +61,7 @@ TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZero) {
     for (const auto& c : cases) {
         VYR_GLONASS_FREQUENCYMAP map{};
         ASSERT_EQ(convert(header("2.11") + message_v2(5, c.text), map), VYR_OK) << c.text;
-        EXPECT_EQ(map.channel[4], c.channel) << c.text;
+        EXPECT_EQ(+map.channel[4], c.channel) << c.text;
     }
 }
 
@@ -72,9 +72,9 @@ TEST(ConvertFileFrequencyMapGlo, LaterMessageOfASlotOverwritesAndOtherSlotsArePa
                     message_v2(24, d19(-7.0)) + message_v2(25, d19(1.0)) + message_v2(0, d19(1.0)),
                 map),
         VYR_OK);
-    EXPECT_EQ(map.channel[2], 5);
-    EXPECT_EQ(map.channel[23], -7);
-    EXPECT_EQ(map.channel[0], -111);
+    EXPECT_EQ(+map.channel[2], 5);
+    EXPECT_EQ(+map.channel[23], -7);
+    EXPECT_EQ(+map.channel[0], -111);
 }
 
 TEST(ConvertFileFrequencyMapGlo, VersionThreeAndFourTakeOnlyGlonassMessages) {
@@ -83,9 +83,9 @@ TEST(ConvertFileFrequencyMapGlo, VersionThreeAndFourTakeOnlyGlonassMessages) {
                           gps_message_v3("G07") + message_v3("R08", 6.0),
                       map),
               VYR_OK);
-    EXPECT_EQ(map.channel[4], -111);  // GPS 5 is no GLONASS slot
-    EXPECT_EQ(map.channel[6], -3);
-    EXPECT_EQ(map.channel[7], 6);
+    EXPECT_EQ(+map.channel[4], -111);  // GPS 5 is no GLONASS slot
+    EXPECT_EQ(+map.channel[6], -3);
+    EXPECT_EQ(+map.channel[7], 6);
 
     // Version 4: record lines and the fourth orbit line of GLONASS messages.
     VYR_GLONASS_FREQUENCYMAP v4{};
@@ -95,8 +95,8 @@ TEST(ConvertFileFrequencyMapGlo, VersionThreeAndFourTakeOnlyGlonassMessages) {
                     "> EPH R04 FDMA\n" + message_v3("R04", 6.0) + orbit_v3(183.0, 0.0, 0.0, 0.0),
                 v4),
         VYR_OK);
-    EXPECT_EQ(v4.channel[2], 5);
-    EXPECT_EQ(v4.channel[3], 6);
+    EXPECT_EQ(+v4.channel[2], 5);
+    EXPECT_EQ(+v4.channel[3], 6);
 }
 
 TEST(ConvertFileFrequencyMapGlo, Failures) {
@@ -122,6 +122,6 @@ TEST(ConvertFileFrequencyMapGlo, Failures) {
     for (const auto& c : cases) {
         VYR_GLONASS_FREQUENCYMAP map{};
         EXPECT_EQ(convert(c.text, map), c.expected) << c.text;
-        EXPECT_EQ(map.channel[10], -111);
+        EXPECT_EQ(+map.channel[10], -111);
     }
 }

@@ -89,6 +89,9 @@ enum Seen : uint32_t {
 // Takes one header line into the model; 0 or the failure it gives.
 VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& m, uint32_t& seen) {
     const char* value = value_of(line, lineClass);
+    // Packed fields are filled by value: no reference binds to a misaligned member.
+    double number = 0.0;
+    uint16_t number16 = 0;
     bool ok = true;
     switch (lineClass) {
         case kIonoModelType: {
@@ -101,11 +104,13 @@ VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& 
             break;
         }
         case kIonoMaxDegree:
-            ok = parse_unsigned16(value, m.maxDegree);
+            ok = parse_unsigned16(value, number16);
+            m.maxDegree = number16;
             seen |= kSeenDegree;
             break;
         case kIonoMaxOrder:
-            ok = parse_unsigned16(value, m.maxOrder);
+            ok = parse_unsigned16(value, number16);
+            m.maxOrder = number16;
             seen |= kSeenOrder;
             break;
         case kIonoFrame: {
@@ -125,23 +130,29 @@ VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& 
             break;
         }
         case kIonoHeight:
-            ok = parse_numbers(value, &m.height, 1) == 1;
+            ok = parse_numbers(value, &number, 1) == 1;
+            m.height = number;
             seen |= kSeenHeight;
             break;
         case kIonoPoleLatitude:
-            ok = parse_numbers(value, &m.poleLatitude, 1) == 1;
+            ok = parse_numbers(value, &number, 1) == 1;
+            m.poleLatitude = number;
             seen |= kSeenPoleLatitude;
             break;
         case kIonoPoleLongitude:
-            ok = parse_numbers(value, &m.poleLongitude, 1) == 1;
+            ok = parse_numbers(value, &number, 1) == 1;
+            m.poleLongitude = number;
             seen |= kSeenPoleLongitude;
             break;
         case kIonoFromEpoch:
-            ok = parse_epoch(value, m.fromEpoch);
+            ok = parse_epoch(value, number);
+            m.fromEpoch = number;
             seen |= kSeenFrom;
             break;
         case kIonoToEpoch:
-            if (!parse_epoch(value, m.toEpoch)) {
+            if (parse_epoch(value, number)) {
+                m.toEpoch = number;
+            } else {
                 // An open end: the model holds for two hours from its reference epoch.
                 if (!(seen & kSeenFrom)) return VYR_E_FAILED_TO_READ;
                 m.toEpoch = m.fromEpoch + kDefaultValidityMs / mjd::kMillisecondsPerDay;
@@ -149,11 +160,13 @@ VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& 
             seen |= kSeenTo;
             break;
         case kIonoMinLatitude:
-            ok = parse_numbers(value, &m.minLatitude, 1) == 1;
+            ok = parse_numbers(value, &number, 1) == 1;
+            m.minLatitude = number;
             seen |= kSeenMinLatitude;
             break;
         case kIonoMaxLatitude:
-            ok = parse_numbers(value, &m.maxLatitude, 1) == 1;
+            ok = parse_numbers(value, &number, 1) == 1;
+            m.maxLatitude = number;
             seen |= kSeenMaxLatitude;
             break;
         default:

@@ -85,28 +85,28 @@ TEST(ConvertFileIonoGlobalReg, HeaderValuesAndCoefficientsInFileOrder) {
     ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK);
     ASSERT_EQ(out.size(), 1u);
     const VYR_IONO_GLOBALREG& r = out[0];
-    EXPECT_EQ(r.modelType, 1u);
-    EXPECT_EQ(r.maxDegree, 15);
-    EXPECT_EQ(r.maxOrder, 15);
-    EXPECT_EQ(r.frame, 1);
-    EXPECT_EQ(r.mappingFunction, 1u);
-    EXPECT_DOUBLE_EQ(r.height, 450.0);
-    EXPECT_DOUBLE_EQ(r.poleLatitude, 80.17);
-    EXPECT_DOUBLE_EQ(r.poleLongitude, -72.37);
-    EXPECT_DOUBLE_EQ(r.minLatitude, -87.64);
-    EXPECT_DOUBLE_EQ(r.maxLatitude, 87.70);
-    EXPECT_DOUBLE_EQ(r.fromEpoch, 55197.0);
-    EXPECT_DOUBLE_EQ(r.toEpoch, 55197.0 + 2.0 / 24.0);
+    EXPECT_EQ(+r.modelType, 1u);
+    EXPECT_EQ(+r.maxDegree, 15);
+    EXPECT_EQ(+r.maxOrder, 15);
+    EXPECT_EQ(+r.frame, 1);
+    EXPECT_EQ(+r.mappingFunction, 1u);
+    EXPECT_DOUBLE_EQ(+r.height, 450.0);
+    EXPECT_DOUBLE_EQ(+r.poleLatitude, 80.17);
+    EXPECT_DOUBLE_EQ(+r.poleLongitude, -72.37);
+    EXPECT_DOUBLE_EQ(+r.minLatitude, -87.64);
+    EXPECT_DOUBLE_EQ(+r.maxLatitude, 87.70);
+    EXPECT_DOUBLE_EQ(+r.fromEpoch, 55197.0);
+    EXPECT_DOUBLE_EQ(+r.toEpoch, 55197.0 + 2.0 / 24.0);
     // 256 lines: every one kept in order, nothing after them.
-    EXPECT_DOUBLE_EQ(r.coefficients[0].value, 1.0);
-    EXPECT_EQ(r.coefficients[2].degree, 1);
-    EXPECT_EQ(r.coefficients[2].order, 1);
-    EXPECT_EQ(r.coefficients[3].order, -1);
-    EXPECT_DOUBLE_EQ(r.coefficients[3].rms, 0.02);
-    EXPECT_DOUBLE_EQ(r.coefficients[255].value, 256.0);
-    EXPECT_EQ(r.coefficients[255].degree, 15);
-    EXPECT_EQ(r.coefficients[255].order, -15);
-    EXPECT_EQ(r.coefficients[256].value, 0.0);
+    EXPECT_DOUBLE_EQ(+r.coefficients[0].value, 1.0);
+    EXPECT_EQ(+r.coefficients[2].degree, 1);
+    EXPECT_EQ(+r.coefficients[2].order, 1);
+    EXPECT_EQ(+r.coefficients[3].order, -1);
+    EXPECT_DOUBLE_EQ(+r.coefficients[3].rms, 0.02);
+    EXPECT_DOUBLE_EQ(+r.coefficients[255].value, 256.0);
+    EXPECT_EQ(+r.coefficients[255].degree, 15);
+    EXPECT_EQ(+r.coefficients[255].order, -15);
+    EXPECT_EQ(+r.coefficients[256].value, 0.0);
 }
 
 TEST(ConvertFileIonoGlobalReg, CoefficientLinesPerDegreeFollowTheOrder) {
@@ -123,9 +123,9 @@ TEST(ConvertFileIonoGlobalReg, CoefficientLinesPerDegreeFollowTheOrder) {
     std::vector<VYR_IONO_GLOBALREG> out;
     ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK);
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].coefficients[2].degree, 2);
-    EXPECT_DOUBLE_EQ(out[0].coefficients[2].value, 3.0);
-    EXPECT_EQ(out[0].coefficients[3].degree, 0);
+    EXPECT_EQ(+out[0].coefficients[2].degree, 2);
+    EXPECT_DOUBLE_EQ(+out[0].coefficients[2].value, 3.0);
+    EXPECT_EQ(+out[0].coefficients[3].degree, 0);
 }
 
 TEST(ConvertFileIonoGlobalReg, SeveralModelsGiveOneRecordEach) {
@@ -137,11 +137,11 @@ TEST(ConvertFileIonoGlobalReg, SeveralModelsGiveOneRecordEach) {
     std::vector<VYR_IONO_GLOBALREG> out;
     ASSERT_EQ(convert(kFirstLine + model_text(first) + model_text(second), out), VYR_OK);
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0].modelType, 1u);
-    EXPECT_EQ(out[1].modelType, 0u);
-    EXPECT_EQ(out[1].frame, 0);
-    EXPECT_EQ(out[1].maxDegree, 1);
-    EXPECT_EQ(out[1].coefficients[3].order, -1);
+    EXPECT_EQ(+out[0].modelType, 1u);
+    EXPECT_EQ(+out[1].modelType, 0u);
+    EXPECT_EQ(+out[1].frame, 0);
+    EXPECT_EQ(+out[1].maxDegree, 1);
+    EXPECT_EQ(+out[1].coefficients[3].order, -1);
 }
 
 TEST(ConvertFileIonoGlobalReg, WithoutToEpochTheModelHoldsTwoHours) {
@@ -152,7 +152,7 @@ TEST(ConvertFileIonoGlobalReg, WithoutToEpochTheModelHoldsTwoHours) {
         std::vector<VYR_IONO_GLOBALREG> out;
         ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK) << line;
         ASSERT_EQ(out.size(), 1u);
-        EXPECT_NEAR(out[0].toEpoch, 55197.0 + 2.0 / 24.0, 1e-9) << line;
+        EXPECT_NEAR(+out[0].toEpoch, 55197.0 + 2.0 / 24.0, 1e-9) << line;
     }
 }
 

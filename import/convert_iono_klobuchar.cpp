@@ -53,12 +53,16 @@ VYR_ERROR CConvertFileRinexIonoKlobuchar::Convert(std::vector<VYR_IONOUTC>& out,
     int program = kLineProgram;
     if (ReadRecord(file.get(), program, buffer) < 0) return VYR_OK;
     for (;;) {
+        // Read into aligned arrays: the record's fields are packed.
+        float alpha[4] = {};
+        float beta[4] = {};
+        if (read_coefficients(file.get(), *this, kLineIonAlpha, "GPSA", alpha) == Found::kEnd)
+            return VYR_OK;
+        if (read_coefficients(file.get(), *this, kLineIonBeta, "GPSB", beta) == Found::kEnd)
+            return VYR_OK;
         VYR_IONOUTC record{};
-        if (read_coefficients(file.get(), *this, kLineIonAlpha, "GPSA", record.alpha) ==
-            Found::kEnd)
-            return VYR_OK;
-        if (read_coefficients(file.get(), *this, kLineIonBeta, "GPSB", record.beta) == Found::kEnd)
-            return VYR_OK;
+        std::memcpy(record.alpha, alpha, sizeof alpha);
+        std::memcpy(record.beta, beta, sizeof beta);
         record.content = kContentKlobuchar;
         out.push_back(record);
     }

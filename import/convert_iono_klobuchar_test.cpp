@@ -28,12 +28,12 @@ TEST(ConvertFileRinexIonoKlobuchar, VersionTwoAlphaAndBetaWithFortranExponents) 
                 header_line("    .1167D+06  .1802D+06 -.1311D+06 -.4588D+06", "ION BETA") +
                 header_line("", "END OF HEADER"));
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].content, 2);
-    EXPECT_FLOAT_EQ(out[0].alpha[0], 1.118e-8f);
-    EXPECT_FLOAT_EQ(out[0].alpha[3], -1.192e-7f);
-    EXPECT_FLOAT_EQ(out[0].beta[1], 1.802e5f);
-    EXPECT_FLOAT_EQ(out[0].beta[3], -4.588e5f);
-    EXPECT_EQ(out[0].week, 0);  // the reference time is the front's
+    EXPECT_EQ(+out[0].content, 2);
+    EXPECT_FLOAT_EQ(+out[0].alpha[0], 1.118e-8f);
+    EXPECT_FLOAT_EQ(+out[0].alpha[3], -1.192e-7f);
+    EXPECT_FLOAT_EQ(+out[0].beta[1], 1.802e5f);
+    EXPECT_FLOAT_EQ(+out[0].beta[3], -4.588e5f);
+    EXPECT_EQ(+out[0].week, 0);  // the reference time is the front's
 }
 
 TEST(ConvertFileRinexIonoKlobuchar, LaterVersionsGiveThemAsGpsaAndGpsb) {
@@ -44,8 +44,8 @@ TEST(ConvertFileRinexIonoKlobuchar, LaterVersionsGiveThemAsGpsaAndGpsb) {
         header_line("GPSB   1.1469E+05  1.6384E+05 -1.3107E+05 -3.9322E+05", "IONOSPHERIC CORR") +
         header_line("", "END OF HEADER"));
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_FLOAT_EQ(out[0].alpha[0], 1.1176e-8f);
-    EXPECT_FLOAT_EQ(out[0].beta[3], -3.9322e5f);
+    EXPECT_FLOAT_EQ(+out[0].alpha[0], 1.1176e-8f);
+    EXPECT_FLOAT_EQ(+out[0].beta[3], -3.9322e5f);
 }
 
 TEST(ConvertFileRinexIonoKlobuchar, MissingCoefficientsStayZero) {
@@ -53,9 +53,9 @@ TEST(ConvertFileRinexIonoKlobuchar, MissingCoefficientsStayZero) {
                              header_line("    .1118D-07  .2235D-07", "ION ALPHA") +
                              header_line("    .1167D+06", "ION BETA"));
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_FLOAT_EQ(out[0].alpha[1], 2.235e-8f);
-    EXPECT_EQ(out[0].alpha[2], 0.0f);
-    EXPECT_EQ(out[0].beta[1], 0.0f);
+    EXPECT_FLOAT_EQ(+out[0].alpha[1], 2.235e-8f);
+    EXPECT_EQ(+out[0].alpha[2], 0.0f);
+    EXPECT_EQ(+out[0].beta[1], 0.0f);
 }
 
 TEST(ConvertFileRinexIonoKlobuchar, WithoutCoefficientsNothingAndSuccess) {

@@ -46,10 +46,10 @@ TEST(GpsRecord, ClockEpochBecomesSecondsOfTheGpsWeek) {
     m.gpsWeek = 1564;
     m.toe = 439200.9;
     const VYR_BROADCASTEPHEMERIS r = gps_record_from_message(m);
-    EXPECT_EQ(r.toc, 5u * 86400u + 7200u);
-    EXPECT_EQ(r.toe, 439200u);  // truncated
-    EXPECT_EQ(r.week, 1564);
-    EXPECT_EQ(r.status, 5);
+    EXPECT_EQ(+r.toc, 5u * 86400u + 7200u);
+    EXPECT_EQ(+r.toe, 439200u);  // truncated
+    EXPECT_EQ(+r.week, 1564);
+    EXPECT_EQ(+r.status, 5);
     // Sunday midnight starts a week.
     EXPECT_EQ(gps_seconds_of_week(at(2010, 1, 3, 0, 0, 0.0)), 0u);
     EXPECT_EQ(gps_seconds_of_week(at(1980, 1, 6, 0, 0, 1.5)), 1u);
@@ -74,9 +74,9 @@ TEST(GpsRecord, ValuesOutOfRangeAreClampedNotWrapped) {
     m.toe = std::numeric_limits<double>::quiet_NaN();
     m.iodc = 1e9;
     const VYR_BROADCASTEPHEMERIS r = gps_record_from_message(m);
-    EXPECT_EQ(r.week, 0xFFFF);
-    EXPECT_EQ(r.health, 0);
-    EXPECT_EQ(r.toe, 0u);
+    EXPECT_EQ(+r.week, 0xFFFF);
+    EXPECT_EQ(+r.health, 0);
+    EXPECT_EQ(+r.toe, 0u);
 }
 
 TEST(GlonassRecord, KilometresBecomeMetresAndTauNChangesSign) {
@@ -90,16 +90,16 @@ TEST(GlonassRecord, KilometresBecomeMetresAndTauNChangesSign) {
     m.minusTauN = 7.28257000446e-05;
     m.gammaN = -1.81898940355e-12;
     const VYR_BROADCASTEPHEMERIS_GLO r = glonass_record_from_message(m, 0);
-    EXPECT_EQ(r.slot, 7);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.one, 1);
-    EXPECT_DOUBLE_EQ(r.x, 12345678.0);
-    EXPECT_DOUBLE_EQ(r.y, -1488799.80469);
-    EXPECT_DOUBLE_EQ(r.z, 500.0);
-    EXPECT_DOUBLE_EQ(r.vx, -2500.0);
-    EXPECT_DOUBLE_EQ(r.az, 9.31322574615e-07);
-    EXPECT_DOUBLE_EQ(r.tauN, -7.28257000446e-05);
-    EXPECT_DOUBLE_EQ(r.gammaN, -1.81898940355e-12);
+    EXPECT_EQ(+r.slot, 7);
+    EXPECT_EQ(+r.status, 2);
+    EXPECT_EQ(+r.one, 1);
+    EXPECT_DOUBLE_EQ(+r.x, 12345678.0);
+    EXPECT_DOUBLE_EQ(+r.y, -1488799.80469);
+    EXPECT_DOUBLE_EQ(+r.z, 500.0);
+    EXPECT_DOUBLE_EQ(+r.vx, -2500.0);
+    EXPECT_DOUBLE_EQ(+r.az, 9.31322574615e-07);
+    EXPECT_DOUBLE_EQ(+r.tauN, -7.28257000446e-05);
+    EXPECT_DOUBLE_EQ(+r.gammaN, -1.81898940355e-12);
 }
 
 TEST(GlonassRecord, EpochChannelHealthAndFrameTime) {
@@ -109,12 +109,12 @@ TEST(GlonassRecord, EpochChannelHealthAndFrameTime) {
     m.health = 1.0;
     m.ageOfOperationInfo = 3.0;
     const VYR_BROADCASTEPHEMERIS_GLO r = glonass_record_from_message(m, 1234);
-    EXPECT_EQ(r.week, 1564);
-    EXPECT_EQ(r.secondsOfWeek, 5u * 86400u + 30u);
+    EXPECT_EQ(+r.week, 1564);
+    EXPECT_EQ(+r.secondsOfWeek, 5u * 86400u + 30u);
     EXPECT_EQ(static_cast<int8_t>(r.channel), -4);
-    EXPECT_EQ(r.health, 1);
-    EXPECT_EQ(r.frameTime, 1234u);
-    EXPECT_EQ(r.age, 3u);
+    EXPECT_EQ(+r.health, 1);
+    EXPECT_EQ(+r.frameTime, 1234u);
+    EXPECT_EQ(+r.age, 3u);
     m.health = 0.0;
     EXPECT_EQ(glonass_record_from_message(m, 0).health, 0);
 
@@ -155,18 +155,18 @@ TEST(GalileoRecord, DataSourceWordChoosesFlagsAndClockSet) {
         m.bgdE5bE1 = 5e-9;
         const VYR_BROADCASTEPHEMERIS_GAL r = galileo_record_from_message(m);
         SCOPED_TRACE(testing::Message() << "word " << c.word << " type " << c.type);
-        EXPECT_EQ(r.dataSource, c.flags);
-        EXPECT_DOUBLE_EQ(r.bgdE5aE1, 4e-9);
+        EXPECT_EQ(+r.dataSource, c.flags);
+        EXPECT_DOUBLE_EQ(+r.bgdE5aE1, 4e-9);
         const bool e5a = c.set == kE5a, e5b = c.set == kE5b;
-        EXPECT_EQ(r.tocE5aE1, e5a ? 439200u : 0u);
-        EXPECT_DOUBLE_EQ(r.af0E5aE1, e5a ? 1e-4 : 0.0);
-        EXPECT_DOUBLE_EQ(r.af1E5aE1, e5a ? 2e-11 : 0.0);
-        EXPECT_DOUBLE_EQ(r.af2E5aE1, e5a ? 3e-18 : 0.0);
-        EXPECT_EQ(r.tocE5bE1, e5b ? 439200u : 0u);
-        EXPECT_DOUBLE_EQ(r.af0E5bE1, e5b ? 1e-4 : 0.0);
-        EXPECT_DOUBLE_EQ(r.af1E5bE1, e5b ? 2e-11 : 0.0);
-        EXPECT_DOUBLE_EQ(r.af2E5bE1, e5b ? 3e-18 : 0.0);
-        EXPECT_DOUBLE_EQ(r.bgdE5bE1, e5b ? 5e-9 : 0.0);
+        EXPECT_EQ(+r.tocE5aE1, e5a ? 439200u : 0u);
+        EXPECT_DOUBLE_EQ(+r.af0E5aE1, e5a ? 1e-4 : 0.0);
+        EXPECT_DOUBLE_EQ(+r.af1E5aE1, e5a ? 2e-11 : 0.0);
+        EXPECT_DOUBLE_EQ(+r.af2E5aE1, e5a ? 3e-18 : 0.0);
+        EXPECT_EQ(+r.tocE5bE1, e5b ? 439200u : 0u);
+        EXPECT_DOUBLE_EQ(+r.af0E5bE1, e5b ? 1e-4 : 0.0);
+        EXPECT_DOUBLE_EQ(+r.af1E5bE1, e5b ? 2e-11 : 0.0);
+        EXPECT_DOUBLE_EQ(+r.af2E5bE1, e5b ? 3e-18 : 0.0);
+        EXPECT_DOUBLE_EQ(+r.bgdE5bE1, e5b ? 5e-9 : 0.0);
     }
 }
 
@@ -186,8 +186,8 @@ TEST(GalileoRecord, HealthIsTakenWhereItsValidityBitIsSet) {
         RNX_NAV_GAL m{};
         m.svHealth = c.health;
         const VYR_BROADCASTEPHEMERIS_GAL r = galileo_record_from_message(m);
-        EXPECT_EQ(r.healthE5a, c.e5a) << std::hex << c.health;
-        EXPECT_EQ(r.healthE1bE5b, c.e1bE5b) << std::hex << c.health;
+        EXPECT_EQ(+r.healthE5a, c.e5a) << std::hex << c.health;
+        EXPECT_EQ(+r.healthE1bE5b, c.e1bE5b) << std::hex << c.health;
     }
 }
 
@@ -201,14 +201,14 @@ TEST(GalileoRecord, StatusSisaAndOrbit) {
     m.toe = 345600.0;
     m.omegaDot = -5.5e-9;
     VYR_BROADCASTEPHEMERIS_GAL r = galileo_record_from_message(m);
-    EXPECT_EQ(r.prn, 11);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.sisa, 3);
-    EXPECT_EQ(r.iodNav, 106);
-    EXPECT_EQ(r.week, 2215);
-    EXPECT_EQ(r.toe, 345600u);
-    EXPECT_DOUBLE_EQ(r.sqrtA, 5440.6);
-    EXPECT_DOUBLE_EQ(r.omegaDot, -5.5e-9);
+    EXPECT_EQ(+r.prn, 11);
+    EXPECT_EQ(+r.status, 2);
+    EXPECT_EQ(+r.sisa, 3);
+    EXPECT_EQ(+r.iodNav, 106);
+    EXPECT_EQ(+r.week, 2215);
+    EXPECT_EQ(+r.toe, 345600u);
+    EXPECT_DOUBLE_EQ(+r.sqrtA, 5440.6);
+    EXPECT_DOUBLE_EQ(+r.omegaDot, -5.5e-9);
     m.sqrtA = 0.05;
     EXPECT_EQ(galileo_record_from_message(m).status, 0);
 }

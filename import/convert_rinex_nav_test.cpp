@@ -60,22 +60,22 @@ TEST(ConvertFileRinexNav, VersionTwoReadsGpsMessagesWithTheYearPivot) {
     ASSERT_EQ(out.size(), 4u);
     // 2005-01-01 is a Saturday: day 6 of its week; 1995-03-24 a Friday; 2079-01-01 a Sunday;
     // 1980-01-07 a Monday. A wrong century would move each of them.
-    EXPECT_EQ(out[0].prn, 5);
-    EXPECT_EQ(out[0].toc, 6u * 86400u + 7200u);
-    EXPECT_EQ(out[1].toc, 5u * 86400u);
-    EXPECT_EQ(out[2].toc, 0u);
-    EXPECT_EQ(out[3].toc, 86400u);
+    EXPECT_EQ(+out[0].prn, 5);
+    EXPECT_EQ(+out[0].toc, 6u * 86400u + 7200u);
+    EXPECT_EQ(+out[1].toc, 5u * 86400u);
+    EXPECT_EQ(+out[2].toc, 0u);
+    EXPECT_EQ(+out[3].toc, 86400u);
     const VYR_BROADCASTEPHEMERIS& r = out[0];
-    EXPECT_EQ(r.iodc, 813);
-    EXPECT_EQ(r.week, 1564);
-    EXPECT_EQ(r.accuracy, 2);
-    EXPECT_EQ(r.toe, 439200u);
-    EXPECT_EQ(r.codesOnL2, 1);
-    EXPECT_FLOAT_EQ(r.af0, -1.2e-4f);
-    EXPECT_FLOAT_EQ(r.crs, -12.5f);
-    EXPECT_DOUBLE_EQ(r.sqrtA, 5153.7);
-    EXPECT_DOUBLE_EQ(r.i0, 0.95);
-    EXPECT_FLOAT_EQ(r.tgd, -1.1e-8f);
+    EXPECT_EQ(+r.iodc, 813);
+    EXPECT_EQ(+r.week, 1564);
+    EXPECT_EQ(+r.accuracy, 2);
+    EXPECT_EQ(+r.toe, 439200u);
+    EXPECT_EQ(+r.codesOnL2, 1);
+    EXPECT_FLOAT_EQ(+r.af0, -1.2e-4f);
+    EXPECT_FLOAT_EQ(+r.crs, -12.5f);
+    EXPECT_DOUBLE_EQ(+r.sqrtA, 5153.7);
+    EXPECT_DOUBLE_EQ(+r.i0, 0.95);
+    EXPECT_FLOAT_EQ(+r.tgd, -1.1e-8f);
 }
 
 TEST(ConvertFileRinexNav, MessageWithAMissingValueIsDropped) {
@@ -86,7 +86,7 @@ TEST(ConvertFileRinexNav, MessageWithAMissingValueIsDropped) {
     std::vector<VYR_BROADCASTEPHEMERIS> out;
     ASSERT_EQ(converter.Convert(out, 0), VYR_OK);
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].prn, 10);
+    EXPECT_EQ(+out[0].prn, 10);
 }
 
 TEST(ConvertFileRinexNav, OrbitLineThatIsNotTheNextLineFailsKeepingEarlierMessages) {
@@ -98,7 +98,7 @@ TEST(ConvertFileRinexNav, OrbitLineThatIsNotTheNextLineFailsKeepingEarlierMessag
     std::vector<VYR_BROADCASTEPHEMERIS> out;
     EXPECT_EQ(converter.Convert(out, 0), VYR_E_FAILED_TO_READ);
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].prn, 9);
+    EXPECT_EQ(+out[0].prn, 9);
 }
 
 TEST(ConvertFileRinexNav, MessageCutByTheEndOfTheFileIsDroppedWithoutFailure) {
@@ -160,20 +160,20 @@ TEST(ConvertFileRinexNavGlo, VersionTwoConvertsUnitsAndKeepsTheFrameTimeOfTheDay
     ASSERT_EQ(converter.Convert(out, 0), VYR_OK);
     ASSERT_EQ(out.size(), 2u);
     const VYR_BROADCASTEPHEMERIS_GLO& r = out[0];
-    EXPECT_EQ(r.slot, 3);
-    EXPECT_DOUBLE_EQ(r.x, 12345678.0);
-    EXPECT_DOUBLE_EQ(r.vx, -2500.0);
-    EXPECT_DOUBLE_EQ(r.y, -1488799.8);
-    EXPECT_DOUBLE_EQ(r.z, 21000500.0);
-    EXPECT_DOUBLE_EQ(r.az, 9.3e-7);
-    EXPECT_DOUBLE_EQ(r.tauN, -7.28257000446e-05);
+    EXPECT_EQ(+r.slot, 3);
+    EXPECT_DOUBLE_EQ(+r.x, 12345678.0);
+    EXPECT_DOUBLE_EQ(+r.vx, -2500.0);
+    EXPECT_DOUBLE_EQ(+r.y, -1488799.8);
+    EXPECT_DOUBLE_EQ(+r.z, 21000500.0);
+    EXPECT_DOUBLE_EQ(+r.az, 9.3e-7);
+    EXPECT_DOUBLE_EQ(+r.tauN, -7.28257000446e-05);
     EXPECT_EQ(static_cast<int8_t>(r.channel), -4);
-    EXPECT_EQ(r.age, 2u);
+    EXPECT_EQ(+r.age, 2u);
     // 2021-01-01 00:15:00 UTC is a Friday.
-    EXPECT_EQ(r.week, 2138);
-    EXPECT_EQ(r.secondsOfWeek, 5u * 86400u + 900u);
-    EXPECT_EQ(r.frameTime, 86430u);  // rounded, not taken modulo a day on this road
-    EXPECT_EQ(out[1].frameTime, 901u);
+    EXPECT_EQ(+r.week, 2138);
+    EXPECT_EQ(+r.secondsOfWeek, 5u * 86400u + 900u);
+    EXPECT_EQ(+r.frameTime, 86430u);  // rounded, not taken modulo a day on this road
+    EXPECT_EQ(+out[1].frameTime, 901u);
 }
 
 TEST(ConvertFileRinexNav, LibraryRoadTakesOnlyItsOwnSystemFromAMixedFile) {
@@ -198,19 +198,19 @@ TEST(ConvertFileRinexNav, LibraryRoadTakesOnlyItsOwnSystemFromAMixedFile) {
     std::vector<VYR_BROADCASTEPHEMERIS> g(3);  // emptied first
     ASSERT_EQ(gpsConverter.Convert(g, 0), VYR_OK);
     ASSERT_EQ(g.size(), 1u);
-    EXPECT_EQ(g[0].prn, 5);
-    EXPECT_EQ(g[0].iodc, 813);
-    EXPECT_EQ(g[0].toc, 4u * 86400u + 7200u);  // 2020-06-25 is a Thursday
+    EXPECT_EQ(+g[0].prn, 5);
+    EXPECT_EQ(+g[0].iodc, 813);
+    EXPECT_EQ(+g[0].toc, 4u * 86400u + 7200u);  // 2020-06-25 is a Thursday
 
     CConvertFileRinexNavGlo glonassConverter;
     ASSERT_EQ(glonassConverter.SetFileName(file.path()), VYR_OK);
     std::vector<VYR_BROADCASTEPHEMERIS_GLO> r;
     ASSERT_EQ(glonassConverter.Convert(r, 0), VYR_OK);
     ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].slot, 7);
-    EXPECT_DOUBLE_EQ(r[0].x, 12345678.0);
-    EXPECT_DOUBLE_EQ(r[0].tauN, -7.28257000446e-05);
-    EXPECT_EQ(r[0].frameTime, 3630u);  // seconds of the week taken modulo a day
+    EXPECT_EQ(+r[0].slot, 7);
+    EXPECT_DOUBLE_EQ(+r[0].x, 12345678.0);
+    EXPECT_DOUBLE_EQ(+r[0].tauN, -7.28257000446e-05);
+    EXPECT_EQ(+r[0].frameTime, 3630u);  // seconds of the week taken modulo a day
     EXPECT_EQ(static_cast<int8_t>(r[0].channel), -3);
 
     CConvertFileRinexNavGal galileoConverter;
@@ -218,10 +218,10 @@ TEST(ConvertFileRinexNav, LibraryRoadTakesOnlyItsOwnSystemFromAMixedFile) {
     std::vector<VYR_BROADCASTEPHEMERIS_GAL> e;
     ASSERT_EQ(galileoConverter.Convert(e, 0), VYR_OK);
     ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0].prn, 11);
-    EXPECT_EQ(e[0].iodNav, 106);
-    EXPECT_EQ(e[0].dataSource, 2);
-    EXPECT_EQ(e[0].sisa, 3);
-    EXPECT_DOUBLE_EQ(e[0].af0E5bE1, 1e-4);
-    EXPECT_DOUBLE_EQ(e[0].af0E5aE1, 0.0);
+    EXPECT_EQ(+e[0].prn, 11);
+    EXPECT_EQ(+e[0].iodNav, 106);
+    EXPECT_EQ(+e[0].dataSource, 2);
+    EXPECT_EQ(+e[0].sisa, 3);
+    EXPECT_DOUBLE_EQ(+e[0].af0E5bE1, 1e-4);
+    EXPECT_DOUBLE_EQ(+e[0].af0E5aE1, 0.0);
 }

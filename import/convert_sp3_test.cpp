@@ -34,13 +34,13 @@ TEST(ConvertFileSp3, PositionLineAfterAnEpochLine) {
                              "PG05  15001.000000 -20001.000000   1235.000000     12.345679\n"
                              "EOF\n");
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0].satellite, 5);
-    EXPECT_NEAR(out[0].x, 15000123.456, 1e-6);
-    EXPECT_NEAR(out[0].y, -20000500.0, 1e-6);
-    EXPECT_NEAR(out[0].z, 1234000.001, 1e-6);
-    EXPECT_DOUBLE_EQ(out[0].clock, 1.2345678e-5);
-    EXPECT_DOUBLE_EQ(out[0].epoch, 55197.0);
-    EXPECT_DOUBLE_EQ(out[1].epoch, 55197.0 + 15.0 / 1440.0);
+    EXPECT_EQ(+out[0].satellite, 5);
+    EXPECT_NEAR(+out[0].x, 15000123.456, 1e-6);
+    EXPECT_NEAR(+out[0].y, -20000500.0, 1e-6);
+    EXPECT_NEAR(+out[0].z, 1234000.001, 1e-6);
+    EXPECT_DOUBLE_EQ(+out[0].clock, 1.2345678e-5);
+    EXPECT_DOUBLE_EQ(+out[0].epoch, 55197.0);
+    EXPECT_DOUBLE_EQ(+out[1].epoch, 55197.0 + 15.0 / 1440.0);
 }
 
 TEST(ConvertFileSp3, SystemLetterDecidesTheSatelliteNumber) {
@@ -57,9 +57,9 @@ TEST(ConvertFileSp3, SystemLetterDecidesTheSatelliteNumber) {
         "PG 1  1.0 2.0 3.0\n"        // only three values
         "VG05  1.0 2.0 3.0 4.0\n");  // velocities are not read
     ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(out[0].satellite, 39);
-    EXPECT_EQ(out[1].satellite, 67);
-    EXPECT_EQ(out[2].satellite, 12);
+    EXPECT_EQ(+out[0].satellite, 39);
+    EXPECT_EQ(+out[1].satellite, 67);
+    EXPECT_EQ(+out[2].satellite, 12);
 }
 
 TEST(ConvertFileSp3, MissingClockIsStoredAsWritten) {
@@ -67,7 +67,7 @@ TEST(ConvertFileSp3, MissingClockIsStoredAsWritten) {
         "*  2010  1  1  0  0  0.00000000\n"
         "PG05  15000.123456 -20000.500000   1234.000001 999999.999999\n");
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_DOUBLE_EQ(out[0].clock, 0.999999999999);
+    EXPECT_DOUBLE_EQ(+out[0].clock, 0.999999999999);
 }
 
 TEST(ConvertFileSp3, NoEpochLineBeforeTheFirstPositionGivesEpochZero) {
@@ -76,8 +76,8 @@ TEST(ConvertFileSp3, NoEpochLineBeforeTheFirstPositionGivesEpochZero) {
         "*  2010  1  1  bad\n"  // does not parse: the epoch stays
         "PG06  1.0 2.0 3.0 4.0\n");
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0].epoch, 0.0);
-    EXPECT_EQ(out[1].epoch, 0.0);
+    EXPECT_EQ(+out[0].epoch, 0.0);
+    EXPECT_EQ(+out[1].epoch, 0.0);
 }
 
 TEST(ConvertFileSp3, LongSatelliteListsInTheHeaderChangeNothing) {
@@ -96,10 +96,10 @@ TEST(ConvertFileSp3, LongSatelliteListsInTheHeaderChangeNothing) {
                              "PR24  10044.805800  10475.672350 -21929.418200    100.000001\n"
                              "PE36   1044.805800   1475.672350   1929.418200     -0.000001\n");
     ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(out[0].satellite, 1);
-    EXPECT_EQ(out[1].satellite, 56);
-    EXPECT_EQ(out[2].satellite, 92);
-    EXPECT_DOUBLE_EQ(out[2].epoch, 60523.0);
+    EXPECT_EQ(+out[0].satellite, 1);
+    EXPECT_EQ(+out[1].satellite, 56);
+    EXPECT_EQ(+out[2].satellite, 92);
+    EXPECT_DOUBLE_EQ(+out[2].epoch, 60523.0);
 }
 
 TEST(ConvertFileSp3, CrLfLineEnds) {
@@ -107,6 +107,6 @@ TEST(ConvertFileSp3, CrLfLineEnds) {
         "*  2010  1  1  0  0  0.00000000\r\n"
         "PG05  1.0 2.0 3.0 4.5\r\n");
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_DOUBLE_EQ(out[0].clock, 4.5e-6);
-    EXPECT_DOUBLE_EQ(out[0].epoch, 55197.0);
+    EXPECT_DOUBLE_EQ(+out[0].clock, 4.5e-6);
+    EXPECT_DOUBLE_EQ(+out[0].epoch, 55197.0);
 }

@@ -94,23 +94,23 @@ TEST(NavImportCorpus, NavigationSpotValues) {
     std::vector<VYR_BROADCASTEPHEMERIS> gps;
     ASSERT_EQ(files->ConvertRinexNav(gpsFile.c_str(), gps), VYR_OK);
     ASSERT_FALSE(gps.empty());
-    EXPECT_EQ(gps[0].prn, 1);
-    EXPECT_EQ(gps[0].toc, 6u * 86400u + 7200u);
-    EXPECT_EQ(gps[0].toe, 525600u);
-    EXPECT_EQ(gps[0].iodc, 396);
-    EXPECT_EQ(gps[0].week, 1316);
-    EXPECT_DOUBLE_EQ(gps[0].sqrtA, 5.153636478420e+03);
-    EXPECT_FLOAT_EQ(gps[0].af0, 3.966595977540e-04f);
+    EXPECT_EQ(+gps[0].prn, 1);
+    EXPECT_EQ(+gps[0].toc, 6u * 86400u + 7200u);
+    EXPECT_EQ(+gps[0].toe, 525600u);
+    EXPECT_EQ(+gps[0].iodc, 396);
+    EXPECT_EQ(+gps[0].week, 1316);
+    EXPECT_DOUBLE_EQ(+gps[0].sqrtA, 5.153636478420e+03);
+    EXPECT_FLOAT_EQ(+gps[0].af0, 3.966595977540e-04f);
     // "    1.1180D-08  1.4900D-08 -5.9600D-08 -5.9600D-08          ION ALPHA" and
     // "    8.8060D+04  1.6380D+04 -1.9660D+05 -1.3110D+05          ION BETA"; MJD 53462 is
     // day 6 of GPS week 1316.
     std::vector<VYR_IONOUTC> klobuchar;
     EXPECT_EQ(files->ConvertRinexIonoKlobuchar(gpsFile.c_str(), 53462.0, klobuchar), VYR_OK);
     ASSERT_EQ(klobuchar.size(), 1u);
-    EXPECT_FLOAT_EQ(klobuchar[0].alpha[0], 1.118e-8f);
-    EXPECT_FLOAT_EQ(klobuchar[0].beta[2], -1.966e5f);
-    EXPECT_EQ(klobuchar[0].week, 1316);
-    EXPECT_EQ(klobuchar[0].secondsOfWeek, 6u * 86400u);
+    EXPECT_FLOAT_EQ(+klobuchar[0].alpha[0], 1.118e-8f);
+    EXPECT_FLOAT_EQ(+klobuchar[0].beta[2], -1.966e5f);
+    EXPECT_EQ(+klobuchar[0].week, 1316);
+    EXPECT_EQ(+klobuchar[0].secondsOfWeek, 6u * 86400u);
 
     // " 1 20 12 31 23 45  0.0 7.282570004460D-05 ... 7.380000000000D+04", X -1488.79980469 km,
     // channel 1.
@@ -119,14 +119,14 @@ TEST(NavImportCorpus, NavigationSpotValues) {
     std::vector<VYR_BROADCASTEPHEMERIS_GLO> glonass;
     ASSERT_EQ(files->ConvertRinexNavGlo(glonassFile.c_str(), glonass), VYR_OK);
     ASSERT_FALSE(glonass.empty());
-    EXPECT_EQ(glonass[0].slot, 1);
-    EXPECT_DOUBLE_EQ(glonass[0].x, -1.488799804690e+06);
-    EXPECT_DOUBLE_EQ(glonass[0].tauN, -7.282570004460e-05);
-    EXPECT_EQ(glonass[0].frameTime, 73800u);
-    EXPECT_EQ(glonass[0].channel, 1);
+    EXPECT_EQ(+glonass[0].slot, 1);
+    EXPECT_DOUBLE_EQ(+glonass[0].x, -1.488799804690e+06);
+    EXPECT_DOUBLE_EQ(+glonass[0].tauN, -7.282570004460e-05);
+    EXPECT_EQ(+glonass[0].frameTime, 73800u);
+    EXPECT_EQ(+glonass[0].channel, 1);
     VYR_GLONASS_FREQUENCYMAP map{};
     ASSERT_EQ(files->ConvertFrequencyMapGlo(glonassFile.c_str(), map), VYR_OK);
-    EXPECT_EQ(map.channel[0], 1);
+    EXPECT_EQ(+map.channel[0], 1);
 
     // "E08 2024 05 02 23 50 00-2.645077765919E-04", IODnav 84, data sources 513 (I/NAV, E5b).
     const fs::path galileoFile = corpus_dir() / "nav-v3/NYA100NOR_S_20241240000_01D_EN.rnx";
@@ -134,14 +134,14 @@ TEST(NavImportCorpus, NavigationSpotValues) {
     std::vector<VYR_BROADCASTEPHEMERIS_GAL> galileo;
     ASSERT_EQ(files->ConvertRinexNavGal(galileoFile.c_str(), galileo), VYR_OK);
     ASSERT_FALSE(galileo.empty());
-    EXPECT_EQ(galileo[0].prn, 8);
-    EXPECT_EQ(galileo[0].iodNav, 84);
-    EXPECT_EQ(galileo[0].dataSource, 2);
-    EXPECT_EQ(galileo[0].week, 2312);
-    EXPECT_EQ(galileo[0].sisa, 3);
-    EXPECT_DOUBLE_EQ(galileo[0].af0E5bE1, -2.645077765919e-04);
-    EXPECT_EQ(galileo[0].af0E5aE1, 0.0);
-    EXPECT_DOUBLE_EQ(galileo[0].sqrtA, 5.440620252609e+03);
+    EXPECT_EQ(+galileo[0].prn, 8);
+    EXPECT_EQ(+galileo[0].iodNav, 84);
+    EXPECT_EQ(+galileo[0].dataSource, 2);
+    EXPECT_EQ(+galileo[0].week, 2312);
+    EXPECT_EQ(+galileo[0].sisa, 3);
+    EXPECT_DOUBLE_EQ(+galileo[0].af0E5bE1, -2.645077765919e-04);
+    EXPECT_EQ(+galileo[0].af0E5aE1, 0.0);
+    EXPECT_DOUBLE_EQ(+galileo[0].sqrtA, 5.440620252609e+03);
 }
 
 TEST(NavImportCorpus, EverySp3FileGivesItsPositionCount) {
@@ -179,11 +179,11 @@ TEST(NavImportCorpus, Sp3SpotValues) {
     std::vector<VYR_PRECISEEPHEMERIS> out;
     ASSERT_EQ(files->ConvertSp3(igs.c_str(), out), VYR_OK);
     ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out[0].satellite, 1);
-    EXPECT_NEAR(out[0].x, 18392619.117, 1e-6);
-    EXPECT_NEAR(out[0].z, -17846346.485, 1e-6);
-    EXPECT_DOUBLE_EQ(out[0].clock, 0.999999999999);
-    EXPECT_DOUBLE_EQ(out[0].epoch, 55378.0);
+    EXPECT_EQ(+out[0].satellite, 1);
+    EXPECT_NEAR(+out[0].x, 18392619.117, 1e-6);
+    EXPECT_NEAR(+out[0].z, -17846346.485, 1e-6);
+    EXPECT_DOUBLE_EQ(+out[0].clock, 0.999999999999);
+    EXPECT_DOUBLE_EQ(+out[0].epoch, 55378.0);
     EXPECT_DOUBLE_EQ(out.back().epoch, 55378.0 + 95.0 * 900.0 / 86400.0);
 
     // "P  1  16258.524750  -3529.015750 -20611.427050    -62.540600" of 1994-12-17.
@@ -191,8 +191,8 @@ TEST(NavImportCorpus, Sp3SpotValues) {
     REQUIRE_CORPUS_FILE(sp3a);
     ASSERT_EQ(files->ConvertSp3(sp3a.c_str(), out), VYR_OK);
     ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out[0].satellite, 1);
-    EXPECT_NEAR(out[0].x, 16258524.750, 1e-6);
-    EXPECT_DOUBLE_EQ(out[0].clock, -62.5406e-6);
-    EXPECT_DOUBLE_EQ(out[0].epoch, 49703.0);
+    EXPECT_EQ(+out[0].satellite, 1);
+    EXPECT_NEAR(+out[0].x, 16258524.750, 1e-6);
+    EXPECT_DOUBLE_EQ(+out[0].clock, -62.5406e-6);
+    EXPECT_DOUBLE_EQ(+out[0].epoch, 49703.0);
 }
