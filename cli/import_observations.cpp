@@ -89,7 +89,7 @@ public:
         : m_project(project), m_path(path), m_progress(progress) {}
 
     VYR_ERROR OnEpoch(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
-                      const VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
+                      VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
         if (m_progress != nullptr) m_progress->at_line(line);
         if (m_site.epochs == 0) {
             const VYR_ERROR begun = begin_site(station, occupation, epoch);
@@ -102,7 +102,7 @@ public:
             m_systems.insert(vyr::system_letter(sat.satId.system));
         if (m_duplicate != nullptr) return VYR_OK;
         if (m_pending.empty()) m_pendingLine = line;
-        m_pending.push_back(epoch);
+        m_pending.push_back(std::move(epoch));
         return m_pending.size() < kEpochsPerBatch ? VYR_OK : flush();
     }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "import/rinex_obs_text_parser.h"
 #include "import/rinex_station_builder.h"
@@ -21,9 +22,9 @@ public:
     GatheringSink(std::vector<VYR_STATION_RINEX>& out, IVyrProgress* progress)
         : m_out(out), m_progress(progress) {}
 
-    VYR_ERROR OnEpoch(const VYR_STATION_RINEX&, const VYR_OCCUPATION&,
-                      const VYR_OBSERVATIONEPOCH& epoch, uint32_t) override {
-        m_epochs.push_back(epoch);
+    VYR_ERROR OnEpoch(const VYR_STATION_RINEX&, const VYR_OCCUPATION&, VYR_OBSERVATIONEPOCH& epoch,
+                      uint32_t) override {
+        m_epochs.push_back(std::move(epoch));
         if (m_progress != nullptr && m_epochs.size() % kEpochsPerProgress == 0)
             m_progress->Notify();
         return VYR_OK;

@@ -109,7 +109,7 @@ inline std::string blank() {
 class RecordingSink : public IVyrStationRinexSink {
 public:
     VYR_ERROR OnEpoch(const VYR_STATION_RINEX&, const VYR_OCCUPATION& occupation,
-                      const VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
+                      VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
         epochs.push_back(epoch);
         lines.push_back(line);
         markers.push_back(occupation.markerName);

@@ -12,6 +12,31 @@ namespace {
 
 constexpr int kSlotCount = 12;  // indexed by VYR_OBSTYPE 1-11
 
+// The signal of every system, band and attribute the library numbers, looked up once: the
+// conversion asks for each value of each epoch.
+class SignalTable {
+public:
+    static constexpr uint32_t kBands = 11;       // 0-10
+    static constexpr uint32_t kAttributes = 18;  // 0-17
+
+    SignalTable() {
+        for (int system = eSATSYS_OTHER; system <= eSATSYS_SBAS; ++system)
+            for (uint32_t band = 0; band < kBands; ++band)
+                for (uint32_t attribute = 0; attribute < kAttributes; ++attribute)
+                    m_types[system][band][attribute] = Vyr_Rnx2VyrObsType(
+                        static_cast<eSATSYS>(system), RNX_OBS_CODE{0, band, attribute});
+    }
+    VYR_OBSTYPE Of(eSATSYS system, const RNX_OBS_CODE& code) const {
+        if (system < eSATSYS_OTHER || system > eSATSYS_SBAS || code.band >= kBands ||
+            code.attribute >= kAttributes)
+            return Vyr_Rnx2VyrObsType(system, code);
+        return m_types[system][code.band][code.attribute];
+    }
+
+private:
+    VYR_OBSTYPE m_types[eSATSYS_SBAS + 1][kBands][kAttributes];
+};
+
 // The satellite of an epoch entry; system 0 when it has none in this system.
 VYR_SATID satellite_of(const RNX_OBS_SAT& sat) {
     switch (sat.system) {
@@ -73,6 +98,7 @@ VYR_ERROR Vyr_ConvertToObsEpoch(const RNX_OBS_EPOCH& epoch, const bool strength[
                       epoch.time.minute, epoch.time.seconds, out.mjd, milliseconds);
         out.fraction = milliseconds / mjd::kMillisecondsPerDay;
     }
+    static const SignalTable signals;
     out.satellites.reserve(epoch.satellites.size());
     for (const RNX_OBS_SAT& sat : epoch.satellites) {
         const VYR_SATID id = satellite_of(sat);
@@ -81,7 +107,7 @@ VYR_ERROR Vyr_ConvertToObsEpoch(const RNX_OBS_EPOCH& epoch, const bool strength[
         const int row = static_cast<int>(sat.system);
         VYR_OBSERVATIONEPOCH_SIGNAL slots[kSlotCount];
         for (const RNX_OBS_VALUE& value : sat.values) {
-            const VYR_OBSTYPE type = Vyr_Rnx2VyrObsType(sat.system, value.code);
+            const VYR_OBSTYPE type = signals.Of(sat.system, value.code);
             if (type <= VYR_OBS_NONE || type >= kSlotCount) continue;
             store_value(value, strength != nullptr && strength[row][type], slots[type]);
         }

@@ -11,6 +11,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev                  # the vyr command: arguments, --json
   clang libclang-rt-14-dev clang-format            # fuzz targets, sanitizers, formatting
   python3 python3-olefile libgsf-bin 7zip libolecf-utils  # interop peers reading our files
+  rtklib                                           # convbin: the import benchmark's peer
 )
 
 missing=()

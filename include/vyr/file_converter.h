@@ -81,9 +81,10 @@ class IVyrStationRinexSink {
 public:
     // An epoch of the site being read. station holds what the file said of that site so far
     // with its completed occupations (its epoch list stays empty); occupation is the one the
-    // epoch belongs to. line: the line of the epoch record in the file.
+    // epoch belongs to; the sink may take the epoch's content. line: the line of the epoch
+    // record in the file.
     virtual VYR_ERROR OnEpoch(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
-                              const VYR_OBSERVATIONEPOCH& epoch, uint32_t line) = 0;
+                              VYR_OBSERVATIONEPOCH& epoch, uint32_t line) = 0;
     // A site is complete: the site part and its occupations (epochs were handed out before).
     virtual VYR_ERROR OnStation(const VYR_STATION_RINEX& station) = 0;
     // The conversion fails: the line where the problem was met (0 when not known) and a text
