@@ -59,22 +59,22 @@ TEST_F(LibraryPath, StartMovingAfterStaticEpochsGivesAStaticAndAKinematicOccupat
     ASSERT_EQ(s.epochs.size(), 4u);
     ASSERT_EQ(s.occupations.size(), 2u);
     const double day = 58328.0;
-    EXPECT_EQ(s.occupations[0].mode, VYR_OCCUPATION::MODE_STATIC);
-    EXPECT_NEAR(s.occupations[0].start, day + 0.5, 1e-9);
-    EXPECT_NEAR(s.occupations[0].end, day + 0.5 + 30 / 86400.0, 1e-9);
-    EXPECT_EQ(s.occupations[1].mode, VYR_OCCUPATION::MODE_KINEMATIC);
-    EXPECT_NEAR(s.occupations[1].start, day + 0.5 + 60 / 86400.0, 1e-9);  // the event's time
-    EXPECT_NEAR(s.occupations[1].end, day + 0.5 + 120 / 86400.0, 1e-9);
-    EXPECT_DOUBLE_EQ(s.occupations[1].antennaHeight, 1.5);
+    EXPECT_EQ(+s.occupations[0].mode, VYR_OCCUPATION::MODE_STATIC);
+    EXPECT_NEAR(+s.occupations[0].start, day + 0.5, 1e-9);
+    EXPECT_NEAR(+s.occupations[0].end, day + 0.5 + 30 / 86400.0, 1e-9);
+    EXPECT_EQ(+s.occupations[1].mode, VYR_OCCUPATION::MODE_KINEMATIC);
+    EXPECT_NEAR(+s.occupations[1].start, day + 0.5 + 60 / 86400.0, 1e-9);  // the event's time
+    EXPECT_NEAR(+s.occupations[1].end, day + 0.5 + 120 / 86400.0, 1e-9);
+    EXPECT_DOUBLE_EQ(+s.occupations[1].antennaHeight, 1.5);
     EXPECT_STREQ(s.occupations[1].markerName, "FIRSTSITE");
     EXPECT_EQ(s.epochs[1].occupation, VYR_OBSERVATIONEPOCH::OCCUPATION_STATIC);
     EXPECT_EQ(s.epochs[2].occupation, VYR_OBSERVATIONEPOCH::OCCUPATION_KINEMATIC);
     EXPECT_STREQ(s.receiverType, "TRIMBLE NETR9");
-    EXPECT_EQ(s.receiverTypeId, 204);
+    EXPECT_EQ(+s.receiverTypeId, 204);
     EXPECT_STREQ(s.antennaType, "TRM59800.00     NONE");
-    EXPECT_EQ(s.aprioriPointIndex, 1u);
+    EXPECT_EQ(+s.aprioriPointIndex, 1u);
     // S1C in the header: the quality is the measured one.
-    EXPECT_EQ(s.epochs[0].satellites.at(0).observations.at(0).quality, 900);
+    EXPECT_EQ(+s.epochs[0].satellites.at(0).observations.at(0).quality, 900);
 }
 
 TEST_F(LibraryPath, NewSiteEventGivesTwoStationsAndNoEmptyOne) {
@@ -90,9 +90,9 @@ TEST_F(LibraryPath, NewSiteEventGivesTwoStationsAndNoEmptyOne) {
     EXPECT_EQ(out[1].epochs.size(), 1u);
     ASSERT_EQ(out[1].occupations.size(), 1u);
     EXPECT_STREQ(out[1].occupations[0].markerName, "SECONDSITE");
-    EXPECT_EQ(out[1].occupations[0].mode, VYR_OCCUPATION::MODE_STATIC);
-    EXPECT_DOUBLE_EQ(out[1].aprioriX, 4201600.0);
-    EXPECT_EQ(out[1].aprioriPointIndex, 2u);
+    EXPECT_EQ(+out[1].occupations[0].mode, VYR_OCCUPATION::MODE_STATIC);
+    EXPECT_DOUBLE_EQ(+out[1].aprioriX, 4201600.0);
+    EXPECT_EQ(+out[1].aprioriPointIndex, 2u);
     // The equipment goes along to the new site.
     EXPECT_STREQ(out[1].receiverType, "TRIMBLE NETR9");
     EXPECT_STREQ(out[1].antennaNumber, "A1");

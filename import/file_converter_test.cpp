@@ -48,11 +48,11 @@ TEST(FileConverter, ConvertingTwiceKeepsOnlyTheSecondFile) {
 TEST(FileConverter, KlobucharReferenceTimeIsGpsWeekAndSecondsOfWeek) {
     std::vector<VYR_IONOUTC> records(2);
     vyr_import::stamp_reference_time(44244.5, records);
-    EXPECT_EQ(records[1].week, 0);
-    EXPECT_EQ(records[1].secondsOfWeek, 43200u);
+    EXPECT_EQ(+records[1].week, 0);
+    EXPECT_EQ(+records[1].secondsOfWeek, 43200u);
     vyr_import::stamp_reference_time(44251.0, records);
-    EXPECT_EQ(records[0].week, 1);
-    EXPECT_EQ(records[0].secondsOfWeek, 0u);
+    EXPECT_EQ(+records[0].week, 1);
+    EXPECT_EQ(+records[0].secondsOfWeek, 0u);
 }
 
 }  // namespace

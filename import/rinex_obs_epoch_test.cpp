@@ -53,20 +53,20 @@ TEST(ConvertToObsEpoch, TimeSignalsFlagsAndQuality) {
     ASSERT_EQ(out.satellites.size(), 2u);
     const auto* l1 = signal_of(out.satellites[0], VYR_OBS_L1CA);
     ASSERT_NE(l1, nullptr);
-    EXPECT_EQ(l1->flags, 0x010F);
-    EXPECT_EQ(l1->code, 20000000.5);
-    EXPECT_EQ(l1->phase, 1.05e8);
-    EXPECT_EQ(l1->doppler, -1234.5);
-    EXPECT_EQ(l1->quality, 905);  // the measured strength, not the digit
+    EXPECT_EQ(+l1->flags, 0x010F);
+    EXPECT_EQ(+l1->code, 20000000.5);
+    EXPECT_EQ(+l1->phase, 1.05e8);
+    EXPECT_EQ(+l1->doppler, -1234.5);
+    EXPECT_EQ(+l1->quality, 905);  // the measured strength, not the digit
     EXPECT_EQ(out.satellites[1].satId.system, VYR_SATSYS_GLONASS);
     EXPECT_EQ(out.satellites[1].satId.prn, 12);
 
     // Without a strength observation in the file, the phase's digit gives the quality.
     ASSERT_EQ(Vyr_ConvertToObsEpoch(in, kNoStrength, out), VYR_OK);
-    EXPECT_EQ(signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 905);  // S1C still read
+    EXPECT_EQ(+signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 905);  // S1C still read
     const RNX_OBS_EPOCH digitOnly = epoch_at({sat(eSATSYS_GPS, 5, {value("L1C", 1.0e8, 0, 7)})});
     ASSERT_EQ(Vyr_ConvertToObsEpoch(digitOnly, kNoStrength, out), VYR_OK);
-    EXPECT_EQ(signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 7 * 120 + 50);
+    EXPECT_EQ(+signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 7 * 120 + 50);
 }
 
 TEST(ConvertToObsEpoch, ABlankValueNeverOverwritesAFilledOneOfTheSameType) {
@@ -78,9 +78,9 @@ TEST(ConvertToObsEpoch, ABlankValueNeverOverwritesAFilledOneOfTheSameType) {
     ASSERT_EQ(Vyr_ConvertToObsEpoch(in, kNoStrength, out), VYR_OK);
     const auto* l2c = signal_of(out.satellites.at(0), VYR_OBS_L2C);
     ASSERT_NE(l2c, nullptr);
-    EXPECT_EQ(l2c->code, 22000000.25);
-    EXPECT_EQ(l2c->phase, 8.5e7);
-    EXPECT_EQ(l2c->flags, 0x0003);
+    EXPECT_EQ(+l2c->code, 22000000.25);
+    EXPECT_EQ(+l2c->phase, 8.5e7);
+    EXPECT_EQ(+l2c->flags, 0x0003);
     EXPECT_TRUE(vyr::is_valid_observation_epoch(out));
 }
 

@@ -45,17 +45,17 @@ TEST_F(TextParser, L1AndL2FollowTheCodesTheSatelliteHasAndTheAntiSpoofingDigit) 
     ASSERT_NE(g16, nullptr);
     // No P1: L1 is the C/A phase, with C1's code; P2 present: L2 is P tracking.
     ASSERT_NE(signal_of(*g05, VYR_OBS_L1CA), nullptr);
-    EXPECT_EQ(signal_of(*g05, VYR_OBS_L1CA)->phase, 110000000.123);
-    EXPECT_EQ(signal_of(*g05, VYR_OBS_L1CA)->code, 20635665.785);
-    EXPECT_EQ(signal_of(*g05, VYR_OBS_L1CA)->flags, 0x0003);
+    EXPECT_EQ(+signal_of(*g05, VYR_OBS_L1CA)->phase, 110000000.123);
+    EXPECT_EQ(+signal_of(*g05, VYR_OBS_L1CA)->code, 20635665.785);
+    EXPECT_EQ(+signal_of(*g05, VYR_OBS_L1CA)->flags, 0x0003);
     ASSERT_NE(signal_of(*g05, VYR_OBS_L2P), nullptr);
-    EXPECT_EQ(signal_of(*g05, VYR_OBS_L2P)->phase, 85000000.456);
-    EXPECT_EQ(signal_of(*g05, VYR_OBS_L2P)->code, 20635667.100);
+    EXPECT_EQ(+signal_of(*g05, VYR_OBS_L2P)->phase, 85000000.456);
+    EXPECT_EQ(+signal_of(*g05, VYR_OBS_L2P)->code, 20635667.100);
     // Loss-of-lock digit 4 on L2: tracking under anti-spoofing.
     EXPECT_EQ(signal_of(*g16, VYR_OBS_L2P), nullptr);
     ASSERT_NE(signal_of(*g16, VYR_OBS_L2Y), nullptr);
-    EXPECT_EQ(signal_of(*g16, VYR_OBS_L2Y)->phase, 95000000.25);
-    EXPECT_EQ(signal_of(*g16, VYR_OBS_L2Y)->code, 21000002.5);
+    EXPECT_EQ(+signal_of(*g16, VYR_OBS_L2Y)->phase, 95000000.25);
+    EXPECT_EQ(+signal_of(*g16, VYR_OBS_L2Y)->code, 21000002.5);
 }
 
 TEST_F(TextParser, ValuesAreTheFirst14ColumnsOfEveryFieldCodesToo) {
@@ -65,9 +65,9 @@ TEST_F(TextParser, ValuesAreTheFirst14ColumnsOfEveryFieldCodesToo) {
     ASSERT_EQ(convert(dir.Write("a.15o", file), out), VYR_OK);
     const auto& sat = out.at(0).epochs.at(0).satellites.at(0);
     ASSERT_NE(signal_of(sat, VYR_OBS_L1CA), nullptr);
-    EXPECT_EQ(signal_of(sat, VYR_OBS_L1CA)->code, 20635665.785);
-    EXPECT_EQ(signal_of(sat, VYR_OBS_L1CA)->phase, 108000000.125);
-    EXPECT_EQ(signal_of(sat, VYR_OBS_L1CA)->flags, 0x0103);  // loss of lock on the phase
+    EXPECT_EQ(+signal_of(sat, VYR_OBS_L1CA)->code, 20635665.785);
+    EXPECT_EQ(+signal_of(sat, VYR_OBS_L1CA)->phase, 108000000.125);
+    EXPECT_EQ(+signal_of(sat, VYR_OBS_L1CA)->flags, 0x0103);  // loss of lock on the phase
 }
 
 TEST_F(TextParser, ContinuationLinesOfSatellitesAndOfTypes) {
@@ -96,13 +96,13 @@ TEST_F(TextParser, ContinuationLinesOfSatellitesAndOfTypes) {
     ASSERT_NE(g13, nullptr);
     // P1 present: L1 goes with P1.
     ASSERT_NE(signal_of(*g14, VYR_OBS_L1P), nullptr);
-    EXPECT_EQ(signal_of(*g14, VYR_OBS_L1P)->phase, 100000014.0);
-    EXPECT_EQ(signal_of(*g14, VYR_OBS_L1P)->code, 20000014.5);
-    EXPECT_EQ(signal_of(*g14, VYR_OBS_L1CA)->code, 20000014.0);
+    EXPECT_EQ(+signal_of(*g14, VYR_OBS_L1P)->phase, 100000014.0);
+    EXPECT_EQ(+signal_of(*g14, VYR_OBS_L1P)->code, 20000014.5);
+    EXPECT_EQ(+signal_of(*g14, VYR_OBS_L1CA)->code, 20000014.0);
     EXPECT_EQ(signal_of(*g14, VYR_OBS_L5), nullptr);
     ASSERT_NE(signal_of(*g13, VYR_OBS_L5), nullptr);
-    EXPECT_EQ(signal_of(*g13, VYR_OBS_L5)->phase, 70000013.0);
-    EXPECT_EQ(signal_of(*g13, VYR_OBS_L5)->code, 20000016.0);
+    EXPECT_EQ(+signal_of(*g13, VYR_OBS_L5)->phase, 70000013.0);
+    EXPECT_EQ(+signal_of(*g13, VYR_OBS_L5)->code, 20000016.0);
     EXPECT_EQ(out[0].epochs[1].satellites.size(), 1u);
     EXPECT_NEAR(out[0].epochs[1].fraction * 86400.0, 90.0, 1e-6);
 }
@@ -197,18 +197,18 @@ TEST_F(TextParser, EventFlagsMakeOccupationsAndReadTheirHeaderLines) {
     ASSERT_EQ(station.occupations.size(), 3u);
     const double day = station.occupations[0].start - std::fmod(station.occupations[0].start, 1.0);
     const auto at = [day](int h, int m, double s) { return day + (h * 3600 + m * 60 + s) / 86400; };
-    EXPECT_EQ(station.occupations[0].mode, VYR_OCCUPATION::MODE_STATIC);
-    EXPECT_NEAR(station.occupations[0].start, at(1, 0, 0), 1e-9);
-    EXPECT_NEAR(station.occupations[0].end, at(1, 0, 30), 1e-9);
+    EXPECT_EQ(+station.occupations[0].mode, VYR_OCCUPATION::MODE_STATIC);
+    EXPECT_NEAR(+station.occupations[0].start, at(1, 0, 0), 1e-9);
+    EXPECT_NEAR(+station.occupations[0].end, at(1, 0, 30), 1e-9);
     EXPECT_STREQ(station.occupations[0].markerName, "TESTMARK");
-    EXPECT_EQ(station.occupations[1].mode, VYR_OCCUPATION::MODE_KINEMATIC);
-    EXPECT_NEAR(station.occupations[1].start, at(1, 0, 45), 1e-9);
-    EXPECT_NEAR(station.occupations[1].end, at(1, 1, 30), 1e-9);
-    EXPECT_EQ(station.occupations[2].mode, VYR_OCCUPATION::MODE_STATIC);
-    EXPECT_NEAR(station.occupations[2].start, at(1, 1, 30), 1e-9);
-    EXPECT_NEAR(station.occupations[2].end, at(1, 2, 30), 1e-9);
+    EXPECT_EQ(+station.occupations[1].mode, VYR_OCCUPATION::MODE_KINEMATIC);
+    EXPECT_NEAR(+station.occupations[1].start, at(1, 0, 45), 1e-9);
+    EXPECT_NEAR(+station.occupations[1].end, at(1, 1, 30), 1e-9);
+    EXPECT_EQ(+station.occupations[2].mode, VYR_OCCUPATION::MODE_STATIC);
+    EXPECT_NEAR(+station.occupations[2].start, at(1, 1, 30), 1e-9);
+    EXPECT_NEAR(+station.occupations[2].end, at(1, 2, 30), 1e-9);
     EXPECT_STREQ(station.occupations[2].markerName, "SECONDPT");
-    EXPECT_DOUBLE_EQ(station.occupations[2].antennaHeight, 0.5);
+    EXPECT_DOUBLE_EQ(+station.occupations[2].antennaHeight, 0.5);
     EXPECT_STREQ(station.antennaType, "NEWANTENNA");
     EXPECT_EQ(station.epochs[2].occupation, VYR_OBSERVATIONEPOCH::OCCUPATION_KINEMATIC);
     EXPECT_EQ(station.epochs[4].occupation, VYR_OBSERVATIONEPOCH::OCCUPATION_STATIC);
@@ -245,16 +245,16 @@ TEST_F(TextParser, TextFieldsAreCutToTheirRecordFields) {
     const VYR_STATION_RINEX& s = out.at(0);
     EXPECT_EQ(std::string(s.occupations.at(0).markerName), longName.substr(0, 16));
     EXPECT_STREQ(s.receiverType, "TRIMBLE NETR9 GE");
-    EXPECT_EQ(s.receiverTypeId, 204);
+    EXPECT_EQ(+s.receiverTypeId, 204);
     EXPECT_STREQ(s.receiverNumber, "5121");
     EXPECT_EQ(std::string(s.antennaNumber), std::string(10, 'N'));
     EXPECT_EQ(std::string(s.antennaType), std::string(20, 'T'));
-    EXPECT_EQ(s.aprioriValid, 1);
-    EXPECT_EQ(s.aprioriPointIndex, 1u);
-    EXPECT_DOUBLE_EQ(s.aprioriX, 4201575.8243);
-    EXPECT_FLOAT_EQ(s.antennaEast, 0.01f);
-    EXPECT_FLOAT_EQ(s.antennaNorth2, 0.02f);
-    EXPECT_DOUBLE_EQ(s.occupations[0].antennaHeight, 1.234);
+    EXPECT_EQ(+s.aprioriValid, 1);
+    EXPECT_EQ(+s.aprioriPointIndex, 1u);
+    EXPECT_DOUBLE_EQ(+s.aprioriX, 4201575.8243);
+    EXPECT_FLOAT_EQ(+s.antennaEast, 0.01f);
+    EXPECT_FLOAT_EQ(+s.antennaNorth2, 0.02f);
+    EXPECT_DOUBLE_EQ(+s.occupations[0].antennaHeight, 1.234);
 }
 
 TEST_F(TextParser, PhaseShiftIsSubtractedForItsSatellitesAndTheOldCodeNameC2ReadsAsP2) {
@@ -267,11 +267,11 @@ TEST_F(TextParser, PhaseShiftIsSubtractedForItsSatellitesAndTheOldCodeNameC2Read
     ASSERT_EQ(convert(dir.Write("a.15o", file), out), VYR_OK);
     const auto& epoch = out.at(0).epochs.at(0);
     // Version 2.12: L1 goes with P, and C2 is the P code on L2.
-    EXPECT_EQ(signal_of(epoch.satellites.at(0), VYR_OBS_L1P)->phase, 100.5);
-    EXPECT_EQ(signal_of(epoch.satellites.at(0), VYR_OBS_L2P)->phase, 199.75);
-    EXPECT_EQ(signal_of(epoch.satellites.at(0), VYR_OBS_L2P)->code, 3000.0);
-    EXPECT_EQ(signal_of(epoch.satellites.at(1), VYR_OBS_L2P)->phase, 200.0);
-    EXPECT_EQ(signal_of(epoch.satellites.at(1), VYR_OBS_L1P)->phase, 100.5);
+    EXPECT_EQ(+signal_of(epoch.satellites.at(0), VYR_OBS_L1P)->phase, 100.5);
+    EXPECT_EQ(+signal_of(epoch.satellites.at(0), VYR_OBS_L2P)->phase, 199.75);
+    EXPECT_EQ(+signal_of(epoch.satellites.at(0), VYR_OBS_L2P)->code, 3000.0);
+    EXPECT_EQ(+signal_of(epoch.satellites.at(1), VYR_OBS_L2P)->phase, 200.0);
+    EXPECT_EQ(+signal_of(epoch.satellites.at(1), VYR_OBS_L1P)->phase, 100.5);
 }
 
 TEST_F(TextParser, OtherSystemsAndGalileoSignals) {
@@ -284,13 +284,13 @@ TEST_F(TextParser, OtherSystemsAndGalileoSignals) {
     ASSERT_EQ(epoch.satellites.size(), 3u);  // BeiDou and QZSS read past
     const auto* e11 = find_sat(epoch, VYR_SATSYS_GALILEO, 11);
     ASSERT_NE(e11, nullptr);
-    EXPECT_EQ(signal_of(*e11, VYR_OBS_E1)->phase, 1.0);
-    EXPECT_EQ(signal_of(*e11, VYR_OBS_E1)->code, 2.0);
-    EXPECT_EQ(signal_of(*e11, VYR_OBS_E5A)->phase, 3.0);
+    EXPECT_EQ(+signal_of(*e11, VYR_OBS_E1)->phase, 1.0);
+    EXPECT_EQ(+signal_of(*e11, VYR_OBS_E1)->code, 2.0);
+    EXPECT_EQ(+signal_of(*e11, VYR_OBS_E5A)->phase, 3.0);
     EXPECT_NE(find_sat(epoch, VYR_SATSYS_GLONASS, 3), nullptr);
     const auto* s20 = find_sat(epoch, VYR_SATSYS_SBAS, 1);
     ASSERT_NE(s20, nullptr);
-    EXPECT_EQ(signal_of(*s20, VYR_OBS_L1CA)->code, 7.0);
+    EXPECT_EQ(+signal_of(*s20, VYR_OBS_L1CA)->code, 7.0);
 }
 
 TEST_F(TextParser, CrLfLineEndsAndTwoDigitYears) {

@@ -124,27 +124,27 @@ TEST(RinexObsImportCorpus, VersionTwoValuesStopBeforeTheirDigits) {
     const VYR_OBSERVATIONEPOCH& first = out.at(0).epochs.at(0);
     const auto* l1 = signal_of(first, VYR_SATSYS_GPS, 7, VYR_OBS_L1CA);
     ASSERT_NE(l1, nullptr);
-    EXPECT_DOUBLE_EQ(l1->code, 24482102.132);
-    EXPECT_DOUBLE_EQ(l1->phase, -5936986.221);
+    EXPECT_DOUBLE_EQ(+l1->code, 24482102.132);
+    EXPECT_DOUBLE_EQ(+l1->phase, -5936986.221);
     const auto* l2 = signal_of(first, VYR_SATSYS_GPS, 7, VYR_OBS_L2Y);
     ASSERT_NE(l2, nullptr);
-    EXPECT_DOUBLE_EQ(l2->code, 24482104.087);
-    EXPECT_DOUBLE_EQ(l2->phase, -4618665.923);
+    EXPECT_DOUBLE_EQ(+l2->code, 24482104.087);
+    EXPECT_DOUBLE_EQ(+l2->phase, -4618665.923);
     EXPECT_STREQ(out[0].receiverType, "TRIMBLE 5700");
-    EXPECT_EQ(out[0].receiverTypeId, 204);
+    EXPECT_EQ(+out[0].receiverTypeId, 204);
 
     // Events: kinematic at the start, then a new static occupation with its position.
     ASSERT_EQ(convert("rinex2-obs/14601736.18o", out), VYR_OK);
     const VYR_STATION_RINEX& site = out.at(0);
     ASSERT_EQ(site.occupations.size(), 2u);
-    EXPECT_EQ(site.occupations[0].mode, VYR_OCCUPATION::MODE_KINEMATIC);
-    EXPECT_EQ(site.occupations[1].mode, VYR_OCCUPATION::MODE_STATIC);
-    EXPECT_DOUBLE_EQ(site.aprioriX, -4647137.5830);
+    EXPECT_EQ(+site.occupations[0].mode, VYR_OCCUPATION::MODE_KINEMATIC);
+    EXPECT_EQ(+site.occupations[1].mode, VYR_OCCUPATION::MODE_STATIC);
+    EXPECT_DOUBLE_EQ(+site.aprioriX, -4647137.5830);
     const auto* e07 = signal_of(site.epochs.at(0), VYR_SATSYS_GALILEO, 7, VYR_OBS_E1);
     ASSERT_NE(e07, nullptr);
-    EXPECT_DOUBLE_EQ(e07->code, 25808828.891);
-    EXPECT_DOUBLE_EQ(e07->phase, 135626313.276);
-    EXPECT_EQ(e07->flags, 0x0103);  // loss-of-lock digit 1
+    EXPECT_DOUBLE_EQ(+e07->code, 25808828.891);
+    EXPECT_DOUBLE_EQ(+e07->phase, 135626313.276);
+    EXPECT_EQ(+e07->flags, 0x0103);  // loss-of-lock digit 1
 }
 
 TEST(RinexObsImportCorpus, VersionThreeSpotValues) {
@@ -154,11 +154,11 @@ TEST(RinexObsImportCorpus, VersionThreeSpotValues) {
     // "G31  22911038.753 7 120398359.42007": C1C, then L1C with digits 0 and 7.
     const auto* g31 = signal_of(out.at(0).epochs.at(0), VYR_SATSYS_GPS, 31, VYR_OBS_L1CA);
     ASSERT_NE(g31, nullptr);
-    EXPECT_DOUBLE_EQ(g31->code, 22911038.753);
-    EXPECT_DOUBLE_EQ(g31->phase, 120398359.420);
+    EXPECT_DOUBLE_EQ(+g31->code, 22911038.753);
+    EXPECT_DOUBLE_EQ(+g31->phase, 120398359.420);
     const auto* e25 = signal_of(out[0].epochs[0], VYR_SATSYS_GALILEO, 25, VYR_OBS_E1);
     ASSERT_NE(e25, nullptr);
-    EXPECT_DOUBLE_EQ(e25->code, 26058457.549);
+    EXPECT_DOUBLE_EQ(+e25->code, 26058457.549);
     EXPECT_EQ(out[0].epochs[0].mjd, 60192u);  // 2023-09-05
 }
 
