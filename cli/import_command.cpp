@@ -12,6 +12,7 @@
 #include <vyr/vyr.h>
 
 #include "commands.h"
+#include "import_common_data.h"
 #include "import_observations.h"
 #include "project_access.h"
 
@@ -21,24 +22,24 @@ namespace {
 // Files above this size get a progress bar when stderr is a terminal.
 constexpr uintmax_t kProgressBarBytes = 4u << 20;
 
-// A RINEX observation file names itself in its first line: type 'O' in column 21 of the
-// "RINEX VERSION / TYPE" line.
-bool is_rinex_observation_file(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    char line[256] = {};
-    const bool read = std::fgets(line, sizeof line, file) != nullptr;
-    std::fclose(file);
-    return read && std::strstr(line, "RINEX VERSION / TYPE") != nullptr && std::strlen(line) > 20 &&
-           line[20] == 'O';
-}
-
 void create_if_missing(const std::string& project) {
     if (std::filesystem::exists(project)) return;
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
     CVyrIPtrSmart<IVyrStorage> created;
     check(root.IsValid() ? root->CreateStorage(project.c_str(), created) : VYR_E_INVALID_INTERFACE,
           project);
+}
+
+// Files without stations go into the common data; one summary line per list they fed.
+void import_records(IVyrStorageEx& project, FileKind kind, const std::string& path) {
+    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
+    CVyrIPtrSmart<IVyrFileConverter> converter;
+    CVyrIPtrSmart<IVyrCommonData> commonData;
+    check(root.IsValid() ? root->GetFileConverter(converter) : VYR_E_INVALID_INTERFACE, path);
+    check(project.GetCommonData(commonData), path);
+    for (const StoredCount& count : import_common_data_file(kind, path, *converter, *commonData))
+        std::cout << path << ": " << file_kind_name(kind) << ": " << count.list << ": "
+                  << count.added << " added, " << count.present << " already present\n";
 }
 
 // Imports one file; prints its summary lines, or its failure line and returns false.
@@ -49,10 +50,15 @@ bool import_file(IVyrStorageEx& project, const std::string& path) {
     try {
         if (!std::filesystem::is_regular_file(path))
             throw CommandFailure{path + ": File not found."};
-        if (!is_rinex_observation_file(path))
-            throw CommandFailure{path + ": not a RINEX observation file"};
-        for (const ImportedSite& site : import_observation_file(project, path, progress))
-            std::cout << site_summary(path, site) << '\n';
+        const FileKind kind = detect_file_kind(path);
+        if (kind == FileKind::kUnknown)
+            throw CommandFailure{path + ": not a kind of file vyr imports"};
+        if (kind == FileKind::kRinexObservation) {
+            for (const ImportedSite& site : import_observation_file(project, path, progress))
+                std::cout << site_summary(path, site) << '\n';
+            return true;
+        }
+        import_records(project, kind, path);
         return true;
     } catch (const CommandFailure& failure) {
         std::cerr << "vyr: " << failure.message << '\n';
@@ -68,7 +74,10 @@ void add_import_command(CLI::App& app) {
     auto project = std::make_shared<std::string>();
     auto files = std::make_shared<std::vector<std::string>>();
     command->add_option("PROJECT", *project, "Project file")->required();
-    command->add_option("FILE", *files, "RINEX observation files")->required();
+    command
+        ->add_option("FILE", *files,
+                     "RINEX observation or navigation, SP3 or ionosphere model files")
+        ->required();
     command->callback([project, files] {
         const bool created = !std::filesystem::exists(*project);
         create_if_missing(*project);
