@@ -208,7 +208,7 @@ TEST_F(ImportCli, AFailedFileNamesItsLineAndLeavesTheProjectAsItWas) {
     const std::string fresh = (dir / "fresh.vyr").string();
     const Outcome none = vyr({"import", fresh, write("x.txt", "hello\n"), (dir / "no").string()});
     EXPECT_EQ(none.status, 1);
-    EXPECT_THAT(none.err, HasSubstr("x.txt: not a RINEX observation file"));
+    EXPECT_THAT(none.err, HasSubstr("x.txt: not a kind of file vyr imports"));
     EXPECT_THAT(none.err, HasSubstr("no: File not found."));
     EXPECT_FALSE(fs::exists(fresh));
 }
