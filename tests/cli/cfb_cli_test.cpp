@@ -13,31 +13,19 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
 #include <vyr/vyr.h>
 #include <nlohmann/json.hpp>
+#include "cli_runner.h"
 
 namespace {
 
+using vyr_cli_test::Outcome;
+using vyr_cli_test::run_vyr;
+using vyr_cli_test::slurp;
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quote(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void spill(const fs::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary);
     out << bytes;
@@ -60,17 +48,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    Outcome vyr(const std::vector<std::string>& args) {
-        std::string cmd = quote(VYR_CLI_PATH);
-        for (const auto& a : args) cmd += " " + quote(a);
-        cmd += " >" + quote((dir_ / "stdout").string()) + " 2>" + quote((dir_ / "stderr").string());
-        Outcome r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(dir_ / "stdout");
-        r.err = slurp(dir_ / "stderr");
-        return r;
-    }
+    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir_); }
 
     // A folder tree that crosses the mini stream boundary and nests storages.
     fs::path sample_tree() {

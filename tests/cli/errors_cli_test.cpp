@@ -14,19 +14,19 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
 #include <vyr/vyr.h>
 #include <nlohmann/json.hpp>
+#include "cli_runner.h"
 
 namespace {
 
+using vyr_cli_test::Outcome;
+using vyr_cli_test::run_vyr;
+using vyr_cli_test::slurp;
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class ListsCli : public ::testing::Test {
 protected:
@@ -50,19 +50,7 @@ protected:
         EXPECT_EQ(root->OpenStorageEx(project.c_str(), opened), VYR_OK);
         return opened;
     }
-
-    static std::string slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    Outcome vyr(const std::vector<std::string>& args) {
-        std::string cmd = "'" + std::string(VYR_CLI_PATH) + "'";
-        for (const auto& a : args) cmd += " '" + a + "'";
-        cmd += " >'" + (dir / "stdout").string() + "' 2>'" + (dir / "stderr").string() + "'";
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"),
-                slurp(dir / "stderr")};
-    }
+    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
 
     fs::path dir;
     std::string project;

@@ -11,18 +11,18 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
 #include <nlohmann/json.hpp>
+#include "cli_runner.h"
 
 namespace {
 
+using vyr_cli_test::Outcome;
+using vyr_cli_test::run_vyr;
+using vyr_cli_test::slurp;
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class ProjectCli : public ::testing::Test {
 protected:
@@ -35,25 +35,7 @@ protected:
         project = (dir / "p.vyr").string();
     }
     void TearDown() override { fs::remove_all(dir); }
-
-    static std::string quote(const std::string& arg) {
-        std::string q = "'";
-        for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    }
-    static std::string slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    Outcome vyr(const std::vector<std::string>& args) {
-        std::string cmd = quote(VYR_CLI_PATH);
-        for (const auto& a : args) cmd += " " + quote(a);
-        cmd += " >" + quote((dir / "stdout").string()) + " 2>" + quote((dir / "stderr").string());
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"),
-                slurp(dir / "stderr")};
-    }
+    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
 
     fs::path dir;
     std::string project;

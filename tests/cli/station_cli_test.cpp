@@ -12,20 +12,20 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
 #include <vyr/vyr.h>
 #include <nlohmann/json.hpp>
+#include "cli_runner.h"
 
 namespace {
+
+using vyr_cli_test::Outcome;
+using vyr_cli_test::run_vyr;
+using vyr_cli_test::slurp;
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 using ::testing::HasSubstr;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 constexpr uint32_t kMjd = 60310;  // 2024-01-01
 
@@ -101,25 +101,7 @@ protected:
         ASSERT_EQ(observations->AddEpochs({epoch_at(36000), epoch_at(36030), epoch_at(36060)}),
                   VYR_OK);
     }
-
-    static std::string quote(const std::string& arg) {
-        std::string q = "'";
-        for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    }
-    static std::string slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    Outcome vyr(const std::vector<std::string>& args) {
-        std::string cmd = quote(VYR_CLI_PATH);
-        for (const auto& a : args) cmd += " " + quote(a);
-        cmd += " >" + quote((dir / "stdout").string()) + " 2>" + quote((dir / "stderr").string());
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"),
-                slurp(dir / "stderr")};
-    }
+    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
 
     std::vector<std::string> lines(const std::string& text) {
         std::vector<std::string> out;

@@ -1,0 +1,42 @@
+// Runs the `vyr` command as a person does, for the end-to-end tests: exit status, stdout and
+// stderr of one run.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace vyr_cli_test {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+inline std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Output goes through files in dir, which the caller owns.
+inline Outcome run_vyr(const std::vector<std::string>& args, const std::filesystem::path& dir) {
+    std::string cmd = quote(VYR_CLI_PATH);
+    for (const auto& a : args) cmd += " " + quote(a);
+    cmd += " >" + quote((dir / "stdout").string()) + " 2>" + quote((dir / "stderr").string());
+    const int raw = std::system(cmd.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"), slurp(dir / "stderr")};
+}
+
+}  // namespace vyr_cli_test
