@@ -101,9 +101,12 @@ public:
         for (const VYR_OBSERVATIONEPOCH_SV& sat : epoch.satellites)
             m_systems.insert(vyr::system_letter(sat.satId.system));
         if (m_duplicate != nullptr) return VYR_OK;
-        if (m_pending.empty()) m_pendingLine = line;
-        m_pending.push_back(std::move(epoch));
-        return m_pending.size() < kEpochsPerBatch ? VYR_OK : flush();
+        if (m_batched == 0) m_pendingLine = line;
+        // Swapped in, not moved: the converter gets back the lists of an epoch already written
+        // and fills them again, so a long file allocates nothing per epoch.
+        if (m_batched == m_pending.size()) m_pending.emplace_back();
+        std::swap(m_pending[m_batched++], epoch);
+        return m_batched < kEpochsPerBatch ? VYR_OK : flush();
     }
 
     VYR_ERROR OnStation(const VYR_STATION_RINEX& station) override {
@@ -253,9 +256,10 @@ private:
     }
 
     VYR_ERROR flush() {
-        if (m_pending.empty()) return VYR_OK;
+        if (m_batched == 0) return VYR_OK;
+        m_pending.resize(m_batched);  // shorter only for the last batch of a site
+        m_batched = 0;
         const VYR_ERROR result = m_observations->AddEpochs(m_pending);
-        m_pending.clear();
         return VyrFailed(result)
                    ? fail(result, m_pendingLine, "the epochs from this line could not be stored")
                    : VYR_OK;
@@ -311,7 +315,8 @@ private:
     CVyrIPtrSmart<IVyrStation> m_plainStation;
     CVyrIPtrSmart<IVyrStationEx> m_station;
     CVyrIPtrSmart<IVyrObservations> m_observations;
-    std::vector<VYR_OBSERVATIONEPOCH> m_pending;
+    std::vector<VYR_OBSERVATIONEPOCH> m_pending;  // the first m_batched hold epochs to write
+    size_t m_batched = 0;
     uint32_t m_pendingLine = 0;
     ImportedSite m_site;
     std::set<char> m_systems;

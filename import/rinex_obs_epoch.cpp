@@ -91,7 +91,12 @@ void store_value(const RNX_OBS_VALUE& value, bool fileHasStrength,
 
 VYR_ERROR Vyr_ConvertToObsEpoch(const RNX_OBS_EPOCH& epoch, const bool strength[][12],
                                 VYR_OBSERVATIONEPOCH& out) {
+    // The entries of the previous epoch are reused with their signal lists: no allocation per
+    // satellite once the lists have grown.
+    std::vector<VYR_OBSERVATIONEPOCH_SV> entries = std::move(out.satellites);
     out.Reset();
+    out.satellites = std::move(entries);
+    size_t used = 0;
     if (epoch.flag == eEPOCHFLAG_OK || epoch.flag == eEPOCHFLAG_POWER_FAILURE) {
         double milliseconds = 0.0;
         CalendarToMjd(epoch.time.year, epoch.time.month, epoch.time.day, epoch.time.hour,
@@ -99,7 +104,6 @@ VYR_ERROR Vyr_ConvertToObsEpoch(const RNX_OBS_EPOCH& epoch, const bool strength[
         out.fraction = milliseconds / mjd::kMillisecondsPerDay;
     }
     static const SignalTable signals;
-    out.satellites.reserve(epoch.satellites.size());
     for (const RNX_OBS_SAT& sat : epoch.satellites) {
         const VYR_SATID id = satellite_of(sat);
         // A satellite without a system of ours could not be told apart from another when stored.
@@ -111,15 +115,18 @@ VYR_ERROR Vyr_ConvertToObsEpoch(const RNX_OBS_EPOCH& epoch, const bool strength[
             if (type <= VYR_OBS_NONE || type >= kSlotCount) continue;
             store_value(value, strength != nullptr && strength[row][type], slots[type]);
         }
-        VYR_OBSERVATIONEPOCH_SV entry;
+        if (used == out.satellites.size()) out.satellites.emplace_back();
+        VYR_OBSERVATIONEPOCH_SV& entry = out.satellites[used++];
         entry.satId = id;
+        entry.systemData = 0;
+        entry.observations.clear();
         for (int type = 1; type < kSlotCount; ++type) {
             if ((slots[type].flags & VYR_OBSERVATIONEPOCH_SIGNAL::kTracked) == 0) continue;
             slots[type].obsType = static_cast<VYR_OBSTYPE>(type);
             entry.observations.push_back(slots[type]);
         }
-        out.satellites.push_back(std::move(entry));
     }
+    out.satellites.resize(used);
     out.status = 1;
     return VYR_OK;
 }

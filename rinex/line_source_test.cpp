@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "rinex/fields.h"
-
 namespace {
 
 std::vector<std::string> all_lines(const std::string& bytes, std::vector<bool>* cut = nullptr) {
@@ -57,43 +55,4 @@ TEST(LineSource, UnreadGivesTheSameLineAgainAndCountsItOnce) {
     EXPECT_EQ(src->line_number(), 1u);
     ASSERT_TRUE(src->next(line));
     EXPECT_EQ(line, "two");
-}
-
-TEST(Fields, NumbersParseWithoutLocaleInFortranAndPlainForms) {
-    struct Case {
-        const char* text;
-        rnx::Parsed parsed;
-        double value;
-    };
-    const Case cases[] = {
-        {"  .513000000000D+03", rnx::Parsed::kOk, 513.0},
-        {"-1.932676241267d-12", rnx::Parsed::kOk, -1.932676241267e-12},
-        {"  +3.5E+00", rnx::Parsed::kOk, 3.5},
-        {"-.5", rnx::Parsed::kOk, -0.5},
-        {"      ", rnx::Parsed::kBlank, 0.0},
-        {". 000000000000D+00", rnx::Parsed::kBad, 0.0},
-        {"1.0,5", rnx::Parsed::kBad, 0.0},
-        {"nan", rnx::Parsed::kBad, 0.0},
-        {"inf", rnx::Parsed::kBad, 0.0},
-        {"+-1", rnx::Parsed::kBad, 0.0},
-        {"1e400", rnx::Parsed::kBad, 0.0},
-    };
-    for (const Case& c : cases) {
-        double v = 99;
-        EXPECT_EQ(rnx::parse_double(c.text, v), c.parsed) << c.text;
-        EXPECT_DOUBLE_EQ(v, c.value) << c.text;
-    }
-    int32_t n = 0;
-    EXPECT_EQ(rnx::parse_int(" +12", n), rnx::Parsed::kOk);
-    EXPECT_EQ(n, 12);
-    EXPECT_EQ(rnx::parse_int("1 2", n), rnx::Parsed::kBad);
-    EXPECT_EQ(rnx::parse_int("99999999999", n), rnx::Parsed::kBad);
-}
-
-TEST(Fields, ColumnsOfShortLinesAndBoundedTextCopies) {
-    EXPECT_EQ(rnx::column("abc", 1, 10), "bc");
-    EXPECT_EQ(rnx::column("abc", 5, 2), "");
-    char out[5];
-    rnx::copy_text("  TRIMBLE NETR9  ", out, sizeof out);
-    EXPECT_STREQ(out, "TRIM");
 }

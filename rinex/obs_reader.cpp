@@ -567,15 +567,16 @@ void ObsReader::satellite_line(std::string_view line) {
         const size_t at = 3 + 16 * k;
         if (at >= line.size()) break;
         double v = 0;
-        const Parsed p = parse_double(column(line, at, 14), v);
+        const Parsed p = parse_observation_value(column(line, at, 14), v);
         if (p == Parsed::kBlank) continue;
         if (p == Parsed::kBad) {
             warn(eRNX_W_DATA_READ_ERROR,
                  "observation value " + quoted(column(line, at, 14)) + " is not a number");
             continue;
         }
-        sat.values.push_back(RNX_OBS_VALUE{t.codes[k], v / t.divisors[k], digit_at(line, at + 14),
-                                           digit_at(line, at + 15)});
+        if (t.divisors[k] != 1.0) v /= t.divisors[k];  // most files scale nothing: no division
+        sat.values.push_back(
+            RNX_OBS_VALUE{t.codes[k], v, digit_at(line, at + 14), digit_at(line, at + 15)});
     }
 }
 
