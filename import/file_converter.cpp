@@ -33,8 +33,11 @@ VYR_ERROR run_converter(const char* fileName, Output& out, Option option) {
 
 namespace vyr_import {
 
+bool has_gps_week(double epoch) {
+    return std::isfinite(epoch) && epoch >= kGpsOriginMjd && epoch < kGpsOriginMjd + 7.0 * 65536;
+}
+
 void stamp_reference_time(double epoch, std::vector<VYR_IONOUTC>& records) {
-    constexpr int64_t kGpsOriginMjd = 44244;  // 6 January 1980
     const double day = std::floor(epoch);
     const double milliseconds = (epoch - day) * 86400000.0;
     const int64_t d = static_cast<int64_t>(day) - kGpsOriginMjd;
@@ -100,7 +103,8 @@ VYR_ERROR CVyrFileConverter::ConvertIonoGlobalReg(const char* fileName,
 
 VYR_ERROR CVyrFileConverter::ConvertRinexIonoKlobuchar(const char* fileName, double epoch,
                                                        std::vector<VYR_IONOUTC>& out) {
-    if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
+    // An epoch without a GPS week would be stamped as a wrapped-around week.
+    if (is_empty(fileName) || !vyr_import::has_gps_week(epoch)) return VYR_E_INVALID_PARAMETER;
     out.clear();
     const VYR_ERROR result = run_converter<CConvertFileRinexIonoKlobuchar>(fileName, out, 0u);
     if (VyrFailed(result)) return result;

@@ -25,7 +25,11 @@ public:
 
 namespace vyr_import {
 
-// Stamps every record with the GPS week and seconds of week of epoch (MJD with fraction).
+constexpr int64_t kGpsOriginMjd = 44244;  // 6 January 1980
+
+// True when epoch (MJD with fraction) has a GPS week that fits 16 bits: from the origin on.
+bool has_gps_week(double epoch);
+// Stamps every record with the GPS week and seconds of week of epoch; needs has_gps_week(epoch).
 void stamp_reference_time(double epoch, std::vector<VYR_IONOUTC>& records);
 
 }  // namespace vyr_import

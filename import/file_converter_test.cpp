@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "import/import_test_support.h"
 
 using namespace import_test;
@@ -53,6 +55,17 @@ TEST(FileConverter, KlobucharReferenceTimeIsGpsWeekAndSecondsOfWeek) {
     vyr_import::stamp_reference_time(44251.0, records);
     EXPECT_EQ(+records[0].week, 1);
     EXPECT_EQ(+records[0].secondsOfWeek, 0u);
+
+    // Epochs before the GPS origin, past week 65535 or not numbers have no week to stamp.
+    ScratchDir dir;
+    const std::string file = dir.Write("any.nav", "not read\n");
+    CVyrFileConverter converter;
+    std::vector<VYR_IONOUTC> out;
+    for (double epoch : {44243.999, 44244.0 + 7.0 * 65536, std::nan("")}) {
+        EXPECT_EQ(converter.ConvertRinexIonoKlobuchar(file.c_str(), epoch, out),
+                  VYR_E_INVALID_PARAMETER)
+            << epoch;
+    }
 }
 
 }  // namespace
