@@ -87,8 +87,8 @@ TEST(Fields, QuickDecimalPathsAgreeWithTheGeneralParserBitForBit) {
     }
 
     // Fields of the observation shape that are not plain decimals.
-    const char* odd[] = {"  1234567.-123", "  12345 7.123", "  -  1234.567", " 1-2345678.123",
-                         "  12345678.12 ", "  1234567.12a", "-1234567890.12", "              ",
+    const char* odd[] = {"  1234567.-123", "  12345 7.123",  "  -  1234.567",  " 1-2345678.123",
+                         "  12345678.12 ", "  1234567.12a",  "-1234567890.12", "              ",
                          "          .125", "     -0001.500", " +12345678.123", "1234567890.123"};
     for (const char* field : odd) {
         double quick = 1;
