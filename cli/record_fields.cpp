@@ -23,6 +23,22 @@ std::string name_of(const char (&name)[17]) {
     return std::string(name, strnlen(name, sizeof name));
 }
 
+// Almanacs are stored as a satellite and a time around an opaque block.
+template <class Almanac>
+Fields almanac_fields(const Almanac& r) {
+    Fields fields;
+    fields["satellite"] = satellite_name(r.satellite);
+    VYR_PUT(time);
+    return fields;
+}
+
+template <class Point>
+Fields point_fields(const Point& r) {
+    Fields fields;
+    fields["name"] = name_of(r.name);
+    return fields;
+}
+
 }  // namespace
 
 Fields fields_of(const VYR_BROADCASTEPHEMERIS& r) {
@@ -160,36 +176,23 @@ Fields fields_of(const VYR_IONO_GLOBALREG& r) {
 }
 
 Fields fields_of(const VYR_ALMANACHEPHEMERIS& r) {
-    Fields fields;
-    fields["satellite"] = satellite_name(r.satellite);
-    VYR_PUT(time);
-    return fields;
+    return almanac_fields(r);
 }
 
 Fields fields_of(const VYR_ALMANACHEPHEMERIS_GLO& r) {
-    Fields fields;
-    fields["satellite"] = satellite_name(r.satellite);
-    VYR_PUT(time);
-    return fields;
+    return almanac_fields(r);
 }
 
 Fields fields_of(const VYR_ALMANACHEPHEMERIS_GAL& r) {
-    Fields fields;
-    fields["satellite"] = satellite_name(r.satellite);
-    VYR_PUT(time);
-    return fields;
+    return almanac_fields(r);
 }
 
 Fields fields_of(const VYR_ESTABLISHED_POINT& r) {
-    Fields fields;
-    fields["name"] = name_of(r.name);
-    return fields;
+    return point_fields(r);
 }
 
 Fields fields_of(const VYR_USE_FOR_ESTABLISHING_POINT& r) {
-    Fields fields;
-    fields["name"] = name_of(r.name);
-    return fields;
+    return point_fields(r);
 }
 
 #undef VYR_PUT
