@@ -2,36 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
+#include <string>
 
-#include <unistd.h>
-
+#include "storage/storage_test_support.h"
 #include "storage/string_toolbox.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-TEST(FileNameManager, AcceptsOnlyAnExistingFileAndKeepsTheLastGoodName) {
-    const fs::path dir = fs::temp_directory_path() / ("vyr_fnm_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const fs::path file = dir / "obs.24o";
-    std::ofstream(file) << "x";
+TEST(FileNameManager, AcceptsOnlyAnExistingFileOfUpTo260CharactersAndKeepsTheLastGoodName) {
+    storage_test::ScratchDir scratch;
+    const std::string dir = scratch.File("");
+    const std::string file = dir + "obs.24o";
+    const std::string longest = dir + std::string(260 - dir.size(), 'n');
+    const std::string too_long = longest + "n";
+    for (const std::string& path : {file, longest, too_long}) std::ofstream(path) << "x";
 
     CFileNameManager names;
     EXPECT_STREQ(names.GetFileName(), "");
     EXPECT_EQ(names.SetFileName(file.c_str()), VYR_OK);
-    EXPECT_EQ(names.GetFileName(), file.string());
-
-    EXPECT_EQ(names.SetFileName(dir.c_str()), VYR_E_FILE_NOT_FOUND);
-    EXPECT_EQ(names.SetFileName((dir / "missing").c_str()), VYR_E_FILE_NOT_FOUND);
-    EXPECT_EQ(names.SetFileName(""), VYR_E_FILE_NOT_FOUND);
+    EXPECT_EQ(names.GetFileName(), file);
+    for (const std::string& refused : {dir, dir + "missing", std::string(), too_long})
+        EXPECT_EQ(names.SetFileName(refused.c_str()), VYR_E_FILE_NOT_FOUND) << refused;
     EXPECT_EQ(names.SetFileName(nullptr), VYR_E_FILE_NOT_FOUND);
-    const std::string too_long = "/" + std::string(300, 'a');
-    EXPECT_EQ(names.SetFileName(too_long.c_str()), VYR_E_FILE_NOT_FOUND);
-    EXPECT_EQ(names.GetFileName(), file.string());
-    fs::remove_all(dir);
+    EXPECT_EQ(names.GetFileName(), file);
+    EXPECT_EQ(names.SetFileName(longest.c_str()), VYR_OK);
+    EXPECT_EQ(names.GetFileName(), longest);
 }
 
 TEST(StringToolbox, BlankMeansNoLetterOrDigit) {

@@ -26,63 +26,53 @@ VYR_KEY text_key(const char* text) {
     return key;
 }
 
-std::string display(const VYR_KEY& key) {
-    std::string text = "stale";
-    VyrRecordToString(key, text);
-    return text;
-}
-
-std::string entry_name(uint32_t kind, const VYR_KEY& key) {
-    char name[273];
-    return CFactoryStorage::MakeName(kind, key, name, sizeof name) ? name : "<none>";
-}
-
-TEST(KeyText, NumbersShowInHexadecimalForDisplayAndInEntryNames) {
-    EXPECT_EQ(display(number32_key(0x1F)), "0x0000001f");
-    EXPECT_EQ(entry_name(1, number32_key(0x1F)), "Station1F");
-    EXPECT_EQ(display(vyr_storage::key_from_number(1)), "0x0000000000000001");
-    EXPECT_EQ(entry_name(1, vyr_storage::key_from_number(1)), "Station1");
-    EXPECT_EQ(entry_name(3, vyr_storage::key_from_number(0xABCDEF12)), "StationAssocABCDEF12");
-    EXPECT_EQ(entry_name(5, vyr_storage::key_from_number(0xFEDCBA9876543210ull)),
-              "IonoCompAssocFEDCBA9876543210");
-}
-
-TEST(KeyText, TextKeysShowAsTheirText) {
-    EXPECT_EQ(display(text_key("BASE")), "BASE");
-    EXPECT_EQ(entry_name(1, text_key("BASE")), "StationBASE");
-    EXPECT_EQ(entry_name(1, text_key("")), "<none>");
-    // A stored text without its terminator is cut at 16 characters.
-    VYR_KEY full{};
-    full.type = VYR_KEY_TEXT;
-    std::memset(full.value, 'A', sizeof full.value);
-    EXPECT_EQ(display(full), std::string(16, 'A'));
-}
-
-TEST(KeyText, InvalidAndUnknownKeysHaveNoEntryName) {
-    VYR_KEY invalid{};
+TEST(KeyText, KeysShowAsHexadecimalOrTextAndNameTheirStorage) {
+    VYR_KEY unterminated{};  // a stored text without its terminator is cut at 16 characters
+    unterminated.type = VYR_KEY_TEXT;
+    std::memset(unterminated.value, 'A', sizeof unterminated.value);
     VYR_KEY unknown{};
     unknown.type = 7;
-    EXPECT_EQ(display(invalid), "invalid key type");
-    EXPECT_EQ(display(unknown), "unknown key type");
-    EXPECT_EQ(entry_name(1, invalid), "<none>");
-    EXPECT_EQ(entry_name(1, unknown), "<none>");
-    EXPECT_EQ(entry_name(2, vyr_storage::key_from_number(5)), "<none>");  // kind takes no key
+    using vyr_storage::key_from_number;
+    const struct {
+        VYR_KEY key;
+        uint32_t kind;
+        const char* display;
+        const char* name;  // "<none>": no entry name
+    } cases[] = {
+        {number32_key(0x1F), 1, "0x0000001f", "Station1F"},
+        {key_from_number(1), 1, "0x0000000000000001", "Station1"},
+        {key_from_number(0xABCDEF12), 3, "0x00000000abcdef12", "StationAssocABCDEF12"},
+        {key_from_number(0xFEDCBA9876543210ull), 5, "0xfedcba9876543210",
+         "IonoCompAssocFEDCBA9876543210"},
+        {key_from_number(5), 2, "0x0000000000000005", "<none>"},  // the kind takes no key
+        {text_key("BASE"), 1, "BASE", "StationBASE"},
+        {text_key(""), 1, "", "<none>"},
+        {unterminated, 1, "AAAAAAAAAAAAAAAA", "StationAAAAAAAAAAAAAAAA"},
+        {VYR_KEY{}, 1, "invalid key type", "<none>"},
+        {unknown, 1, "unknown key type", "<none>"},
+    };
+    for (const auto& c : cases) {
+        std::string text = "stale";
+        VyrRecordToString(c.key, text);
+        EXPECT_EQ(text, c.display);
+        char name[273];
+        EXPECT_STREQ(CFactoryStorage::MakeName(c.kind, c.key, name, sizeof name) ? name : "<none>",
+                     c.name)
+            << c.display;
+    }
     char tiny[4];
-    EXPECT_FALSE(CFactoryStorage::MakeName(1, vyr_storage::key_from_number(5), tiny, sizeof tiny));
-}
-
-TEST(CreateKey, ANewGeneratorHoldsOnlyTheReservedIdentifier) {
-    CCreateKey keys;
-    std::vector<uint32_t> ids;
-    std::vector<uint64_t> numbers{1};
-    keys.GetIds(ids);
-    keys.GetKeys(numbers);
-    EXPECT_EQ(ids, std::vector<uint32_t>{0xFFFFFFFFu});
-    EXPECT_TRUE(numbers.empty());
+    EXPECT_FALSE(CFactoryStorage::MakeName(1, key_from_number(5), tiny, sizeof tiny));
 }
 
 TEST(CreateKey, NewIdentifiersAndKeysAreUniqueAndRemembered) {
     CCreateKey keys;
+    std::vector<uint32_t> stored_ids;
+    std::vector<uint64_t> stored_keys{1};
+    keys.GetIds(stored_ids);
+    keys.GetKeys(stored_keys);
+    EXPECT_EQ(stored_ids, std::vector<uint32_t>{0xFFFFFFFFu});  // reserved from the start
+    EXPECT_TRUE(stored_keys.empty());
+
     std::set<uint32_t> ids;
     std::set<uint64_t> numbers;
     for (int i = 0; i < 2000; ++i) {
@@ -95,8 +85,6 @@ TEST(CreateKey, NewIdentifiersAndKeysAreUniqueAndRemembered) {
         EXPECT_EQ(std::count(key.value + 8, key.value + 17, 0), 9);
         EXPECT_TRUE(numbers.insert(vyr_storage::key_number(key)).second);
     }
-    std::vector<uint32_t> stored_ids;
-    std::vector<uint64_t> stored_keys;
     keys.GetIds(stored_ids);
     keys.GetKeys(stored_keys);
     EXPECT_EQ(stored_ids.size(), 2001u);

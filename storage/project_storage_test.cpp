@@ -1,27 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 
 #include <vyr/common_data.h>
 #include "entry/root.h"
 #include "records/processing_parameters_format.h"
-#include "records/single_record.h"
-#include "storage/layout.h"
 #include "storage/project_storage.h"
 #include "storage/storage_test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::u16string utf16(const std::string& text) {
-    std::u16string out;
-    EXPECT_TRUE(cfb::utf8_to_utf16(text, out));
-    return out;
-}
 using Bytes = std::string;
 
 template <class T>
@@ -33,18 +25,19 @@ Bytes bytes(std::initializer_list<uint8_t> values) {
     return Bytes(values.begin(), values.end());
 }
 
+// The platform's own document on a file, for the entry points that take a caller's storage.
+IStorage* platform_document(const std::string& path, DWORD mode) {
+    std::u16string name;
+    EXPECT_TRUE(cfb::utf8_to_utf16(path, name));
+    IStorage* document = nullptr;
+    EXPECT_EQ(
+        StgOpenStorage(name.c_str(), nullptr, mode | STGM_SHARE_EXCLUSIVE, nullptr, 0, &document),
+        S_OK);
+    return document;
+}
+
 class ProjectTest : public testing::Test {
 protected:
-    void SetUp() override {
-        root = Vyr_GetIVyrEx();
-        dir = fs::temp_directory_path() /
-              ("vyr_project_test_" + std::to_string(getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-        path = (dir / "project.vyr").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     void create_closed_project() {
         CVyrIPtrSmart<IVyrStorage> project;
         ASSERT_EQ(root->CreateStorage(path.c_str(), project), VYR_OK);
@@ -54,9 +47,9 @@ protected:
         storage_test::put_root_stream(path, "StorageVersion", bytes_of(VYR_VERSION{major, minor}));
     }
 
-    CVyrIPtrSmart<IVyrEx> root;
-    fs::path dir;
-    std::string path;
+    CVyrIPtrSmart<IVyrEx> root = Vyr_GetIVyrEx();
+    storage_test::ScratchDir dir;
+    const std::string path = dir.File("project.vyr");
 };
 
 TEST_F(ProjectTest, ANewProjectHoldsExactlyTheDefaultStreamsWithTheirBytes) {
@@ -92,60 +85,14 @@ TEST_F(ProjectTest, ANewProjectHoldsExactlyTheDefaultStreamsWithTheirBytes) {
     EXPECT_EQ(parameters[94 + 1], 64);  // kernel u16 at 1
 }
 
-TEST_F(ProjectTest, ANewProjectReadsBackItsDefaultRecords) {
+TEST_F(ProjectTest, AFileThatIsNoProjectIsNeitherOpenedNorReplaced) {
     CVyrIPtrSmart<IVyrStorage> project;
-    ASSERT_EQ(root->CreateStorage(path.c_str(), project), VYR_OK);
-    CVyrIPtrSmart<IVyrCommonData> common;
-    ASSERT_EQ(project->GetCommonData(common), VYR_OK);
-
-    VYR_UTC_LEAP_SECONDS leap{};
-    ASSERT_EQ(common->GetUtcLeapSeconds(leap), VYR_OK);
-    // Packed fields are copied out before the comparisons take references to them.
-    EXPECT_EQ(uint32_t{leap.mjd}, 54832u);
-    EXPECT_EQ(double{leap.fractionOfDay}, 0.0);
-    EXPECT_EQ(leap.leapSeconds, 15);
-
-    VYR_PROCESSING_PARAMETERS parameters;
-    parameters.outer.u32_4 = 99;
-    ASSERT_EQ(common->GetProcessingParameters(parameters), VYR_OK);
-    EXPECT_EQ(uint32_t{parameters.outer.u32_4}, 2u);
-    EXPECT_EQ(double{parameters.kernel.fields.f64_3}, 0.2617993877991494);
-    EXPECT_EQ(double{parameters.orbit.fields.f64_26}, 720.0);
-
-    VYR_VERSION version{};
-    ASSERT_EQ(project->GetVersion(version), VYR_OK);
-    EXPECT_EQ(version.major, 3);
-    EXPECT_EQ(version.minor, 0);
-    VYR_STORAGE_STATUS status = static_cast<VYR_STORAGE_STATUS>(7);
-    EXPECT_EQ(project->GetStorageStatus(status), VYR_OK);
-    EXPECT_EQ(status, VYR_STORAGE_STATUS_NONE);
-}
-
-TEST_F(ProjectTest, CreatingOverAnExistingFileFailsAndLeavesItAlone) {
+    EXPECT_EQ(root->OpenStorage(path.c_str(), project), VYR_E_STORAGE_NOT_FOUND);
     { std::ofstream(path) << "not a project"; }
-    CVyrIPtrSmart<IVyrStorage> project;
+    EXPECT_EQ(root->OpenStorage(path.c_str(), project), VYR_E_STORAGE_NOT_FOUND);
     EXPECT_EQ(root->CreateStorage(path.c_str(), project), VYR_E_STORAGE_NOT_CREATED);
     EXPECT_FALSE(project.IsValid());
-    const Bytes bytes = storage_test::read_file(path);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "not a project");
-}
-
-TEST_F(ProjectTest, AProjectHeldOpenCannotBeOpenedAgain) {
-    CVyrIPtrSmart<IVyrStorage> held;
-    ASSERT_EQ(root->CreateStorage(path.c_str(), held), VYR_OK);
-    CVyrIPtrSmart<IVyrStorage> second;
-    EXPECT_EQ(root->OpenStorage(path.c_str(), second), VYR_E_STORAGE_NOT_FOUND);
-    CVyrIPtrSmart<IVyrStorageEx> second_ex;
-    EXPECT_EQ(root->OpenStorageEx(path.c_str(), second_ex), VYR_E_STORAGE_NOT_FOUND);
-    held.Reset();
-    EXPECT_EQ(root->OpenStorage(path.c_str(), second), VYR_OK);
-}
-
-TEST_F(ProjectTest, OpeningAMissingOrForeignFileIsStorageNotFound) {
-    CVyrIPtrSmart<IVyrStorage> project;
-    EXPECT_EQ(root->OpenStorage(path.c_str(), project), VYR_E_STORAGE_NOT_FOUND);
-    { std::ofstream(path) << "plain text, not a compound document"; }
-    EXPECT_EQ(root->OpenStorage(path.c_str(), project), VYR_E_STORAGE_NOT_FOUND);
+    EXPECT_EQ(storage_test::read_file(path), "not a project");
 }
 
 TEST_F(ProjectTest, ANewerVersionIsRefusedAndNothingChanges) {
@@ -173,36 +120,34 @@ TEST_F(ProjectTest, OlderVersionsOpenAndReportTheirVersion) {
     }
 }
 
-TEST_F(ProjectTest, UpgradingACurrentProjectIsNoMatch) {
-    create_closed_project();
-    CVyrIPtrSmart<IVyrStorageEx> project;
-    ASSERT_EQ(root->OpenStorageEx(path.c_str(), project), VYR_OK);
-    EXPECT_EQ(project->Upgrade(), VYR_E_NO_MATCH);
+TEST_F(ProjectTest, AProjectWithAMissingOrShortVersionOrStatusDoesNotOpen) {
+    const struct {
+        const char* stream;
+        std::optional<Bytes> content;  // none: removed
+        VYR_ERROR result;
+    } cases[] = {
+        {"StorageStatus", std::nullopt, VYR_E_ENTRY_NOT_FOUND},
+        {"StorageVersion", std::nullopt, VYR_E_ENTRY_NOT_FOUND},
+        {"StorageVersion", bytes({3, 0}), VYR_E_READ_ENTRY_FAILED},
+        {"StorageStatus", bytes({0, 0}), VYR_E_READ_ENTRY_FAILED},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(path);
+        create_closed_project();
+        if (c.content)
+            storage_test::put_root_stream(path, c.stream, *c.content);
+        else
+            storage_test::remove_root_entry(path, c.stream);
+        CVyrIPtrSmart<IVyrStorage> project;
+        EXPECT_EQ(root->OpenStorage(path.c_str(), project), c.result) << c.stream;
+        EXPECT_FALSE(project.IsValid()) << c.stream;
+    }
 }
 
-TEST_F(ProjectTest, AProjectWithoutVersionOrStatusDoesNotOpen) {
-    create_closed_project();
-    storage_test::remove_root_entry(path, "StorageStatus");
-    CVyrIPtrSmart<IVyrStorage> project;
-    EXPECT_EQ(root->OpenStorage(path.c_str(), project), VYR_E_ENTRY_NOT_FOUND);
-    storage_test::remove_root_entry(path, "StorageVersion");
-    EXPECT_EQ(root->OpenStorage(path.c_str(), project), VYR_E_ENTRY_NOT_FOUND);
-}
-
-TEST_F(ProjectTest, ATruncatedVersionIsReadEntryFailed) {
-    create_closed_project();
-    storage_test::put_root_stream(path, "StorageVersion", bytes({3, 0}));
-    CVyrIPtrSmart<IVyrStorage> project;
-    EXPECT_EQ(root->OpenStorage(path.c_str(), project), VYR_E_READ_ENTRY_FAILED);
-}
-
-TEST_F(ProjectTest, AProjectOpenedReadOnlyIsUnchangedAfterClose) {
+TEST_F(ProjectTest, AProjectOpenedReadOnlyRefusesChangesAndIsUnchangedAfterClose) {
     create_closed_project();
     const Bytes before = storage_test::read_file(path);
-    IStorage* document = nullptr;
-    ASSERT_EQ(StgOpenStorage(utf16(path).c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                             nullptr, 0, &document),
-              S_OK);
+    IStorage* document = platform_document(path, STGM_READ);
     {
         CVyrIPtrSmart<IVyrStorage> project;
         ASSERT_EQ(root->OpenStorageOnStorage(document, project), VYR_OK);
@@ -220,27 +165,29 @@ TEST_F(ProjectTest, AProjectOpenedReadOnlyIsUnchangedAfterClose) {
 }
 
 TEST_F(ProjectTest, ProjectsLiveOnLockBytesAndCallerStoragesToo) {
-    ILockBytes* bytes = nullptr;
-    ASSERT_EQ(cfb::create_memory_lock_bytes({}, &bytes), S_OK);
+    auto bytes = storage_test::memory_bytes();
     {
         CVyrIPtrSmart<IVyrStorage> project;
-        ASSERT_EQ(root->CreateStorageOnLockBytes(bytes, project), VYR_OK);
+        ASSERT_EQ(root->CreateStorageOnLockBytes(bytes.Get(), project), VYR_OK);
     }
     {
         CVyrIPtrSmart<IVyrStorageEx> project;
-        ASSERT_EQ(root->OpenStorageExOnLockBytes(bytes, project), VYR_OK);
+        ASSERT_EQ(root->OpenStorageExOnLockBytes(bytes.Get(), project), VYR_OK);
+        VYR_STORAGE_STATUS status = static_cast<VYR_STORAGE_STATUS>(7);
+        EXPECT_EQ(project->GetStorageStatus(status), VYR_OK);
+        EXPECT_EQ(status, VYR_STORAGE_STATUS_NONE);
         CVyrIPtrSmart<IVyrCommonDataEx> common;
         ASSERT_EQ(project->GetCommonDataEx(common), VYR_OK);
         VYR_UTC_LEAP_SECONDS leap{};
         EXPECT_EQ(common->GetUtcLeapSeconds(leap), VYR_OK);
         EXPECT_EQ(leap.leapSeconds, 15);
     }
-    bytes->Release();
 
+    std::u16string name;
+    ASSERT_TRUE(cfb::utf8_to_utf16(path, name));
     IStorage* caller = nullptr;
-    ASSERT_EQ(
-        StgCreateDocfile(utf16(path).c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &caller),
-        S_OK);
+    ASSERT_EQ(StgCreateDocfile(name.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &caller),
+              S_OK);
     {
         CVyrIPtrSmart<IVyrStorage> project;
         ASSERT_EQ(root->CreateStorageOnStorage(caller, project), VYR_OK);
@@ -265,45 +212,36 @@ TEST_F(ProjectTest, KeysAndIdentifiersHandedOutSurviveReopening) {
     EXPECT_EQ(entries.at("PointDescriptionIds"), bytes({0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
-class GlonassStoreOnOpen : public ProjectTest {
-protected:
-    static VYR_GLONASS_FREQUENCYMAP map_with(int16_t slot1) {
-        VYR_GLONASS_FREQUENCYMAP map;
-        std::fill(std::begin(map.channel), std::end(map.channel),
-                  VYR_GLONASS_FREQUENCYMAP::kNotSet);
-        map.channel[0] = slot1;
-        return map;
-    }
-    static int16_t stored_slot1() {
-        VYR_GLONASS_FREQUENCYMAP out = map_with(99);
-        return CGlonassChannelMapStore::Instance()->Get(out) ? out.channel[0] : 99;
-    }
-};
+VYR_GLONASS_FREQUENCYMAP map_with(int16_t slot1) {
+    VYR_GLONASS_FREQUENCYMAP map;
+    std::fill(std::begin(map.channel), std::end(map.channel), VYR_GLONASS_FREQUENCYMAP::kNotSet);
+    map.channel[0] = slot1;
+    return map;
+}
 
-TEST_F(GlonassStoreOnOpen, AProjectWithoutAMapLeavesTheStoreAsItWas) {
+int16_t stored_slot1() {
+    VYR_GLONASS_FREQUENCYMAP out = map_with(99);
+    return CGlonassChannelMapStore::Instance()->Get(out) ? out.channel[0] : 99;
+}
+
+TEST_F(ProjectTest, OpeningHandsAStoredChannelMapToTheStoreAndAProjectWithoutOneLeavesIt) {
     CGlonassChannelMapStore::Instance()->Set(map_with(-4));
     create_closed_project();
-    CVyrIPtrSmart<IVyrStorage> project;
-    ASSERT_EQ(root->OpenStorage(path.c_str(), project), VYR_OK);
-    EXPECT_EQ(stored_slot1(), -4);
-}
-
-TEST_F(GlonassStoreOnOpen, AStoredMapReplacesTheStoreAndAnEmptyOneClearsIt) {
-    create_closed_project();
-    storage_test::put_root_stream(path, "FrequencyChannelMapGlo", bytes_of(map_with(6)));
-    {
+    const struct {
+        std::optional<int16_t> stored;  // none: the project holds no map
+        int16_t after;                  // 99: the store holds no usable map
+    } cases[] = {{std::nullopt, -4}, {6, 6}, {VYR_GLONASS_FREQUENCYMAP::kNotSet, 99}};
+    for (const auto& c : cases) {
+        if (c.stored)
+            storage_test::put_root_stream(path, "FrequencyChannelMapGlo",
+                                          bytes_of(map_with(*c.stored)));
         CVyrIPtrSmart<IVyrStorage> project;
         ASSERT_EQ(root->OpenStorage(path.c_str(), project), VYR_OK);
-        EXPECT_EQ(stored_slot1(), 6);
+        EXPECT_EQ(stored_slot1(), c.after) << c.after;
     }
-    storage_test::put_root_stream(path, "FrequencyChannelMapGlo",
-                                  bytes_of(map_with(VYR_GLONASS_FREQUENCYMAP::kNotSet)));
-    CVyrIPtrSmart<IVyrStorage> project;
-    ASSERT_EQ(root->OpenStorage(path.c_str(), project), VYR_OK);
-    EXPECT_EQ(stored_slot1(), 99);  // no usable map
 }
 
-TEST_F(GlonassStoreOnOpen, SettingTheMapUpdatesTheStoreAndTheProject) {
+TEST_F(ProjectTest, SettingTheChannelMapUpdatesTheStoreAndTheProject) {
     CVyrIPtrSmart<IVyrStorage> project;
     ASSERT_EQ(root->CreateStorage(path.c_str(), project), VYR_OK);
     CVyrIPtrSmart<IVyrCommonData> common;
@@ -315,92 +253,41 @@ TEST_F(GlonassStoreOnOpen, SettingTheMapUpdatesTheStoreAndTheProject) {
     EXPECT_EQ(read.channel[0], -7);
 }
 
-class SaveAsTest : public ProjectTest {
-protected:
-    // A project with a result storage and streams of every copy-mode list.
-    void make_project_with_results() {
-        create_closed_project();
-        for (const char* name : {"ProcessingInfo", "ProcessingErrorsGeneral", "BroadcastEphemeris",
-                                 "PreciseEphemeris", "IonoUTC"})
-            storage_test::put_root_stream(path, name, "\x01\x02\x03");
-        IStorage* document = nullptr;
-        ASSERT_EQ(StgOpenStorage(utf16(path).c_str(), nullptr,
-                                 STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0, &document),
-                  S_OK);
-        IStorage* result = nullptr;
-        ASSERT_EQ(document->CreateStorage(u"IonoKlobucharResult",
-                                          STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &result),
-                  S_OK);
-        result->Release();
-        ASSERT_EQ(document->Commit(STGC_DEFAULT), S_OK);
-        document->Release();
-    }
-
-    std::vector<std::string> copied_names(int32_t mode) {
-        const std::string copy = (dir / ("copy" + std::to_string(mode) + ".vyr")).string();
-        {
-            CVyrIPtrSmart<IVyrStorage> project;
-            EXPECT_EQ(root->OpenStorage(path.c_str(), project), VYR_OK);
-            EXPECT_EQ(project->SaveAs(copy.c_str(), mode), VYR_OK);
-        }
-        std::vector<std::string> names;
-        for (const auto& [name, bytes] : storage_test::tree_of_file(copy)) names.push_back(name);
-        return names;
-    }
-};
-
-TEST_F(SaveAsTest, EachCopyModeLeavesOutItsEntries) {
-    make_project_with_results();
-    const std::vector<std::string> everything = {"BroadcastEphemeris",
-                                                 "IonoKlobucharResult",
-                                                 "IonoUTC",
-                                                 "Keys",
-                                                 "PointDescriptionIds",
-                                                 "PreciseEphemeris",
-                                                 "ProcessingErrorsGeneral",
-                                                 "ProcessingInfo",
-                                                 "ProcessingParameters",
-                                                 "StorageStatus",
-                                                 "StorageVersion",
-                                                 "TransformPZ90ToWGS84",
-                                                 "UtcLeapSeconds"};
-    EXPECT_EQ(copied_names(VYR_COPY_ALL), everything);
-    EXPECT_EQ(copied_names(7), everything);  // unknown modes copy everything
-    EXPECT_EQ(
-        copied_names(VYR_COPY_WITHOUT_RESULTS),
-        (std::vector<std::string>{"BroadcastEphemeris", "IonoUTC", "Keys", "PointDescriptionIds",
-                                  "PreciseEphemeris", "ProcessingParameters", "StorageStatus",
-                                  "StorageVersion", "TransformPZ90ToWGS84", "UtcLeapSeconds"}));
-    EXPECT_EQ(copied_names(VYR_COPY_WITHOUT_MEASUREMENTS),
-              (std::vector<std::string>{"IonoKlobucharResult", "Keys", "PointDescriptionIds",
-                                        "ProcessingErrorsGeneral", "ProcessingInfo",
-                                        "ProcessingParameters", "StorageStatus", "StorageVersion",
-                                        "TransformPZ90ToWGS84", "UtcLeapSeconds"}));
-}
-
-TEST_F(SaveAsTest, ACopyOpensAsAProjectAndTheSourceIsUnchanged) {
+// Which names of each copy-mode list reach the copy is the storage copy's test; here the
+// project passes its mode on and copies from a project opened read-only.
+TEST_F(ProjectTest, SaveAsCopiesWhatItsModeKeepsAndLeavesTheSourceUnchanged) {
     create_closed_project();
+    for (const char* name : {"ProcessingInfo", "IonoUTC"})
+        storage_test::put_root_stream(path, name, "\x01\x02\x03");
     const Bytes before = storage_test::read_file(path);
-    const std::string copy = (dir / "copy.vyr").string();
-    {
-        IStorage* document = nullptr;
-        ASSERT_EQ(StgOpenStorage(utf16(path).c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                 nullptr, 0, &document),
-                  S_OK);
-        CVyrIPtrSmart<IVyrStorage> project;
-        ASSERT_EQ(root->OpenStorageOnStorage(document, project), VYR_OK);
-        EXPECT_EQ(project->SaveAs(copy.c_str(), VYR_COPY_ALL), VYR_OK);
-        project.Reset();
-        document->Release();
+    IStorage* document = platform_document(path, STGM_READ);
+    CVyrIPtrSmart<IVyrStorage> project;
+    ASSERT_EQ(root->OpenStorageOnStorage(document, project), VYR_OK);
+    const struct {
+        int32_t mode;
+        bool results, measurements;
+    } cases[] = {{VYR_COPY_ALL, true, true},
+                 {7, true, true},  // unknown modes copy everything
+                 {VYR_COPY_WITHOUT_RESULTS, false, true},
+                 {VYR_COPY_WITHOUT_MEASUREMENTS, true, false}};
+    for (const auto& c : cases) {
+        const std::string copy = dir.File("copy" + std::to_string(c.mode) + ".vyr");
+        ASSERT_EQ(project->SaveAs(copy.c_str(), c.mode), VYR_OK) << c.mode;
+        const auto entries = storage_test::tree_of_file(copy);
+        EXPECT_EQ(entries.count("ProcessingInfo"), c.results ? 1u : 0u) << c.mode;
+        EXPECT_EQ(entries.count("IonoUTC"), c.measurements ? 1u : 0u) << c.mode;
+        EXPECT_EQ(entries.count("StorageVersion"), 1u) << c.mode;
+        CVyrIPtrSmart<IVyrStorage> copied;
+        EXPECT_EQ(root->OpenStorage(copy.c_str(), copied), VYR_OK) << c.mode;
     }
+    project.Reset();
+    document->Release();
     EXPECT_EQ(storage_test::read_file(path), before);
-    CVyrIPtrSmart<IVyrStorage> copied;
-    EXPECT_EQ(root->OpenStorage(copy.c_str(), copied), VYR_OK);
 }
 
-TEST_F(SaveAsTest, ACopyNeverReplacesAnExistingFile) {
+TEST_F(ProjectTest, ACopyNeverReplacesAnExistingFile) {
     create_closed_project();
-    const std::string copy = (dir / "copy.vyr").string();
+    const std::string copy = dir.File("copy.vyr");
     { std::ofstream(copy) << "keep me"; }
     CVyrIPtrSmart<IVyrStorage> project;
     ASSERT_EQ(root->OpenStorage(path.c_str(), project), VYR_OK);
@@ -409,8 +296,7 @@ TEST_F(SaveAsTest, ACopyNeverReplacesAnExistingFile) {
               VYR_E_INVALID_PARAMETER);
     EXPECT_EQ(project->SaveAs(static_cast<IStorage*>(nullptr), VYR_COPY_ALL),
               VYR_E_INVALID_PARAMETER);
-    const Bytes bytes = storage_test::read_file(copy);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "keep me");
+    EXPECT_EQ(storage_test::read_file(copy), "keep me");
 }
 
 }  // namespace

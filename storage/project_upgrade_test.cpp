@@ -115,7 +115,7 @@ TEST_F(UpgradeTest, AVersion2ProjectIsRewrittenInTheCurrentLayout) {
     ASSERT_EQ(project->GetVersion(version), VYR_OK);
     EXPECT_EQ(version.major, 3);
     EXPECT_EQ(version.minor, 0);
-    EXPECT_EQ(project->Upgrade(), VYR_E_NO_MATCH);
+    EXPECT_EQ(project->Upgrade(), VYR_E_NO_MATCH);  // a current project is left alone
 
     CVyrIPtrSmart<IVyrCollectionStationEx> stations;
     ASSERT_EQ(project->GetStationsEx(stations), VYR_OK);
@@ -176,13 +176,6 @@ TEST_F(UpgradeTest, AVersion2ProjectIsRewrittenInTheCurrentLayout) {
     stations.Reset();
     project.Reset();
     EXPECT_EQ(stream_bytes(kStreamStorageVersion), std::string("\x03\0\0\0", 4));
-}
-
-TEST_F(UpgradeTest, NewerAndCurrentProjectsAreLeftAlone) {
-    put_stream(kStreamStorageVersion, std::string("\x03\0\0\0", 4));
-    put_stream(kStreamStorageStatus, std::string(4, '\0'));
-    CVyrIPtrSmart<IVyrStorageEx> project(open_project());
-    EXPECT_EQ(project->Upgrade(), VYR_E_NO_MATCH);
 }
 
 }  // namespace

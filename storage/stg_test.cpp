@@ -329,22 +329,6 @@ TEST(CStgDispositionTest, OpenOrCreateSubStorageFollowsTheDispositionTable) {
     run_disposition_cases(true);
 }
 
-TEST(CStgDispositionTest, OpenAlwaysCreatesNothingInAReadOnlyDocument) {
-    auto bytes = memory_bytes();
-    CStg().CreateDocumentOnLockBytes(bytes.Get());
-    {
-        CStg reader;
-        ASSERT_TRUE(reader.OpenDocumentOnLockBytes(bytes.Get(), vyr::kAccessRead));
-        CStm stream;
-        EXPECT_FALSE(reader.OpenOrCreateStream("Observations", 0, 4, stream));
-        EXPECT_EQ(reader.GetLastError(), STG_E_FILENOTFOUND);
-        CStg child;
-        EXPECT_FALSE(reader.OpenOrCreateSubStorage(u"Station00001", 0, 4, child));
-        EXPECT_EQ(reader.GetLastError(), STG_E_FILENOTFOUND);
-    }
-    EXPECT_TRUE(tree_of(bytes.Get()).empty());
-}
-
 TEST(CStgDispositionTest, OpenAlwaysReplacesNothingWhenTheOpenFailsForAnotherReason) {
     auto bytes = memory_bytes();
     PlatformLog log;
