@@ -26,19 +26,6 @@ VYR_BROADCASTEPHEMERIS gps(uint8_t prn, uint16_t week, uint32_t toe, float af0 =
     return record;
 }
 
-VYR_STATION_KEY number_key(uint64_t number) {
-    VYR_STATION_KEY key{};
-    key.type = VYR_KEY_NUMBER64;
-    std::memcpy(key.value, &number, sizeof number);
-    return key;
-}
-
-uint64_t number_of(const VYR_STATION_KEY& key) {
-    uint64_t number = 0;
-    std::memcpy(&number, key.value, sizeof number);
-    return number;
-}
-
 using Ephemerides = CVyrCollectionBroadcastEphemeris;
 
 class CollectionTest : public vyr_test::MemoryStorageTest {
@@ -65,7 +52,7 @@ TEST_F(CollectionTest, AddingARecordWhoseKeyIsStoredWritesNothingAndTheFirstStay
     EXPECT_EQ(count, 1u);
 }
 
-TEST_F(CollectionTest, RecordsComeBackInKeyOrderFromTheCacheAndInStoredOrderWithout) {
+TEST_F(CollectionTest, RecordsComeInKeyOrderFromTheCacheAndInStoredOrderWithoutToTheEnd) {
     Ephemerides collection(storage, kStorageVersionCurrent);
     ASSERT_EQ(collection.Add(gps(9, 1500, 0)), VYR_OK);
     ASSERT_EQ(collection.Add(gps(3, 1500, 0)), VYR_OK);
@@ -77,13 +64,15 @@ TEST_F(CollectionTest, RecordsComeBackInKeyOrderFromTheCacheAndInStoredOrderWith
     EXPECT_EQ(all[0].prn, 3);
     EXPECT_EQ(all[1].prn, 9);
     EXPECT_EQ(all[2].prn, 1);
+    VYR_BROADCASTEPHEMERIS record{};
+    EXPECT_EQ(collection.GetAt(3, record), VYR_E_CACHE_CONTAINER);
 
     collection.SetCacheEnabled(false);
     ASSERT_EQ(collection.GetAll(all), VYR_OK);
     EXPECT_EQ(all[0].prn, 9);
-    VYR_BROADCASTEPHEMERIS record{};
     ASSERT_EQ(collection.GetAt(1, record), VYR_OK);
     EXPECT_EQ(record.prn, 3);
+    EXPECT_EQ(collection.GetAt(3, record), VYR_E_READ_ENTRY_FAILED);
 }
 
 TEST_F(CollectionTest, IterationWalksTheCacheUntilNoMoreEntries) {
@@ -98,16 +87,6 @@ TEST_F(CollectionTest, IterationWalksTheCacheUntilNoMoreEntries) {
     ASSERT_EQ(collection.GetNext(record), VYR_OK);
     EXPECT_EQ(record.prn, 2);
     EXPECT_EQ(collection.GetNext(record), VYR_E_NO_MORE_ENTRIES);
-}
-
-TEST_F(CollectionTest, GetAtPastTheEndIsACacheProblemWithTheCacheAndAReadFailureWithout) {
-    Ephemerides collection(storage, kStorageVersionCurrent);
-    ASSERT_EQ(collection.Add(gps(1, 1, 0)), VYR_OK);
-    VYR_BROADCASTEPHEMERIS record{};
-    EXPECT_EQ(collection.GetAt(1, record), VYR_E_CACHE_CONTAINER);
-    collection.SetCacheEnabled(false);
-    EXPECT_EQ(collection.GetAt(1, record), VYR_E_READ_ENTRY_FAILED);
-    EXPECT_EQ(collection.GetAt(0, record), VYR_OK);
 }
 
 TEST_F(CollectionTest, CountingWithoutALoadedCacheUsesTheStreamSizeAndIgnoresAPartialRecord) {
@@ -144,7 +123,7 @@ TEST_F(CollectionTest, WithTheCacheDisabledEveryOperationGoesToTheStream) {
     EXPECT_EQ(+record.af0, 5.0f);
 }
 
-TEST_F(CollectionTest, DeleteRewritesTheStreamFromTheCache) {
+TEST_F(CollectionTest, DeleteRewritesTheStreamFromTheCacheAndDeleteAllEmptiesBoth) {
     {
         Ephemerides collection(storage, kStorageVersionCurrent);
         for (uint8_t prn : {1, 2, 3}) ASSERT_EQ(collection.Add(gps(prn, 1, 0)), VYR_OK);
@@ -156,36 +135,14 @@ TEST_F(CollectionTest, DeleteRewritesTheStreamFromTheCache) {
     {
         Ephemerides collection(storage, kStorageVersionCurrent);
         ASSERT_EQ(collection.Delete(gps(1, 1, 0)), VYR_OK);
-        ASSERT_EQ(collection.Delete(gps(3, 1, 0)), VYR_OK);
+        ASSERT_EQ(collection.DeleteAll(), VYR_OK);
+        EXPECT_FALSE(collection.Contains(gps(3, 1, 0)));  // the cache went with the stream
+        ASSERT_EQ(collection.Add(gps(3, 1, 0)), VYR_OK);
     }
-    EXPECT_EQ(ephemeris_stream(), "");
+    EXPECT_EQ(ephemeris_stream(), bytes_of(gps(3, 1, 0)));
 }
 
-TEST_F(CollectionTest, DeleteAllEmptiesStreamAndCacheAndTheNextUseReloads) {
-    Ephemerides collection(storage, kStorageVersionCurrent);
-    ASSERT_EQ(collection.Add(gps(1, 1, 0)), VYR_OK);
-    ASSERT_EQ(collection.DeleteAll(), VYR_OK);
-    uint32_t count = 7;
-    ASSERT_EQ(collection.GetCount(count), VYR_OK);
-    EXPECT_EQ(count, 0u);
-    EXPECT_FALSE(collection.Contains(gps(1, 1, 0)));
-    ASSERT_EQ(collection.Add(gps(1, 1, 0)), VYR_OK);
-    ASSERT_EQ(collection.GetCount(count), VYR_OK);
-    EXPECT_EQ(count, 1u);
-}
-
-TEST_F(CollectionTest, AStreamMissingFromAReadOnlyProjectCannotBeCreated) {
-    reopen_read_only();
-    Ephemerides collection(storage, kStorageVersionCurrent);
-    EXPECT_EQ(collection.OpenResult(), VYR_E_CANNOT_CREATE_ENTRY);
-    EXPECT_EQ(collection.Add(gps(1, 1, 0)), VYR_E_CANNOT_CREATE_ENTRY);
-    uint32_t count = 0;
-    EXPECT_EQ(collection.GetCount(count), VYR_E_CANNOT_CREATE_ENTRY);
-    Ephemerides without(CVyrPtrSmart<CStg>(), kStorageVersionCurrent);
-    EXPECT_EQ(without.OpenResult(), VYR_E_ENTRY_NOT_FOUND);
-}
-
-TEST_F(CollectionTest, ARecordAddedToAReadOnlyStreamIsRefused) {
+TEST_F(CollectionTest, AReadOnlyProjectRefusesRecordsAndCannotMakeAMissingStream) {
     put_stream(kStreamBroadcastEphemeris, bytes_of(gps(1, 1, 0)));
     reopen_read_only();
     Ephemerides collection(storage, kStorageVersionCurrent);
@@ -193,19 +150,14 @@ TEST_F(CollectionTest, ARecordAddedToAReadOnlyStreamIsRefused) {
     EXPECT_EQ(collection.Add(gps(2, 1, 0)), VYR_E_INVALID_PARAMETER);
     EXPECT_FALSE(collection.Contains(gps(2, 1, 0)));
     EXPECT_TRUE(collection.Contains(gps(1, 1, 0)));
-}
 
-TEST_F(CollectionTest, KeyListsOrderKeysAndKeepEachOnce) {
-    CVyrCollectionStationKey keys(storage, kStreamStationList, kStorageVersionCurrent);
-    const uint64_t high = uint64_t{1} << 32;
-    ASSERT_EQ(keys.Add(number_key(high)), VYR_OK);
-    ASSERT_EQ(keys.Add(number_key(0xFFFFFFFFu)), VYR_OK);
-    ASSERT_EQ(keys.Add(number_key(high)), VYR_OK);
-    std::vector<VYR_STATION_KEY> all;
-    ASSERT_EQ(keys.GetAll(all), VYR_OK);
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(number_of(all[0]), 0xFFFFFFFFu);
-    EXPECT_EQ(number_of(all[1]), high);
+    CVyrCollectionBroadcastEphemerisGlo missing(storage, kStorageVersionCurrent);
+    EXPECT_EQ(missing.OpenResult(), VYR_E_CANNOT_CREATE_ENTRY);
+    EXPECT_EQ(missing.Add(VYR_BROADCASTEPHEMERIS_GLO{}), VYR_E_CANNOT_CREATE_ENTRY);
+    uint32_t count = 0;
+    EXPECT_EQ(missing.GetCount(count), VYR_E_CANNOT_CREATE_ENTRY);
+    Ephemerides without(CVyrPtrSmart<CStg>(), kStorageVersionCurrent);
+    EXPECT_EQ(without.OpenResult(), VYR_E_ENTRY_NOT_FOUND);
 }
 
 TEST_F(CollectionTest, StreamCollectionsKnowWhereEachRecordStarts) {
@@ -228,11 +180,11 @@ TEST_F(CollectionTest, StreamCollectionsKnowWhereEachRecordStarts) {
     EXPECT_EQ(offset, 0u);
 }
 
-class UncachedTest : public vyr_test::MemoryStorageTest {};
+using UncachedTest = vyr_test::MemoryStorageTest;
 
 using Results = CVyrCollectionUncached<VYR_BROADCASTEPHEMERIS>;
 
-TEST_F(UncachedTest, IteratesInStoredOrderAndAnyOtherCallEndsTheIteration) {
+TEST_F(UncachedTest, IteratesInStoredOrderNeitherFindsNorDeletesAndAnyOtherCallEndsTheIteration) {
     Results results(storage, kStreamBroadcastEphemeris, kStorageVersionCurrent);
     ASSERT_EQ(results.Add(gps(4, 1, 0)), VYR_OK);
     ASSERT_EQ(results.Add(gps(4, 1, 0)), VYR_OK);  // not cached: stored twice
@@ -252,17 +204,11 @@ TEST_F(UncachedTest, IteratesInStoredOrderAndAnyOtherCallEndsTheIteration) {
     ASSERT_EQ(results.GetCount(count), VYR_OK);
     EXPECT_EQ(count, 3u);
     EXPECT_EQ(results.GetNext(record), VYR_E_INVALID_STATUS);
-}
 
-TEST_F(UncachedTest, NeitherContainsNorDeletesAndReadsPastTheEndFail) {
-    Results results(storage, kStreamBroadcastEphemeris, kStorageVersionCurrent);
-    ASSERT_EQ(results.Add(gps(4, 1, 0)), VYR_OK);
     EXPECT_FALSE(results.Contains(gps(4, 1, 0)));
     EXPECT_EQ(results.Delete(gps(4, 1, 0)), VYR_E_NOT_IMPLEMENTED);
     EXPECT_EQ(results.DeleteAll(), VYR_E_NOT_IMPLEMENTED);
-    VYR_BROADCASTEPHEMERIS record{};
-    EXPECT_EQ(results.GetAt(1, record), VYR_E_READ_ENTRY_FAILED);
-    EXPECT_EQ(results.GetAt(0, record), VYR_OK);
+    EXPECT_EQ(results.GetAt(3, record), VYR_E_READ_ENTRY_FAILED);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ std::vector<VYR_BROADCASTEPHEMERIS> navigation_file() {
     return records;
 }
 
-class CommonDataListsTest : public vyr_test::MemoryStorageTest {};
+using CommonDataListsTest = vyr_test::MemoryStorageTest;
 
 TEST_F(CommonDataListsTest, ImportingTheSameEphemeridesTwiceStoresThemOnce) {
     CVyrCommonData common(storage, kStorageVersionCurrent);
@@ -44,20 +44,6 @@ TEST_F(CommonDataListsTest, ImportingTheSameEphemeridesTwiceStoresThemOnce) {
     ASSERT_EQ(common.GetBroadcastEphemerisRecords(stored), VYR_OK);
     EXPECT_EQ(stored.size(), 8u);
     EXPECT_EQ(common.AddBroadcastEphemerisRecords({}), VYR_OK);
-}
-
-TEST_F(CommonDataListsTest, PreciseEpochsUnderAMillisecondApartAreOneRecord) {
-    CVyrCommonData common(storage, kStorageVersionCurrent);
-    VYR_PRECISEEPHEMERIS a{}, b{};
-    a.satellite = b.satellite = 5;
-    a.epoch = 55197.0;
-    b.epoch = 55197.0 + 0.5 / 86400000.0;
-    b.x = 1.0;
-    ASSERT_EQ(common.AddPreciseEphemerisRecords({a, b}), VYR_OK);
-    std::vector<VYR_PRECISEEPHEMERIS> stored;
-    ASSERT_EQ(common.GetPreciseEphemerisRecords(stored), VYR_OK);
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(+stored[0].x, 0.0);
 }
 
 TEST_F(CommonDataListsTest, HandedOutCollectionsWorkOnTheirStream) {

@@ -26,17 +26,18 @@ protected:
     CVyrPtrSmart<CCreateKey> keys{new CCreateKey()};
 };
 
-TEST_F(PointDescTest, TimesOfTypes1And2AreRoundedTo10MsIntoTheNextDay) {
+TEST_F(PointDescTest, TimesOfTypes1And2AreRoundedHalfUpTo10MsIntoTheNextDay) {
     CVyrCollectionPointDesc points(storage, kStreamPointDescriptions, keys, kStorageVersionCurrent);
     VYR_POINT_DESC stored{};
     ASSERT_EQ(points.AddPointDesc(
-                  description(1, 55000.0 + (86400000.0 - 4.0) * kMs, 55001.0 + 14.0 * kMs), stored),
+                  description(1, 55000.0 + (86400000.0 - 4.0) * kMs, 55001.0 + 15.0 * kMs), stored),
               VYR_OK);
     EXPECT_EQ(+stored.description.start, 55001.0);
-    EXPECT_NEAR((stored.description.detail.end - 55001.0) / kMs, 10.0, 1e-3);
+    EXPECT_NEAR((stored.description.detail.end - 55001.0) / kMs, 20.0, 1e-3);
     VYR_POINT_DESC byId{};
     ASSERT_EQ(points.GetById(stored.id, byId), VYR_OK);
     EXPECT_EQ(+byId.description.start, 55001.0);
+    EXPECT_NEAR((vyr_records::round_to_10_ms(55000.0 + 14.9 * kMs) - 55000.0) / kMs, 10.0, 1e-3);
 }
 
 TEST_F(PointDescTest, IdsAreIssuedPerDescriptionAndUnknownIdsAreNotFound) {
@@ -91,12 +92,6 @@ TEST_F(PointDescTest, APosterioriPointsAreReadOnlyUnlessExtended) {
         EXPECT_EQ(extended.Add(point), VYR_OK);
     }
     EXPECT_EQ(stream_bytes(kStreamAposterisoriPoints), vyr_test::bytes_of(point));
-}
-
-TEST(RoundTo10Ms, RoundsHalfUpAndKeepsWholeDays) {
-    EXPECT_EQ(vyr_records::round_to_10_ms(55000.0), 55000.0);
-    EXPECT_NEAR((vyr_records::round_to_10_ms(55000.0 + 15.0 * kMs) - 55000.0) / kMs, 20.0, 1e-3);
-    EXPECT_NEAR((vyr_records::round_to_10_ms(55000.0 + 14.9 * kMs) - 55000.0) / kMs, 10.0, 1e-3);
 }
 
 }  // namespace

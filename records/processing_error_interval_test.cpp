@@ -28,32 +28,21 @@ std::vector<VYR_PROCESSING_ERROR_INTERVAL> open_intervals(CProcessingErrorInterv
     return open;
 }
 
-TEST(ProcessingErrorIntervalMerger, ReportsAtConsecutiveEpochsExtendOneOpenInterval) {
+TEST(ProcessingErrorIntervalMerger, ConsecutiveReportsExtendOneIntervalAndABreakHandsItBack) {
     CProcessingErrorIntervalMerger merger;
-    auto r = report(0x2004, 1.0);
-    EXPECT_FALSE(merger.Merge(r, 0.5));
-    r = report(0x2004, 2.0);
-    EXPECT_FALSE(merger.Merge(r, 1.0));
-    r = report(0x2004, 3.0);
-    EXPECT_FALSE(merger.Merge(r, 2.0));
+    for (const auto& [time, previous] :
+         {std::pair{1.0, 0.5}, std::pair{2.0, 1.0}, std::pair{3.0, 2.0}}) {
+        auto r = report(0x2004, time, 1, 5);
+        EXPECT_FALSE(merger.Merge(r, previous)) << time;
+    }
+    auto broken = report(0x2004, 5.0, 1, 5);
+    ASSERT_TRUE(merger.Merge(broken, 4.0));
+    EXPECT_EQ(broken.start, 1.0);
+    EXPECT_EQ(broken.end, 3.0);
     const auto open = open_intervals(merger);
     ASSERT_EQ(open.size(), 1u);
-    EXPECT_EQ(open[0].start, 1.0);
-    EXPECT_EQ(open[0].end, 3.0);
-}
-
-TEST(ProcessingErrorIntervalMerger, ABrokenRunHandsBackTheFinishedIntervalAndReopens) {
-    CProcessingErrorIntervalMerger merger;
-    auto first = report(0x2004, 1.0, 1, 5);
-    EXPECT_FALSE(merger.Merge(first, 0.0));
-    auto second = report(0x2004, 3.0, 1, 5);
-    ASSERT_TRUE(merger.Merge(second, 2.0));
-    EXPECT_EQ(second.start, 1.0);
-    EXPECT_EQ(second.end, 1.0);
-    const auto open = open_intervals(merger);
-    ASSERT_EQ(open.size(), 1u);
-    EXPECT_EQ(open[0].start, 3.0);
-    EXPECT_EQ(open[0].end, 3.0);
+    EXPECT_EQ(open[0].start, 5.0);
+    EXPECT_EQ(open[0].end, 5.0);
     merger.ClearOpen();
     EXPECT_TRUE(open_intervals(merger).empty());
 }
@@ -82,7 +71,7 @@ TEST(ErrorPayload, TakesTheLengthOfItsTypeAndZerosForAMissingArgument) {
     EXPECT_EQ(payload.Type(), 9u);
 }
 
-class IntervalStreamTest : public vyr_test::MemoryStorageTest {};
+using IntervalStreamTest = vyr_test::MemoryStorageTest;
 
 TEST_F(IntervalStreamTest, RecordsAreStoredWithTheirPayloadLength) {
     {

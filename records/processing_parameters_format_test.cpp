@@ -48,8 +48,7 @@ TEST_F(ProcessingParametersStream, AShorterRecordOverALongerOneReadsBackCorrectl
     ASSERT_EQ(WriteSingleRecord(stream, sample_parameters()), VYR_OK);
     ASSERT_EQ(WriteSingleRecord(stream, VYR_PROCESSING_PARAMETERS{}), VYR_OK);
     EXPECT_EQ(stream_size(), 297u);  // single records are not truncated
-    VYR_PROCESSING_PARAMETERS read = sample_parameters();
-    read = VYR_PROCESSING_PARAMETERS{};
+    VYR_PROCESSING_PARAMETERS read;
     ASSERT_EQ(ReadSingleRecord(stream, kStorageVersionCurrent, read), VYR_OK);
     EXPECT_TRUE(read.kernel.values.empty());
     EXPECT_TRUE(read.orbit.satellites.empty());

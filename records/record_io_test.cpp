@@ -40,15 +40,19 @@ bool operator==(const Sample& a, const Sample& b) {
 using record_io_test::Checked;
 using RecordStream = vyr_test::MemoryStreamTest;
 
-TEST_F(RecordStream, AnEmptyStreamReadsAsNoRecords) {
-    std::vector<Sample> records{{1, 1.0, 1}};
-    EXPECT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, records), VYR_OK);
-    EXPECT_TRUE(records.empty());
-    uint64_t count = 99;
-    EXPECT_EQ(GetRecordCount<Sample>(stream, count), VYR_OK);
-    EXPECT_EQ(count, 0u);
+TEST_F(RecordStream, AnEmptyStreamOrATrailingPartialRecordEndsTheSequenceQuietly) {
     Sample single{};
     EXPECT_EQ(ReadSingleRecord(stream, kStorageVersionCurrent, single), VYR_E_READ_ENTRY_FAILED);
+    for (const auto& [records, extra] : {std::pair{0u, 0u}, std::pair{2u, 5u}}) {
+        ASSERT_EQ(WriteAllRecords(stream, std::vector<Sample>(records, Sample{1, 1.0, 1})), VYR_OK);
+        ASSERT_TRUE(stream.SetSize(records * 13 + extra));
+        uint64_t count = 99;
+        ASSERT_EQ(GetRecordCount<Sample>(stream, count), VYR_OK);
+        EXPECT_EQ(count, records);
+        std::vector<Sample> read{{9, 9.0, 9}};
+        EXPECT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, read), VYR_OK);
+        EXPECT_EQ(read.size(), records);
+    }
 }
 
 TEST_F(RecordStream, RecordsAreStoredEndToEndWithoutHeader) {
@@ -62,17 +66,6 @@ TEST_F(RecordStream, RecordsAreStoredEndToEndWithoutHeader) {
     EXPECT_EQ(read, records);
 }
 
-TEST_F(RecordStream, ATrailingPartialRecordEndsTheSequenceQuietly) {
-    ASSERT_EQ(WriteAllRecords(stream, std::vector<Sample>{{1, 1.0, 1}, {2, 2.0, 2}}), VYR_OK);
-    ASSERT_TRUE(stream.SetSize(26 + 5));
-    uint64_t count = 0;
-    ASSERT_EQ(GetRecordCount<Sample>(stream, count), VYR_OK);
-    EXPECT_EQ(count, 2u);
-    std::vector<Sample> read;
-    EXPECT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, read), VYR_OK);
-    EXPECT_EQ(read.size(), 2u);
-}
-
 TEST_F(RecordStream, ARecordThatDoesNotDecodeFailsTheReadKeepingTheOnesBefore) {
     ASSERT_EQ(WriteAllRecords(stream, std::vector<Checked>{{1}, {2}, {0xBAD}, {4}}), VYR_OK);
     std::vector<Checked> read;
@@ -81,22 +74,20 @@ TEST_F(RecordStream, ARecordThatDoesNotDecodeFailsTheReadKeepingTheOnesBefore) {
     EXPECT_EQ(read[1].value, 2u);
 }
 
-TEST_F(RecordStream, RewritingWithFewerRecordsTruncatesAndEmptyLeavesNothing) {
+TEST_F(RecordStream, RewritingTruncatesButASingleRecordIsWrittenOverTheOld) {
     ASSERT_EQ(WriteAllRecords(stream, std::vector<Sample>{{1, 1, 1}, {2, 2, 2}, {3, 3, 3}}),
               VYR_OK);
     ASSERT_EQ(WriteAllRecords(stream, std::vector<Sample>{{9, 9, 9}}), VYR_OK);
     EXPECT_EQ(stream_size(), 13u);
     ASSERT_EQ(WriteAllRecords(stream, std::vector<Sample>{}), VYR_OK);
     EXPECT_EQ(stream_size(), 0u);
-}
 
-TEST_F(RecordStream, ASingleRecordWrittenTwiceLeavesTheSecond) {
-    ASSERT_EQ(WriteSingleRecord(stream, Sample{1, 1.0, 1}), VYR_OK);
-    ASSERT_EQ(WriteSingleRecord(stream, Sample{2, 2.0, 2}), VYR_OK);
-    EXPECT_EQ(stream_size(), 13u);
+    ASSERT_EQ(WriteAllRecords(stream, std::vector<Sample>{{1, 1, 1}, {2, 2, 2}}), VYR_OK);
+    ASSERT_EQ(WriteSingleRecord(stream, Sample{7, 7.0, 7}), VYR_OK);
+    EXPECT_EQ(stream_size(), 26u);
     Sample read{};
     ASSERT_EQ(ReadSingleRecord(stream, kStorageVersionCurrent, read), VYR_OK);
-    EXPECT_EQ(read, (Sample{2, 2.0, 2}));
+    EXPECT_EQ(read, (Sample{7, 7.0, 7}));
 }
 
 TEST_F(RecordStream, AppendingAddsAtTheEndAndRecordsAreReachedByIndex) {
@@ -129,15 +120,6 @@ TEST_F(RecordStream, TheDirectionOfTheStreamIsChecked) {
     EXPECT_EQ(ReadRecordAt(stream, 0, kStorageVersionCurrent, read), VYR_E_INVALID_OPEN_MODE);
 }
 
-TEST_F(RecordStream, AnEmptyCountedVectorIsOnlyItsCount) {
-    ASSERT_TRUE(vyr_records::write_counted_vector(stream, std::vector<Sample>{}));
-    EXPECT_EQ(stream_bytes(), (std::vector<uint8_t>{0, 0, 0, 0}));
-    ASSERT_TRUE(stream.SeekToBegin());
-    std::vector<Sample> read;
-    EXPECT_TRUE(vyr_records::read_counted_vector(stream, read));
-    EXPECT_TRUE(read.empty());
-}
-
 TEST_F(RecordStream, AHugeStoredCountFailsAtTheEndOfTheStreamKeepingWhatWasRead) {
     // Count 0xFFFFFFFF, then one element: the reader must not trust the count for memory.
     std::vector<uint8_t> bytes = {0xFF, 0xFF, 0xFF, 0xFF};
@@ -152,13 +134,17 @@ TEST_F(RecordStream, AHugeStoredCountFailsAtTheEndOfTheStreamKeepingWhatWasRead)
     EXPECT_EQ(read[0], one);
 }
 
-TEST_F(RecordStream, MapsAreStoredInAscendingKeyOrder) {
+TEST_F(RecordStream, CountedContainersAreTheirCountThenTheElementsMapsInKeyOrder) {
+    ASSERT_TRUE(vyr_records::write_counted_vector(stream, std::vector<Sample>{}));
     const std::map<uint32_t, uint32_t> values = {{9, 90}, {1, 10}};
     ASSERT_TRUE(vyr_records::write_counted_map(stream, values));
-    EXPECT_EQ(stream_bytes(),
-              (std::vector<uint8_t>{2, 0, 0, 0, 1, 0, 0, 0, 10, 0, 0, 0, 9, 0, 0, 0, 90, 0, 0, 0}));
+    EXPECT_EQ(stream_bytes(), (std::vector<uint8_t>{0,  0, 0, 0, 2, 0, 0, 0, 1,  0, 0, 0,
+                                                    10, 0, 0, 0, 9, 0, 0, 0, 90, 0, 0, 0}));
     ASSERT_TRUE(stream.SeekToBegin());
+    std::vector<Sample> none;
     std::map<uint32_t, uint32_t> read;
+    EXPECT_TRUE(vyr_records::read_counted_vector(stream, none));
+    EXPECT_TRUE(none.empty());
     EXPECT_TRUE(vyr_records::read_counted_map(stream, read));
     EXPECT_EQ(read, values);
 }
