@@ -13,26 +13,28 @@ VYR_PROCESSING_ERROR report(uint32_t code, uint32_t type, const void* payload) {
     return error;
 }
 
-std::string time_text(double t, VYR_RECORDTOSTRING_TIMEFORMAT format) {
-    std::string text = "at ";
-    AddTimeToString(t, format, text);
-    return text;
-}
-
-TEST(AddTimeToString, FormatsMjdCalendarAndGpsTime) {
-    EXPECT_EQ(time_text(55000.25, VYR_TIMEFORMAT_MJD), "at 55000.250000");
-    EXPECT_EQ(time_text(55000.999999999, VYR_TIMEFORMAT_CALENDAR), "at 19.06.2009,00:00:00.00");
-    EXPECT_EQ(time_text(55197.0 + 3723.456 / 86400.0, VYR_TIMEFORMAT_CALENDAR),
-              "at 01.01.2010,01:02:03.46");
-    EXPECT_EQ(time_text(44244.5, VYR_TIMEFORMAT_GPS), "at    0  43200.000000");
-    EXPECT_EQ(time_text(44244.5, static_cast<VYR_RECORDTOSTRING_TIMEFORMAT>(7)),
-              "at    0  43200.000000");
-    EXPECT_EQ(time_text(55197.0, VYR_TIMEFORMAT_GPS), "at 1564 432000.000000");
-}
-
-TEST(AddTimeToString, ValuesThatAreNoDateAreShownAsNumbers) {
-    EXPECT_EQ(time_text(-3.5, VYR_TIMEFORMAT_CALENDAR), "at -3.500000");
-    EXPECT_EQ(time_text(1e300, VYR_TIMEFORMAT_GPS).substr(0, 5), "at 10");
+TEST(AddTimeToString, FormatsMjdCalendarAndGpsTimeAndShowsNonDatesAsNumbers) {
+    const struct {
+        double time;
+        int format;
+        const char* text;
+    } cases[] = {
+        {55000.25, VYR_TIMEFORMAT_MJD, "at 55000.250000"},
+        {55000.999999999, VYR_TIMEFORMAT_CALENDAR, "at 19.06.2009,00:00:00.00"},
+        {55197.0 + 3723.456 / 86400.0, VYR_TIMEFORMAT_CALENDAR, "at 01.01.2010,01:02:03.46"},
+        {44244.5, VYR_TIMEFORMAT_GPS, "at    0  43200.000000"},
+        {44244.5, 7, "at    0  43200.000000"},
+        {55197.0, VYR_TIMEFORMAT_GPS, "at 1564 432000.000000"},
+        {-3.5, VYR_TIMEFORMAT_CALENDAR, "at -3.500000"},
+    };
+    for (const auto& c : cases) {
+        std::string text = "at ";
+        AddTimeToString(c.time, static_cast<VYR_RECORDTOSTRING_TIMEFORMAT>(c.format), text);
+        EXPECT_EQ(text, c.text) << c.time << " format " << c.format;
+    }
+    std::string huge = "at ";
+    AddTimeToString(1e300, VYR_TIMEFORMAT_GPS, huge);
+    EXPECT_EQ(huge.substr(0, 5), "at 10");
 }
 
 TEST(GetPrnAndSystem, DecodesTheCompactSatelliteNumber) {
@@ -52,43 +54,38 @@ TEST(GetPrnAndSystem, DecodesTheCompactSatelliteNumber) {
     }
 }
 
-TEST(ErrorToString, FillsSatelliteAndTimesIntoTheirPlaces) {
-    uint8_t payload[17] = {5};
+TEST(ErrorToString, FillsThePlacesOnlyWithAPayloadThatFitsThem) {
+    uint8_t interval[17] = {5};
     const double start = 55197.0, end = 55197.5;
-    std::memcpy(payload + 1, &start, 8);
-    std::memcpy(payload + 9, &end, 8);
-    std::string text;
-    EXPECT_EQ(ErrorToString(report(0x00004001, 6, payload), text), VYR_OK);
-    EXPECT_EQ(text,
-              "No orbits available for satellite G05 between 01.01.2010,00:00:00.00 and "
-              "01.01.2010,12:00:00.00.");
-}
-
-TEST(ErrorToString, APayloadThatDoesNotFitThePlacesLeavesTheTextAsItIs) {
+    std::memcpy(interval + 1, &start, 8);
+    std::memcpy(interval + 9, &end, 8);
     const uint8_t satellite = 5;
-    std::string text;
-    EXPECT_EQ(ErrorToString(report(0x00004001, 1, &satellite), text), VYR_S_UNKNOWN_RETURN_VALUE);
-    EXPECT_EQ(text, "No orbits available for satellite %s between %s and %s.");
-    // A stored payload of the wrong length reads back empty: nothing to fill in.
-    VYR_PROCESSING_ERROR empty(0x00004001, 0x00004001);
-    empty.payload.SetTypeOnly(6);
-    EXPECT_EQ(ErrorToString(empty, text), VYR_S_UNKNOWN_RETURN_VALUE);
-    EXPECT_EQ(text, "No orbits available for satellite %s between %s and %s.");
-}
-
-TEST(ErrorToString, TextsWithoutPlacesIgnoreThePayloadAndTheSecondCodeIsAppended) {
     const uint32_t value = 0xAB;
-    VYR_PROCESSING_ERROR error = report(0x80009004, 4, &value);
-    error.secondCode = 0x80009005;
-    std::string text;
-    EXPECT_EQ(ErrorToString(error, text), VYR_OK);
-    EXPECT_EQ(text, "Entry not found.Read entry failed.");
-}
+    VYR_PROCESSING_ERROR wrongLength(0x00004001, 0x00004001);
+    wrongLength.payload.SetTypeOnly(6);  // a stored payload of the wrong length reads back empty
+    VYR_PROCESSING_ERROR twoCodes = report(0x80009004, 4, &value);
+    twoCodes.secondCode = 0x80009005;
+    const char* const kUnfilled = "No orbits available for satellite %s between %s and %s.";
 
-TEST(ErrorToString, ACodeWithoutTextGivesNothing) {
-    std::string text = "old";
-    EXPECT_EQ(ErrorToString(report(0x80008006, 0, nullptr), text), VYR_E_ENTRY_NOT_FOUND);
-    EXPECT_EQ(text, "");
+    const struct {
+        VYR_PROCESSING_ERROR error;
+        VYR_ERROR result;
+        const char* text;
+    } cases[] = {
+        {report(0x00004001, 6, interval), VYR_OK,
+         "No orbits available for satellite G05 between 01.01.2010,00:00:00.00 and "
+         "01.01.2010,12:00:00.00."},
+        {report(0x00004001, 1, &satellite), VYR_S_UNKNOWN_RETURN_VALUE, kUnfilled},
+        {wrongLength, VYR_S_UNKNOWN_RETURN_VALUE, kUnfilled},
+        // A text without places ignores the payload; the second code's text is appended.
+        {twoCodes, VYR_OK, "Entry not found.Read entry failed."},
+        {report(0x80008006, 0, nullptr), VYR_E_ENTRY_NOT_FOUND, ""},  // no text for the code
+    };
+    for (const auto& c : cases) {
+        std::string text = "old";
+        EXPECT_EQ(ErrorToString(c.error, text), c.result) << std::hex << c.error.code;
+        EXPECT_EQ(text, c.text) << std::hex << c.error.code;
+    }
 }
 
 }  // namespace

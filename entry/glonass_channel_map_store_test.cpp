@@ -13,8 +13,8 @@ VYR_GLONASS_FREQUENCYMAP map_filled_with(int16_t channel) {
     return map;
 }
 
-// The store is process-wide: each test sets the state it starts from.
-TEST(GlonassChannelMapStore, AMapWithOneChannelSetIsKeptAndHandedOut) {
+// The store is process-wide: the test sets the state it starts from.
+TEST(GlonassChannelMapStore, KeepsAMapWithAnyChannelSetAndAnEmptyMapClearsIt) {
     CGlonassChannelMapStore* store = CGlonassChannelMapStore::Instance();
     ASSERT_NE(store, nullptr);
     EXPECT_EQ(store, CGlonassChannelMapStore::Instance());
@@ -22,22 +22,15 @@ TEST(GlonassChannelMapStore, AMapWithOneChannelSetIsKeptAndHandedOut) {
     VYR_GLONASS_FREQUENCYMAP map = map_filled_with(VYR_GLONASS_FREQUENCYMAP::kNotSet);
     map.channel[23] = -7;  // slot 24
     store->Set(map);
-
     VYR_GLONASS_FREQUENCYMAP out = map_filled_with(0);
     ASSERT_TRUE(store->Get(out));
     EXPECT_EQ(out.channel[23], -7);
     EXPECT_EQ(out.channel[0], VYR_GLONASS_FREQUENCYMAP::kNotSet);
-}
 
-TEST(GlonassChannelMapStore, AMapWithNoChannelSetClearsTheStoreAndGetLeavesTheOutMapAlone) {
-    CGlonassChannelMapStore* store = CGlonassChannelMapStore::Instance();
-    ASSERT_NE(store, nullptr);
-    store->Set(map_filled_with(3));
     store->Set(map_filled_with(VYR_GLONASS_FREQUENCYMAP::kNotSet));
-
-    VYR_GLONASS_FREQUENCYMAP out = map_filled_with(5);
+    out = map_filled_with(5);
     EXPECT_FALSE(store->Get(out));
-    EXPECT_EQ(out.channel[0], 5);
+    EXPECT_EQ(out.channel[0], 5);  // left alone
     EXPECT_EQ(out.channel[23], 5);
 }
 

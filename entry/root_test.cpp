@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "cfb/document.h"
 #include "entry/root.h"
+#include "storage/storage_test_support.h"
 #include "vyr/file_converter.h"
 
 namespace {
@@ -17,39 +15,18 @@ namespace fs = std::filesystem;
 
 class RootTest : public testing::Test {
 protected:
-    void SetUp() override {
-        root = Vyr_GetIVyrEx();
-        ASSERT_TRUE(root.IsValid());
-        dir = fs::temp_directory_path() /
-              ("vyr_root_test_" + std::to_string(getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { ASSERT_TRUE(root.IsValid()); }
 
-    fs::path write_file(const char* name) {
-        fs::path path = dir / name;
-        std::ofstream(path) << "content";
-        return path;
-    }
-
-    CVyrIPtrSmart<IVyrEx> root;
-    fs::path dir;
+    CVyrIPtrSmart<IVyrEx> root = Vyr_GetIVyrEx();
+    storage_test::ScratchDir scratch;
+    const fs::path dir = scratch.File("");
 };
-
-TEST_F(RootTest, EachEntryCallGivesADistinctRoot) {
-    CVyrIPtrSmart<IVyr> first = Vyr_GetIVyr();
-    CVyrIPtrSmart<IVyr> second = Vyr_GetIVyr();
-    ASSERT_TRUE(first.IsValid());
-    ASSERT_TRUE(second.IsValid());
-    EXPECT_NE(first.Get(), second.Get());
-}
 
 TEST_F(RootTest, EstimateSizeIsTheCountTimesOnePointSixTruncatedToLow32Bits) {
     const struct {
         uint32_t count;
         uint32_t estimate;
-    } cases[] = {{0, 0}, {1, 1}, {10, 16}, {3, 4}, {1000000, 1600000}, {0xFFFFFFFFu, 0x99999998u}};
+    } cases[] = {{0, 0}, {1, 1}, {3, 4}, {1000000, 1600000}, {0xFFFFFFFFu, 0x99999998u}};
     for (const auto& c : cases) {
         uint32_t estimate = 12345;
         EXPECT_EQ(root->EstimateSize(99, c.count, estimate), VYR_OK);
@@ -57,64 +34,39 @@ TEST_F(RootTest, EstimateSizeIsTheCountTimesOnePointSixTruncatedToLow32Bits) {
     }
 }
 
-TEST_F(RootTest, GetErrorTextMatchesErrorToStringDef) {
+TEST_F(RootTest, ErrorTextsAreCutToTheBufferAndNothingIsWrittenPastIt) {
     std::string text;
     EXPECT_EQ(root->GetErrorText(static_cast<VYR_ERROR>(0x8000E002u), text), VYR_OK);
     EXPECT_EQ(text, "Failed to read.");
-    EXPECT_EQ(root->GetErrorText(VYR_E_BUFFER_TOO_SHORT, text), VYR_E_ENTRY_NOT_FOUND);
-    EXPECT_EQ(text, "");
-}
 
-TEST_F(RootTest, GetErrorTextBufferCutsToTheBufferLessOne) {
-    char buffer[8];
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(root->GetErrorTextBuffer(VYR_OK, buffer, 5), VYR_OK);
-    EXPECT_STREQ(buffer, "Succ");
-    EXPECT_EQ(buffer[5], 'x');  // nothing written past the given size
-
-    EXPECT_EQ(root->GetErrorTextBuffer(VYR_OK, buffer, sizeof buffer), VYR_OK);
-    EXPECT_STREQ(buffer, "Success");
-
-    char exact[9];
-    EXPECT_EQ(root->GetErrorTextBuffer(VYR_OK, exact, sizeof exact), VYR_OK);
-    EXPECT_STREQ(exact, "Success.");
-}
-
-TEST_F(RootTest, GetErrorTextBufferOfSizeOneFitsNoCharacter) {
-    char buffer[2] = {'x', 'y'};
-    EXPECT_EQ(root->GetErrorTextBuffer(VYR_E_INVALID_PARAMETER, buffer, 1), VYR_E_ENTRY_NOT_FOUND);
-    EXPECT_EQ(buffer[0], '\0');
-    EXPECT_EQ(buffer[1], 'y');
-}
-
-TEST_F(RootTest, GetErrorTextBufferOfACodeWithoutTextIsLeftEmpty) {
-    char buffer[16] = "old";
-    EXPECT_EQ(root->GetErrorTextBuffer(static_cast<VYR_ERROR>(0x80002012u), buffer, 16),
-              VYR_E_ENTRY_NOT_FOUND);
-    EXPECT_STREQ(buffer, "");
-}
-
-TEST_F(RootTest, GetErrorTextBufferRefusesAMissingOrZeroSizedBufferWithoutWriting) {
-    char buffer[4] = "abc";
+    const struct {
+        uint32_t code;
+        int32_t size;
+        VYR_ERROR result;
+        const char* text;  // nullptr: the buffer is not touched
+    } cases[] = {
+        {0, 5, VYR_OK, "Succ"},
+        {0, 8, VYR_OK, "Success"},
+        {0, 9, VYR_OK, "Success."},
+        {0x80009016u, 1, VYR_E_ENTRY_NOT_FOUND, ""},   // room for no character
+        {0x80002012u, 16, VYR_E_ENTRY_NOT_FOUND, ""},  // a code without text
+        {0, 0, VYR_E_INVALID_PARAMETER, nullptr},
+        {0, -3, VYR_E_INVALID_PARAMETER, nullptr},
+    };
+    for (const auto& c : cases) {
+        char buffer[16];
+        std::memset(buffer, 'x', sizeof buffer);
+        EXPECT_EQ(root->GetErrorTextBuffer(static_cast<VYR_ERROR>(c.code), buffer, c.size),
+                  c.result)
+            << c.code << " size " << c.size;
+        std::string expected = c.text != nullptr ? std::string(c.text) + '\0' : "";
+        expected.resize(sizeof buffer, 'x');
+        EXPECT_EQ(std::string(buffer, sizeof buffer), expected) << c.code << " size " << c.size;
+    }
     EXPECT_EQ(root->GetErrorTextBuffer(VYR_OK, nullptr, 10), VYR_E_INVALID_PARAMETER);
-    EXPECT_EQ(root->GetErrorTextBuffer(VYR_OK, buffer, 0), VYR_E_INVALID_PARAMETER);
-    EXPECT_EQ(root->GetErrorTextBuffer(VYR_OK, buffer, -3), VYR_E_INVALID_PARAMETER);
-    EXPECT_STREQ(buffer, "abc");
 }
 
-TEST_F(RootTest, DeleteStorageRemovesAFile) {
-    const fs::path path = write_file("project.vyr");
-    EXPECT_EQ(root->DeleteStorage(path.c_str()), VYR_OK);
-    EXPECT_FALSE(fs::exists(path));
-}
-
-TEST_F(RootTest, DeleteStorageOfAMissingFileIsStorageNotFound) {
-    EXPECT_EQ(root->DeleteStorage((dir / "missing.vyr").c_str()), VYR_E_STORAGE_NOT_FOUND);
-    EXPECT_EQ(root->DeleteStorage((dir / "no_dir" / "missing.vyr").c_str()),
-              VYR_E_STORAGE_NOT_FOUND);
-}
-
-TEST_F(RootTest, DeleteStorageOfAFileHeldByADocumentIsInUseAndKeepsIt) {
+TEST_F(RootTest, DeleteStorageRemovesAFileUnlessADocumentHoldsIt) {
     const fs::path path = dir / "held.vyr";
     IStorage* document = nullptr;
     ASSERT_EQ(StgCreateDocfile(path.u16string().c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
@@ -124,21 +76,26 @@ TEST_F(RootTest, DeleteStorageOfAFileHeldByADocumentIsInUseAndKeepsIt) {
     EXPECT_TRUE(fs::exists(path));
     document->Release();
     EXPECT_EQ(root->DeleteStorage(path.c_str()), VYR_OK);
+    EXPECT_FALSE(fs::exists(path));
 }
 
-TEST_F(RootTest, DeleteStorageReportsOtherFailuresInsteadOfSuccess) {
+TEST_F(RootTest, DeleteStorageReportsEachFailureInsteadOfSuccess) {
     const fs::path folder = dir / "a_folder";
     fs::create_directories(folder);
-    EXPECT_EQ(root->DeleteStorage(folder.c_str()), VYR_E_DELETE_FAILED);
-    EXPECT_TRUE(fs::exists(folder));
+    std::ofstream(dir / "plain") << "content";
+    const struct {
+        fs::path path;
+        VYR_ERROR result;
+    } cases[] = {
+        {dir / "missing.vyr", VYR_E_STORAGE_NOT_FOUND},
+        {dir / "no_dir" / "missing.vyr", VYR_E_STORAGE_NOT_FOUND},
+        {dir / "plain" / "missing.vyr", VYR_E_STORAGE_NOT_FOUND},
+        {folder, VYR_E_DELETE_FAILED},
+        {"", VYR_E_INVALID_PARAMETER},
+    };
+    for (const auto& c : cases) EXPECT_EQ(root->DeleteStorage(c.path.c_str()), c.result) << c.path;
     EXPECT_EQ(root->DeleteStorage(nullptr), VYR_E_INVALID_PARAMETER);
-    EXPECT_EQ(root->DeleteStorage(""), VYR_E_INVALID_PARAMETER);
-}
-
-TEST_F(RootTest, ObjectsWithoutTheirLayerYetSayNotImplementedAndEmptyTheOutPointer) {
-    CVyrIPtrSmart<IVyrTools> tools;
-    EXPECT_EQ(root->GetTools(tools), VYR_E_NOT_IMPLEMENTED);
-    EXPECT_FALSE(tools.IsValid());
+    EXPECT_TRUE(fs::exists(folder));
 }
 
 TEST_F(RootTest, FileConverterOutlivesTheRootAndEachCallMakesANewOne) {
