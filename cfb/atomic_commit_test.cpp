@@ -93,16 +93,6 @@ Reference learn() {
     return ref;
 }
 
-std::optional<Tree> reopen(const std::vector<uint8_t>& image) {
-    ILockBytes* raw = nullptr;
-    EXPECT_EQ(create_memory_lock_bytes(image, &raw), S_OK);
-    Ref<ILockBytes> bytes(raw);
-    Ref<IStorage> root;
-    if (FAILED(StgOpenStorageOnILockBytes(bytes.get(), nullptr, kRO, nullptr, 0, root.out())))
-        return std::nullopt;
-    return tree_of(root.get());
-}
-
 class CutWrites : public ::testing::TestWithParam<bool> {};
 
 TEST_P(CutWrites, EveryCutLeavesTheLastOrTheNextCommittedState) {
@@ -118,7 +108,7 @@ TEST_P(CutWrites, EveryCutLeavesTheLastOrTheNextCommittedState) {
         }
         size_t next = 0;
         while (next < ref.writes_at.size() && ref.writes_at[next] <= k) ++next;
-        const std::optional<Tree> tree = reopen(image);
+        const std::optional<Tree> tree = tree_in(image);
         if (next == 0) {  // cut inside the very first commit: there may be no document yet
             if (tree) {
                 EXPECT_EQ(*tree, ref.states[0]) << "cut after " << k << " writes";
@@ -161,8 +151,7 @@ TEST(CommitOrder, HeaderIsWrittenOnceAndLastOfAllWrites) {
 TEST(CommitOrder, WriteFailingAfterTheCallReturnedFailsTheCommit) {
     MemoryDocument doc;
     ASSERT_EQ(put_stream(doc.root.get(), "s", pattern(3000, 1)), S_OK);
-    ASSERT_EQ(doc.root->Commit(0), S_OK);
-    const Tree committed = tree_of(doc.root.get());
+    const Tree committed = doc.committed_tree();
     doc.root.reset();
 
     Ref<ILockBytes> failing(new FaultyBytes(doc.image, 0, false));
@@ -174,7 +163,7 @@ TEST(CommitOrder, WriteFailingAfterTheCallReturnedFailsTheCommit) {
     EXPECT_TRUE(FAILED(root->Commit(0)));  // and stays failed: the bytes are gone
     root.reset();
     failing.reset();
-    EXPECT_EQ(reopen(doc.image), committed);
+    EXPECT_EQ(tree_in(doc.image), committed);
 }
 
 }  // namespace

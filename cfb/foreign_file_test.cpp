@@ -44,6 +44,9 @@ const std::vector<Oddity>& oddities() {
              for (uint32_t slot = 1; slot < 109; ++slot) put32(img.data() + 76 + 4 * slot, 0);
          },
          "DIFAT slot 1 past the 1 FAT sector is 0, not FREESECT"},
+        // Written by some writers in transacted mode; readers ignore it.
+        {"transaction signature set", [](std::vector<uint8_t>& img) { put32(img.data() + 52, 7); },
+         nullptr},
         {"file longer than its last sector",
          [](std::vector<uint8_t>& img) { img.resize(img.size() + 300, 0xAB); }, "file size"},
         {"version 3 stream and root sizes with garbage in the high half",
@@ -58,17 +61,16 @@ const std::vector<Oddity>& oddities() {
     return all;
 }
 
-TEST(ForeignFiles, HarmlessOdditiesOpenAndReadAsWritten) {
+// Each oddity opens read-only and read-write with every stream as written, the validator names
+// it (or says nothing), and a commit after an edit writes a sound document.
+TEST(ForeignFiles, HarmlessOdditiesOpenReadAsWrittenAndCommitSoundly) {
     for (const Oddity& odd : oddities()) {
         SCOPED_TRACE(odd.what);
-        std::vector<uint8_t> image = sample_image();
-        odd.apply(image);
-        for (const DWORD mode : {kRO, kRW}) {
-            Ref<IStorage> root;
-            ASSERT_EQ(open_image(image, mode, root), S_OK);
-            EXPECT_EQ(tree_of(root.get()), sample_tree());
-        }
-        const std::vector<std::string> problems = problems_in(image);
+        MemoryDocument doc(false);
+        doc.image = sample_image();
+        odd.apply(doc.image);
+        EXPECT_EQ(tree_in(doc.image, kRO), sample_tree());
+        const std::vector<std::string> problems = problems_in(doc.image);
         if (odd.validator_says == nullptr) {
             EXPECT_TRUE(problems.empty()) << problems.front();
         } else {
@@ -76,24 +78,14 @@ TEST(ForeignFiles, HarmlessOdditiesOpenAndReadAsWritten) {
             for (const auto& p : problems) joined += p + "\n";
             EXPECT_THAT(joined, HasSubstr(odd.validator_says));
         }
-    }
-}
-
-TEST(ForeignFiles, CommitAfterAnOddOpenWritesASoundDocument) {
-    for (const Oddity& odd : oddities()) {
-        SCOPED_TRACE(odd.what);
-        Tree expected = sample_tree();
-        MemoryDocument doc(false);
-        doc.image = sample_image();
-        odd.apply(doc.image);
         ASSERT_EQ(doc.reopen(kRW), S_OK);
+        EXPECT_EQ(tree_of(doc.root.get()), sample_tree());
         ASSERT_EQ(put_stream(doc.root.get(), "added", pattern(700, 9)), S_OK);
-        ASSERT_EQ(doc.root->Commit(0), S_OK);
+        Tree expected = sample_tree();
+        expected["added"] = pattern(700, 9);
+        EXPECT_EQ(doc.committed_tree(), expected);
         doc.root.reset();
         EXPECT_EQ(problems_in(doc.image), std::vector<std::string>{});
-        ASSERT_EQ(doc.reopen(kRO), S_OK);
-        expected["added"] = pattern(700, 9);
-        EXPECT_EQ(tree_of(doc.root.get()), expected);
     }
 }
 

@@ -26,33 +26,6 @@ std::string join(const std::string& parent, const std::string& name) {
     return parent.empty() ? name : parent + "/" + name;
 }
 
-// Storages opened on the way down to paths; shared prefixes are opened once.
-struct OpenPath {
-    std::map<std::string, Ref<IStorage>> levels;
-    IStorage* open(IStorage* root, const std::string& path) {
-        IStorage* at = root;
-        size_t start = 0;
-        while (start < path.size()) {
-            const size_t slash = path.find('/', start);
-            const size_t end = slash == std::string::npos ? path.size() : slash;
-            const std::string prefix = path.substr(0, end);
-            auto it = levels.find(prefix);
-            if (it == levels.end()) {
-                it = levels.emplace(prefix, Ref<IStorage>()).first;
-                const std::string name = path.substr(start, end - start);
-                EXPECT_EQ(
-                    at->OpenStorage(u16(name).c_str(), nullptr, kRW, nullptr, 0, it->second.out()),
-                    S_OK)
-                    << path;
-            }
-            at = it->second.get();
-            if (at == nullptr) return nullptr;
-            start = end + 1;
-        }
-        return at;
-    }
-};
-
 class ModelRun {
 public:
     explicit ModelRun(unsigned seed) : random_(seed) {}
@@ -68,9 +41,7 @@ public:
                 EXPECT_TRUE(problems_in(doc_.image).empty());
             }
         }
-        ASSERT_EQ(doc_.root->Commit(0), S_OK);
-        ASSERT_EQ(doc_.reopen(), S_OK);
-        EXPECT_EQ(tree_of(doc_.root.get()), model_);
+        EXPECT_EQ(doc_.committed_tree(), model_);
         doc_.root.reset();
         TempDir dir;
         write_file(dir.file("model.cfb"), doc_.image);
@@ -92,14 +63,6 @@ private:
         std::advance(it, pick(model_.size()));
         return it->first;
     }
-    static std::string parent_of(const std::string& path) {
-        const size_t slash = path.rfind('/');
-        return slash == std::string::npos ? "" : path.substr(0, slash);
-    }
-    static std::string name_of(const std::string& path) {
-        const size_t slash = path.rfind('/');
-        return slash == std::string::npos ? path : path.substr(slash + 1);
-    }
     size_t any_size() {
         static const size_t sizes[] = {0, 1, 64, 700, 4095, 4096, 4097, 9000, 20000};
         return sizes[pick(std::size(sizes))] + (pick(2) ? pick(300) : 0);
@@ -107,10 +70,10 @@ private:
 
     void one_step() {
         const size_t op = pick(100);
-        if (op < 22) return create_stream();
+        if (op < 22) return create(false);
         if (op < 40) return write_into();
         if (op < 50) return resize();
-        if (op < 57) return create_storage();
+        if (op < 57) return create(true);
         if (op < 66) return destroy();
         if (op < 73) return copy();
         if (op < 80) return rename();
@@ -129,30 +92,23 @@ private:
         ASSERT_EQ(tree_of(doc_.root.get()), model_);
     }
 
-    void create_stream() {
+    // A new stream or storage, replacing whatever had its name.
+    void create(bool storage) {
         const std::string parent = any_storage();
-        const std::string path = join(parent, kNames[pick(std::size(kNames))]);
+        const std::string name = kNames[pick(std::size(kNames))];
         OpenPath open;
-        IStorage* storage = open.open(doc_.root.get(), parent);
-        ASSERT_NE(storage, nullptr);
-        const std::string data = pattern(any_size(), static_cast<unsigned>(random_()));
-        ASSERT_EQ(put_stream(storage, name_of(path), data), S_OK) << path;
-        erase_subtree(model_, path);
-        model_[path] = data;
-    }
-
-    void create_storage() {
-        const std::string parent = any_storage();
-        const std::string path = join(parent, kNames[pick(std::size(kNames))]);
-        OpenPath open;
-        IStorage* storage = open.open(doc_.root.get(), parent);
-        ASSERT_NE(storage, nullptr);
+        IStorage* at = open.open(doc_.root.get(), parent);
+        ASSERT_NE(at, nullptr);
+        const std::string value =
+            storage ? kStorage : pattern(any_size(), static_cast<unsigned>(random_()));
         Ref<IStorage> made;
-        ASSERT_EQ(
-            storage->CreateStorage(u16(name_of(path)).c_str(), kRW | STGM_CREATE, 0, 0, made.out()),
-            S_OK);
-        erase_subtree(model_, path);
-        model_[path] = kStorage;
+        ASSERT_EQ(storage
+                      ? at->CreateStorage(u16(name).c_str(), kRW | STGM_CREATE, 0, 0, made.out())
+                      : put_stream(at, name, value),
+                  S_OK)
+            << join(parent, name);
+        erase_subtree(model_, join(parent, name));
+        model_[join(parent, name)] = value;
     }
 
     template <typename Fn>
@@ -211,11 +167,7 @@ private:
                                                u16(name_of(target)).c_str(), STGMOVE_COPY),
                   S_OK)
             << source << " -> " << target;
-        Tree copied;
-        for (const auto& [path, value] : model_)
-            if (inside(path, source)) copied[target + path.substr(source.size())] = value;
-        erase_subtree(model_, target);
-        model_.insert(copied.begin(), copied.end());
+        graft(source, target);
     }
 
     void rename() {
@@ -228,11 +180,17 @@ private:
         ASSERT_NE(storage, nullptr);
         ASSERT_EQ(storage->RenameElement(u16(name_of(path)).c_str(), u16(name_of(target)).c_str()),
                   S_OK);
-        Tree moved;
-        for (const auto& [p, value] : model_)
-            if (inside(p, path)) moved[target + p.substr(path.size())] = value;
+        graft(path, target);
         erase_subtree(model_, path);
-        model_.insert(moved.begin(), moved.end());
+    }
+
+    // The model's side of a copy: what is at source, also at target (replacing what was there).
+    void graft(const std::string& source, const std::string& target) {
+        Tree copied;
+        for (const auto& [path, value] : model_)
+            if (inside(path, source)) copied[target + path.substr(source.size())] = value;
+        erase_subtree(model_, target);
+        model_.insert(copied.begin(), copied.end());
     }
 
     std::mt19937 random_;

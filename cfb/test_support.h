@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,15 +87,12 @@ inline void read_tree(IStorage* storage, const std::string& prefix, Tree& out) {
         if (st.type == STGTY_STORAGE) {
             out[path] = "<storage>";
             Ref<IStorage> child;
-            ASSERT_EQ(storage->OpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                           nullptr, 0, child.out()),
+            ASSERT_EQ(storage->OpenStorage(name.c_str(), nullptr, kRO, nullptr, 0, child.out()),
                       S_OK);
             read_tree(child.get(), path + "/", out);
         } else {
             Ref<IStream> stream;
-            ASSERT_EQ(storage->OpenStream(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                          0, stream.out()),
-                      S_OK);
+            ASSERT_EQ(storage->OpenStream(name.c_str(), nullptr, kRO, 0, stream.out()), S_OK);
             out[path] = read_all(stream.get());
         }
     }
@@ -115,21 +113,40 @@ inline HRESULT put_stream(IStorage* storage, const std::string& name, const std:
     return stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &put);
 }
 
+inline std::string parent_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+inline std::string name_of(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Storages opened on the way down to paths ("a/b"), each once (an open storage cannot be
+// opened again), all released together.
+struct OpenPath {
+    std::map<std::string, Ref<IStorage>> levels;
+    IStorage* open(IStorage* root, const std::string& path) {
+        if (path.empty()) return root;
+        if (const auto it = levels.find(path); it != levels.end()) return it->second.get();
+        IStorage* parent = open(root, parent_of(path));
+        Ref<IStorage>& level = levels[path];
+        if (parent != nullptr) {
+            EXPECT_EQ(parent->OpenStorage(u16(name_of(path)).c_str(), nullptr, kRW, nullptr, 0,
+                                          level.out()),
+                      S_OK)
+                << path;
+        }
+        return level.get();
+    }
+};
+
 // Writes a tree as tree_of() gives it: a storage's entry comes before what it holds.
 inline void put_tree(IStorage* root, const Tree& tree) {
+    OpenPath open;
     for (const auto& [path, value] : tree) {
-        std::vector<Ref<IStorage>> chain;
-        IStorage* parent = root;
-        size_t start = 0;
-        for (size_t slash; (slash = path.find('/', start)) != std::string::npos;
-             start = slash + 1) {
-            chain.emplace_back();
-            ASSERT_EQ(parent->OpenStorage(u16(path.substr(start, slash - start)).c_str(), nullptr,
-                                          kRW, nullptr, 0, chain.back().out()),
-                      S_OK);
-            parent = chain.back().get();
-        }
-        const std::string name = path.substr(start);
+        IStorage* parent = open.open(root, parent_of(path));
+        ASSERT_NE(parent, nullptr) << path;
+        const std::string name = name_of(path);
         Ref<IStorage> made;
         ASSERT_EQ(value == "<storage>"
                       ? parent->CreateStorage(u16(name).c_str(), kRW, 0, 0, made.out())
@@ -258,15 +275,6 @@ inline int independent_check(const std::string& path) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-inline bool have_checker() {
-    return std::system("python3 -c 'import olefile' 2>/dev/null") == 0 ||
-           std::filesystem::exists("/usr/lib/python3/dist-packages/olefile");
-}
-
-}  // namespace cfb::testing
-
-namespace cfb::testing {
-
 // The validator's findings on a byte image (empty when sound).
 inline std::vector<std::string> problems_in(const std::vector<uint8_t>& image) {
     ILockBytes* raw = nullptr;
@@ -289,6 +297,15 @@ struct MemoryDocument {
         root.reset();
         Ref<ILockBytes> bytes(new FaultyBytes(image, -1, false));
         return StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, root.out());
+    }
+    // Commits, reopens and reads the whole tree back.
+    Tree committed_tree() {
+        EXPECT_EQ(root->Commit(0), S_OK);
+        if (FAILED(reopen())) {
+            ADD_FAILURE() << "the committed document does not open";
+            return {};
+        }
+        return tree_of(root.get());
     }
 };
 
@@ -315,6 +332,13 @@ inline HRESULT open_image(const std::vector<uint8_t>& image, DWORD mode, Ref<ISt
     EXPECT_EQ(create_memory_lock_bytes(image, &raw), S_OK);
     Ref<ILockBytes> bytes(raw);
     return StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, root.out());
+}
+
+// The tree a byte image opens as, or nothing when it does not open.
+inline std::optional<Tree> tree_in(const std::vector<uint8_t>& image, DWORD mode = kRO) {
+    Ref<IStorage> root;
+    if (FAILED(open_image(image, mode, root))) return std::nullopt;
+    return tree_of(root.get());
 }
 
 // Offset of directory entry `id` of a version 3 image whose directory starts contiguously.
