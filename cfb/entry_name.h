@@ -13,8 +13,8 @@ constexpr size_t kMaxNameUnits = 31;  // UTF-16 units, a terminator follows on d
 // or names holding / \ : ! (STG_E_INVALIDNAME).
 HRESULT take_name(const OLECHAR* name, std::u16string& out);
 
-// Upper case of one UTF-16 unit as the sibling order uses it: ASCII, Latin-1, basic Greek
-// and basic Cyrillic letters map to their capitals, every other unit stays as it is.
+// Upper case of one UTF-16 unit as the sibling order uses it: the simple upper-case mapping of
+// Unicode, from a fixed table (cfb/upper_case_table.cpp) so that every machine orders alike.
 char16_t upper_unit(char16_t c);
 
 // The sibling order of the format: shorter names first, then unit by unit in upper case.

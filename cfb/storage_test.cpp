@@ -1,4 +1,8 @@
 // Storages: names, creation and opening rules, enumeration, destroy, copy, move and rename.
+#include <locale.h>
+#include <wctype.h>
+
+#include "cfb/entry_name.h"
 #include "cfb/test_support.h"
 
 namespace cfb::testing {
@@ -47,6 +51,34 @@ TEST(ElementLookup, NamesMatchInAnyCaseWithinTheirType) {
                   STG_E_FILENOTFOUND);
     ASSERT_EQ(doc.root->OpenStream(u"data", nullptr, kRO, 0, s.out()), S_OK);
     EXPECT_EQ(read_all(s.get()), "1");
+}
+
+// Case is the full simple upper-case mapping of Unicode, so names of any script match in either
+// case, and the sibling trees the engine writes are in the order the validator expects.
+TEST(ElementLookup, CaseFollowsUnicodeForEveryScript) {
+    MemoryDocument doc;
+    const std::string names[] = {"\u00b5", "\u00e0", "\u017f", "T",      "\u0101", "\u01c6",
+                                 "\u10d0", "\u1e9b", "\u2c30", "\uff41", "\u0561", "\u03c3"};
+    for (const std::string& name : names) ASSERT_EQ(put_stream(doc.root.get(), name, name), S_OK);
+    Ref<IStream> s;
+    // The capitals of ā, ǆ, ⰰ, ａ, ա and σ name the streams already there.
+    for (const char16_t* capital :
+         {u"\u0100", u"\u01c4", u"\u2c00", u"\uff21", u"\u0531", u"\u03a3"})
+        EXPECT_EQ(doc.root->CreateStream(capital, kRW, 0, 0, s.out()), STG_E_FILEALREADYEXISTS)
+            << u8(capital);
+    doc.committed_tree();
+    EXPECT_EQ(problems_in(doc.image), std::vector<std::string>{});
+
+    // The table agrees with the C library's Unicode data wherever that is installed.
+    const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (utf8 == static_cast<locale_t>(0)) GTEST_SKIP() << "no C.UTF-8 locale to compare with";
+    for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+        const wint_t upper = towupper_l(static_cast<wint_t>(unit), utf8);
+        const char16_t expected = upper <= 0xFFFF ? static_cast<char16_t>(upper) : unit;
+        ASSERT_EQ(upper_unit(static_cast<char16_t>(unit)), expected) << std::hex << +unit;
+    }
+    freelocale(utf8);
 }
 
 // An open element is neither opened again, replaced, moved nor destroyed (nor its storage while

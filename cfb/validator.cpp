@@ -1,9 +1,7 @@
 // The document validator: reads the raw bytes of a compound document and names every way they
-// differ from a sound document. It trusts nothing the engine knows, so it re-derives the layout
-// from the header alone; tests use it to judge the engine and `vyr cfb check` to judge files.
-#include <locale.h>
-#include <wctype.h>
-
+// differ from a sound document. It shares nothing with the engine but the upper-case table of the
+// sibling order and re-derives the layout from the header alone; tests use it to judge the
+// engine and `vyr cfb check` to judge files.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "cfb/document.h"
+#include "cfb/entry_name.h"
 
 namespace cfb {
 namespace {
@@ -111,28 +110,6 @@ std::string printable_name(const std::u16string& name) {
         }
     }
     return out;
-}
-
-// Sibling order upper-cases each UTF-16 unit on its own, with the full Unicode table of the
-// C.UTF-8 locale (ASCII only when that locale is missing).
-char16_t upper_unit(char16_t c) {
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (c < 0x80) return (c >= 'a' && c <= 'z') ? static_cast<char16_t>(c - 32) : c;
-    if (c >= 0xD800 && c <= 0xDFFF) return c;
-    if (!utf8) return c;
-    const wint_t up = towupper_l(c, utf8);
-    return up <= 0xFFFF ? static_cast<char16_t>(up) : c;
-}
-
-// <0, 0, >0 as a sorts before, equal to or after b among siblings.
-int compare_names(const std::u16string& a, const std::u16string& b) {
-    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char16_t ua = upper_unit(a[i]);
-        const char16_t ub = upper_unit(b[i]);
-        if (ua != ub) return ua < ub ? -1 : 1;
-    }
-    return 0;
 }
 
 struct Entry {
