@@ -49,17 +49,6 @@ TEST(CalendarToMjd, KnownDates) {
     }
 }
 
-TEST(CalendarToMjd, NoonOfTheFirstDayOf2000) {
-    uint32_t mjd = 0;
-    double ms = 0;
-    CalendarToMjd(2000, 1, 1, 12, 0, 0.0, mjd, ms);
-    EXPECT_EQ(mjd, 51544u);
-    EXPECT_EQ(ms, 43200000.0);
-    const RNX_TIME t = Mjd2RnxTime(51544, 0.5, eTIMESYS_GPS);
-    EXPECT_EQ(+t.timeSystem, eTIMESYS_GPS);
-    EXPECT_EQ(fields(t), std::make_tuple(2000, 1, 1, 12, 0, 0.0));
-}
-
 // Every day from 1858 to 2132 goes to the calendar and back; consecutive days are consecutive
 // dates, month ends and leap days included.
 TEST(MjdToCalendar, EveryDayRoundTripsAndFollowsTheCalendar) {
@@ -88,12 +77,19 @@ TEST(MjdToCalendar, EveryDayRoundTripsAndFollowsTheCalendar) {
     }
 }
 
-TEST(MjdToCalendar, SplitsTheMillisecondsOfTheDay) {
-    EXPECT_EQ(fields(to_calendar(60000, (13 * 3600 + 7 * 60 + 42.25) * 1000.0)),
-              std::make_tuple(2023, 2, 25, 13, 7, 42.25));
+TEST(CalendarConversions, TheTimeOfDayGoesToMillisecondsAndBack) {
+    uint32_t mjd = 0;
+    double ms = 0;
+    CalendarToMjd(2023, 2, 25, 13, 7, 42.25, mjd, ms);
+    EXPECT_EQ(mjd, 60000u);
+    EXPECT_EQ(ms, (13 * 3600 + 7 * 60 + 42.25) * 1000.0);
+    EXPECT_EQ(fields(to_calendar(mjd, ms)), std::make_tuple(2023, 2, 25, 13, 7, 42.25));
     const Calendar last = to_calendar(60000, 86399999.0);
     EXPECT_EQ(std::make_tuple(last.day, last.hour, last.minute), std::make_tuple(25, 23, 59));
     EXPECT_NEAR(last.seconds, 59.999, 1e-9);
+    const RNX_TIME noon = Mjd2RnxTime(51544, 0.5, eTIMESYS_GPS);
+    EXPECT_EQ(+noon.timeSystem, eTIMESYS_GPS);
+    EXPECT_EQ(fields(noon), std::make_tuple(2000, 1, 1, 12, 0, 0.0));
 }
 
 // A time rounded to 10 ms that lands on midnight belongs to the next day at 00:00:00, never to
