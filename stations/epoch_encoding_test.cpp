@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include <vyr/observation_epoch.h>
@@ -13,23 +14,9 @@
 // Packed fields are compared as values (+field): no reference may bind to a misaligned one.
 namespace {
 
+using vyr_test::encode_epoch;
 using vyr_test::make_epoch;
 using vyr_test::same_epoch;
-
-std::vector<uint8_t> encode(const VYR_OBSERVATIONEPOCH& epoch) {
-    std::vector<uint8_t> bytes(100000);
-    uint32_t written = 0;
-    const uint32_t capacity = static_cast<uint32_t>(bytes.size());
-    EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, bytes.data(), capacity, written), VYR_OK);
-    bytes.resize(written);
-    return bytes;
-}
-
-VYR_ERROR decode(const std::vector<uint8_t>& bytes, VYR_OBSERVATIONEPOCH& back,
-                 uint32_t& consumed) {
-    const uint32_t size = static_cast<uint32_t>(bytes.size());
-    return Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed);
-}
 
 uint32_t length_field(const std::vector<uint8_t>& bytes) {
     uint32_t length = 0;
@@ -37,37 +24,39 @@ uint32_t length_field(const std::vector<uint8_t>& bytes) {
     return length;
 }
 
-TEST(EpochEncoding, AnEpochWithoutSatellitesIsItsHeader) {
-    VYR_OBSERVATIONEPOCH epoch = make_epoch({});
-    epoch.headerReal = 0.0;
-    const std::vector<uint8_t> bytes = encode(epoch);
-    ASSERT_EQ(bytes.size(), 32u);
-    EXPECT_EQ(length_field(bytes), 32u);
-    EXPECT_EQ(bytes[4], 1);  // version
-    EXPECT_EQ(bytes[5], 0);  // sub-version
-
+// An epoch that must decode whole: every byte its length field states is consumed.
+VYR_OBSERVATIONEPOCH decoded(const std::vector<uint8_t>& bytes) {
     VYR_OBSERVATIONEPOCH back;
     uint32_t consumed = 0;
-    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 32, back, consumed), VYR_OK);
-    EXPECT_EQ(consumed, 32u);
-    EXPECT_TRUE(same_epoch(back, epoch));
-    EXPECT_EQ(back.headerWord, 1000);
+    const uint32_t size = static_cast<uint32_t>(bytes.size());
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), VYR_OK);
+    EXPECT_EQ(consumed, length_field(bytes));
+    return back;
 }
 
-TEST(EpochEncoding, BlockSizesDependOnTheSystem) {
+// A satellite block is system, prn, the system data the system keeps (only its low bytes come
+// back), the signal count and 37 bytes per signal.
+TEST(EpochEncoding, BlockSizesAndSystemDataDependOnTheSystem) {
     struct Case {
         VYR_SATELLITE_SYSTEM system;
         int signals;
-        uint32_t blockSize;
+        uint32_t blockSize, systemData;
     };
     const Case cases[] = {
-        {VYR_SATSYS_GPS, 2, 78},      {VYR_SATSYS_GLONASS, 1, 44}, {VYR_SATSYS_SBAS, 1, 40},
-        {VYR_SATSYS_GALILEO, 3, 116}, {VYR_SATSYS_COMPASS, 1, 40}, {VYR_SATSYS_GPS, 0, 4},
+        {VYR_SATSYS_GPS, 2, 78, 0x44},  {VYR_SATSYS_GLONASS, 1, 44, 0x11223344},
+        {VYR_SATSYS_SBAS, 1, 40, 0},    {VYR_SATSYS_GALILEO, 3, 116, 0x3344},
+        {VYR_SATSYS_COMPASS, 1, 40, 0}, {VYR_SATSYS_GPS, 0, 4, 0},
     };
     for (const Case& c : cases) {
-        const std::vector<uint8_t> bytes = encode(make_epoch({{c.system, 1, c.signals}}));
+        VYR_OBSERVATIONEPOCH epoch = make_epoch({{c.system, 1, c.signals}});
+        epoch.satellites[0].systemData = 0x11223344;
+        const std::vector<uint8_t> bytes = encode_epoch(epoch);
         EXPECT_EQ(bytes.size(), 32 + c.blockSize) << c.system;
         EXPECT_EQ(length_field(bytes), 32 + c.blockSize) << c.system;
+        const VYR_OBSERVATIONEPOCH back = decoded(bytes);
+        if (c.signals > 0) {
+            EXPECT_EQ(back.satellites.at(0).systemData, c.systemData) << c.system;
+        }
     }
 }
 
@@ -79,48 +68,23 @@ TEST(EpochEncoding, LaysOutTheHeaderAndSignalBytes) {
     VYR_OBSERVATIONEPOCH_SIGNAL& s = epoch.satellites[0].observations[0];
     s.obsType = VYR_OBS_E6;
     s.spare3 = 7;
-    const std::vector<uint8_t> bytes = encode(epoch);
+    const std::vector<uint8_t> bytes = encode_epoch(epoch);
     ASSERT_EQ(bytes.size(), 32u + 44u);
-    uint32_t mjd = 0;
-    std::memcpy(&mjd, &bytes[6], 4);
-    EXPECT_EQ(mjd, 51544u);
-    EXPECT_EQ(bytes[18], 0x34);
-    EXPECT_EQ(bytes[19], 0x12);
-    EXPECT_EQ(bytes[28], 1);     // status
-    EXPECT_EQ(bytes[29], 1);     // occupation
-    EXPECT_EQ(bytes[30], 0xAB);  // source tag
-    EXPECT_EQ(bytes[31], 1);     // satellites
-    EXPECT_EQ(bytes[32], 2);     // system
-    EXPECT_EQ(bytes[33], 1);     // prn
-    EXPECT_EQ(bytes[34], 0xF9);  // 4 bytes of system data for GLONASS
-    EXPECT_EQ(bytes[37], 0xFF);
-    EXPECT_EQ(bytes[38], 1);       // signals
-    EXPECT_EQ(bytes[39 + 2], 11);  // obsType as one byte
+    auto slice = [&](size_t from, size_t to) {
+        return std::vector<int>(bytes.begin() + from, bytes.begin() + to);
+    };
+    EXPECT_EQ(length_field(bytes), 76u);
+    EXPECT_EQ(slice(4, 10), (std::vector<int>{1, 0, 0x58, 0xC9, 0, 0}));  // versions, mjd 51544
+    EXPECT_EQ(slice(18, 20), (std::vector<int>{0x34, 0x12}));             // header word
+    // Status, occupation, source tag (low byte), satellites; system, prn, 4 bytes of GLONASS
+    // system data, signals; the signal's flags and its type in one byte.
+    EXPECT_EQ(slice(28, 42),
+              (std::vector<int>{1, 1, 0xAB, 1, 2, 1, 0xF9, 0xFF, 0xFF, 0xFF, 1, 0x03, 0x00, 11}));
     EXPECT_EQ(bytes[39 + 35], 7);  // spare3
-
-    VYR_OBSERVATIONEPOCH back;
-    uint32_t consumed = 0;
-    ASSERT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 76, back, consumed), VYR_OK);
+    const VYR_OBSERVATIONEPOCH back = decoded(bytes);
     EXPECT_EQ(back.sourceTag, 0xABu);
     EXPECT_EQ(back.satellites[0].systemData, 0xFFFFFFF9u);
     EXPECT_EQ(+back.satellites[0].observations[0].obsType, VYR_OBS_E6);
-}
-
-TEST(EpochEncoding, SystemDataKeepsOnlyTheStoredBytes) {
-    struct Case {
-        VYR_SATELLITE_SYSTEM system;
-        uint32_t back;
-    };
-    for (const Case& c : {Case{VYR_SATSYS_GPS, 0x44}, Case{VYR_SATSYS_GLONASS, 0x11223344},
-                          Case{VYR_SATSYS_GALILEO, 0x3344}, Case{VYR_SATSYS_SBAS, 0}}) {
-        VYR_OBSERVATIONEPOCH epoch = make_epoch({{c.system, 1, 1}});
-        epoch.satellites[0].systemData = 0x11223344;
-        const std::vector<uint8_t> bytes = encode(epoch);
-        VYR_OBSERVATIONEPOCH back;
-        uint32_t consumed = 0;
-        ASSERT_EQ(decode(bytes, back, consumed), VYR_OK);
-        EXPECT_EQ(back.satellites[0].systemData, c.back) << c.system;
-    }
 }
 
 TEST(EpochEncoding, RoundTripsEveryField) {
@@ -136,12 +100,11 @@ TEST(EpochEncoding, RoundTripsEveryField) {
     s.spare3 = 3;
     s.spare4 = 4;
     s.flags = 0xFFFF;
-    const std::vector<uint8_t> bytes = encode(epoch);
-    VYR_OBSERVATIONEPOCH back;
-    uint32_t consumed = 0;
-    ASSERT_EQ(decode(bytes, back, consumed), VYR_OK);
-    EXPECT_EQ(consumed, bytes.size());
-    EXPECT_TRUE(same_epoch(back, epoch));
+    for (const VYR_OBSERVATIONEPOCH& e : {epoch, make_epoch({})}) {
+        const std::vector<uint8_t> bytes = encode_epoch(e);
+        EXPECT_EQ(length_field(bytes), bytes.size());
+        EXPECT_TRUE(same_epoch(decoded(bytes), e));
+    }
 }
 
 // Every capacity from 0 to the full length: an error that writes nothing beyond the capacity
@@ -152,7 +115,7 @@ TEST(EpochEncoding, NeverWritesBeyondAnyCapacity) {
           std::vector<vyr_test::SatelliteShape>{
               {VYR_SATSYS_GLONASS, 2, 2}, {VYR_SATSYS_GALILEO, 1, 1}, {VYR_SATSYS_SBAS, 1, 0}}}) {
         const VYR_OBSERVATIONEPOCH epoch = make_epoch(shape);
-        const uint32_t length = static_cast<uint32_t>(encode(epoch).size());
+        const uint32_t length = static_cast<uint32_t>(encode_epoch(epoch).size());
         for (uint32_t capacity = 0; capacity <= length; ++capacity) {
             std::vector<uint8_t> buffer(length + 1, 0xEE);
             uint32_t written = 7;
@@ -165,96 +128,86 @@ TEST(EpochEncoding, NeverWritesBeyondAnyCapacity) {
     }
 }
 
-TEST(EpochEncoding, RefusesCountsThatDoNotFitTheirByte) {
+TEST(EpochEncoding, RefusesCountsThatDoNotFitTheirByteAndNullBuffers) {
     std::vector<uint8_t> buffer(200000);
-    uint32_t written = 5;
     const uint32_t capacity = static_cast<uint32_t>(buffer.size());
-    const VYR_OBSERVATIONEPOCH fullSky = make_epoch({{VYR_SATSYS_GPS, 255, 0}});
-    EXPECT_EQ(Vyr_SerializeObsEpoch(fullSky, buffer.data(), capacity, written), VYR_OK);
-    const VYR_OBSERVATIONEPOCH tooMany = make_epoch({{VYR_SATSYS_GPS, 256, 0}});
-    EXPECT_EQ(Vyr_SerializeObsEpoch(tooMany, buffer.data(), capacity, written),
-              VYR_E_INVALID_PARAMETER);
-    EXPECT_EQ(written, 0u);
-    const VYR_OBSERVATIONEPOCH fullSatellite = make_epoch({{VYR_SATSYS_GPS, 1, 255}});
-    EXPECT_EQ(Vyr_SerializeObsEpoch(fullSatellite, buffer.data(), capacity, written), VYR_OK);
-    const VYR_OBSERVATIONEPOCH tooManySignals = make_epoch({{VYR_SATSYS_GPS, 1, 256}});
-    EXPECT_EQ(Vyr_SerializeObsEpoch(tooManySignals, buffer.data(), capacity, written),
-              VYR_E_INVALID_PARAMETER);
-}
+    struct Case {
+        int satellites, signals;
+        VYR_ERROR result;
+    };
+    for (const Case& c : {Case{255, 0, VYR_OK}, Case{256, 0, VYR_E_INVALID_PARAMETER},
+                          Case{1, 255, VYR_OK}, Case{1, 256, VYR_E_INVALID_PARAMETER}}) {
+        uint32_t written = 5;
+        const VYR_OBSERVATIONEPOCH epoch = make_epoch({{VYR_SATSYS_GPS, c.satellites, c.signals}});
+        EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer.data(), capacity, written), c.result)
+            << c.satellites << " " << c.signals;
+        EXPECT_EQ(written == 0, c.result != VYR_OK);
+    }
 
-TEST(EpochEncoding, RejectsNullBuffersAndCapacitiesBelowTheHeader) {
     const VYR_OBSERVATIONEPOCH epoch = make_epoch({});
-    uint32_t written = 3;
-    const uint32_t capacity = 100;
+    uint32_t written = 3, consumed = 9, mjd = 0, length = 0;
+    double fraction = 0;
     EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, nullptr, capacity, written), VYR_E_INVALID_PARAMETER);
     EXPECT_EQ(written, 0u);
-    uint8_t buffer[31];
-    const uint32_t small = sizeof buffer;
-    EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer, small, written), VYR_E_BUFFER_TOO_SHORT);
-
     VYR_OBSERVATIONEPOCH back;
-    uint32_t consumed = 9;
     EXPECT_EQ(Vyr_DeserializeObsEpoch(nullptr, capacity, back, consumed), VYR_E_INVALID_PARAMETER);
-    uint32_t mjd = 0, length = 0;
-    double fraction = 0;
     EXPECT_EQ(Vyr_DeserializeObsEpoch(nullptr, capacity, mjd, fraction, length),
               VYR_E_INVALID_PARAMETER);
 }
 
-TEST(EpochDecoding, DropsSatellitesWithoutSignals) {
+// A satellite without signals is stored but not read back; the read stops at the length field
+// even when more bytes follow.
+TEST(EpochDecoding, DropsSatellitesWithoutSignalsAndReadsExactlyTheLength) {
     const VYR_OBSERVATIONEPOCH epoch =
         make_epoch({{VYR_SATSYS_GPS, 2, 1}, {VYR_SATSYS_GLONASS, 1, 0}, {VYR_SATSYS_SBAS, 1, 1}});
-    const std::vector<uint8_t> bytes = encode(epoch);
+    std::vector<uint8_t> bytes = encode_epoch(epoch);
+    const size_t length = bytes.size();
     EXPECT_EQ(bytes[31], 4);
-    VYR_OBSERVATIONEPOCH back;
-    uint32_t consumed = 0;
-    ASSERT_EQ(decode(bytes, back, consumed), VYR_OK);
-    EXPECT_EQ(consumed, bytes.size());
+    bytes.resize(length + 50, 0xEE);
+    const VYR_OBSERVATIONEPOCH back = decoded(bytes);
     ASSERT_EQ(back.satellites.size(), 3u);
     EXPECT_EQ(back.satellites[2].satId, (VYR_SATID{VYR_SATSYS_SBAS, 1}));
 }
 
-TEST(EpochDecoding, AcceptsVersionZeroAndVersionOneWithoutSubVersion) {
-    std::vector<uint8_t> bytes = encode(make_epoch({{VYR_SATSYS_GPS, 1, 1}}));
+// Version 0 predates sub-versions; version 1 has sub-version 0. The short form reads the time
+// and the length from the first 18 bytes.
+TEST(EpochDecoding, KnownVersionsAndTheShortForm) {
+    std::vector<uint8_t> bytes = encode_epoch(make_epoch({{VYR_SATSYS_GPS, 3, 2}}, 59000, 0.75));
     const uint32_t size = static_cast<uint32_t>(bytes.size());
     struct Case {
         uint8_t version, subVersion;
         VYR_ERROR result;
     };
+    uint32_t consumed = 0, mjd = 0, length = 0;
+    double fraction = 0;
     for (const Case& c :
          {Case{0, 7, VYR_OK}, Case{0, 0, VYR_OK}, Case{1, 0, VYR_OK},
           Case{1, 1, VYR_E_WRONG_KERNEL_VERSION}, Case{2, 0, VYR_E_WRONG_KERNEL_VERSION}}) {
         bytes[4] = c.version;
         bytes[5] = c.subVersion;
         VYR_OBSERVATIONEPOCH back;
-        uint32_t consumed = 0;
         EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, back, consumed), c.result)
             << int(c.version) << "." << int(c.subVersion);
-        uint32_t mjd = 0, length = 0;
-        double fraction = 0;
-        EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), size, mjd, fraction, length), c.result);
+        mjd = length = 0;
+        EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 18, mjd, fraction, length), c.result);
         EXPECT_EQ(length, size);
+        if (c.result == VYR_OK) {
+            EXPECT_EQ(std::make_tuple(mjd, fraction), std::make_tuple(59000u, 0.75));
+        }
     }
-}
-
-TEST(EpochDecoding, ReadsExactlyTheLengthOfALongerBuffer) {
-    const VYR_OBSERVATIONEPOCH first = make_epoch({{VYR_SATSYS_GPS, 1, 1}});
-    std::vector<uint8_t> bytes = encode(first);
-    const uint32_t length = static_cast<uint32_t>(bytes.size());
-    const std::vector<uint8_t> second = encode(make_epoch({{VYR_SATSYS_GALILEO, 3, 3}}));
-    bytes.insert(bytes.end(), second.begin(), second.end());
-    VYR_OBSERVATIONEPOCH back;
-    uint32_t consumed = 0;
-    ASSERT_EQ(decode(bytes, back, consumed), VYR_OK);
-    EXPECT_EQ(consumed, length);
-    EXPECT_TRUE(same_epoch(back, first));
+    length = 0;
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 17, mjd, fraction, length),
+              VYR_E_BUFFER_TOO_SHORT);
+    EXPECT_EQ(length, size) << "the length is set before the size check";
+    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 3, mjd, fraction, length),
+              VYR_E_BUFFER_TOO_SHORT);
 }
 
 // Every truncation of a valid epoch fails cleanly; run under the sanitizers this also shows that
 // no read goes past the stated size.
 TEST(EpochDecoding, EveryShortSizeFailsBeforeReadingPastIt) {
     const std::vector<uint8_t> bytes =
-        encode(make_epoch({{VYR_SATSYS_GLONASS, 2, 2}, {VYR_SATSYS_GALILEO, 1, 1}}));
+        encode_epoch(make_epoch({{VYR_SATSYS_GLONASS, 2, 2}, {VYR_SATSYS_GALILEO, 1, 1}}));
     for (uint32_t size = 0; size < bytes.size(); ++size) {
         // A heap block of exactly size bytes (never null), so a sanitizer sees any overread.
         std::unique_ptr<uint8_t[]> exact(new uint8_t[size]);
@@ -270,7 +223,7 @@ TEST(EpochDecoding, EveryShortSizeFailsBeforeReadingPastIt) {
 }
 
 TEST(EpochDecoding, LengthFieldsThatDisagreeWithTheBlocks) {
-    std::vector<uint8_t> bytes = encode(make_epoch({{VYR_SATSYS_GPS, 2, 1}}));
+    std::vector<uint8_t> bytes = encode_epoch(make_epoch({{VYR_SATSYS_GPS, 2, 1}}));
     const uint32_t size = static_cast<uint32_t>(bytes.size());
     auto decode_with_length = [&](uint32_t length, uint32_t stated, uint32_t& consumed) {
         std::vector<uint8_t> copy = bytes;
@@ -294,22 +247,6 @@ TEST(EpochDecoding, LengthFieldsThatDisagreeWithTheBlocks) {
     EXPECT_EQ(consumed, 32u);
 }
 
-TEST(EpochDecoding, ShortFormReadsTimeAndLength) {
-    const std::vector<uint8_t> bytes = encode(make_epoch({{VYR_SATSYS_GPS, 3, 2}}, 59000, 0.75));
-    uint32_t mjd = 0, length = 0;
-    double fraction = 0;
-    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 18, mjd, fraction, length), VYR_OK);
-    EXPECT_EQ(mjd, 59000u);
-    EXPECT_EQ(fraction, 0.75);
-    EXPECT_EQ(length, bytes.size());
-    length = 0;
-    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 17, mjd, fraction, length),
-              VYR_E_BUFFER_TOO_SHORT);
-    EXPECT_EQ(length, bytes.size()) << "the length is set before the size check";
-    EXPECT_EQ(Vyr_DeserializeObsEpoch(bytes.data(), 3, mjd, fraction, length),
-              VYR_E_BUFFER_TOO_SHORT);
-}
-
 TEST(EpochValidity, TheRuleEveryWriterApplies) {
     struct Case {
         uint32_t mjd;
@@ -317,16 +254,11 @@ TEST(EpochValidity, TheRuleEveryWriterApplies) {
         int32_t status;
         bool valid;
     };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     const Case cases[] = {
-        {44240, 0.0, 1, true},
-        {85999, 0.999999, 1, true},
-        {44239, 0.5, 1, false},
-        {86000, 0.0, 1, false},
-        {60000, 1.0, 1, false},
-        {60000, -1e-12, 1, false},
-        {60000, std::numeric_limits<double>::quiet_NaN(), 1, false},
-        {60000, 0.5, 0, false},
-        {60000, 0.5, -1, true},
+        {44240, 0.0, 1, true},  {85999, 0.999999, 1, true}, {44239, 0.5, 1, false},
+        {86000, 0.0, 1, false}, {60000, 1.0, 1, false},     {60000, -1e-12, 1, false},
+        {60000, nan, 1, false}, {60000, 0.5, 0, false},     {60000, 0.5, -1, true},
     };
     for (const Case& c : cases) {
         VYR_OBSERVATIONEPOCH epoch = make_epoch({}, c.mjd, c.fraction);

@@ -53,6 +53,16 @@ inline std::vector<SatelliteShape> multi_gnss_shape() {
             {VYR_SATSYS_SBAS, 3, 2}};
 }
 
+// The stored form of an epoch; empty when it cannot be encoded.
+inline std::vector<uint8_t> encode_epoch(const VYR_OBSERVATIONEPOCH& epoch) {
+    std::vector<uint8_t> bytes(200000);
+    uint32_t written = 0;
+    const uint32_t capacity = static_cast<uint32_t>(bytes.size());
+    if (Vyr_SerializeObsEpoch(epoch, bytes.data(), capacity, written) != VYR_OK) written = 0;
+    bytes.resize(written);
+    return bytes;
+}
+
 inline bool same_signal(const VYR_OBSERVATIONEPOCH_SIGNAL& a,
                         const VYR_OBSERVATIONEPOCH_SIGNAL& b) {
     return a.flags == b.flags && a.obsType == b.obsType && a.phase == b.phase && a.code == b.code &&

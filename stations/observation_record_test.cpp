@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include <vyr/observation_record.h>
 
@@ -57,36 +58,23 @@ TEST(ObservationRecord, LayoutSizesFollowTheHeaderFlags) {
         uint16_t flags;
         uint32_t size;
     };
-    const Case cases[] = {
-        {kExtendedDual, 78},
-        {VYR_OBSERVATION::kExtended | VYR_OBSERVATION::kL1Data, 53},
-        {VYR_OBSERVATION::kExtended | VYR_OBSERVATION::kL2Data, 78},
-        {VYR_OBSERVATION::kExtended, 78},
-        {kBasicDual, 38},
-        {VYR_OBSERVATION::kL1Data, 21},
-        {VYR_OBSERVATION::kL2Data, 38},
-        {0x0004, 38},
-    };
+    constexpr uint16_t X = VYR_OBSERVATION::kExtended, L1 = VYR_OBSERVATION::kL1Data,
+                       L2 = VYR_OBSERVATION::kL2Data;
+    const Case cases[] = {{X | L1 | L2, 78}, {X | L1, 53}, {X | L2, 78}, {X, 78},
+                          {L1 | L2, 38},     {L1, 21},     {L2, 38},     {0x0004, 38}};
     for (const Case& c : cases) EXPECT_EQ(satellite_record_size(+c.flags), c.size) << +c.flags;
 }
 
 TEST(ObservationRecord, HeaderValuesAndSatelliteNumbers) {
     VYR_OBSERVATION record = make_record(kBasicDual, 3);
     record.occupation = 2;
-    BasicSatelliteRecord sv{};
-    sv.number = 32;
-    put(record, 0, sv);
-    sv.number = 33;
-    put(record, 1, sv);
-    sv.number = 56;
-    put(record, 2, sv);
+    const uint8_t numbers[] = {32, 33, 56};
+    for (int i = 0; i < 3; ++i)
+        put(record, i, BasicSatelliteRecord{numbers[i], 0, 0, 0, 0, 0, 0, 0, 0});
     const VYR_OBSERVATIONEPOCH epoch = convert(record);
-    EXPECT_EQ(epoch.status, 1);
-    EXPECT_EQ(epoch.mjd, 60000u);
-    EXPECT_EQ(epoch.fraction, 0.5);
+    EXPECT_EQ(std::make_tuple(+epoch.status, +epoch.mjd, +epoch.fraction, +epoch.sourceTag),
+              std::make_tuple(1, 60000u, 0.5, 0x5Au));
     EXPECT_EQ(epoch.occupation, VYR_OBSERVATIONEPOCH::OCCUPATION_KINEMATIC);
-    EXPECT_EQ(epoch.sourceTag, 0x5Au);
-    EXPECT_EQ(epoch.headerWord, 1000);
     ASSERT_EQ(epoch.satellites.size(), 3u);
     EXPECT_EQ(epoch.satellites[0].satId, (VYR_SATID{VYR_SATSYS_GPS, 32}));
     EXPECT_EQ(epoch.satellites[1].satId, (VYR_SATID{VYR_SATSYS_GLONASS, 1}));
@@ -116,13 +104,9 @@ TEST(ObservationRecord, ExtendedCaPrefersSlotBAndPCopiesIt) {
     const uint16_t expectedFlags = 0x0800 | Signal::kCodeValid | Signal::kPhaseValid |
                                    Signal::kLossOfLock | Signal::kDopplerValid |
                                    Signal::kQualityValid;
-    EXPECT_EQ(+obs[0].obsType, VYR_OBS_L1CA);
-    EXPECT_EQ(+obs[0].flags, expectedFlags);
-    EXPECT_EQ(+obs[0].code, 2.0e7);
-    EXPECT_EQ(+obs[0].phase, 1.05e8);
-    EXPECT_EQ(+obs[0].auxValue, 125);
-    EXPECT_EQ(+obs[0].doppler, -20);
-    EXPECT_EQ(+obs[0].quality, 1000);
+    EXPECT_EQ(std::make_tuple(+obs[0].obsType, +obs[0].flags, +obs[0].code, +obs[0].phase,
+                              +obs[0].auxValue, +obs[0].doppler, +obs[0].quality),
+              std::make_tuple(+VYR_OBS_L1CA, +expectedFlags, 2.0e7, 1.05e8, 125, -20.0, 1000));
     // P copies everything but its type and code from C/A.
     EXPECT_EQ(+obs[1].obsType, VYR_OBS_L1P);
     EXPECT_EQ(+obs[1].code, 2.0e7 + 1);
@@ -132,55 +116,38 @@ TEST(ObservationRecord, ExtendedCaPrefersSlotBAndPCopiesIt) {
     EXPECT_TRUE(vyr_test::same_signal(p, obs[0]));
 }
 
-TEST(ObservationRecord, ExtendedPAlonePrefersSlotAAndDopplerA) {
-    VYR_OBSERVATION record = make_record(kExtendedDual, 1);
-    ExtendedSatelliteRecord sv{};
-    sv.number = 7;
-    sv.flags = kSvL1PCode | kSvL1PhaseA | kSvL1PhaseB | kSvL1DopplerA | kSvL1DopplerB;
-    sv.l1PCode = 2.2e7;
-    put_phase(sv.slotA, 1.1e8);
-    put_aux(sv.slotB, 3.5f, 0.0f);
-    sv.l1DopplerA = -30;
-    sv.l1DopplerB = -40;
-    put(record, 0, sv);
-    const auto obs = convert(record).satellites[0].observations;
-    ASSERT_EQ(obs.size(), 1u);
-    EXPECT_EQ(+obs[0].obsType, VYR_OBS_L1P);
-    EXPECT_EQ(+obs[0].flags, Signal::kCodeValid | Signal::kPhaseValid | Signal::kDopplerValid);
-    EXPECT_EQ(+obs[0].code, 2.2e7);
-    EXPECT_EQ(+obs[0].phase, 1.1e8);
-    EXPECT_EQ(+obs[0].auxValue, 350);
-    EXPECT_EQ(+obs[0].doppler, -30);
-    EXPECT_EQ(+obs[0].quality, 0);
-}
-
-TEST(ObservationRecord, ExtendedSingleSlotsAreUsedWhereverThePhaseIs) {
-    // C/A with only slot A, P alone with only slot B.
-    VYR_OBSERVATION record = make_record(VYR_OBSERVATION::kExtended | VYR_OBSERVATION::kL1Data, 2);
-    ExtendedSatelliteRecord ca{};
-    ca.number = 1;
-    ca.flags = kSvL1CaCode | kSvL1PhaseA | kSvL1DopplerA;
-    put_phase(ca.slotA, 1.0e8);
-    put_aux(ca.slotB, 0.5f, 0.0f);
-    ca.l1DopplerA = 5;
-    put(record, 0, ca);
-    ExtendedSatelliteRecord p{};
-    p.number = 2;
-    p.flags = kSvL1PCode | kSvL1PhaseB | kSvL1DopplerB;
-    put_phase(p.slotB, 2.0e8);
-    put_aux(p.slotA, 0.75f, 0.0f);
-    p.l1DopplerB = 6;
-    put(record, 1, p);
-    const VYR_OBSERVATIONEPOCH epoch = convert(record);
-    ASSERT_EQ(epoch.satellites.size(), 2u);
-    const Signal& first = epoch.satellites[0].observations.at(0);
-    EXPECT_EQ(+first.phase, 1.0e8);
-    EXPECT_EQ(+first.auxValue, 50);
-    EXPECT_EQ(+first.doppler, 5);
-    const Signal& second = epoch.satellites[1].observations.at(0);
-    EXPECT_EQ(+second.phase, 2.0e8);
-    EXPECT_EQ(+second.auxValue, 75);
-    EXPECT_EQ(+second.doppler, 6);
+// One slot holds the L1 phase, the other the auxiliary values. C/A prefers slot B and Doppler B,
+// a P observation alone slot A and Doppler A; a single flagged slot is taken either way.
+TEST(ObservationRecord, ExtendedL1SlotAndDopplerChoice) {
+    constexpr uint16_t kBoth = kSvL1PhaseA | kSvL1PhaseB | kSvL1DopplerA | kSvL1DopplerB;
+    struct Case {
+        uint16_t flags;
+        bool phaseInB;
+        double doppler;
+    };
+    for (const Case& c :
+         {Case{kSvL1CaCode | kBoth, true, -20}, Case{kSvL1PCode | kBoth, false, -10},
+          Case{kSvL1CaCode | kSvL1PhaseA | kSvL1DopplerA, false, -10},
+          Case{kSvL1PCode | kSvL1PhaseB | kSvL1DopplerB, true, -20}}) {
+        VYR_OBSERVATION record =
+            make_record(VYR_OBSERVATION::kExtended | VYR_OBSERVATION::kL1Data, 1);
+        ExtendedSatelliteRecord sv{};
+        sv.number = 7;
+        sv.flags = c.flags;
+        sv.l1PCode = sv.l1CaCode = 2.2e7;
+        put_phase(c.phaseInB ? sv.slotB : sv.slotA, 1.1e8);
+        put_aux(c.phaseInB ? sv.slotA : sv.slotB, 3.5f, 0.0f);
+        sv.l1DopplerA = -10;
+        sv.l1DopplerB = -20;
+        put(record, 0, sv);
+        const auto obs = convert(record).satellites.at(0).observations;
+        ASSERT_EQ(obs.size(), 1u) << c.flags;
+        EXPECT_EQ(+obs[0].flags, Signal::kCodeValid | Signal::kPhaseValid | Signal::kDopplerValid);
+        EXPECT_EQ(+obs[0].phase, 1.1e8) << c.flags;
+        EXPECT_EQ(+obs[0].auxValue, 350) << c.flags;
+        EXPECT_EQ(+obs[0].doppler, c.doppler) << c.flags;
+        EXPECT_EQ(+obs[0].quality, 0);
+    }
 }
 
 TEST(ObservationRecord, ExtendedL2TakesItsAuxiliaryValueFromTheFreeSlot) {
@@ -200,43 +167,52 @@ TEST(ObservationRecord, ExtendedL2TakesItsAuxiliaryValueFromTheFreeSlot) {
         put(record, 0, sv);
         const auto obs = convert(record).satellites[0].observations;
         ASSERT_EQ(obs.size(), 2u);
-        const Signal& l2 = obs[1];
-        EXPECT_EQ(+l2.obsType, VYR_OBS_L2C);
-        EXPECT_EQ(+l2.code, 2.3e7);
-        EXPECT_EQ(+l2.phase, 9.0e7);
-        EXPECT_EQ(+l2.doppler, -7);
-        EXPECT_EQ(+l2.auxValue, 425) << phaseInB;
-        EXPECT_EQ(+l2.quality, ((100 >> 3) + 25) * 20);
-        EXPECT_EQ(+l2.flags, Signal::kCodeValid | Signal::kPhaseValid | Signal::kLossOfLock |
-                                 Signal::kDopplerValid | Signal::kQualityValid);
+        const Signal l2 = obs[1];
+        const int flags = Signal::kCodeValid | Signal::kPhaseValid | Signal::kLossOfLock |
+                          Signal::kDopplerValid | Signal::kQualityValid;
+        EXPECT_EQ(std::make_tuple(+l2.obsType, +l2.code, +l2.phase, +l2.doppler, +l2.auxValue,
+                                  +l2.quality, +l2.flags),
+                  std::make_tuple(+VYR_OBS_L2C, 2.3e7, 9.0e7, -7.0, 425, 740, flags))
+            << phaseInB;
     }
 }
 
-TEST(ObservationRecord, BasicLayoutsShareOneL1CodeAndStepByTheirSize) {
-    VYR_OBSERVATION record = make_record(VYR_OBSERVATION::kL1Data, 2);
-    BasicSatelliteRecord sv{};
-    sv.number = 3;
-    sv.flags = kSvL1CaCode | kSvL1PCode | kSvL1PhaseB | kSvL1Strength | kSvL2Present;
-    sv.l1Code = 2.4e7;
-    sv.l1Phase = 1.2e8;
-    sv.l1Strength = 8;
-    put(record, 0, sv);
-    sv.number = 4;
-    sv.l1Code = 2.5e7;
-    put(record, 1, sv);
-    const VYR_OBSERVATIONEPOCH epoch = convert(record);
-    ASSERT_EQ(epoch.satellites.size(), 2u);
-    for (int i = 0; i < 2; ++i) {
-        const auto& obs = epoch.satellites[i].observations;
-        ASSERT_EQ(obs.size(), 2u) << "single-frequency: no L2";
-        EXPECT_EQ(+obs[0].code, i == 0 ? 2.4e7 : 2.5e7);
-        EXPECT_EQ(+obs[1].code, +obs[0].code);
-        EXPECT_EQ(+obs[0].phase, 1.2e8);
-        EXPECT_EQ(+obs[0].quality, ((8 >> 3) + 25) * 20);
-        EXPECT_EQ(+obs[0].auxValue, 0);
-        EXPECT_EQ(+obs[0].doppler, 0);
+// One L1 code serves C/A and P. Records step by the size the header flags give (an L2-only
+// header sizes them dual); L2 is read from a dual layout, for a satellite flagged for it.
+TEST(ObservationRecord, BasicLayoutsStepByTheirSizeAndReadL2OnlyWhenDual) {
+    struct Case {
+        uint16_t flags;
+        size_t l2;
+    };
+    for (const Case& c : {Case{VYR_OBSERVATION::kL1Data, 0}, Case{VYR_OBSERVATION::kL2Data, 0},
+                          Case{kBasicDual, 1}}) {
+        VYR_OBSERVATION record = make_record(c.flags, 2);
+        BasicSatelliteRecord sv{};
+        sv.number = 3;
+        sv.flags = kSvL1CaCode | kSvL1PCode | kSvL1PhaseB | kSvL1Strength | kSvL2Present;
+        sv.l2Flags = kL2Code;
+        sv.l1Code = 2.4e7;
+        sv.l1Phase = 1.2e8;
+        sv.l1Strength = 8;
+        sv.l2Code = 2.3e7;
+        put(record, 0, sv);
+        sv.number = 4;
+        sv.flags = uint16_t(sv.flags & ~kSvL2Present);
+        sv.l1Code = 2.5e7;
+        put(record, 1, sv);
+        const VYR_OBSERVATIONEPOCH epoch = convert(record);
+        ASSERT_EQ(epoch.satellites.size(), 2u) << c.flags;
+        EXPECT_EQ(epoch.satellites[1].satId.prn, 4);
+        for (size_t i = 0; i < 2; ++i) {
+            const auto& obs = epoch.satellites[i].observations;
+            ASSERT_EQ(obs.size(), 2 + (i == 0 ? c.l2 : 0)) << c.flags << " " << i;
+            EXPECT_EQ(+obs[0].code, i == 0 ? 2.4e7 : 2.5e7);
+            EXPECT_EQ(+obs[1].code, +obs[0].code);
+            EXPECT_EQ(+obs[0].phase, 1.2e8);
+            EXPECT_EQ(+obs[0].quality, 520);
+            EXPECT_EQ(std::make_tuple(+obs[0].auxValue, +obs[0].doppler), std::make_tuple(0, 0.0));
+        }
     }
-    EXPECT_EQ(epoch.satellites[1].satId.prn, 4);
 }
 
 TEST(ObservationRecord, L2SignalTypesAndPresenceRules) {
@@ -277,29 +253,6 @@ TEST(ObservationRecord, L2SignalTypesAndPresenceRules) {
     }
 }
 
-TEST(ObservationRecord, L2NeedsTheSatelliteFlagAndADualLayout) {
-    BasicSatelliteRecord sv{};
-    sv.number = 1;
-    sv.l2Flags = kL2Code;
-    sv.l2Code = 2e7;
-    VYR_OBSERVATION noFlag = make_record(kBasicDual, 1);
-    put(noFlag, 0, sv);
-    EXPECT_TRUE(convert(noFlag).satellites[0].observations.empty());
-
-    // Only L2 data in the header: records are sized dual but read as single-frequency.
-    sv.flags = kSvL2Present | kSvL1CaCode;
-    sv.l1Code = 1.5e7;
-    VYR_OBSERVATION l2Only = make_record(VYR_OBSERVATION::kL2Data, 2);
-    put(l2Only, 0, sv);
-    sv.number = 2;
-    put(l2Only, 1, sv);
-    const VYR_OBSERVATIONEPOCH epoch = convert(l2Only);
-    ASSERT_EQ(epoch.satellites.size(), 2u);
-    EXPECT_EQ(epoch.satellites[1].satId.prn, 2);
-    ASSERT_EQ(epoch.satellites[1].observations.size(), 1u);
-    EXPECT_EQ(+epoch.satellites[1].observations[0].obsType, VYR_OBS_L1CA);
-}
-
 TEST(ObservationRecord, CountsBeyondTheRecordAreClamped) {
     for (const int count : {30, -3, 0}) {
         VYR_OBSERVATION record = make_record(kExtendedDual, count);
@@ -313,18 +266,11 @@ TEST(ObservationRecord, AuxValueRounding) {
         float value;
         uint16_t hundredths;
     };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
     const Case cases[] = {
-        {0.0f, 0},
-        {0.25f, 25},
-        {0.125f, 13},
-        {1.5f, 150},
-        {-0.004f, 0},
-        {-0.25f, 65535},
-        {655.25f, 65525},
-        {655.35f, 65535},
-        {1e30f, 65535},
-        {-1e30f, 65535},
-        {std::numeric_limits<float>::quiet_NaN(), 65535},
+        {0.0f, 0},      {0.25f, 25},     {0.125f, 13},     {1.5f, 150},
+        {-0.004f, 0},   {-0.25f, 65535}, {655.25f, 65525}, {655.35f, 65535},
+        {1e30f, 65535}, {-1e30f, 65535}, {nan, 65535},
     };
     for (const Case& c : cases) EXPECT_EQ(aux_value_hundredths(c.value), c.hundredths) << c.value;
 }

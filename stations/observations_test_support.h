@@ -29,20 +29,6 @@ inline CVyrPtrSmart<CStg> make_memory_station() {
     return storage;
 }
 
-// A GPS L1 C/A signal with code, phase and Doppler.
-inline VYR_OBSERVATIONEPOCH_SIGNAL l1_signal(double code = 2.1e7, double phase = 1.1e8,
-                                             VYR_OBSTYPE type = VYR_OBS_L1CA) {
-    VYR_OBSERVATIONEPOCH_SIGNAL signal;
-    signal.flags = VYR_OBSERVATIONEPOCH_SIGNAL::kPhaseValid |
-                   VYR_OBSERVATIONEPOCH_SIGNAL::kCodeValid |
-                   VYR_OBSERVATIONEPOCH_SIGNAL::kDopplerValid;
-    signal.obsType = type;
-    signal.code = code;
-    signal.phase = phase;
-    signal.doppler = 1000.0;
-    return signal;
-}
-
 // An epoch holding the given satellites, each with one L1 C/A signal.
 inline VYR_OBSERVATIONEPOCH epoch_at(double fraction, const std::vector<VYR_SATID>& satellites,
                                      uint32_t mjd = kTestMjd) {
@@ -50,10 +36,16 @@ inline VYR_OBSERVATIONEPOCH epoch_at(double fraction, const std::vector<VYR_SATI
     epoch.mjd = mjd;
     epoch.fraction = fraction;
     epoch.status = 1;
+    VYR_OBSERVATIONEPOCH_SIGNAL signal;
+    signal.flags = VYR_OBSERVATIONEPOCH_SIGNAL::kTracked;  // code, phase and Doppler
+    signal.obsType = VYR_OBS_L1CA;
+    signal.code = 2.1e7;
+    signal.phase = 1.1e8;
+    signal.doppler = 1000.0;
     for (const VYR_SATID& sat : satellites) {
         VYR_OBSERVATIONEPOCH_SV sv;
         sv.satId = sat;
-        sv.observations.push_back(l1_signal());
+        sv.observations.push_back(signal);
         epoch.satellites.push_back(sv);
     }
     return epoch;

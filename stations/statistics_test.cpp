@@ -60,42 +60,35 @@ TEST(SignalSlots, ByTypeAndSystem) {
 
 using StatisticsFormat = vyr_test::MemoryStreamTest;
 
-TEST_F(StatisticsFormat, EmptySatelliteWindowsStore126Counts) {
-    VYR_SV_WINDOWS windows{};
-    ASSERT_EQ(WriteSingleRecord(stream, windows), VYR_OK);
-    const std::vector<uint8_t> bytes = stream_bytes();
-    EXPECT_EQ(bytes, std::vector<uint8_t>(504, 0));
-}
+// Windows are a count and 16 bytes per window; satellite windows 126 such lists (56 in storage
+// versions 1 and 2).
+TEST_F(StatisticsFormat, WindowListsAreCountedAndOlderVersionsHold56) {
+    ASSERT_EQ(WriteSingleRecord(stream, VYR_WINDOWS{{60000.25, 60000.5}}), VYR_OK);
+    EXPECT_EQ(stream_size(), 4u + 16u);
+    VYR_WINDOWS read;
+    ASSERT_EQ(ReadSingleRecord(stream, 3, read), VYR_OK);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(+read[0].start, 60000.25);
 
-TEST_F(StatisticsFormat, SatelliteWindowsRoundTripAndOlderVersionsHold56Lists) {
+    put_bytes({});
+    ASSERT_EQ(WriteSingleRecord(stream, VYR_SV_WINDOWS{}), VYR_OK);
+    EXPECT_EQ(stream_bytes(), std::vector<uint8_t>(504, 0));
     VYR_SV_WINDOWS windows{};
     windows[1] = {{60000.1, 60000.2}};
     windows[56] = {{60000.3, 60000.4}, {60000.5, 60000.6}};
     windows[126] = {{60000.7, 60000.8}};
     ASSERT_EQ(WriteSingleRecord(stream, windows), VYR_OK);
-    VYR_SV_WINDOWS read{};
-    ASSERT_EQ(ReadSingleRecord(stream, 3, read), VYR_OK);
-    ASSERT_EQ(read[56].size(), 2u);
-    const double end = read[56][1].end;
-    EXPECT_EQ(end, 60000.6);
-    EXPECT_EQ(read[126].size(), 1u);
+    VYR_SV_WINDOWS back{};
+    ASSERT_EQ(ReadSingleRecord(stream, 3, back), VYR_OK);
+    ASSERT_EQ(back[56].size(), 2u);
+    EXPECT_EQ(+back[56][1].end, 60000.6);
+    EXPECT_EQ(back[126].size(), 1u);
 
     VYR_SV_WINDOWS older{};
     older[100] = {{1.0, 2.0}};  // cleared by the read
     ASSERT_EQ(ReadSingleRecord(stream, 2, older), VYR_OK);
     EXPECT_EQ(older[56].size(), 2u);
     EXPECT_TRUE(older[100].empty());
-}
-
-TEST_F(StatisticsFormat, WindowsAreACountedList) {
-    VYR_WINDOWS windows = {{60000.25, 60000.5}};
-    ASSERT_EQ(WriteSingleRecord(stream, windows), VYR_OK);
-    EXPECT_EQ(stream_size(), 4u + 16u);
-    VYR_WINDOWS read;
-    ASSERT_EQ(ReadSingleRecord(stream, 3, read), VYR_OK);
-    ASSERT_EQ(read.size(), 1u);
-    const double start = read[0].start;
-    EXPECT_EQ(start, 60000.25);
 }
 
 TEST_F(StatisticsFormat, OlderSatelliteStatisticsConvert) {
