@@ -67,14 +67,13 @@ TEST(NavReader, Version3MixedDeliversEveryFieldByName) {
     EXPECT_EQ(g.timeOfClock.timeSystem, eTIMESYS_GPS);
     EXPECT_DOUBLE_EQ(g.clockBias, 4.691267386079e-04);
     EXPECT_DOUBLE_EQ(g.clockDrift, -1.000444171950e-11);
-    EXPECT_EQ(g.iode, 1);
-    EXPECT_EQ(g.m0, 4);
-    EXPECT_EQ(g.sqrtA, 8);
-    EXPECT_EQ(g.toe, 9);
-    EXPECT_EQ(g.omegaDot, 16);
-    EXPECT_EQ(g.gpsWeek, 19);
-    EXPECT_EQ(g.iodc, 24);
-    EXPECT_EQ(g.transmissionTime, 25);
+    // Every orbit value in the order the lines give them.
+    const double orbit[] = {g.iode,         g.crs,      g.deltaN,    g.m0,      g.cuc,
+                            g.eccentricity, g.cus,      g.sqrtA,     g.toe,     g.cic,
+                            g.omega0,       g.cis,      g.i0,        g.crc,     g.omega,
+                            g.omegaDot,     g.idot,     g.codesOnL2, g.gpsWeek, g.l2PDataFlag,
+                            g.svAccuracy,   g.svHealth, g.tgd,       g.iodc,    g.transmissionTime};
+    for (int i = 0; i < 25; ++i) EXPECT_EQ(orbit[i], i + 1) << i;
     EXPECT_EQ(g.fitInterval, 4);
     EXPECT_EQ(out.gps[1].timeOfClock.hour, 2);
 

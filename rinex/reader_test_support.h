@@ -48,9 +48,6 @@ inline std::string obs(double value, int lli = -1, int ssi = -1) {
     f += ssi < 0 ? ' ' : static_cast<char>('0' + ssi);
     return f;
 }
-inline std::string blank_obs() {
-    return std::string(16, ' ');
-}
 
 struct Diagnostic {
     bool error;
@@ -122,7 +119,8 @@ public:
     }
     int OnEpoch(const RNX_OBS_EPOCH& e) override {
         epochs.push_back(e);
-        return note("epoch") + stop_after_epochs(e);
+        note("epoch");
+        return stop_after > 0 && static_cast<int>(epochs.size()) >= stop_after ? 1 : 0;
     }
     int OnEventEpoch(const RNX_OBS_EPOCH& e) override {
         epochs.push_back(e);
@@ -138,9 +136,6 @@ public:
         events.push_back(s);
         return 0;
     }
-    int stop_after_epochs(const RNX_OBS_EPOCH&) {
-        return stop_after > 0 && static_cast<int>(epochs.size()) >= stop_after ? 1 : 0;
-    }
     bool saw(const std::string& s) const {
         for (const std::string& e : events)
             if (e == s) return true;
@@ -155,32 +150,23 @@ public:
 
 class RecordingNav : public IRnxReaderResultNav {
 public:
-    int OnIonoCorrection(const RNX_IONO_CORR& c) override {
-        iono.push_back(c);
-        return 0;
-    }
-    int OnTimeSystemCorrection(const RNX_TIME_CORR& c) override {
-        time.push_back(c);
-        return 0;
-    }
+    int OnIonoCorrection(const RNX_IONO_CORR& c) override { return keep(iono, c); }
+    int OnTimeSystemCorrection(const RNX_TIME_CORR& c) override { return keep(time, c); }
     int OnLeapSeconds(int32_t current, int32_t, int32_t, int32_t) override {
         leap = current;
         return 0;
     }
-    int OnEphemerisGps(const RNX_NAV_GPS& g) override {
-        gps.push_back(g);
-        return 0;
-    }
-    int OnEphemerisGlonass(const RNX_NAV_GLO& g) override {
-        glo.push_back(g);
-        return 0;
-    }
-    int OnEphemerisGalileo(const RNX_NAV_GAL& g) override {
-        gal.push_back(g);
-        return 0;
-    }
+    int OnEphemerisGps(const RNX_NAV_GPS& g) override { return keep(gps, g); }
+    int OnEphemerisGlonass(const RNX_NAV_GLO& g) override { return keep(glo, g); }
+    int OnEphemerisGalileo(const RNX_NAV_GAL& g) override { return keep(gal, g); }
     int OnEndOfData() override {
         ++ends;
+        return 0;
+    }
+
+    template <class T>
+    static int keep(std::vector<T>& all, const T& one) {
+        all.push_back(one);
         return 0;
     }
     std::vector<RNX_IONO_CORR> iono;
@@ -191,6 +177,13 @@ public:
     int32_t leap = -1;
     int ends = 0;
 };
+
+// Notifications joined with ';', to be compared whole.
+inline std::string joined(const std::vector<std::string>& events) {
+    std::string all;
+    for (const std::string& e : events) all += (all.empty() ? "" : ";") + e;
+    return all;
+}
 
 // Runs a reader over text with the given handlers.
 inline eRNX read_text(const std::string& text, IRnxReaderResultObs* obs, IRnxReaderResultNav* nav,
@@ -206,10 +199,6 @@ inline eRNX read_text(const std::string& text, IRnxReaderResultObs* obs, IRnxRea
     ReleaseRnxReader(reader);
     return result;
 }
-
-}  // namespace rnx_test
-
-namespace rnx_test {
 
 // A navigation value as writers of the format print it: D19.12 with a "D" exponent.
 inline std::string d19(double v) {
