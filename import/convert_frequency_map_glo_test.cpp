@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "import/convert_rinex_nav_test_support.h"
+#include "import/import_test_support.h"
 
 using namespace import_test;
 
@@ -10,42 +10,38 @@ namespace {
 
 std::string header(const char* version, char system = 'R') {
     return nav_version_line(version, version[0] == '2' ? 'G' : 'N', system) +
-           header_line("", "END OF HEADER");
+           hdr("", "END OF HEADER");
 }
 
 // A message with its channel written as text in the fourth column of orbit line 2.
 std::string message_v2(int slot, const std::string& channel) {
     return format("%2d 21  1  1  0 15  0.0", slot) + d19(7.2e-5) + d19(0.0) + d19(900.0) + "\n" +
-           orbit_v2(-1488.8, 1.2, 0.0, 0.0) + "   " + d19(-5000.0) + d19(2.0) + d19(0.0) + channel +
-           "\n" + orbit_v2(21000.5, 0.3, 0.0, 0.0);
+           nav2_orbit(-1488.8, 1.2, 0.0, 0.0) + "   " + d19(-5000.0) + d19(2.0) + d19(0.0) +
+           channel + "\n" + nav2_orbit(21000.5, 0.3, 0.0, 0.0);
 }
 
 std::string message_v3(const char* sat, double channel) {
-    return std::string(sat) + " 2021 01 01 00 15 00" + d19(7.2e-5) + d19(0.0) + d19(900.0) + "\n" +
-           orbit_v3(-1488.8, 1.2, 0.0, 0.0) + orbit_v3(-5000.0, 2.0, 0.0, channel) +
-           orbit_v3(21000.5, 0.3, 0.0, 0.0);
+    return nav3_message(sat, 900.0, {{-1488.8, 1.2, 0, 0}, {-5000, 2, 0, channel}, {1, 2, 3, 4}});
 }
 
 std::string gps_message_v3(const char* sat) {
-    std::string text =
-        std::string(sat) + " 2021 01 01 00 00 00" + d19(1e-4) + d19(0) + d19(0) + "\n";
-    for (int i = 0; i < 7; ++i) text += orbit_v3(1.0, 2.0, 3.0, 4.0);
-    return text;
+    return nav3_message(sat, 0.0, std::vector<std::vector<double>>(7, {1.0, 2.0, 3.0, 4.0}));
 }
 
 VYR_ERROR convert(const std::string& content, VYR_GLONASS_FREQUENCYMAP& map) {
-    ScratchFile file(content);
-    CConvertFileFrequencyMapGlo converter;
-    EXPECT_EQ(converter.SetFileName(file.path()), VYR_OK);
-    return converter.Convert(map, 0);
+    return convert_text<CConvertFileFrequencyMapGlo>(content, map);
 }
 
 }  // namespace
 
-TEST(ConvertFileFrequencyMapGlo, VersionTwoSlotThreeOnChannelMinusFour) {
+TEST(ConvertFileFrequencyMapGlo, LaterMessageOfASlotOverwritesAndOtherSlotsArePassedOver) {
     VYR_GLONASS_FREQUENCYMAP map{};
-    ASSERT_EQ(convert(header("2.11") + message_v2(3, d19(-4.0)), map), VYR_OK);
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(+map.channel[i], i == 2 ? -4 : -111) << i;
+    ASSERT_EQ(
+        convert(header("2.11") + message_v2(3, d19(-4.0)) + message_v2(3, d19(5.0)) +
+                    message_v2(24, d19(-7.0)) + message_v2(25, d19(1.0)) + message_v2(0, d19(1.0)),
+                map),
+        VYR_OK);
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(+map.channel[i], i == 2 ? 5 : i == 23 ? -7 : -111) << i;
 }
 
 TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZero) {
@@ -65,18 +61,6 @@ TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZero) {
     }
 }
 
-TEST(ConvertFileFrequencyMapGlo, LaterMessageOfASlotOverwritesAndOtherSlotsArePassedOver) {
-    VYR_GLONASS_FREQUENCYMAP map{};
-    ASSERT_EQ(
-        convert(header("2.11") + message_v2(3, d19(-4.0)) + message_v2(3, d19(5.0)) +
-                    message_v2(24, d19(-7.0)) + message_v2(25, d19(1.0)) + message_v2(0, d19(1.0)),
-                map),
-        VYR_OK);
-    EXPECT_EQ(+map.channel[2], 5);
-    EXPECT_EQ(+map.channel[23], -7);
-    EXPECT_EQ(+map.channel[0], -111);
-}
-
 TEST(ConvertFileFrequencyMapGlo, VersionThreeAndFourTakeOnlyGlonassMessages) {
     VYR_GLONASS_FREQUENCYMAP map{};
     ASSERT_EQ(convert(header("3.04", 'M') + gps_message_v3("G05") + message_v3("R07", -3.0) +
@@ -91,8 +75,8 @@ TEST(ConvertFileFrequencyMapGlo, VersionThreeAndFourTakeOnlyGlonassMessages) {
     VYR_GLONASS_FREQUENCYMAP v4{};
     ASSERT_EQ(
         convert(header("4.00", 'M') + "> EPH R03 FDMA\n" + message_v3("R03", 5.0) +
-                    orbit_v3(183.0, 0.0, 0.0, 0.0) + "> EPH G01 LNAV\n" + gps_message_v3("G01") +
-                    "> EPH R04 FDMA\n" + message_v3("R04", 6.0) + orbit_v3(183.0, 0.0, 0.0, 0.0),
+                    nav3_orbit(183.0, 0.0, 0.0, 0.0) + "> EPH G01 LNAV\n" + gps_message_v3("G01") +
+                    "> EPH R04 FDMA\n" + message_v3("R04", 6.0) + nav3_orbit(183.0, 0.0, 0.0, 0.0),
                 v4),
         VYR_OK);
     EXPECT_EQ(+v4.channel[2], 5);
@@ -100,21 +84,16 @@ TEST(ConvertFileFrequencyMapGlo, VersionThreeAndFourTakeOnlyGlonassMessages) {
 }
 
 TEST(ConvertFileFrequencyMapGlo, Failures) {
+    std::string blankInside = message_v2(3, d19(-4.0));
+    blankInside.insert(blankInside.find('\n') + 1, "\n");
     const struct {
         std::string text;
         VYR_ERROR expected;
     } cases[] = {
-        {nav_version_line("1", 'G') + header_line("", "END OF HEADER"), VYR_E_NOT_IMPLEMENTED},
+        {nav_version_line("1", 'G') + hdr("", "END OF HEADER"), VYR_E_NOT_IMPLEMENTED},
         {nav_version_line("2.11", 'G') + message_v2(3, d19(-4.0)), VYR_E_HEADER_OR_DATA_MISSING},
-        // A blank line between the orbit lines of a message.
-        {header("2.11") +
-             [] {
-                 std::string m = message_v2(3, d19(-4.0));
-                 return m.insert(m.find('\n') + 1, "\n");
-             }(),
-         VYR_E_FAILED_TO_READ},
-        // Orbit line 2 with three values only.
-        {header("2.11") + message_v2(3, ""), VYR_E_FAILED_TO_READ},
+        {header("2.11") + blankInside, VYR_E_FAILED_TO_READ},  // a blank line between orbit lines
+        {header("2.11") + message_v2(3, ""), VYR_E_FAILED_TO_READ},  // orbit line 2: three values
         {header("2.11") + "xx 21  1  1  0 15  0.0\n", VYR_E_FAILED_TO_READ},
         // The end of the file inside a message ends the import.
         {header("2.11") + message_v2(3, d19(-4.0)).substr(0, 60), VYR_OK},

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "import/convert_rinex_nav_test_support.h"
+#include "import/import_test_support.h"
 
 using namespace import_test;
 using namespace vyr_import;
@@ -69,10 +69,7 @@ std::string model_text(const Model& m) {
 const std::string kFirstLine = "CODE'S GLOBAL IONOSPHERE MAPS FOR DAY 001, 2010\n";
 
 VYR_ERROR convert(const std::string& content, std::vector<VYR_IONO_GLOBALREG>& out) {
-    ScratchFile file(content);
-    CConvertFileIonoGlobalReg converter;
-    EXPECT_EQ(converter.SetFileName(file.path()), VYR_OK);
-    return converter.Convert(out, 0);
+    return convert_text<CConvertFileIonoGlobalReg>(content, out);
 }
 
 }  // namespace
@@ -116,43 +113,42 @@ TEST(ConvertFileIonoGlobalReg, CoefficientLinesPerDegreeFollowTheOrder) {
                  {0, 0, 1}, {16, 16, 289}, {17, 17, 324}};
     for (const auto& c : cases)
         EXPECT_EQ(iono_coefficient_count(c.degree, c.order), c.lines) << c.degree << "/" << c.order;
-
-    Model m;
-    m.degree = 2;
-    m.order = 0;
-    std::vector<VYR_IONO_GLOBALREG> out;
-    ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK);
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(+out[0].coefficients[2].degree, 2);
-    EXPECT_DOUBLE_EQ(+out[0].coefficients[2].value, 3.0);
-    EXPECT_EQ(+out[0].coefficients[3].degree, 0);
 }
 
-TEST(ConvertFileIonoGlobalReg, SeveralModelsGiveOneRecordEach) {
+TEST(ConvertFileIonoGlobalReg, EachModelGivesOneRecord) {
+    std::vector<VYR_IONO_GLOBALREG> out(1);
+    EXPECT_EQ(convert(kFirstLine + "nothing else\n", out), VYR_OK);
+    EXPECT_TRUE(out.empty());
+
     Model first, second;
     second.type = 1;
     second.frame = "1";
-    second.degree = 1;
-    second.order = 1;
-    std::vector<VYR_IONO_GLOBALREG> out;
+    second.order = 0;  // one coefficient line per degree
     ASSERT_EQ(convert(kFirstLine + model_text(first) + model_text(second), out), VYR_OK);
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(+out[0].modelType, 1u);
+    EXPECT_EQ(+out[0].coefficients[3].order, -1);
     EXPECT_EQ(+out[1].modelType, 0u);
     EXPECT_EQ(+out[1].frame, 0);
-    EXPECT_EQ(+out[1].maxDegree, 1);
-    EXPECT_EQ(+out[1].coefficients[3].order, -1);
+    EXPECT_EQ(+out[1].maxOrder, 0);
+    EXPECT_EQ(+out[1].coefficients[2].degree, 2);
+    EXPECT_DOUBLE_EQ(+out[1].coefficients[2].value, 3.0);
+    EXPECT_EQ(+out[1].coefficients[3].degree, 0);
 }
 
-TEST(ConvertFileIonoGlobalReg, WithoutToEpochTheModelHoldsTwoHours) {
-    for (const bool line : {false, true}) {
+TEST(ConvertFileIonoGlobalReg, WithoutAReadableToEpochTheModelHoldsTwoHours) {
+    const struct {
+        bool line;
+        const char* to;
+    } cases[] = {{false, ""}, {true, ""}, {true, "2010 01 01"}};
+    for (const auto& c : cases) {
         Model m;
-        m.toLine = line;
-        m.to = "";  // the line, when written, is empty
+        m.toLine = c.line;
+        m.to = c.to;
         std::vector<VYR_IONO_GLOBALREG> out;
-        ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK) << line;
+        ASSERT_EQ(convert(kFirstLine + model_text(m), out), VYR_OK) << c.line << c.to;
         ASSERT_EQ(out.size(), 1u);
-        EXPECT_NEAR(+out[0].toEpoch, 55197.0 + 2.0 / 24.0, 1e-9) << line;
+        EXPECT_NEAR(+out[0].toEpoch, 55197.0 + 2.0 / 24.0, 1e-9) << c.line << c.to;
     }
 }
 
@@ -175,7 +171,6 @@ TEST(ConvertFileIonoGlobalReg, RefusedModels) {
         {with([](Model& m) { m.degree = 60000, m.order = 60000, m.coefficients = false; }),
          VYR_E_UNSUPPORTED_FILE},
         {with([](Model& m) { m.heightLine = false; }), VYR_E_HEADER_OR_DATA_MISSING},
-        {with([](Model& m) { m.to = "2010 01 01"; }), VYR_OK},  // short: two hours
     };
     for (const auto& c : cases) {
         std::vector<VYR_IONO_GLOBALREG> out;
@@ -198,10 +193,4 @@ TEST(ConvertFileIonoGlobalReg, CoefficientLinesMustFollowAndParse) {
     bad.frame = "3";
     EXPECT_EQ(convert(text + model_text(bad), out), VYR_E_UNSUPPORTED_FILE);
     EXPECT_EQ(out.size(), 1u);
-}
-
-TEST(ConvertFileIonoGlobalReg, FileWithoutModelsGivesNothing) {
-    std::vector<VYR_IONO_GLOBALREG> out(1);
-    EXPECT_EQ(convert(kFirstLine + "nothing else\n", out), VYR_OK);
-    EXPECT_TRUE(out.empty());
 }

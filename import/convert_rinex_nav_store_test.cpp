@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "import/convert_rinex_nav.h"
-#include "import/convert_rinex_nav_test_support.h"
 #include "import/convert_sp3.h"
+#include "import/import_test_support.h"
 #include "records/collection_test_support.h"
 #include "records/common_data.h"
 #include "records/record_io.h"
@@ -16,10 +16,10 @@ namespace {
 class ImportTwiceTest : public vyr_test::MemoryStorageTest {};
 
 std::string gps_file() {
-    std::string text = nav_version_line("2.10", 'N') + header_line("", "END OF HEADER");
+    std::string text = nav_version_line("2.10", 'N') + hdr("", "END OF HEADER");
     for (int prn = 1; prn <= 3; ++prn) {
         text += format("%2d 10  1  1  2  0  0.0", prn) + d19(1e-4) + d19(0.0) + d19(0.0) + "\n";
-        for (int i = 0; i < 6; ++i) text += orbit_v2(prn + i, 1.0, 2.0, 3.0);
+        for (int i = 0; i < 6; ++i) text += nav2_orbit(prn + i, 1.0, 2.0, 3.0);
         text += "   " + d19(432018.0) + "\n";
     }
     return text;
@@ -28,24 +28,18 @@ std::string gps_file() {
 }  // namespace
 
 TEST_F(ImportTwiceTest, SecondImportOfTheSameFilesAddsNothing) {
-    ScratchFile nav(gps_file());
-    ScratchFile sp3(
+    const std::string sp3 =
         "*  2010  1  1  0  0  0.00000000\n"
         "PG05  15000.123456 -20000.500000   1234.000001     12.345678\n"
-        "PR07  15000.123456 -20000.500000   1234.000001     12.345678\n");
+        "PR07  15000.123456 -20000.500000   1234.000001     12.345678\n";
     CVyrCommonData common(storage, kStorageVersionCurrent);
     for (int pass = 0; pass < 2; ++pass) {
-        CConvertFileRinexNav navConverter;
-        ASSERT_EQ(navConverter.SetFileName(nav.path()), VYR_OK);
         std::vector<VYR_BROADCASTEPHEMERIS> ephemerides;
-        ASSERT_EQ(navConverter.Convert(ephemerides, 0), VYR_OK);
+        ASSERT_EQ(convert_text<CConvertFileRinexNav>(gps_file(), ephemerides), VYR_OK);
         ASSERT_EQ(ephemerides.size(), 3u);
         ASSERT_EQ(common.AddBroadcastEphemerisRecords(ephemerides), VYR_OK);
-
-        CConvertFileSp3 sp3Converter;
-        ASSERT_EQ(sp3Converter.SetFileName(sp3.path()), VYR_OK);
         std::vector<VYR_PRECISEEPHEMERIS> orbits;
-        ASSERT_EQ(sp3Converter.Convert(orbits, 0), VYR_OK);
+        ASSERT_EQ(convert_text<CConvertFileSp3>(sp3, orbits), VYR_OK);
         ASSERT_EQ(orbits.size(), 2u);
         ASSERT_EQ(common.AddPreciseEphemerisRecords(orbits), VYR_OK);
 

@@ -23,16 +23,17 @@ TEST(FileConverter, NamesAreCheckedBeforeAnythingIsRead) {
     EXPECT_EQ(converter.ConvertRinexObs(nullptr, out, nullptr), VYR_E_INVALID_PARAMETER);
     EXPECT_EQ(converter.ConvertRinexObs("", out, nullptr), VYR_E_INVALID_PARAMETER);
     EXPECT_EQ(out.size(), 2u);  // untouched
-    const std::string folder = dir.Path("");
-    EXPECT_EQ(converter.ConvertRinexObs(folder.c_str(), out, nullptr), VYR_E_FILE_NOT_FOUND);
+    EXPECT_EQ(converter.ConvertRinexObs(dir.Path("").c_str(), out, nullptr), VYR_E_FILE_NOT_FOUND);
     EXPECT_TRUE(out.empty());
-    // A 261-character name of an existing file.
-    std::string name = dir.Write("x", small_v2("A"));
-    const std::string longName = name.substr(0, name.size() - 1) + std::string(261, 'x');
-    std::string link = longName.substr(0, 261);
-    while (link.back() == '/') link.pop_back();
-    EXPECT_EQ(converter.ConvertRinexObs(longName.substr(0, 261).c_str(), out, nullptr),
-              VYR_E_FILE_NOT_FOUND);
+    // Existing files whose full names have 260 and 261 characters: the longer one is refused.
+    const size_t folder = dir.Path("").size();
+    ASSERT_LT(folder, 200u);
+    const std::string longest = dir.Write(std::string(260 - folder, 'a'), small_v2("A"));
+    const std::string tooLong = dir.Write(std::string(261 - folder, 'b'), small_v2("B"));
+    ASSERT_EQ(longest.size(), 260u);
+    ASSERT_TRUE(std::filesystem::exists(tooLong));
+    EXPECT_EQ(converter.ConvertRinexObs(longest.c_str(), out, nullptr), VYR_OK);
+    EXPECT_EQ(converter.ConvertRinexObs(tooLong.c_str(), out, nullptr), VYR_E_FILE_NOT_FOUND);
 }
 
 TEST(FileConverter, ConvertingTwiceKeepsOnlyTheSecondFile) {

@@ -1,12 +1,10 @@
-// Helpers of the import tests: files written into a scratch folder, and version-2 observation
-// lines in their exact columns.
+// Helpers of the import tests: files written into a scratch folder, converters run over them,
+// and observation and navigation lines in their exact columns.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,33 +12,35 @@
 #include <vector>
 
 #include <vyr/file_converter.h>
+#include "rinex/reader_test_support.h"
 
 namespace import_test {
 
-inline std::string format(const char* fmt, ...) {
-    char buf[512];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    return buf;
-}
+using rnx_test::d19;
+using rnx_test::format;
+using rnx_test::hdr;
+using rnx_test::nav2_orbit;
+using rnx_test::nav3_orbit;
+using rnx_test::obs;
 
 // A folder of the current test's own, removed afterwards.
 class ScratchDir {
 public:
     ScratchDir() {
+        static int made = 0;
         const char* binary = std::getenv("VYR_BINARY_DIR");
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
         m_path = (binary != nullptr ? std::filesystem::path(binary)
                                     : std::filesystem::temp_directory_path()) /
                  "import_scratch" /
                  (std::string(test->test_suite_name()) + "." + test->name() + "." +
-                  std::to_string(getpid()));
+                  std::to_string(getpid()) + "." + std::to_string(++made));
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
     }
     ~ScratchDir() { std::filesystem::remove_all(m_path); }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
 
     std::string Write(const std::string& name, const std::string& content) const {
         const std::string path = (m_path / name).string();
@@ -53,14 +53,30 @@ private:
     std::filesystem::path m_path;
 };
 
-// A header line: content in columns 1-60, label from column 61.
-inline std::string hdr(const std::string& content, const std::string& label) {
-    std::string line = content.substr(0, 60);
-    line.resize(60, ' ');
-    return line + label + "\n";
+// Runs a converter over content written to a file of its own.
+template <class Converter, class Output>
+VYR_ERROR convert_text(const std::string& content, Output& out) {
+    ScratchDir dir;
+    Converter converter;
+    EXPECT_EQ(converter.SetFileName(dir.Write("input", content).c_str()), VYR_OK);
+    return converter.Convert(out, 0);
 }
 
-// A version-2 header with the given types; extra lines go before "END OF HEADER".
+// "RINEX VERSION / TYPE" of a navigation file: type letter in column 21, system in 41.
+inline std::string nav_version_line(const char* version, char type, char system = ' ') {
+    return hdr(format("%9s%11s%c%19s%c", version, "", type, "", system), "RINEX VERSION / TYPE");
+}
+
+// A version-3 navigation message dated 2020-06-25 02:00 with its orbit lines.
+inline std::string nav3_message(const char* sat, double clock2,
+                                const std::vector<std::vector<double>>& orbit) {
+    std::string m =
+        std::string(sat) + " 2020 06 25 02 00 00" + d19(1e-4) + d19(0.0) + d19(clock2) + "\n";
+    for (const auto& v : orbit) m += nav3_orbit(v[0], v[1], v[2], v[3]);
+    return m;
+}
+
+// A version-2 observation header with the given types; extra lines go before "END OF HEADER".
 inline std::string v2_header(const std::vector<std::string>& types, const std::string& extra = "",
                              double version = 2.11, char system = 'G', bool firstObs = true) {
     std::string h = hdr(format("%9.2f%11s%-20s%c", version, "", "OBSERVATION DATA", system),
@@ -92,17 +108,6 @@ inline std::string v2_epoch(int yy, int mo, int d, int h, int mi, double s, int 
         line += sats[i];
     }
     return line + "\n";
-}
-
-// One observation field: F14.3 and the two digits (a blank digit when below 0).
-inline std::string obs(double value, int lli = -1, int ssi = -1) {
-    std::string f = format("%14.3f", value);
-    f += lli < 0 ? ' ' : static_cast<char>('0' + lli);
-    f += ssi < 0 ? ' ' : static_cast<char>('0' + ssi);
-    return f;
-}
-inline std::string blank() {
-    return std::string(16, ' ');
 }
 
 // Collects what a streaming conversion hands out.

@@ -66,7 +66,7 @@ TEST(ConvertToObsEpoch, TimeSignalsFlagsAndQuality) {
     EXPECT_EQ(+signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 905);  // S1C still read
     const RNX_OBS_EPOCH digitOnly = epoch_at({sat(eSATSYS_GPS, 5, {value("L1C", 1.0e8, 0, 7)})});
     ASSERT_EQ(Vyr_ConvertToObsEpoch(digitOnly, kNoStrength, out), VYR_OK);
-    EXPECT_EQ(+signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 7 * 120 + 50);
+    EXPECT_EQ(+signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 890);  // digit 7
 }
 
 TEST(ConvertToObsEpoch, ABlankValueNeverOverwritesAFilledOneOfTheSameType) {
