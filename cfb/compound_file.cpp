@@ -324,6 +324,7 @@ HRESULT CompoundFile::commit() {
         hr = bytes_->SetSize(file_bytes);
         if (FAILED(hr)) return hr;
     }
+    regular_.drop_read_ahead();  // the file's length changed, and changes again below
     hr = bytes_->Flush();
     if (FAILED(hr)) return hr;
     const std::vector<uint8_t> header_sector = serialize_header(header);

@@ -11,6 +11,7 @@ namespace {
 constexpr size_t kMaxPiece = size_t{1} << 30;  // one ReadAt/WriteAt call moves at most this
 constexpr size_t kGather = size_t{1} << 20;    // writes are handed on in pieces of about this
 constexpr uint64_t kPage = 4096;
+constexpr size_t kReadAhead = 64 * 1024;  // small reads are served from a window this long
 }  // namespace
 
 HRESULT read_bytes(ILockBytes& bytes, uint64_t offset, void* p, size_t n) {
@@ -44,6 +45,24 @@ HRESULT write_bytes(ILockBytes& bytes, uint64_t offset, const void* p, size_t n)
 
 HRESULT RegularSpace::read(uint32_t first, uint64_t offset, void* p, size_t n) {
     const uint64_t at = (uint64_t{first} + 1) * sector_size_ + offset;
+    if (!window_.empty() && at >= window_at_ && at + n <= window_at_ + window_.size()) {
+        std::memcpy(p, window_.data() + (at - window_at_), n);
+        return S_OK;
+    }
+    if (n > kReadAhead / 2) return read_through(at, p, n);
+    // A small read fills the window from the page it starts in.
+    window_.resize(kReadAhead);
+    window_at_ = at / kPage * kPage;
+    const HRESULT hr = read_through(window_at_, window_.data(), window_.size());
+    if (FAILED(hr)) {
+        window_.clear();
+        return hr;
+    }
+    std::memcpy(p, window_.data() + (at - window_at_), n);
+    return S_OK;
+}
+
+HRESULT RegularSpace::read_through(uint64_t at, void* p, size_t n) {
     if (!gathered_.empty() && at < gathered_at_ + gathered_.size() && gathered_at_ < at + n) {
         const HRESULT hr = flush_writes();
         if (FAILED(hr)) return hr;
@@ -52,6 +71,7 @@ HRESULT RegularSpace::read(uint32_t first, uint64_t offset, void* p, size_t n) {
 }
 
 HRESULT RegularSpace::write(uint32_t first, uint64_t offset, const void* p, size_t n) {
+    window_.clear();
     uint64_t at = (uint64_t{first} + 1) * sector_size_ + offset;
     if (!gathered_.empty() && at != gathered_at_ + gathered_.size()) {
         const HRESULT hr = flush_writes();

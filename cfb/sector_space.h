@@ -34,6 +34,10 @@ public:
 // shifts every piece across a page boundary. Reads see gathered bytes (they are handed on
 // first); the commit hands everything on before it flushes. A failure to hand bytes on sticks:
 // every later call reports it, so a document missing them is never committed.
+//
+// Small reads (records and epochs come a few dozen bytes at a time) are served from a window of
+// the byte array read ahead in one call. Every write drops the window, and so must anything
+// else that changes the byte array (drop_read_ahead).
 class RegularSpace final : public SectorSpace {
 public:
     RegularSpace(ILockBytes* bytes, uint32_t sector_size)
@@ -45,15 +49,20 @@ public:
     HRESULT allocate(uint32_t preferred, uint32_t* out) override;
     // Hands every gathered byte on to the byte array.
     HRESULT flush_writes();
+    // Forgets what was read ahead: the byte array was changed behind this space's back.
+    void drop_read_ahead() { window_.clear(); }
 
 private:
-    HRESULT hand_on(size_t n);  // the first n gathered bytes
+    HRESULT hand_on(size_t n);                             // the first n gathered bytes
+    HRESULT read_through(uint64_t at, void* p, size_t n);  // past the window
 
     ILockBytes* bytes_;
     uint32_t sector_size_;
     AllocationTable fat_{true};
     std::vector<uint8_t> gathered_;
-    uint64_t gathered_at_ = 0;  // offset in the byte array of gathered_[0]
+    uint64_t gathered_at_ = 0;     // offset in the byte array of gathered_[0]
+    std::vector<uint8_t> window_;  // read ahead; empty when there is none
+    uint64_t window_at_ = 0;       // offset in the byte array of window_[0]
     HRESULT failure_ = S_OK;
 };
 
