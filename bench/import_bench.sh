@@ -7,20 +7,13 @@
 # the whole-command steps (best run counts, 3 by default).
 set -eu
 cd "$(dirname "$0")/.."
-BUILD=${BUILD_BENCH:-build-bench}
+. bench/corpus.sh
 RUNS=${RUNS:-3}
-CORPUS=${VYR_CORPUS:-../shared/corpus}
-[ -f "$CORPUS/MANIFEST.tsv" ] || { echo "no corpus at $CORPUS" >&2; exit 1; }
 command -v convbin >/dev/null || { echo "convbin missing: apt-get install -y rtklib" >&2; exit 1; }
+build_targets obs_import_bench vyr_cli
 
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYR_BENCH=ON >/dev/null
-cmake --build "$BUILD" --target obs_import_bench vyr_cli -j "$(nproc)" >/dev/null
-
-# The largest file of a manifest kind.
-largest() { awk -F'\t' -v k="$1" '$2 == k { print $4, $1 }' "$CORPUS/MANIFEST.tsv" |
-            sort -n | tail -1 | cut -d' ' -f2; }
-obs="$CORPUS/$(largest rinex3-obs)"
-obs2="$CORPUS/$(largest rinex2-obs)"
+obs=$(largest rinex3-obs)
+obs2=$(largest rinex2-obs)
 [ "$(stat -c %s "$obs2")" -gt "$(stat -c %s "$obs")" ] && echo "note: a version-2 file is the largest" >&2
 
 work=$(mktemp -d)
