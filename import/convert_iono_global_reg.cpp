@@ -88,6 +88,8 @@ enum Seen : uint32_t {
 
 // Takes one header line into the model; 0 or the failure it gives.
 VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& m, uint32_t& seen) {
+    // Blank and unlabelled lines among the labels carry nothing (and have no label to skip).
+    if (lineClass < 0 || lineClass >= kLabelCount) return VYR_OK;
     const char* value = value_of(line, lineClass);
     // Packed fields are filled by value: no reference binds to a misaligned member.
     double number = 0.0;

@@ -106,6 +106,19 @@ TEST(ConvertFileIonoGlobalReg, HeaderValuesAndCoefficientsInFileOrder) {
     EXPECT_EQ(+r.coefficients[256].value, 0.0);
 }
 
+// Blank and unlabelled lines among the header labels are passed over (they once made the
+// reader look up a label past the end of its table).
+TEST(ConvertFileIonoGlobalReg, BlankAndUnlabelledHeaderLinesArePassedOver) {
+    std::string text = model_text(Model{});
+    const size_t at = text.find("COEFFICIENTS\n");
+    ASSERT_NE(at, std::string::npos);
+    text.insert(at, "\n   1.0  2.0  a line of no label\n");
+    std::vector<VYR_IONO_GLOBALREG> out;
+    ASSERT_EQ(convert(kFirstLine + text, out), VYR_OK);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_DOUBLE_EQ(+out[0].maxLatitude, 87.70);
+}
+
 TEST(ConvertFileIonoGlobalReg, CoefficientLinesPerDegreeFollowTheOrder) {
     const struct {
         int degree, order, lines;
