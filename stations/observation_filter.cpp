@@ -138,8 +138,10 @@ bool CFilterObservations::RemoveExcluded(VYR_OBSERVATIONEPOCH& epoch) const {
                                                              {VYR_SATSYS_SBAS, m_excludeSbas}};
     for (const auto& [system, excluded] : systems) {
         if (!excluded) continue;
-        if (!remove_if(
-                [system](const VYR_OBSERVATIONEPOCH_SV& sv) { return sv.satId.system == system; }))
+        const VYR_SATELLITE_SYSTEM left_out = system;  // clang 14 captures no structured binding
+        if (!remove_if([left_out](const VYR_OBSERVATIONEPOCH_SV& sv) {
+                return sv.satId.system == left_out;
+            }))
             return false;
     }
     return !sats.empty();
