@@ -101,7 +101,7 @@ void copy_text(std::string_view text, char* out, size_t capacity) {
     if (capacity == 0) return;
     text = trim(text);
     const size_t n = std::min(text.size(), capacity - 1);
-    std::memcpy(out, text.data(), n);
+    if (n > 0) std::memcpy(out, text.data(), n);  // an empty view may have no data at all
     out[n] = '\0';
 }
 

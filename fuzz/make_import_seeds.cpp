@@ -1,0 +1,92 @@
+// Writes the seed corpus of the converters' fuzz target: the bundled sample observation files
+// and a small file of every other kind the system converts.
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "rinex/reader_test_support.h"
+
+using namespace rnx_test;
+
+namespace {
+
+std::string glonass_navigation2() {
+    std::string t = hdr("     2.11           G: GLONASS NAV DATA", "RINEX VERSION / TYPE") +
+                    hdr("", "END OF HEADER");
+    t += format("%2d 21  1  1  0 15  0.0", 3) + d19(7.2e-5) + d19(0.0) + d19(900.0) + "\n";
+    t += nav2_orbit(-1488.8, 1.2, 0.0, 0.0) + nav2_orbit(-5000.0, 2.0, 0.0, -4.0) +
+         nav2_orbit(21000.5, 0.3, 0.0, 0.0);
+    return t;
+}
+
+std::string gps_navigation3() {
+    std::string t =
+        version_line(3.04, 'N', 'G') +
+        hdr("GPSA   1.1176E-08  7.4506E-09 -5.9605E-08 -5.9605E-08", "IONOSPHERIC CORR") +
+        hdr("GPSB   1.1264E+05  1.4746E+05 -1.3107E+05 -3.2768E+05", "IONOSPHERIC CORR") +
+        hdr("", "END OF HEADER");
+    t += nav3_first("G01", 2020, 1, 1, 0, 0, 0, 1e-4, 0, 0);
+    for (int i = 0; i < 7; ++i) t += nav3_orbit(i, i + 0.5, -i, 1e-9);
+    t += nav3_first("E11", 2020, 1, 1, 0, 10, 0, 1e-3, 2e-11, 0);
+    for (int i = 0; i < 7; ++i) t += nav3_orbit(i, 517, 2086, 0);
+    return t;
+}
+
+std::string sp3() {
+    return "#cP2010  1  1  0  0  0.00000000      96 ORBIT IGS08 HLM  IGS\n"
+           "## 1564 432000.00000000   900.00000000 55197 0.0000000000000\n"
+           "+    2   G01R05  0  0  0  0  0  0  0  0  0  0  0  0  0  0  0\n"
+           "%c G  cc GPS ccc cccc cccc cccc cccc ccccc ccccc ccccc ccccc\n"
+           "*  2010  1  1  0  0  0.00000000\n"
+           "PG01  15000.123456 -20000.500000   1234.000001     12.345678\n"
+           "PR05  15001.000000 -20001.000000   1235.000000 999999.999999\n"
+           "EOF\n";
+}
+
+std::string labelled(const std::string& label, const std::string& value) {
+    std::string line = label;
+    line.resize(60, ' ');
+    return line + ": " + value + "\n";
+}
+
+std::string ionosphere_model() {
+    std::string t =
+        labelled("MODEL NUMBER / STATION NAME", "COD001-01") +
+        labelled("MODEL TYPE (1=LOCAL,2=GLOBAL,3=STATION)", "2") +
+        labelled("MAXIMUM DEGREE OF SPHERICAL HARMONICS", "1") + labelled("MAXIMUM ORDER", "1") +
+        "DEVELOPMENT WITH RESPECT TO\n" +
+        labelled("  GEOGRAPHICAL (=1) OR GEOMAGNETIC (=2) FRAME", "2") +
+        labelled("MAPPING FUNCTION (0=NONE,1=1/COS)", "1") +
+        labelled("HEIGHT OF SINGLE LAYER AND ITS RMS ERROR (KM)", "450.00    0.00") +
+        labelled("  LATITUDE OF NORTH GEOMAGNETIC POLE (DEGREES)", "80.17") +
+        labelled("  EAST LONGITUDE (DEGREES)", "-72.37") +
+        labelled("  FROM EPOCH / REFERENCE EPOCH (Y,M,D,H,M,S)", "2010 01 01 00 00 00") +
+        labelled("  TO EPOCH", "2010 01 01 02 00 00") +
+        labelled("  MINIMUM LATITUDE (DEGREES)", "-87.64") +
+        labelled("  MAXIMUM LATITUDE (DEGREES)", "87.70") + "COEFFICIENTS\n" +
+        "DEGREE  ORDER    VALUE (TECU)   RMS (TECU)\n";
+    t += "  0      0     1.00000000     0.0100\n";
+    t += "  1      0     2.00000000     0.0100\n";
+    t += "  1      1     3.00000000     0.0100\n";
+    t += "  1     -1     4.00000000     0.0100\n";
+    return t;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    const std::filesystem::path dir = argv[1];
+    std::filesystem::create_directories(dir);
+    for (const auto& sample : std::filesystem::directory_iterator(VYR_SAMPLES_DIR))
+        std::filesystem::copy_file(sample.path(), dir / sample.path().filename(),
+                                   std::filesystem::copy_options::overwrite_existing);
+    const std::pair<const char*, std::string> seeds[] = {
+        {"glonass2.rnx", glonass_navigation2()},
+        {"gps3.rnx", gps_navigation3()},
+        {"orbit.sp3", sp3()},
+        {"model.ion", ionosphere_model()},
+    };
+    for (const auto& [name, text] : seeds) std::ofstream(dir / name, std::ios::binary) << text;
+    return 0;
+}
