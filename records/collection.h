@@ -138,8 +138,9 @@ public:
         if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_OPEN_MODE;
         CRecordReadMulti<T> reader(stream, this->m_stream.Version());
         T record{};
-        for (reader.ReadNext(record); stream.GetLastError() == S_OK; reader.ReadNext(record))
+        while (reader.ReadNext(record))
             if (!this->m_cache.Insert(record)) return VYR_E_CACHE_CONTAINER;
+        if (stream.GetLastError() == S_OK) return VYR_E_READ_ENTRY_FAILED;  // did not decode
         this->m_cacheLoaded = true;
         return VYR_OK;
     }
@@ -191,11 +192,9 @@ public:
         CRecordReadMultiUncached<T> reader(stream, this->m_stream.Version());
         T record{};
         uint64_t offset = 0;
-        while (stream.GetPosition(offset)) {
-            reader.ReadNext(record);
-            if (stream.GetLastError() != S_OK) break;
+        while (stream.GetPosition(offset) && reader.ReadNext(record))
             if (!this->m_cache.Insert(record, offset)) return VYR_E_CACHE_CONTAINER;
-        }
+        if (stream.GetLastError() == S_OK) return VYR_E_READ_ENTRY_FAILED;  // did not decode
         this->m_cacheLoaded = true;
         return VYR_OK;
     }

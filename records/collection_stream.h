@@ -65,9 +65,8 @@ public:
             if (!is_readable(*m_stream)) return VYR_E_INVALID_OPEN_MODE;
             CRecordReadMulti<T> reader(*m_stream, m_version);
             T record{};
-            for (reader.ReadNext(record); m_stream->GetLastError() == S_OK; reader.ReadNext(record))
-                ++count;
-            return VYR_OK;
+            while (reader.ReadNext(record)) ++count;
+            return m_stream->GetLastError() == S_OK ? VYR_E_READ_ENTRY_FAILED : VYR_OK;
         }
     }
 
@@ -80,10 +79,8 @@ public:
         } else {
             if (!is_readable(*m_stream)) return VYR_E_INVALID_OPEN_MODE;
             CRecordReadMulti<T> reader(*m_stream, m_version);
-            for (uint64_t i = 0; i <= index; ++i) {
-                reader.ReadNext(record);
-                if (m_stream->GetLastError() != S_OK) return VYR_E_READ_ENTRY_FAILED;
-            }
+            for (uint64_t i = 0; i <= index; ++i)
+                if (!reader.ReadNext(record)) return VYR_E_READ_ENTRY_FAILED;
             return VYR_OK;
         }
     }

@@ -212,3 +212,14 @@ TEST_F(UncachedTest, IteratesInStoredOrderNeitherFindsNorDeletesAndAnyOtherCallE
 }
 
 }  // namespace
+
+// Records of a storage version no reader knows do not decode: loading fails instead of going
+// round for ever on a record that never comes (a damaged project once hung the reader).
+TEST_F(CollectionTest, RecordsThatDoNotDecodeFailTheLoadInsteadOfLoopingForEver) {
+    put_stream(kStreamBroadcastEphemerisGlo, bytes_of(VYR_BROADCASTEPHEMERIS_GLO{}));
+    CVyrCollectionBroadcastEphemerisGlo collection(storage, kStorageVersionCurrent + 1);
+    std::vector<VYR_BROADCASTEPHEMERIS_GLO> records;
+    EXPECT_EQ(collection.GetAll(records), VYR_E_CACHE_CONTAINER);  // how a failed load is told
+    EXPECT_TRUE(records.empty());
+    EXPECT_EQ(collection.LoadCache(), VYR_E_READ_ENTRY_FAILED);
+}

@@ -46,13 +46,17 @@ public:
         return RecordFormat<T>::Read(stream, m_version, record);
     }
 
-    // Positions, reads and counts; the caller looks at the stream's last status and the count.
-    void ReadNext(T& record) {
+    // Positions, reads and counts; true when a record was read. On false the stream's last
+    // status tells a short read (the end) from a failure; S_OK means the bytes were there but do
+    // not decode (a record of a storage version no reader knows), which must end a loop too.
+    bool ReadNext(T& record) {
         if (m_positioning == RewindEach || (m_positioning == RewindFirst && !m_started)) {
             m_started = true;
-            if (!m_stream.SeekToBegin()) return;
+            if (!m_stream.SeekToBegin()) return false;
         }
-        if (Read(m_stream, record)) ++m_count;
+        if (!Read(m_stream, record)) return false;
+        ++m_count;
+        return true;
     }
 
     uint32_t GetCount() const { return m_count; }
