@@ -1,0 +1,129 @@
+// Hostile bytes opened as a project. Opening must succeed or fail with a result that has a
+// text, and so must everything a reader asks of an opened project: its common data, its
+// stations with their entries, statistics and epochs, and its processing errors. An epoch is
+// then added to the first station, so that the write paths meet the damage too. The project
+// lives in memory; nothing reaches a disk.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <cfb/document.h>
+#include <vyr/vyr.h>
+
+namespace {
+
+// Stations and epochs a damaged project may claim are walked only this far.
+constexpr int kMaxStations = 16;
+constexpr int kMaxEpochs = 5000;
+
+VYR_ERROR check(VYR_ERROR result) {
+    std::string text;
+    if (result < 0 && (ErrorToStringDef(result, text) != VYR_OK || text.empty())) __builtin_trap();
+    return result;
+}
+
+template <class T>
+void read_list(IVyrCommonData& common, VYR_ERROR (IVyrCommonData::*get)(std::vector<T>&)) {
+    std::vector<T> records;
+    check((common.*get)(records));
+}
+
+void read_common(IVyrStorageEx& project) {
+    CVyrIPtrSmart<IVyrCommonData> common;
+    if (check(project.GetCommonData(common)) < 0) return;
+    read_list(*common, &IVyrCommonData::GetAlmanachEphemerisRecords);
+    read_list(*common, &IVyrCommonData::GetAlmanachEphemerisGloRecords);
+    read_list(*common, &IVyrCommonData::GetAlmanachEphemerisGalRecords);
+    read_list(*common, &IVyrCommonData::GetBroadcastEphemerisRecords);
+    read_list(*common, &IVyrCommonData::GetBroadcastEphemerisGloRecords);
+    read_list(*common, &IVyrCommonData::GetBroadcastEphemerisGalRecords);
+    read_list(*common, &IVyrCommonData::GetPreciseEphemerisRecords);
+    read_list(*common, &IVyrCommonData::GetIonoUtcRecords);
+    read_list(*common, &IVyrCommonData::GetIonoGlobalRegRecords);
+    read_list(*common, &IVyrCommonData::GetEstablishedPointRecords);
+    read_list(*common, &IVyrCommonData::GetUseForEstablishingPointRecords);
+    VYR_PROCESSING_PARAMETERS parameters;
+    check(common->GetProcessingParameters(parameters));
+    VYR_GLONASS_FREQUENCYMAP map{};
+    check(common->GetFrequencyChannelMapGlo(map));
+}
+
+void read_epochs(IVyrStation& station) {
+    CVyrIPtrSmart<IVyrObservations> observations;
+    if (check(station.GetObservations(observations)) < 0) return;
+    VYR_OBSERVATIONEPOCH epoch;
+    VYR_ERROR result = check(observations->StartAndGetFirst(epoch, nullptr, false, 0));
+    for (int n = 0; result == VYR_OK && n < kMaxEpochs; ++n) {
+        if (!std::isfinite(epoch.fraction)) __builtin_trap();
+        result = check(observations->GetNext(epoch, false));
+    }
+}
+
+void read_station(IVyrStation& station) {
+    VYR_SENSORSYSTEM sensor;
+    check(station.GetSensorSystem(sensor));
+    VYR_ANTENNA antenna;
+    check(station.GetAntenna(antenna));
+    VYR_WINDOWS windows;
+    check(station.GetWindows(windows));
+    VYR_SV_WINDOWS satelliteWindows;
+    check(station.GetSatelliteWindows(satelliteWindows));
+    std::vector<VYR_APRIORI_POINT> points;
+    check(station.GetAprioriPoints(points));
+    read_epochs(station);
+}
+
+void add_epoch(IVyrStation& station) {
+    CVyrIPtrSmart<IVyrObservations> observations;
+    if (check(station.GetObservations(observations)) < 0) return;
+    VYR_OBSERVATIONEPOCH epoch;
+    epoch.mjd = 59216;
+    epoch.fraction = 0.75;
+    epoch.status = 1;
+    VYR_OBSERVATIONEPOCH_SV sat;
+    sat.satId = {VYR_SATSYS_GPS, 5};
+    VYR_OBSERVATIONEPOCH_SIGNAL signal;
+    signal.obsType = static_cast<VYR_OBSTYPE>(1);
+    signal.code = 21000000.5;
+    signal.phase = 110000000.25;
+    signal.flags =
+        VYR_OBSERVATIONEPOCH_SIGNAL::kCodeValid | VYR_OBSERVATIONEPOCH_SIGNAL::kPhaseValid;
+    sat.observations.push_back(signal);
+    epoch.satellites.push_back(sat);
+    check(observations->AddEpoch(epoch));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ILockBytes* bytes = nullptr;
+    if (FAILED(cfb::create_memory_lock_bytes(std::vector<uint8_t>(data, data + size), &bytes)))
+        return 0;
+    CVyrIPtrSmart<IVyrEx> root = Vyr_GetIVyrEx();
+    CVyrIPtrSmart<IVyrStorageEx> project;
+    const VYR_ERROR opened = check(root->OpenStorageExOnLockBytes(bytes, project));
+    bytes->Release();
+    if (opened < 0) return 0;
+
+    read_common(*project);
+    CVyrIPtrSmart<IVyrCollectionStation> stations;
+    if (check(project->GetStations(stations)) >= 0) {
+        CVyrIPtrSmart<IVyrStation> station;
+        VYR_ERROR result = check(stations->GetFirstStation(station));
+        for (int n = 0; result == VYR_OK && n < kMaxStations; ++n) {
+            read_station(*station);
+            if (n == 0) add_epoch(*station);
+            result = check(stations->GetNextStation(station));
+        }
+    }
+    CVyrIPtrSmart<IVyrErrors> errors;
+    if (check(project->GetErrors(errors)) >= 0) {
+        std::vector<VYR_PROCESSING_ERROR_INTERVAL> intervals;
+        check(errors->GetIntervalErrors(intervals));
+        std::vector<VYR_PROCESSING_ERROR> general;
+        check(errors->GetGeneralErrors(general));
+    }
+    return 0;
+}
