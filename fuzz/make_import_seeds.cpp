@@ -1,12 +1,12 @@
-// Writes the seed corpus of the converters' fuzz target: the bundled sample observation files
-// and a small file of every other kind the system converts.
+// Writes the seed corpus of the converters' fuzz target: the bundled sample observation files,
+// the RINEX reader's seeds and a small file of every other kind the system converts.
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "rinex/reader_test_support.h"
+#include "rinex_seed_texts.h"
 
-using namespace rnx_test;
+using namespace rinex_seeds;
 
 namespace {
 
@@ -16,19 +16,6 @@ std::string glonass_navigation2() {
     t += format("%2d 21  1  1  0 15  0.0", 3) + d19(7.2e-5) + d19(0.0) + d19(900.0) + "\n";
     t += nav2_orbit(-1488.8, 1.2, 0.0, 0.0) + nav2_orbit(-5000.0, 2.0, 0.0, -4.0) +
          nav2_orbit(21000.5, 0.3, 0.0, 0.0);
-    return t;
-}
-
-std::string gps_navigation3() {
-    std::string t =
-        version_line(3.04, 'N', 'G') +
-        hdr("GPSA   1.1176E-08  7.4506E-09 -5.9605E-08 -5.9605E-08", "IONOSPHERIC CORR") +
-        hdr("GPSB   1.1264E+05  1.4746E+05 -1.3107E+05 -3.2768E+05", "IONOSPHERIC CORR") +
-        hdr("", "END OF HEADER");
-    t += nav3_first("G01", 2020, 1, 1, 0, 0, 0, 1e-4, 0, 0);
-    for (int i = 0; i < 7; ++i) t += nav3_orbit(i, i + 0.5, -i, 1e-9);
-    t += nav3_first("E11", 2020, 1, 1, 0, 10, 0, 1e-3, 2e-11, 0);
-    for (int i = 0; i < 7; ++i) t += nav3_orbit(i, 517, 2086, 0);
     return t;
 }
 
@@ -82,8 +69,11 @@ int main(int argc, char** argv) {
         std::filesystem::copy_file(sample.path(), dir / sample.path().filename(),
                                    std::filesystem::copy_options::overwrite_existing);
     const std::pair<const char*, std::string> seeds[] = {
+        {"obs3.rnx", observation()},
+        {"nav2.rnx", navigation2()},
+        {"nav3.rnx", navigation3()},
+        {"nav4.rnx", navigation4()},
         {"glonass2.rnx", glonass_navigation2()},
-        {"gps3.rnx", gps_navigation3()},
         {"orbit.sp3", sp3()},
         {"model.ion", ionosphere_model()},
     };
