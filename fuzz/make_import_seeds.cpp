@@ -38,6 +38,8 @@ std::string labelled(const std::string& label, const std::string& value) {
 
 std::string ionosphere_model() {
     std::string t =
+        "GLOBAL IONOSPHERE MODEL FOR DAY 001, 2010\n"
+        "------------------------------------------------------------------------\n" +
         labelled("MODEL NUMBER / STATION NAME", "COD001-01") +
         labelled("MODEL TYPE (1=LOCAL,2=GLOBAL,3=STATION)", "2") +
         labelled("MAXIMUM DEGREE OF SPHERICAL HARMONICS", "1") + labelled("MAXIMUM ORDER", "1") +
