@@ -34,11 +34,12 @@ FileKind rinex_kind(const std::string& first) {
     }
 }
 
-// Counts a list before and after adding: the collections skip records already stored.
+// Counts a list before and after adding: the collections skip records already stored. The
+// count comes from the stored size, without reading the records.
 template <class T>
 class ListCount {
 public:
-    using Getter = VYR_ERROR (IVyrCommonData::*)(std::vector<T>&);
+    using Getter = VYR_ERROR (IVyrCommonData::*)(CVyrIPtrSmart<IVyrCollection<T>>&);
 
     ListCount(IVyrCommonData& data, Getter get, const std::string& path)
         : m_data(data), m_get(get), m_path(path), m_before(count()) {}
@@ -49,10 +50,13 @@ public:
     }
 
 private:
+    // The collection is let go again at once: its stream must be free for the insert.
     size_t count() {
-        std::vector<T> records;
-        check((m_data.*m_get)(records), m_path);
-        return records.size();
+        CVyrIPtrSmart<IVyrCollection<T>> collection;
+        check((m_data.*m_get)(collection), m_path);
+        uint32_t n = 0;
+        check(collection->GetCount(n), m_path);
+        return n;
     }
     IVyrCommonData& m_data;
     Getter m_get;
@@ -62,7 +66,7 @@ private:
 
 template <class T>
 StoredCount store(IVyrCommonData& data, const std::vector<T>& records, const char* list,
-                  VYR_ERROR (IVyrCommonData::*get)(std::vector<T>&),
+                  typename ListCount<T>::Getter get,
                   VYR_ERROR (IVyrCommonData::*add)(const std::vector<T>&),
                   const std::string& path) {
     ListCount<T> counter(data, get, path);
@@ -104,7 +108,7 @@ StoredCount store_klobuchar(IVyrFileConverter& converter, IVyrCommonData& data,
     const double epoch = kGpsOriginMjd + gps.front().week * 7.0 + gps.front().toc / 86400.0;
     std::vector<VYR_IONOUTC> records;
     check(converter.ConvertRinexIonoKlobuchar(path.c_str(), epoch, records), path);
-    return store(data, records, "Klobuchar coefficients", &IVyrCommonData::GetIonoUtcRecords,
+    return store(data, records, "Klobuchar coefficients", &IVyrCommonData::GetIonoUtcCollection,
                  &IVyrCommonData::AddIonoUtcRecords, path);
 }
 
@@ -115,7 +119,7 @@ void import_navigation(FileKind kind, const std::string& path, IVyrFileConverter
         std::vector<VYR_BROADCASTEPHEMERIS> gps;
         check(converter.ConvertRinexNav(path.c_str(), gps), path);
         counts.push_back(store(data, gps, "GPS ephemerides",
-                               &IVyrCommonData::GetBroadcastEphemerisRecords,
+                               &IVyrCommonData::GetBroadcastEphemerisCollection,
                                &IVyrCommonData::AddBroadcastEphemerisRecords, path));
         counts.push_back(store_klobuchar(converter, data, gps, path));
     }
@@ -123,7 +127,7 @@ void import_navigation(FileKind kind, const std::string& path, IVyrFileConverter
         std::vector<VYR_BROADCASTEPHEMERIS_GLO> glonass;
         check(converter.ConvertRinexNavGlo(path.c_str(), glonass), path);
         counts.push_back(store(data, glonass, "GLONASS ephemerides",
-                               &IVyrCommonData::GetBroadcastEphemerisGloRecords,
+                               &IVyrCommonData::GetBroadcastEphemerisGloCollection,
                                &IVyrCommonData::AddBroadcastEphemerisGloRecords, path));
         if (!glonass.empty()) counts.push_back(store_channel_map(converter, data, path));
     }
@@ -131,7 +135,7 @@ void import_navigation(FileKind kind, const std::string& path, IVyrFileConverter
         std::vector<VYR_BROADCASTEPHEMERIS_GAL> galileo;
         check(converter.ConvertRinexNavGal(path.c_str(), galileo), path);
         counts.push_back(store(data, galileo, "Galileo ephemerides",
-                               &IVyrCommonData::GetBroadcastEphemerisGalRecords,
+                               &IVyrCommonData::GetBroadcastEphemerisGalCollection,
                                &IVyrCommonData::AddBroadcastEphemerisGalRecords, path));
     }
 }
@@ -182,7 +186,7 @@ std::vector<StoredCount> import_common_data_file(FileKind kind, const std::strin
             std::vector<VYR_PRECISEEPHEMERIS> orbits;
             check(converter.ConvertSp3(path.c_str(), orbits), path);
             counts.push_back(store(data, orbits, "precise orbit positions",
-                                   &IVyrCommonData::GetPreciseEphemerisRecords,
+                                   &IVyrCommonData::GetPreciseEphemerisCollection,
                                    &IVyrCommonData::AddPreciseEphemerisRecords, path));
             break;
         }
@@ -190,7 +194,7 @@ std::vector<StoredCount> import_common_data_file(FileKind kind, const std::strin
             std::vector<VYR_IONO_GLOBALREG> models;
             check(converter.ConvertIonoGlobalReg(path.c_str(), models), path);
             counts.push_back(store(data, models, "ionosphere models",
-                                   &IVyrCommonData::GetIonoGlobalRegRecords,
+                                   &IVyrCommonData::GetIonoGlobalRegCollection,
                                    &IVyrCommonData::AddIonoGlobalRegRecords, path));
             break;
         }
