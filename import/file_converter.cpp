@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <iterator>
 #include <new>
 
+#include "import/compact_rinex.h"
 #include "import/convert_file_rinex_obs.h"
 #include "import/convert_frequency_map_glo.h"
 #include "import/convert_iono_global_reg.h"
@@ -122,4 +124,32 @@ VYR_ERROR Vyr_ConvertRinexObsToSink(const char* fileName, IVyrStationRinexSink& 
     const VYR_ERROR named = converter.SetFileName(fileName);
     if (named != VYR_OK) return named;
     return converter.ConvertToSink(sink);
+}
+
+bool Vyr_ExpandCompactRinex(const char* inFileName, const char* outFileName, uint64_t& problemLine,
+                            std::string& problem) {
+    problemLine = 0;
+    problem.clear();
+    if (is_empty(inFileName) || is_empty(outFileName)) {
+        problem = "no file name";
+        return false;
+    }
+    std::FILE* in = std::fopen(inFileName, "rb");
+    if (in == nullptr) {
+        problem = "the file cannot be opened";
+        return false;
+    }
+    std::FILE* out = std::fopen(outFileName, "wb");
+    if (out == nullptr) {
+        std::fclose(in);
+        problem = "the expanded file cannot be made";
+        return false;
+    }
+    bool done = ExpandCompactRinex(in, out, problemLine, problem);
+    std::fclose(in);
+    if (std::fclose(out) != 0 && done) {
+        problem = "writing the expanded file failed";
+        done = false;
+    }
+    return done;
 }

@@ -5,6 +5,7 @@
 #include <rinex/rnx_types.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "vyr/ephemeris.h"
@@ -125,6 +126,13 @@ public:
 // site and epoch handed to sink as soon as it is read. A failure code of the sink ends the
 // conversion and is returned.
 VYR_API VYR_ERROR Vyr_ConvertRinexObsToSink(const char* fileName, IVyrStationRinexSink& sink);
+
+// Expands a compact RINEX observation file (CRINEX 1.0 or 3.0) into the plain RINEX file it
+// stands for, written to outFileName (made or overwritten). The compact file is read as a stream;
+// memory does not grow with its length. Returns false when it cannot: problem then tells why and
+// problemLine names the line of the compact file (0 when opening, reading or writing failed).
+VYR_API bool Vyr_ExpandCompactRinex(const char* inFileName, const char* outFileName,
+                                    uint64_t& problemLine, std::string& problem);
 
 // One epoch of the RINEX access library as the system's epoch. strength[system][type] tells
 // that the file carries a signal-strength observation for that system (rows by eSATSYS 0-4)

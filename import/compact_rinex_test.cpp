@@ -1,0 +1,389 @@
+#include "import/compact_rinex.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A header line: text in columns 1-60, the label after it.
+std::string labelled(const std::string& text, const std::string& label) {
+    std::string line = text;
+    line.resize(60, ' ');
+    return line + label;
+}
+
+// The text difference of a plain line against the one before it, as a compact file gives it:
+// a blank for an unchanged character, '&' for one that became a blank; blanks at the end dropped.
+std::string text_difference(const std::string& before, const std::string& after) {
+    std::string difference;
+    for (size_t i = 0; i < after.size(); ++i) {
+        const char old = i < before.size() ? before[i] : ' ';
+        difference += after[i] == old ? ' ' : (after[i] == ' ' ? '&' : after[i]);
+    }
+    while (!difference.empty() && difference.back() == ' ') difference.pop_back();
+    return difference;
+}
+
+std::vector<std::string> v1_header(int types) {
+    return {
+        labelled("1.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE"),
+        labelled("TOOL 1.0                                01-Jan-15 00:00", "CRINEX PROG / DATE"),
+        labelled("     2.11           OBSERVATION DATA    G (GPS)", "RINEX VERSION / TYPE"),
+        labelled("SITE", "MARKER NAME"),
+        labelled("     " + std::to_string(types) + "    L1    L2    C1    P2    S1    S2",
+                 "# / TYPES OF OBSERV"),
+        labelled("", "END OF HEADER")};
+}
+
+std::vector<std::string> v3_header() {
+    return {
+        labelled("3.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE"),
+        labelled("TOOL 1.0                                01-Jan-19 00:00", "CRINEX PROG / DATE"),
+        labelled("     3.04           OBSERVATION DATA    M", "RINEX VERSION / TYPE"),
+        labelled("G    2 C1C L1C", "SYS / # / OBS TYPES"),
+        labelled("E    1 C1C", "SYS / # / OBS TYPES"),
+        labelled("", "END OF HEADER")};
+}
+
+struct Expansion {
+    bool ok = true;
+    std::string text;
+    std::string problem;
+    uint64_t line = 0;
+};
+
+Expansion expand(const std::vector<std::string>& lines) {
+    CCompactRinexExpander expander;
+    Expansion result;
+    for (const std::string& line : lines) {
+        if (!expander.Feed(line, result.text)) {
+            result.ok = false;
+            break;
+        }
+    }
+    if (result.ok) result.ok = expander.Finish();
+    result.problem = expander.Problem();
+    result.line = expander.ProblemLine();
+    return result;
+}
+
+// The plain lines after END OF HEADER.
+std::vector<std::string> body(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t at = text.find("END OF HEADER\n");
+    if (at == std::string::npos) return lines;
+    at += 14;
+    while (at < text.size()) {
+        const size_t end = text.find('\n', at);
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> with(std::vector<std::string> lines,
+                              const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+const std::string kEpoch0 = " 15  2 13  0  0  0.0000000  0  1G07";
+const std::string kEpoch1 = " 15  2 13  0  0 30.0000000  0  1G07";
+const std::string kEpoch2 = " 15  2 13  0  1  0.0000000  0  1G07";
+const std::string kEpoch3 = " 15  2 13  0  1 30.0000000  0  1G07";
+const std::string kEpoch4 = " 15  2 13  0  2  0.0000000  0  1G07";
+
+std::string initialised(const std::string& plainEpoch) {
+    return "&" + plainEpoch.substr(1);
+}
+
+TEST(CompactRinex, HeaderPassesThroughWithoutTheCompactLines) {
+    const Expansion result = expand(v1_header(6));
+    ASSERT_TRUE(result.ok) << result.problem;
+    EXPECT_EQ(result.text.find("CRINEX"), std::string::npos);
+    EXPECT_EQ(result.text.rfind(labelled("     2.11           OBSERVATION DATA    G (GPS)",
+                                         "RINEX VERSION / TYPE") +
+                                    "\n",
+                                0),
+              0u);
+    EXPECT_TRUE(body(result.text).empty());
+}
+
+TEST(CompactRinex, DifferencesOfOrderOneToThreeGiveTheValues) {
+    // Values 1.000 1.500 2.200 3.000 4.100: first differences 500 700 800 1100, second 200 100
+    // 300, third -100 200. Order 3 is reached at the fourth value and kept from then on.
+    const Expansion result = expand(
+        with(v1_header(1),
+             {initialised(kEpoch0), "", "3&1000", text_difference(kEpoch0, kEpoch1), "", "500",
+              text_difference(kEpoch1, kEpoch2), "", "200", text_difference(kEpoch2, kEpoch3), "",
+              "-100", text_difference(kEpoch3, kEpoch4), "", "200"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    const std::vector<std::string> expected = {kEpoch0, "         1.000", kEpoch1, "         1.500",
+                                               kEpoch2, "         2.200", kEpoch3, "         3.000",
+                                               kEpoch4, "         4.100"};
+    EXPECT_EQ(lines, expected);
+}
+
+TEST(CompactRinex, OrderOneStaysFirstDifferences) {
+    const Expansion result = expand(
+        with(v1_header(1), {initialised(kEpoch0), "", "1&-2500", text_difference(kEpoch0, kEpoch1),
+                            "", "1000", text_difference(kEpoch1, kEpoch2), "", "1000"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1], "        -2.500");
+    EXPECT_EQ(lines[3], "        -1.500");
+    EXPECT_EQ(lines[5], "        -0.500");
+}
+
+TEST(CompactRinex, BlankFieldsAreMissingAndTheValueStartsAfreshAfterThem) {
+    // Three types; the second is missing in the middle epoch and comes back initialised.
+    std::vector<std::string> header = v1_header(3);
+    const Expansion result =
+        expand(with(header, {initialised(kEpoch0), "", "3&1000 3&2000 3&3000",
+                             text_difference(kEpoch0, kEpoch1), "", "1  1",
+                             text_difference(kEpoch1, kEpoch2), "", "0 3&2500 0"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1], "         1.000           2.000           3.000");
+    EXPECT_EQ(lines[3], "         1.001                           3.001");
+    EXPECT_EQ(lines[5], "         1.002           2.500           3.002");
+
+    // A difference where the value must be given afresh is damage.
+    const Expansion bad = expand(with(header, {initialised(kEpoch0), "", "3&1000 3&2000 3&3000",
+                                               text_difference(kEpoch0, kEpoch1), "", "1  1",
+                                               text_difference(kEpoch1, kEpoch2), "", "1 5 1"}));
+    EXPECT_FALSE(bad.ok);
+    EXPECT_EQ(bad.line, 15u);
+    EXPECT_NE(bad.problem.find("G07 observation 2"), std::string::npos) << bad.problem;
+}
+
+TEST(CompactRinex, TrailingFieldsLeftOutAreMissingAndTheFlagsUnchanged) {
+    const Expansion result =
+        expand(with(v1_header(3), {initialised(kEpoch0), "", "3&1000 3&2000 3&3000 14",
+                                   text_difference(kEpoch0, kEpoch1), "", "1"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "         1.00014         2.000           3.000");
+    EXPECT_EQ(lines[3], "         1.00114");
+}
+
+TEST(CompactRinex, FlagsAreTextDifferences) {
+    // Loss of lock and strength digits of two types: "1 5" then the 1 cleared ('&'), the 5 kept
+    // and a 7 added to the second type; then nothing changes.
+    const Expansion result =
+        expand(with(v1_header(2), {initialised(kEpoch0), "", "3&1000 3&2000 1 5",
+                                   text_difference(kEpoch0, kEpoch1), "", "0 0 &  7",
+                                   text_difference(kEpoch1, kEpoch2), "", "0 0 "}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1], "         1.0001          2.0005");
+    EXPECT_EQ(lines[3], "         1.000           2.00057");
+    EXPECT_EQ(lines[5], "         1.000           2.00057");
+}
+
+TEST(CompactRinex, AMissingValueHasBlankFlagsAndItsFlagsComeBackWithIt) {
+    // The flag text of a missing value is kept, not shown: the plain file has blanks there.
+    const Expansion result =
+        expand(with(v1_header(2), {initialised(kEpoch0), "", "3&1000 3&2000 1 5",
+                                   text_difference(kEpoch0, kEpoch1), "", "0",
+                                   text_difference(kEpoch1, kEpoch2), "", "0 3&2100"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[3], "         1.0001");
+    EXPECT_EQ(lines[5], "         1.0001          2.1005");
+}
+
+TEST(CompactRinex, SatellitesComeAndGoBetweenEpochs) {
+    const std::string e0 = " 15  2 13  0  0  0.0000000  0  2G07G08";
+    const std::string e1 = " 15  2 13  0  0 30.0000000  0  2G08G09";
+    const std::string e2 = " 15  2 13  0  1  0.0000000  0  3G07G08G09";
+    const std::vector<std::string> start = {initialised(e0),         "", "3&1000", "3&2000",
+                                            text_difference(e0, e1), "", "10",     "3&3000",
+                                            text_difference(e1, e2), ""};
+    // G07 is back after an epoch without it: given afresh; G08 and G09 go on with differences.
+    const Expansion result = expand(with(with(v1_header(1), start), {"3&1111", "10", "20"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    const std::vector<std::string> expected = {e0,
+                                               "         1.000",
+                                               "         2.000",
+                                               e1,
+                                               "         2.010",
+                                               "         3.000",
+                                               e2,
+                                               "         1.111",
+                                               "         2.030",
+                                               "         3.020"};
+    EXPECT_EQ(lines, expected);
+
+    // G07's old value is gone: a difference for it is damage.
+    const Expansion bad = expand(with(with(v1_header(1), start), {"5", "10", "20"}));
+    EXPECT_FALSE(bad.ok);
+    EXPECT_EQ(bad.line, 17u);
+}
+
+TEST(CompactRinex, ManySatellitesAndTypesWrapAsThePlainFileDoes) {
+    std::string plain = " 15  2 13  0  0  0.0000000  0 13";
+    for (int prn = 1; prn <= 13; ++prn) plain += (prn < 10 ? "G0" : "G") + std::to_string(prn);
+    std::vector<std::string> lines = with(v1_header(6), {initialised(plain), "1&-123456789"});
+    for (int i = 0; i < 13; ++i) lines.push_back("3&1 3&2 3&3 3&4 3&5 3&6");
+    const Expansion result = expand(lines);
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> out = body(result.text);
+    ASSERT_EQ(out.size(), 2u + 13u * 2u);
+    EXPECT_EQ(out[0], plain.substr(0, 68) + "-0.123456789");
+    EXPECT_EQ(out[1], std::string(32, ' ') + "G13");
+    EXPECT_EQ(out[2],
+              "         0.001           0.002           0.003           0.004           "
+              "0.005");
+    EXPECT_EQ(out[3], "         0.006");
+}
+
+TEST(CompactRinex, TheClockOffsetIsDifferencedLikeAValue) {
+    const Expansion result = expand(with(
+        v1_header(1), {initialised(kEpoch0), "2&1000", "3&1000", text_difference(kEpoch0, kEpoch1),
+                       "5", "1", text_difference(kEpoch1, kEpoch2), "", "1"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], kEpoch0 + std::string(33, ' ') + " 0.000001000");
+    EXPECT_EQ(lines[2], kEpoch1 + std::string(33, ' ') + " 0.000001005");
+    EXPECT_EQ(lines[4], kEpoch2);  // a blank clock line: no offset
+}
+
+TEST(CompactRinex, EventRecordsPassTheirLinesThrough) {
+    const std::string event = " 15  2 13  0  0 30.0000000  4  2";
+    const std::string types = labelled("     1    L2", "# / TYPES OF OBSERV");
+    const Expansion result =
+        expand(with(v1_header(2), {initialised(kEpoch0), "", "3&1000 3&2000", initialised(event),
+                                   labelled("ANTENNA MOVED", "COMMENT"), types,
+                                   initialised(kEpoch2), "", "3&5000"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    const std::vector<std::string> expected = {
+        kEpoch0,         "         1.000           2.000",
+        event,           labelled("ANTENNA MOVED", "COMMENT"),
+        types,           kEpoch2,
+        "         5.000"};
+    EXPECT_EQ(lines, expected);  // the event's header line set one type from then on
+}
+
+TEST(CompactRinex, VersionThreeEpochsAndSatelliteLines) {
+    const std::string e0 = "> 2019 01 01 20 56 45.0000000  0  2      G01E11";
+    const std::string e1 = "> 2019 01 01 20 57  0.0000000  0  2      G01E11";
+    const Expansion result = expand(with(
+        v3_header(), {e0, "3&-5000000000", "3&20000000000 3&100000000000  1 7", "3&21000000000",
+                      text_difference(e0, e1), "1000", "1000 2000", "-1000"}));
+    ASSERT_TRUE(result.ok) << result.problem;
+    const std::vector<std::string> lines = body(result.text);
+    const std::vector<std::string> expected = {
+        "> 2019 01 01 20 56 45.0000000  0  2      -0.005000000000",
+        "G01  20000000.000 1 100000000.000 7",
+        "E11  21000000.000",
+        "> 2019 01 01 20 57  0.0000000  0  2      -0.004999999000",
+        "G01  20000001.000 1 100000002.000 7",
+        "E11  20999999.000"};
+    EXPECT_EQ(lines, expected);
+}
+
+TEST(CompactRinex, DamagedInputNamesTheLine) {
+    struct Case {
+        std::vector<std::string> lines;
+        uint64_t line;
+        const char* words;
+    };
+    const std::vector<std::string> header = v1_header(1);  // 6 lines
+    const Case cases[] = {
+        {with(header,
+              {initialised(kEpoch0), "", "3&1000", text_difference(kEpoch0, kEpoch1), "", "12x"}),
+         12, "difference \"12x\""},
+        {with(header, {"3&1000"}), 7, "must begin with '&'"},
+        {with(header, {initialised(kEpoch0), "", "6&1000"}), 9, "order of differences '6'"},
+        {with(header, {initialised(kEpoch0), "", "3&"}), 9, "not a whole number"},
+        {with(header, {initialised(kEpoch0), "", "3&99999999999999999999"}), 9,
+         "not a whole number"},
+        {with(header, {initialised(" 15  2 13  0  0  0.0000000  0  3G07")}), 7, "fewer satellites"},
+        {with(header, {initialised(" 15  2 13  0  0  0.0000000  9  1G07")}), 7, "epoch flag"},
+        {with(header, {initialised(kEpoch0), ""}), 8, "ends inside an epoch"},
+        {{header[0], header[1], header[2]}, 3, "before \"END OF HEADER\""},
+        {{labelled("2.0", "CRINEX VERS   / TYPE")}, 1, "version \"2.0\""},
+        {{labelled("     2.11           OBSERVATION DATA", "RINEX VERSION / TYPE")},
+         1,
+         "not a compact RINEX file"},
+        {with(header, {std::string(CCompactRinexExpander::kMaxLineLength + 1, ' ')}), 7,
+         "longer than"},
+        {{}, 0, "empty"},
+    };
+    for (const Case& c : cases) {
+        const Expansion result = expand(c.lines);
+        EXPECT_FALSE(result.ok) << c.words;
+        EXPECT_EQ(result.line, c.line) << c.words << ": " << result.problem;
+        EXPECT_NE(result.problem.find(c.words), std::string::npos) << result.problem;
+    }
+}
+
+TEST(CompactRinex, AValueOutOfRangeIsDamageNotOverflow) {
+    const Expansion result =
+        expand(with(v1_header(1), {initialised(kEpoch0), "", "1&9223372036854775000",
+                                   text_difference(kEpoch0, kEpoch1), "", "1000"}));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.line, 12u);
+    EXPECT_NE(result.problem.find("out of range"), std::string::npos) << result.problem;
+}
+
+TEST(CompactRinex, AfterAProblemEveryLineIsRefused) {
+    CCompactRinexExpander expander;
+    std::string out;
+    EXPECT_FALSE(expander.Feed("not compact", out));
+    EXPECT_FALSE(expander.Feed(v1_header(1)[0], out));
+    EXPECT_FALSE(expander.Finish());
+    EXPECT_EQ(expander.ProblemLine(), 1u);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(CompactRinex, FilesAreExpandedWithCarriageReturnsIgnored) {
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(in, nullptr);
+    ASSERT_NE(out, nullptr);
+    for (const std::string& line :
+         with(v1_header(1),
+              {initialised(kEpoch0), "", "3&1000", text_difference(kEpoch0, kEpoch1), "", "7"})) {
+        const std::string ended = line + "\r\n";
+        std::fwrite(ended.data(), 1, ended.size(), in);
+    }
+    std::rewind(in);
+    uint64_t problemLine = 0;
+    std::string problem;
+    EXPECT_TRUE(ExpandCompactRinex(in, out, problemLine, problem)) << problem;
+    std::rewind(out);
+    std::string text;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
+    const std::vector<std::string> lines = body(text);
+    const std::vector<std::string> expected = {kEpoch0, "         1.000", kEpoch1,
+                                               "         1.007"};
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    std::fclose(in);
+    std::fclose(out);
+}
+
+TEST(CompactRinex, FirstLineRecognised) {
+    EXPECT_TRUE(IsCompactRinexFirstLine(v1_header(1)[0] + "\r"));
+    EXPECT_TRUE(IsCompactRinexFirstLine(v3_header()[0]));
+    EXPECT_FALSE(IsCompactRinexFirstLine(v1_header(1)[2]));
+    EXPECT_FALSE(IsCompactRinexFirstLine(""));
+}
+
+}  // namespace
