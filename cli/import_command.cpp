@@ -1,6 +1,7 @@
 // `vyr import PROJECT FILE...`: creates the project when it is missing and imports each file.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -42,6 +43,49 @@ void import_records(IVyrStorageEx& project, FileKind kind, const std::string& pa
                   << count.added << " added, " << count.present << " already present\n";
 }
 
+// A file of the temporary directory with a name no other process picks, removed when this goes.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& suffix) {
+        static unsigned made = 0;
+        const std::filesystem::path dir = std::filesystem::temp_directory_path();
+        for (;;) {
+            m_path =
+                dir / ("vyr-" + std::to_string(getpid()) + "-" + std::to_string(++made) + suffix);
+            std::FILE* file = std::fopen(m_path.c_str(), "wx");  // fails when it exists
+            if (file != nullptr) {
+                std::fclose(file);
+                break;
+            }
+            if (errno != EEXIST)
+                throw CommandFailure{m_path.string() + ": " + std::strerror(errno)};
+        }
+    }
+    ~TemporaryFile() {
+        std::error_code ignored;
+        std::filesystem::remove(m_path, ignored);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    std::string path() const { return m_path.string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A compact RINEX file is expanded into a temporary plain file and imported from there; every
+// message names the compact file.
+std::vector<ImportedSite> import_compact_file(IVyrStorageEx& project, const std::string& path,
+                                              bool progress) {
+    const TemporaryFile expanded(".rnx");
+    uint64_t line = 0;
+    std::string problem;
+    if (!Vyr_ExpandCompactRinex(path.c_str(), expanded.path().c_str(), line, problem))
+        throw CommandFailure{path + (line != 0 ? ":" + std::to_string(line) : std::string()) +
+                             ": " + problem};
+    return import_observation_file(project, expanded.path(), progress, path);
+}
+
 // Imports one file; prints its summary lines, or its failure line and returns false.
 bool import_file(IVyrStorageEx& project, const std::string& path) {
     std::error_code error;
@@ -53,9 +97,12 @@ bool import_file(IVyrStorageEx& project, const std::string& path) {
         const FileKind kind = detect_file_kind(path);
         if (kind == FileKind::kUnknown)
             throw CommandFailure{path + ": not a kind of file vyr imports"};
-        if (kind == FileKind::kRinexObservation) {
-            for (const ImportedSite& site : import_observation_file(project, path, progress))
-                std::cout << site_summary(path, site) << '\n';
+        if (kind == FileKind::kRinexObservation || kind == FileKind::kCompactRinexObservation) {
+            const std::vector<ImportedSite> sites =
+                kind == FileKind::kRinexObservation
+                    ? import_observation_file(project, path, progress)
+                    : import_compact_file(project, path, progress);
+            for (const ImportedSite& site : sites) std::cout << site_summary(path, site) << '\n';
             return true;
         }
         import_records(project, kind, path);
@@ -76,7 +123,8 @@ void add_import_command(CLI::App& app) {
     command->add_option("PROJECT", *project, "Project file")->required();
     command
         ->add_option("FILE", *files,
-                     "RINEX observation or navigation, SP3 or ionosphere model files")
+                     "RINEX observation (plain or compact) or navigation, SP3 or ionosphere "
+                     "model files")
         ->required();
     command->callback([project, files] {
         const bool created = !std::filesystem::exists(*project);

@@ -147,6 +147,8 @@ FileKind detect_file_kind(const std::string& path) {
     std::string line;
     if (!std::getline(in, line)) return FileKind::kUnknown;
     if (line.find("RINEX VERSION / TYPE") != std::string::npos) return rinex_kind(line);
+    if (line.find("CRINEX VERS   / TYPE") != std::string::npos)
+        return FileKind::kCompactRinexObservation;
     if (line.size() >= 2 && line[0] == '#' && std::strchr("abcd", line[1]) != nullptr)
         return FileKind::kSp3;
     for (int i = 0; i < kLinesToLookAt && std::getline(in, line); ++i) {
@@ -160,6 +162,8 @@ const char* file_kind_name(FileKind kind) {
     switch (kind) {
         case FileKind::kRinexObservation:
             return "RINEX observation";
+        case FileKind::kCompactRinexObservation:
+            return "compact RINEX observation";
         case FileKind::kRinexNavigationGps:
             return "RINEX navigation (GPS)";
         case FileKind::kRinexNavigationGlonass:

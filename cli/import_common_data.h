@@ -13,6 +13,7 @@ namespace vyr_cli {
 enum class FileKind {
     kUnknown,
     kRinexObservation,
+    kCompactRinexObservation,
     kRinexNavigationGps,
     kRinexNavigationGlonass,
     kRinexNavigationGalileo,
@@ -22,7 +23,8 @@ enum class FileKind {
 };
 
 // The kind of a file judged by its first lines: the RINEX "RINEX VERSION / TYPE" line (type and
-// system letters), the SP3 "#a".."#d" first line, or the labels of an ionosphere model file.
+// system letters), the compact RINEX "CRINEX VERS   / TYPE" line, the SP3 "#a".."#d" first line, or
+// the labels of an ionosphere model file.
 FileKind detect_file_kind(const std::string& path);
 const char* file_kind_name(FileKind kind);
 

@@ -51,7 +51,8 @@ struct StoredSite {
 // A progress bar over the lines of the file, drawn on stderr.
 class ProgressBar {
 public:
-    explicit ProgressBar(const std::string& path) : m_name(path) {
+    // path: the file read; name: the file it is shown as.
+    ProgressBar(const std::string& path, const std::string& name) : m_name(name) {
         FILE* file = std::fopen(path.c_str(), "rb");
         if (file == nullptr) return;
         char buffer[1 << 16];
@@ -85,8 +86,11 @@ private:
 // Writes the sites of one file into the project as the converter hands them out.
 class StationWriter final : public IVyrStationRinexSink {
 public:
-    StationWriter(IVyrStorageEx& project, const std::string& path, ProgressBar* progress)
-        : m_project(project), m_path(path), m_progress(progress) {}
+    // path: the file named in messages; expanded: its line numbers are those of the text it was
+    // expanded to.
+    StationWriter(IVyrStorageEx& project, const std::string& path, bool expanded,
+                  ProgressBar* progress)
+        : m_project(project), m_path(path), m_expanded(expanded), m_progress(progress) {}
 
     VYR_ERROR OnEpoch(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
                       VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
@@ -161,12 +165,14 @@ public:
         for (const VYR_STATION_KEY& key : m_made) m_stations->Delete(key);
     }
 
-    // "FILE:LINE: problem (text of the code)".
+    // "FILE:LINE: problem (text of the code)"; "FILE: expanded line LINE: ..." for a compact
+    // file.
     std::string failure_text(VYR_ERROR code) const {
         std::string text;
         ErrorToStringDef(code, text);
         std::string where = m_path;
-        if (m_problemLine != 0) where += ":" + std::to_string(m_problemLine);
+        if (m_problemLine != 0)
+            where += (m_expanded ? ": expanded line " : ":") + std::to_string(m_problemLine);
         return where + ": " + (m_problem.empty() ? text : m_problem + " (" + text + ")");
     }
 
@@ -307,6 +313,7 @@ private:
 
     IVyrStorageEx& m_project;
     std::string m_path;
+    bool m_expanded = false;
     ProgressBar* m_progress;
     CVyrIPtrSmart<IVyrCollectionStationEx> m_stations;
     std::vector<StoredSite> m_stored;
@@ -331,10 +338,11 @@ private:
 }  // namespace
 
 std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const std::string& path,
-                                                  bool progress) {
+                                                  bool progress, const std::string& expandedFrom) {
+    const std::string& shown = expandedFrom.empty() ? path : expandedFrom;
     std::unique_ptr<ProgressBar> bar;
-    if (progress) bar = std::make_unique<ProgressBar>(path);
-    StationWriter writer(project, path, bar.get());
+    if (progress) bar = std::make_unique<ProgressBar>(path, shown);
+    StationWriter writer(project, shown, !expandedFrom.empty(), bar.get());
     VYR_ERROR result = Vyr_ConvertRinexObsToSink(path.c_str(), writer);
     bar.reset();
     if (VyrSucceeded(result)) result = writer.describe_stations();
@@ -342,7 +350,7 @@ std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const 
         writer.roll_back();
         throw CommandFailure{writer.failure_text(result)};
     }
-    if (writer.sites().empty()) throw CommandFailure{path + ": no observation epochs in the file"};
+    if (writer.sites().empty()) throw CommandFailure{shown + ": no observation epochs in the file"};
     return writer.sites();
 }
 

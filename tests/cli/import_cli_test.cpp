@@ -242,3 +242,115 @@ TEST_F(ImportCli, StreamedImportStoresWhatTheInMemoryConversionAndAddEpochsStore
 }
 
 }  // namespace
+
+namespace {
+
+// The text difference of a compact file: blank for an unchanged character, '&' for one that
+// became a blank, trailing blanks dropped.
+std::string text_difference(const std::string& before, const std::string& after) {
+    std::string difference;
+    for (size_t i = 0; i < after.size(); ++i) {
+        const char old = i < before.size() ? before[i] : ' ';
+        difference += after[i] == old ? ' ' : (after[i] == ' ' ? '&' : after[i]);
+    }
+    while (!difference.empty() && difference.back() == ' ') difference.pop_back();
+    return difference;
+}
+
+// v3_file's observations in compact RINEX 3.0 form: 8 lines before the epochs, then 4 lines
+// per epoch (epoch line, empty clock line, the two satellites).
+std::string compact_v3_file(const char* marker, int count) {
+    std::string text =
+        hdr("3.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE") +
+        hdr("TOOL 1.0                                01-Mar-20 00:00", "CRINEX PROG / DATE") +
+        hdr("     3.04           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
+        hdr(marker, "MARKER NAME") +
+        hdr("R9                  TRIMBLE NETR9       5.4", "REC # / TYPE / VERS") +
+        hdr("G    3 C1C L1C S1C", "SYS / # / OBS TYPES") +
+        hdr("  2020     3     1     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+        hdr("", "END OF HEADER");
+    std::string previous;
+    char line[160];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(line, sizeof line, "> 2020 03 01 %02d %02d %10.7f  0  2      G05G06",
+                      i / 3600, i / 60 % 60, double(i % 60));
+        text += (i == 0 ? std::string(line) : text_difference(previous, line)) + "\n\n";
+        previous = line;
+        // Pseudorange up 10.5 m and phase up 55 cycles an epoch: constant first differences.
+        if (i == 0) {
+            text += "3&20000000000 3&105000000250 3&40000   7\n";
+            text += "3&20000001000 3&105000000250 3&41000   7\n";
+        } else {
+            text += i == 1 ? "10500 55000 0\n10500 55000 0\n" : "0 0 0\n0 0 0\n";
+        }
+    }
+    return text;
+}
+
+TEST_F(ImportCli, ACompactFileImportsAndItsSummaryNamesIt) {
+    // The expanded text goes to the temporary directory and is gone afterwards.
+    const fs::path tmp = dir / "tmp";
+    fs::create_directories(tmp);
+    ASSERT_EQ(setenv("TMPDIR", tmp.c_str(), 1), 0);
+    const std::string compact = write("site0600.20d", compact_v3_file("COMPACT", 90));
+    const Outcome imported = vyr({"import", project, compact});
+    unsetenv("TMPDIR");
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_THAT(imported.out, HasSubstr(compact + ": station COMPACT (marker COMPACT): 90 epochs, "
+                                                  "2020-03-01T00:00:00.000 to "
+                                                  "2020-03-01T00:01:29.000, systems G"));
+    EXPECT_TRUE(fs::is_empty(tmp));
+
+    // The same observations in plain form are the same site: nothing new.
+    const Outcome plain = vyr({"import", project, write("site.rnx", v3_file("COMPACT", 90))});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_THAT(plain.out, HasSubstr("is in the project already as station COMPACT"));
+}
+
+TEST_F(ImportCli, ADamagedCompactFileNamesItsLineAndLeavesTheProjectAsItWas) {
+    ASSERT_EQ(vyr({"import", project, sample("vyra0020.21o")}).status, 0);
+    const auto before = tree_of(project);
+    const fs::path tmp = dir / "tmp";
+    fs::create_directories(tmp);
+
+    // Epoch 1400's first satellite (line 8 + 4 * 1400 + 3 = 5611) carries a broken difference.
+    std::string text = compact_v3_file("BROKEN", 1500);
+    size_t at = 0;
+    for (int line = 1; line < 5611; ++line) at = text.find('\n', at) + 1;
+    const size_t end = text.find('\n', at);
+    ASSERT_EQ(text.substr(at, end - at), "0 0 0");
+    text.replace(at, end - at, "0 1x5 0");
+    const std::string broken = write("broken.crx", text);
+
+    ASSERT_EQ(setenv("TMPDIR", tmp.c_str(), 1), 0);
+    const Outcome failed = vyr({"import", project, broken});
+    unsetenv("TMPDIR");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_THAT(failed.err,
+                HasSubstr(broken + ":5611: G05 observation 2: difference \"1x5\" is not a whole "
+                                   "number"));
+    EXPECT_TRUE(failed.out.empty()) << failed.out;
+    EXPECT_TRUE(fs::is_empty(tmp));
+    EXPECT_THAT(differences(tree_of(project), before), ::testing::IsEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ImportCli, AProblemOfTheExpandedTextNamesTheCompactFile) {
+    // The compact form is sound but the epoch it gives second is dated month 13: the observation
+    // reader refuses it on line 10 of the expanded text (6 header lines, 3 per epoch).
+    std::string text = compact_v3_file("MONTH", 3);
+    const std::string second = std::string(20, ' ') + "1";  // the second epoch: 1 s later
+    const size_t at = text.find("\n" + second + "\n");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at + 1, second.size(), "       1            1");  // and month 03 made 13
+    const std::string bad = write("month.crx", text);
+    const Outcome failed = vyr({"import", project, bad});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_THAT(failed.err, HasSubstr(bad + ": expanded line 10: ")) << failed.err;
+    EXPECT_THAT(failed.err, ::testing::Not(HasSubstr(".rnx"))) << failed.err;
+}
+
+}  // namespace
