@@ -1,17 +1,20 @@
 // Hostile bytes read as every kind of file the system converts (observations of version 2 and
-// later, navigation of each system, SP3 orbits, ionosphere models, GLONASS channel maps): each
-// converter must answer with a result code that has a message text, never crash or hang, and
-// what it hands back must be usable.
+// later, compact RINEX observations, navigation of each system, SP3 orbits, ionosphere models,
+// GLONASS channel maps): each converter must answer with a result code that has a message text,
+// never crash or hang, and what it hands back must be usable.
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <vyr/error.h>
+#include "import/compact_rinex.h"
 #include "import/file_converter.h"
 
 namespace {
@@ -64,5 +67,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(converter.ConvertRinexIonoKlobuchar(name, 55197.5, klobuchar));
     VYR_GLONASS_FREQUENCYMAP map{};
     check(converter.ConvertFrequencyMapGlo(name, map));
+
+    // The compact RINEX expander, fed line by line: a refusal always says why.
+    CCompactRinexExpander expander;
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string expanded;
+    bool expanding = true;
+    for (size_t at = 0; expanding && at < text.size();) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        expanding = expander.Feed(text.substr(at, end - at), expanded);
+        expanded.clear();
+        at = end + 1;
+    }
+    if (expanding) expanding = expander.Finish();
+    if (!expanding && expander.Problem().empty()) __builtin_trap();
     return 0;
 }
