@@ -66,6 +66,13 @@ std::string fixed(int64_t value, int decimals, size_t width) {
     return text;
 }
 
+// Text of the file quoted in a problem, cut short when long.
+std::string quoted(std::string_view text) {
+    constexpr size_t kShown = 40;
+    if (text.size() <= kShown) return "\"" + std::string(text) + "\"";
+    return "\"" + std::string(text.substr(0, kShown)) + "...\"";
+}
+
 }  // namespace
 
 bool IsCompactRinexFirstLine(std::string_view line) {
@@ -94,8 +101,8 @@ bool CCompactRinexExpander::Feed(std::string_view line, std::string& out) {
             } else if (version == "3.0") {
                 m_version = 3;
             } else {
-                return fail("compact RINEX version \"" + std::string(version) +
-                            "\" is not one vyr reads (1.0 and 3.0 are)");
+                return fail("compact RINEX version " + quoted(version) +
+                            " is not one vyr reads (1.0 and 3.0 are)");
             }
             m_stage = Stage::kProgram;
             return true;
@@ -238,7 +245,7 @@ bool CCompactRinexExpander::epoch_line(std::string_view line, std::string& out) 
 bool CCompactRinexExpander::clock_line(std::string_view line, std::string& out) {
     int64_t value = 0;
     bool present = false;
-    if (!next_value(trimmed(line), "the receiver clock offset", m_clock, value, present))
+    if (!next_value(trimmed(line), "the receiver clock offset", 0, m_clock, value, present))
         return false;
     m_clockPresent = present;
     m_clockValue = value;
@@ -278,8 +285,15 @@ void CCompactRinexExpander::write_epoch(std::string& out) const {
     out += '\n';
 }
 
-bool CCompactRinexExpander::next_value(std::string_view field, const std::string& what, Arc& arc,
-                                       int64_t& value, bool& present) {
+bool CCompactRinexExpander::next_value(std::string_view field, std::string_view subject,
+                                       size_t observation, Arc& arc, int64_t& value,
+                                       bool& present) {
+    // The words of a problem, made only when there is one.
+    const auto what = [&]() {
+        std::string text(subject);
+        if (observation != 0) text += " observation " + std::to_string(observation);
+        return text;
+    };
     present = !field.empty();
     if (!present) {
         arc.active = false;  // the next value of this observation is given afresh
@@ -288,10 +302,10 @@ bool CCompactRinexExpander::next_value(std::string_view field, const std::string
     if (field.size() >= 2 && field[1] == '&') {
         const char order = field[0];
         if (order < '1' || order > '0' + kMaxOrder)
-            return fail(what + ": order of differences '" + std::string(1, order) +
+            return fail(what() + ": order of differences '" + std::string(1, order) +
                         "' is not 1 to " + std::to_string(kMaxOrder));
         if (!parse_whole(field.substr(2), value))
-            return fail(what + ": \"" + std::string(field) + "\" is not a whole number");
+            return fail(what() + ": " + quoted(field) + " is not a whole number");
         arc = Arc{};
         arc.active = true;
         arc.order = order - '0';
@@ -301,9 +315,9 @@ bool CCompactRinexExpander::next_value(std::string_view field, const std::string
     }
     int64_t difference = 0;
     if (!parse_whole(field, difference))
-        return fail(what + ": difference \"" + std::string(field) + "\" is not a whole number");
+        return fail(what() + ": difference " + quoted(field) + " is not a whole number");
     if (!arc.active)
-        return fail(what + ": a difference comes where the value must be given afresh (\"k&\")");
+        return fail(what() + ": a difference comes where the value must be given afresh (\"k&\")");
     // The difference is of the order the values received so far allow, at most the arc's own;
     // each lower order is the old one plus the new one above it.
     const int order = std::min(arc.received, arc.order);
@@ -311,7 +325,7 @@ bool CCompactRinexExpander::next_value(std::string_view field, const std::string
     for (int j = order - 1; j >= 0; --j) {
         const size_t at = static_cast<size_t>(j);
         if (__builtin_add_overflow(arc.terms[at], arc.terms[at + 1], &arc.terms[at]))
-            return fail(what + ": the value is out of range");
+            return fail(what() + ": the value is out of range");
     }
     if (arc.received <= arc.order) ++arc.received;
     value = arc.terms[0];
@@ -341,8 +355,7 @@ bool CCompactRinexExpander::data_line(std::string_view line, std::string& out) {
             }
         }
         bool given = false;
-        const std::string what = id + " observation " + std::to_string(i + 1);
-        if (!next_value(field, what, satellite.arcs[i], values[i], given)) return false;
+        if (!next_value(field, id, i + 1, satellite.arcs[i], values[i], given)) return false;
         present[i] = given;
     }
     if (!ended) apply_text_difference(satellite.flags, line.substr(at));

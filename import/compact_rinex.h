@@ -55,9 +55,10 @@ private:
     bool data_line(std::string_view line, std::string& out);
     bool event_line(std::string_view line, std::string& out);
     // The value a field gives for an arc: false (with the problem set) on damage. present tells
-    // whether there is a value at all.
-    bool next_value(std::string_view field, const std::string& what, Arc& arc, int64_t& value,
-                    bool& present);
+    // whether there is a value at all. subject and observation (from 1; 0 for none) name the
+    // value in a problem.
+    bool next_value(std::string_view field, std::string_view subject, size_t observation, Arc& arc,
+                    int64_t& value, bool& present);
     void write_epoch(std::string& out) const;
     int types_of(char system) const;
 

@@ -299,13 +299,16 @@ TEST(CompactRinex, DamagedInputNamesTheLine) {
     struct Case {
         std::vector<std::string> lines;
         uint64_t line;
-        const char* words;
+        std::string words;
     };
     const std::vector<std::string> header = v1_header(1);  // 6 lines
     const Case cases[] = {
         {with(header,
               {initialised(kEpoch0), "", "3&1000", text_difference(kEpoch0, kEpoch1), "", "12x"}),
          12, "difference \"12x\""},
+        {with(header, {initialised(kEpoch0), "", "3&1000", text_difference(kEpoch0, kEpoch1), "",
+                       std::string(60, '9') + "x"}),
+         12, "difference \"" + std::string(40, '9') + "...\" is not"},
         {with(header, {"3&1000"}), 7, "must begin with '&'"},
         {with(header, {initialised(kEpoch0), "", "6&1000"}), 9, "order of differences '6'"},
         {with(header, {initialised(kEpoch0), "", "3&"}), 9, "not a whole number"},
