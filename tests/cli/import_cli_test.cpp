@@ -260,15 +260,11 @@ std::string text_difference(const std::string& before, const std::string& after)
 // v3_file's observations in compact RINEX 3.0 form: 8 lines before the epochs, then 4 lines
 // per epoch (epoch line, empty clock line, the two satellites).
 std::string compact_v3_file(const char* marker, int count) {
+    // The header is v3_file's own (6 lines) after the two lines of the compact form.
     std::string text =
         hdr("3.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE") +
         hdr("TOOL 1.0                                01-Mar-20 00:00", "CRINEX PROG / DATE") +
-        hdr("     3.04           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
-        hdr(marker, "MARKER NAME") +
-        hdr("R9                  TRIMBLE NETR9       5.4", "REC # / TYPE / VERS") +
-        hdr("G    3 C1C L1C S1C", "SYS / # / OBS TYPES") +
-        hdr("  2020     3     1     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
-        hdr("", "END OF HEADER");
+        v3_file(marker, 0);
     std::string previous;
     char line[160];
     for (int i = 0; i < count; ++i) {
