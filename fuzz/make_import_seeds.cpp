@@ -30,6 +30,12 @@ std::string sp3() {
            "EOF\n";
 }
 
+std::string labelled60(const std::string& text, const std::string& label) {
+    std::string line = text;
+    line.resize(60, ' ');
+    return line + label + "\n";
+}
+
 std::string labelled(const std::string& label, const std::string& value) {
     std::string line = label;
     line.resize(60, ' ');
@@ -61,6 +67,24 @@ std::string ionosphere_model() {
     return t;
 }
 
+// Compact RINEX 3.0: two epochs, the second as differences against the first.
+std::string compact_observation() {
+    return labelled60("3.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE") +
+           labelled60("TOOL 1.0                                01-Jan-19 00:00",
+                      "CRINEX PROG / DATE") +
+           labelled60("     3.04           OBSERVATION DATA    M", "RINEX VERSION / TYPE") +
+           labelled60("G    2 C1C L1C", "SYS / # / OBS TYPES") +
+           labelled60("E    1 C1C", "SYS / # / OBS TYPES") + labelled60("", "END OF HEADER") +
+           "> 2019 01 01 20 56 45.0000000  0  2      G01E11\n"
+           "3&-5000000000\n"
+           "3&20000000000 3&100000000000  1 7\n"
+           "3&21000000000\n"
+           "                57 &0\n"
+           "1000\n"
+           "1000 2000\n"
+           "-1000\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +100,7 @@ int main(int argc, char** argv) {
         {"nav3.rnx", navigation3()},
         {"nav4.rnx", navigation4()},
         {"glonass2.rnx", glonass_navigation2()},
+        {"compact.crx", compact_observation()},
         {"orbit.sp3", sp3()},
         {"model.ion", ionosphere_model()},
     };
