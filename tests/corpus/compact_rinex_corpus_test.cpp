@@ -13,26 +13,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "corpus_support.h"
+
 #include <vyr/vyr.h>
 
 namespace {
 
+using vyr_corpus_test::corpus_dir;
+using vyr_corpus_test::Outcome;
+using vyr_corpus_test::run_import;
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-fs::path corpus_dir() {
-    const char* src = std::getenv("VYR_SOURCE_DIR");
-    return fs::path(src ? src : ".") / ".." / "shared" / "corpus";
-}
-
-// Skips when the corpus is absent, except under CI where that is a failure.
-#define REQUIRE_CORPUS()                                                                  \
-    do {                                                                                  \
-        if (!fs::exists(corpus_dir() / "MANIFEST.tsv")) {                                 \
-            if (std::getenv("CI")) FAIL() << "corpus missing under CI: " << corpus_dir(); \
-            GTEST_SKIP() << "corpus not present: " << corpus_dir();                       \
-        }                                                                                 \
-    } while (0)
 
 fs::path scratch_dir(const std::string& name) {
     const fs::path dir =
@@ -81,21 +73,6 @@ TEST(CompactRinexCorpus, VersionOneExpandsToThePlainFileLineForLine) {
     EXPECT_EQ(differing, 0u);
     EXPECT_GT(line, 2880u);  // at least one line per epoch was compared
     fs::remove_all(dir);
-}
-
-struct Outcome {
-    int status;
-    std::string out;
-};
-
-Outcome run_import(const fs::path& project, const fs::path& file) {
-    const fs::path out = project.string() + ".out";
-    const std::string command = std::string(VYR_CLI_PATH) + " import '" + project.string() + "' '" +
-                                file.string() + "' >'" + out.string() + "' 2>&1";
-    const int raw = std::system(command.c_str());
-    std::ifstream in(out);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())};
 }
 
 TEST(CompactRinexCorpus, VersionThreeFilesImportWithTheirEpochCounts) {

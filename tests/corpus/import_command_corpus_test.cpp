@@ -12,34 +12,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "corpus_support.h"
+
 namespace {
+
+using vyr_corpus_test::corpus_dir;
+using vyr_corpus_test::Outcome;
+using vyr_corpus_test::run_import;
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-fs::path corpus_file(const std::string& name) {
-    const char* src = std::getenv("VYR_SOURCE_DIR");
-    return fs::path(src ? src : ".") / ".." / "shared" / "corpus" / name;
-}
-
-struct Outcome {
-    int status;
-    std::string out;
-};
-
-Outcome run_import(const fs::path& project, const fs::path& file) {
-    const fs::path out = project.string() + ".out";
-    const std::string command = std::string(VYR_CLI_PATH) + " import '" + project.string() + "' '" +
-                                file.string() + "' >'" + out.string() + "' 2>&1";
-    const int raw = std::system(command.c_str());
-    std::ifstream in(out);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())};
-}
-
 TEST(ImportCommandCorpus, NavigationAndOrbitFilesAreStoredOnceWhateverTheirKind) {
-    const fs::path nav = corpus_file("nav-v3/ELKO00USA_R_20182100000_01D_MN.rnx");
-    const fs::path sp3 = corpus_file("sp3/COD0OPSFIN_20242140000_01D_05M_ORB.SP3");
+    const fs::path nav = corpus_dir() / "nav-v3/ELKO00USA_R_20182100000_01D_MN.rnx";
+    const fs::path sp3 = corpus_dir() / "sp3/COD0OPSFIN_20242140000_01D_05M_ORB.SP3";
     for (const fs::path& file : {nav, sp3}) {
         if (!fs::exists(file)) {
             if (std::getenv("CI")) FAIL() << "corpus file missing under CI: " << file;

@@ -9,25 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include "corpus_support.h"
+
 #include <vyr/vyr.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path corpus_dir() {
-    const char* src = std::getenv("VYR_SOURCE_DIR");
-    return fs::path(src ? src : ".") / ".." / "shared" / "corpus";
-}
-
-// Skips when the corpus is absent, except under CI where that is a failure.
-#define REQUIRE_CORPUS_FILE(path)                                                      \
-    do {                                                                               \
-        if (!fs::exists(path)) {                                                       \
-            if (std::getenv("CI")) FAIL() << "corpus file missing under CI: " << path; \
-            GTEST_SKIP() << "corpus file not present: " << path;                       \
-        }                                                                              \
-    } while (0)
+using vyr_corpus_test::corpus_dir;
 
 CVyrIPtrSmart<IVyrFileConverter> converter() {
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();

@@ -10,25 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include "corpus_support.h"
+
 #include <vyr/vyr.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path corpus_dir() {
-    const char* src = std::getenv("VYR_SOURCE_DIR");
-    return fs::path(src ? src : ".") / ".." / "shared" / "corpus";
-}
-
-// Skips when the corpus is absent, except under CI where that is a failure.
-#define REQUIRE_CORPUS()                                                                  \
-    do {                                                                                  \
-        if (!fs::exists(corpus_dir() / "MANIFEST.tsv")) {                                 \
-            if (std::getenv("CI")) FAIL() << "corpus missing under CI: " << corpus_dir(); \
-            GTEST_SKIP() << "corpus not present: " << corpus_dir();                       \
-        }                                                                                 \
-    } while (0)
+using vyr_corpus_test::corpus_dir;
 
 // The observation files the manifest lists: path and kind.
 std::vector<std::pair<std::string, std::string>> manifest_observation_files() {

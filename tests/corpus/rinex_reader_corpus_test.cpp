@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "corpus_support.h"
+
 #include "rinex/reader_test_support.h"
 
 using namespace rnx_test;
@@ -14,19 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path corpus_dir() {
-    const char* src = std::getenv("VYR_SOURCE_DIR");
-    return fs::path(src ? src : ".") / ".." / "shared" / "corpus";
-}
-
-// Skips when the corpus is absent, except under CI where that is a failure.
-#define REQUIRE_CORPUS_FILE(path)                                                      \
-    do {                                                                               \
-        if (!fs::exists(path)) {                                                       \
-            if (std::getenv("CI")) FAIL() << "corpus file missing under CI: " << path; \
-            GTEST_SKIP() << "corpus file not present: " << path;                       \
-        }                                                                              \
-    } while (0)
+using vyr_corpus_test::corpus_dir;
 
 class CountingObs : public RecordingObs {
 public:
