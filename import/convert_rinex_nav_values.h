@@ -25,10 +25,13 @@ inline bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Reads up to count whitespace-separated numbers from text, as "%lf %lf ..." would: a number
-// may follow the previous one without a blank ("1.0E+00-2.0E+00"). Returns how many were read;
-// the first text that is no number ends the reading. *end, when given, points past the last.
-inline int parse_numbers(const char* text, double* values, int count, const char** end = nullptr) {
+// Reads up to count whitespace-separated values from text, as "%lf %lf ..." (double) or
+// "%d %d ..." (int) would: a number may follow the previous one without a blank
+// ("1.0E+00-2.0E+00"), and a decimal point ends a whole number like "%d" does. Returns how many
+// were read; the first text that is no number ends the reading. *end, when given, points past
+// the last.
+template <class T>
+int parse_values(const char* text, T* values, int count, const char** end = nullptr) {
     int read = 0;
     const char* p = text;
     while (read < count && p != nullptr) {
@@ -45,22 +48,12 @@ inline int parse_numbers(const char* text, double* values, int count, const char
     return read;
 }
 
-// The same for whole numbers ("%d %d ..."); a decimal point ends a number like "%d" does.
+inline int parse_numbers(const char* text, double* values, int count, const char** end = nullptr) {
+    return parse_values(text, values, count, end);
+}
+
 inline int parse_integers(const char* text, int* values, int count, const char** end = nullptr) {
-    int read = 0;
-    const char* p = text;
-    while (read < count && p != nullptr) {
-        while (is_blank(*p)) ++p;
-        const char* start = *p == '+' ? p + 1 : p;
-        const char* last = start;
-        while (*last != '\0' && !is_blank(*last)) ++last;
-        const auto [next, ec] = std::from_chars(start, last, values[read]);
-        if (ec != std::errc() || next == start) break;
-        p = next;
-        ++read;
-    }
-    if (end != nullptr) *end = p;
-    return read;
+    return parse_values(text, values, count, end);
 }
 
 // Truncates toward zero into T, clamped to T's range; a NaN gives 0.
