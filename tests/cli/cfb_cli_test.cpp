@@ -37,22 +37,11 @@ std::string pattern(size_t n, unsigned seed) {
     return s;
 }
 
-class CfbCli : public ::testing::Test {
+class CfbCli : public vyr_cli_test::CliTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vyr_cfb_cli_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir_); }
-
     // A folder tree that crosses the mini stream boundary and nests storages.
     fs::path sample_tree() {
-        const fs::path t = dir_ / "tree";
+        const fs::path t = dir / "tree";
         fs::create_directories(t / "Sub" / "Deeper");
         fs::create_directories(t / "Empty");
         spill(t / "zero", "");
@@ -62,8 +51,6 @@ protected:
         spill(t / "Sub" / "Deeper" / "big", pattern(300000, 4));
         return t;
     }
-
-    fs::path dir_;
 };
 
 const char* const kSampleListing =
@@ -77,7 +64,7 @@ const char* const kSampleListing =
     "zero\tstream\t0\n";
 
 TEST_F(CfbCli, PackThenLsListsEveryElementSortedByBytes) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     const Outcome pack = vyr({"cfb", "pack", sample_tree().string(), doc.string()});
     ASSERT_EQ(pack.status, 0) << pack.err;
     const Outcome ls = vyr({"cfb", "ls", doc.string()});
@@ -86,7 +73,7 @@ TEST_F(CfbCli, PackThenLsListsEveryElementSortedByBytes) {
 }
 
 TEST_F(CfbCli, LsJsonGivesPathKindAndSize) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
     const Outcome ls = vyr({"cfb", "ls", doc.string(), "--json"});
     ASSERT_EQ(ls.status, 0) << ls.err;
@@ -101,12 +88,12 @@ TEST_F(CfbCli, LsJsonGivesPathKindAndSize) {
 }
 
 TEST_F(CfbCli, LsEscapesControlCharactersInNames) {
-    const fs::path t = dir_ / "odd";
+    const fs::path t = dir / "odd";
     fs::create_directories(t);
     spill(t / "tab\there", "x");
     spill(t / "bell\x07", "y");
     spill(t / "del\x7f", "z");
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
     const Outcome ls = vyr({"cfb", "ls", doc.string()});
     EXPECT_EQ(ls.out,
@@ -116,7 +103,7 @@ TEST_F(CfbCli, LsEscapesControlCharactersInNames) {
 }
 
 TEST_F(CfbCli, CatWritesTheExactBytesOfOneStream) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     const fs::path t = sample_tree();
     ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
     for (const char* path : {"mini", "Sub/cutoff", "Sub/Deeper/past", "Sub/Deeper/big", "zero"}) {
@@ -127,7 +114,7 @@ TEST_F(CfbCli, CatWritesTheExactBytesOfOneStream) {
 }
 
 TEST_F(CfbCli, CatOfAMissingStreamFailsNamingIt) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
     for (const char* path : {"nothing", "Sub/nothing", "Nowhere/mini"}) {
         const Outcome cat = vyr({"cfb", "cat", doc.string(), path});
@@ -138,7 +125,7 @@ TEST_F(CfbCli, CatOfAMissingStreamFailsNamingIt) {
 }
 
 TEST_F(CfbCli, PackRefusesAnExistingFileAndLeavesItAlone) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     spill(doc, "precious");
     const Outcome pack = vyr({"cfb", "pack", sample_tree().string(), doc.string()});
     EXPECT_EQ(pack.status, 1);
@@ -147,11 +134,11 @@ TEST_F(CfbCli, PackRefusesAnExistingFileAndLeavesItAlone) {
 }
 
 TEST_F(CfbCli, PackOfANameTheFormatCannotHoldFailsAndLeavesNoFile) {
-    const fs::path t = dir_ / "long";
+    const fs::path t = dir / "long";
     fs::create_directories(t);
     spill(t / std::string(31, 'a'), "fits");
     spill(t / std::string(32, 'b'), "does not fit");
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     const Outcome pack = vyr({"cfb", "pack", t.string(), doc.string()});
     EXPECT_EQ(pack.status, 1);
     EXPECT_THAT(pack.err, HasSubstr(std::string(32, 'b') + ": name is not allowed"));
@@ -159,7 +146,7 @@ TEST_F(CfbCli, PackOfANameTheFormatCannotHoldFailsAndLeavesNoFile) {
 }
 
 TEST_F(CfbCli, PackV4WritesFourKilobyteSectors) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string(), "--v4"}).status, 0);
     const std::string bytes = slurp(doc);
     ASSERT_GE(bytes.size(), 4096u);
@@ -176,9 +163,9 @@ TEST_F(CfbCli, UnpackRestoresThePackedTreeByteForByte) {
               "\xC3\x9Cnic\xC3\xB8"
               "de \xE6\x97\xA5\xE6\x9C\xAC",
           pattern(777, 9));
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
-    const fs::path out = dir_ / "out" / "nested";
+    const fs::path out = dir / "out" / "nested";
     const Outcome unpack = vyr({"cfb", "unpack", doc.string(), out.string()});
     ASSERT_EQ(unpack.status, 0) << unpack.err;
 
@@ -197,7 +184,7 @@ TEST_F(CfbCli, UnpackRestoresThePackedTreeByteForByte) {
 
 TEST_F(CfbCli, UnpackRefusesNamesThatLeaveTheFolder) {
     // The engine holds "." and ".." as ordinary names; on disk they would climb out.
-    const fs::path doc = dir_ / "evil.cfb";
+    const fs::path doc = dir / "evil.cfb";
     std::u16string name;
     ASSERT_TRUE(cfb::utf8_to_utf16(doc.string(), name));
     IStorage* root = nullptr;
@@ -213,17 +200,17 @@ TEST_F(CfbCli, UnpackRefusesNamesThatLeaveTheFolder) {
     ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
     root->Release();
 
-    const fs::path out = dir_ / "out";
+    const fs::path out = dir / "out";
     const Outcome unpack = vyr({"cfb", "unpack", doc.string(), out.string()});
     EXPECT_EQ(unpack.status, 1);
     EXPECT_THAT(unpack.err, HasSubstr("element name \"..\" cannot be a file name"));
-    EXPECT_FALSE(fs::exists(dir_ / "escaped"));
+    EXPECT_FALSE(fs::exists(dir / "escaped"));
 }
 
 TEST_F(CfbCli, UnpackNeverWritesOverAnExistingFile) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
-    const fs::path out = dir_ / "out";
+    const fs::path out = dir / "out";
     fs::create_directories(out);
     spill(out / "mini", "mine");
     const Outcome unpack = vyr({"cfb", "unpack", doc.string(), out.string()});
@@ -233,7 +220,7 @@ TEST_F(CfbCli, UnpackNeverWritesOverAnExistingFile) {
 }
 
 TEST_F(CfbCli, CheckPassesASoundDocument) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
     const Outcome check = vyr({"cfb", "check", doc.string()});
     EXPECT_EQ(check.status, 0) << check.out << check.err;
@@ -241,7 +228,7 @@ TEST_F(CfbCli, CheckPassesASoundDocument) {
 }
 
 TEST_F(CfbCli, CheckNamesDamageAndFails) {
-    const fs::path doc = dir_ / "doc.cfb";
+    const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
     std::string bytes = slurp(doc);
     bytes[56] = 0;  // mini stream cutoff 4096 -> 0
@@ -254,7 +241,7 @@ TEST_F(CfbCli, CheckNamesDamageAndFails) {
 }
 
 TEST_F(CfbCli, CheckOfSomethingElseFails) {
-    const fs::path doc = dir_ / "text.cfb";
+    const fs::path doc = dir / "text.cfb";
     spill(doc, std::string(2000, 'x'));
     const Outcome check = vyr({"cfb", "check", doc.string()});
     EXPECT_EQ(check.status, 1);
@@ -263,7 +250,7 @@ TEST_F(CfbCli, CheckOfSomethingElseFails) {
 }
 
 TEST_F(CfbCli, MissingFilesAndBadUsageHaveTheirExitStatus) {
-    const std::string missing = (dir_ / "missing.cfb").string();
+    const std::string missing = (dir / "missing.cfb").string();
     for (const char* cmd : {"ls", "check"}) {
         const Outcome r = vyr({"cfb", cmd, missing});
         EXPECT_EQ(r.status, 1) << cmd;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace vyr_cli_test {
 
@@ -38,5 +41,26 @@ inline Outcome run_vyr(const std::vector<std::string>& args, const std::filesyst
     const int raw = std::system(cmd.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "stdout"), slurp(dir / "stderr")};
 }
+
+// A scratch folder per test, named by its suite and name, with a project path in it (the file
+// is not made); the command's output is kept there.
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = std::filesystem::temp_directory_path() /
+              ("vyr_cli_" + std::string(test->test_suite_name()) + "_" + test->name() + "_" +
+               std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        project = (dir / "p.vyr").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
+
+    std::filesystem::path dir;
+    std::string project;
+};
 
 }  // namespace vyr_cli_test

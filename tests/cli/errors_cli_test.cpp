@@ -28,20 +28,14 @@ using vyr_cli_test::slurp;
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-class ListsCli : public ::testing::Test {
+class ListsCli : public vyr_cli_test::CliTest {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vyr_lists_cli_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        project = (dir / "p.vyr").string();
+        CliTest::SetUp();
         CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
         CVyrIPtrSmart<IVyrStorage> created;
         ASSERT_EQ(root->CreateStorage(project.c_str(), created), VYR_OK);
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     // The project opened for writing through the library; closed when the pointer goes.
     CVyrIPtrSmart<IVyrStorageEx> open_project() {
@@ -50,10 +44,6 @@ protected:
         EXPECT_EQ(root->OpenStorageEx(project.c_str(), opened), VYR_OK);
         return opened;
     }
-    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
-
-    fs::path dir;
-    std::string project;
 };
 
 TEST_F(ListsCli, ErrorsOfANewProjectAreAnEmptyList) {

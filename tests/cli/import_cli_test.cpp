@@ -122,28 +122,13 @@ std::vector<std::string> differences(const std::map<std::string, std::string>& a
     return paths;
 }
 
-class ImportCli : public ::testing::Test {
+class ImportCli : public vyr_cli_test::CliTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vyr_import_cli_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        project = (dir / "p.vyr").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string write(const std::string& name, const std::string& text) {
         const std::string path = (dir / name).string();
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-
-    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
-
-    fs::path dir;
-    std::string project;
 };
 
 TEST_F(ImportCli, BothSamplesBecomeStationsAndASecondImportChangesNothing) {

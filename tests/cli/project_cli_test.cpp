@@ -24,22 +24,7 @@ using vyr_cli_test::slurp;
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-class ProjectCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vyr_project_cli_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        project = (dir / "p.vyr").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
-
-    fs::path dir;
-    std::string project;
-};
+class ProjectCli : public vyr_cli_test::CliTest {};
 
 TEST_F(ProjectCli, CreateMakesAProjectOnceAndRefusesToReplaceIt) {
     ASSERT_EQ(vyr({"create", project}).status, 0);

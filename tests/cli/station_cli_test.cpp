@@ -62,18 +62,8 @@ VYR_OBSERVATIONEPOCH epoch_at(double seconds) {
     return epoch;
 }
 
-class StationCli : public ::testing::Test {
+class StationCli : public vyr_cli_test::CliTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vyr_station_cli_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        project = (dir / "p.vyr").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     // A project with station BASE: receiver, antenna and (unless bare) epochs at 10:00:00, :30
     // and 10:01:00.
     void build_project(bool bare = false) {
@@ -101,7 +91,6 @@ protected:
         ASSERT_EQ(observations->AddEpochs({epoch_at(36000), epoch_at(36030), epoch_at(36060)}),
                   VYR_OK);
     }
-    Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
 
     std::vector<std::string> lines(const std::string& text) {
         std::vector<std::string> out;
@@ -110,9 +99,6 @@ protected:
             out.push_back(text.substr(start, end - start));
         return out;
     }
-
-    fs::path dir;
-    std::string project;
 };
 
 TEST_F(StationCli, InfoDescribesStationsAndCommonData) {
