@@ -27,24 +27,12 @@ CVyrPtrSmart<CStg> filled_storage(int count) {
     return storage;
 }
 
-void GetAtDirect(benchmark::State& state) {
+// Records by index, read from the stream each time (direct) or from the cache.
+void GetAt(benchmark::State& state, bool cached) {
     const int count = static_cast<int>(state.range(0));
     auto storage = filled_storage(count);
     CVyrCollectionBroadcastEphemeris collection(storage, kStorageVersionCurrent);
-    collection.SetCacheEnabled(false);
-    VYR_BROADCASTEPHEMERIS r{};
-    uint32_t index = 0;
-    for (auto _ : state) {
-        if (collection.GetAt(index, r) != VYR_OK) state.SkipWithError("GetAt failed");
-        index = (index + 7919) % static_cast<uint32_t>(count);
-        benchmark::DoNotOptimize(r);
-    }
-}
-
-void GetAtCached(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
-    auto storage = filled_storage(count);
-    CVyrCollectionBroadcastEphemeris collection(storage, kStorageVersionCurrent);
+    collection.SetCacheEnabled(cached);
     VYR_BROADCASTEPHEMERIS r{};
     uint32_t index = 0;
     for (auto _ : state) {
@@ -67,8 +55,8 @@ void GetAtByScan(benchmark::State& state) {
     }
 }
 
-BENCHMARK(GetAtDirect)->Arg(1000)->Arg(10000);
-BENCHMARK(GetAtCached)->Arg(1000)->Arg(10000);
+BENCHMARK_CAPTURE(GetAt, Direct, false)->Arg(1000)->Arg(10000);
+BENCHMARK_CAPTURE(GetAt, Cached, true)->Arg(1000)->Arg(10000);
 BENCHMARK(GetAtByScan)->Arg(1000)->Arg(10000);
 
 }  // namespace
