@@ -1,5 +1,6 @@
 #include "output_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -50,6 +51,26 @@ std::string latin1_for_stray_bytes(std::string_view text) {
     return out;
 }
 
+bool is_utf8(std::string_view text) {
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = utf8_sequence_length(text, at);
+        if (length == 0) return false;
+        at += length;
+    }
+    return true;
+}
+
+template <class Json>
+bool all_utf8(const Json& value) {
+    if (value.is_string()) return is_utf8(value.template get_ref<const std::string&>());
+    if (value.is_array())
+        return std::all_of(value.begin(), value.end(), [](const Json& e) { return all_utf8(e); });
+    if (value.is_object())
+        for (const auto& [name, element] : value.items())
+            if (!is_utf8(name) || !all_utf8(element)) return false;
+    return true;
+}
+
 template <class Json>
 Json readable(const Json& value) {
     if (value.is_string())
@@ -66,6 +87,12 @@ Json readable(const Json& value) {
         return out;
     }
     return value;
+}
+
+// Most documents are UTF-8 throughout: only others are copied.
+template <class Json>
+std::string json_text_of(const Json& document, int indent) {
+    return all_utf8(document) ? document.dump(indent) : readable(document).dump(indent);
 }
 
 }  // namespace
@@ -90,11 +117,11 @@ std::string terminal_text(std::string_view text) {
 }
 
 std::string json_text(const nlohmann::json& document, int indent) {
-    return readable(document).dump(indent);
+    return json_text_of(document, indent);
 }
 
 std::string json_text(const nlohmann::ordered_json& document, int indent) {
-    return readable(document).dump(indent);
+    return json_text_of(document, indent);
 }
 
 }  // namespace vyr_cli
