@@ -304,7 +304,8 @@ void print_epoch(const VYR_OBSERVATIONEPOCH& epoch, bool as_json, bool& first_ro
                                   {"doppler", value(doppler, s.doppler)},
                                   {"quality", static_cast<int>(s.quality)},
                                   {"flags", flags_text(flags)}};
-                std::cout << (first_row ? "\n  " : ",\n  ") << json_text(row, -1);
+                // Every text of a row is made here, in ASCII: no check is needed.
+                std::cout << (first_row ? "\n  " : ",\n  ") << row.dump();
             } else {
                 std::cout << time << ',' << sat << ',' << static_cast<int>(s.obsType) << ','
                           << number_or_empty(code, s.code) << ',' << number_or_empty(phase, s.phase)
