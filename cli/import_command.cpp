@@ -151,11 +151,12 @@ private:
         try {
             lines = import_file(project.storage(), file);
         } catch (const CommandFailure& failure) {
+            if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
             const std::string cause = project.storage_failure();
             throw CommandFailure{failure.message +
                                  (cause.empty() ? "" : " (" + m_project + ": " + cause + ")")};
         }
-        if (interrupted()) throw CommandFailure{file + ": interrupted"};
+        if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
         project.commit();
         return lines;
     }
