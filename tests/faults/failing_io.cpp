@@ -3,12 +3,15 @@
 //                      with "no space left on device", a flush with an I/O error)
 // VYR_FAIL_SPACE=n     every write reaching past byte n of its file fails: a disk that is full
 //                      once a file holds n bytes
+// VYR_INTERRUPT_CALL=k the k-th write, resize or flush is preceded by a SIGINT to the process,
+//                      as if Ctrl-C were pressed just then
 // VYR_COUNT_FILE=path  the number of writes, resizes and flushes is written there at exit
 #include <dlfcn.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,13 +24,17 @@ F next_definition(const char* name) {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
+long number_in(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr ? std::atol(value) : 0;
+}
+
+// Counts the call; true when it is to fail.
 bool fails_now() {
-    static long fail_at = -1;
-    if (fail_at < 0) {
-        const char* at = std::getenv("VYR_FAIL_CALL");
-        fail_at = at != nullptr ? std::atol(at) : 0;
-    }
-    return ++calls == fail_at;
+    static const long fail_at = number_in("VYR_FAIL_CALL");
+    static const long interrupt_at = number_in("VYR_INTERRUPT_CALL");
+    if (++calls == interrupt_at) std::raise(SIGINT);
+    return calls == fail_at;
 }
 
 bool beyond_space(off_t offset, size_t count) {
