@@ -1,5 +1,6 @@
 #include "import_common_data.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,7 +12,53 @@ namespace vyr_cli {
 namespace {
 
 constexpr int kLinesToLookAt = 60;
+// Enough for the lines looked at; a file without line ends is not read to its end.
+constexpr size_t kBytesToLookAt = 64 * 1024;
 constexpr double kGpsOriginMjd = 44244.0;
+
+// The first lines of a file; LF, CR LF and a lone CR all end a line.
+std::vector<std::string> first_lines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(kBytesToLookAt, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < bytes.size() && lines.size() <= kLinesToLookAt;) {
+        const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
+        lines.push_back(bytes.substr(at, end - at));
+        at = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+// "read past 2 damaged records (lines 120, 340): problem"; remarks as they are, with their line.
+std::vector<std::string> notes_of(const VyrConversionReport& report) {
+    std::vector<std::string> notes;
+    for (const VyrConversionReport::ReadPast& kind : report.readPast) {
+        const bool one = kind.records == 1;
+        std::string lines;
+        for (uint32_t line : kind.lines)
+            lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+        if (kind.records > kind.lines.size()) lines += ", ...";
+        notes.push_back("read past " + std::to_string(kind.records) + " damaged record" +
+                        (one ? "" : "s") + " (line" + (one ? " " : "s ") + lines +
+                        "): " + kind.problem);
+    }
+    for (const VyrLineProblem& remark : report.remarks)
+        notes.push_back((remark.line != 0 ? "line " + std::to_string(remark.line) + ": " : "") +
+                        remark.problem);
+    return notes;
+}
+
+// Like check(), naming the line and the problem when the conversion's report tells them.
+void check_conversion(VYR_ERROR code, const IVyrFileConverter& converter, const std::string& path) {
+    const VyrLineProblem& failure = converter.GetLastReport().failure;
+    if (VyrSucceeded(code) || failure.problem.empty()) return check(code, path);
+    std::string text;
+    ErrorToStringDef(code, text);
+    const std::string where = failure.line != 0 ? path + ":" + std::to_string(failure.line) : path;
+    throw CommandFailure{where + ": " + failure.problem + " (" + text + ")"};
+}
 
 FileKind rinex_kind(const std::string& first) {
     const char type = first.size() > 20 ? first[20] : ' ';
@@ -46,7 +93,7 @@ public:
 
     StoredCount after(const char* list, size_t converted) {
         const size_t added = count() - m_before;
-        return {list, added, converted - added};
+        return {list, added, converted - added, {}};
     }
 
 private:
@@ -64,27 +111,30 @@ private:
     size_t m_before;
 };
 
+// Stores what a conversion gave, with the notes of its report.
 template <class T>
 StoredCount store(IVyrCommonData& data, const std::vector<T>& records, const char* list,
                   typename ListCount<T>::Getter get,
                   VYR_ERROR (IVyrCommonData::*add)(const std::vector<T>&),
-                  const std::string& path) {
+                  const IVyrFileConverter& converter, const std::string& path) {
     ListCount<T> counter(data, get, path);
     if (!records.empty()) check((data.*add)(records), path);
-    return counter.after(list, records.size());
+    StoredCount count = counter.after(list, records.size());
+    count.notes = notes_of(converter.GetLastReport());
+    return count;
 }
 
 StoredCount store_channel_map(IVyrFileConverter& converter, IVyrCommonData& data,
                               const std::string& path) {
     VYR_GLONASS_FREQUENCYMAP fromFile{};
-    check(converter.ConvertFrequencyMapGlo(path.c_str(), fromFile), path);
+    check_conversion(converter.ConvertFrequencyMapGlo(path.c_str(), fromFile), converter, path);
     VYR_GLONASS_FREQUENCYMAP merged{};
     for (int16_t& c : merged.channel) c = VYR_GLONASS_FREQUENCYMAP::kNotSet;
     // A project without a stored map starts from an empty one.
     if (data.GetFrequencyChannelMapGlo(merged) < 0) {
         for (int16_t& c : merged.channel) c = VYR_GLONASS_FREQUENCYMAP::kNotSet;
     }
-    StoredCount count{"GLONASS channels", 0, 0};
+    StoredCount count{"GLONASS channels", 0, 0, notes_of(converter.GetLastReport())};
     for (int i = 0; i < VYR_GLONASS_FREQUENCYMAP::kSlots; ++i) {
         const int16_t channel = fromFile.channel[i];
         if (channel == VYR_GLONASS_FREQUENCYMAP::kNotSet) continue;
@@ -104,12 +154,13 @@ StoredCount store_channel_map(IVyrFileConverter& converter, IVyrCommonData& data
 StoredCount store_klobuchar(IVyrFileConverter& converter, IVyrCommonData& data,
                             const std::vector<VYR_BROADCASTEPHEMERIS>& gps,
                             const std::string& path) {
-    if (gps.empty()) return {"Klobuchar coefficients", 0, 0};
+    if (gps.empty()) return {"Klobuchar coefficients", 0, 0, {}};
     const double epoch = kGpsOriginMjd + gps.front().week * 7.0 + gps.front().toc / 86400.0;
     std::vector<VYR_IONOUTC> records;
-    check(converter.ConvertRinexIonoKlobuchar(path.c_str(), epoch, records), path);
+    check_conversion(converter.ConvertRinexIonoKlobuchar(path.c_str(), epoch, records), converter,
+                     path);
     return store(data, records, "Klobuchar coefficients", &IVyrCommonData::GetIonoUtcCollection,
-                 &IVyrCommonData::AddIonoUtcRecords, path);
+                 &IVyrCommonData::AddIonoUtcRecords, converter, path);
 }
 
 void import_navigation(FileKind kind, const std::string& path, IVyrFileConverter& converter,
@@ -117,41 +168,41 @@ void import_navigation(FileKind kind, const std::string& path, IVyrFileConverter
     const bool mixed = kind == FileKind::kRinexNavigationMixed;
     if (mixed || kind == FileKind::kRinexNavigationGps) {
         std::vector<VYR_BROADCASTEPHEMERIS> gps;
-        check(converter.ConvertRinexNav(path.c_str(), gps), path);
+        check_conversion(converter.ConvertRinexNav(path.c_str(), gps), converter, path);
         counts.push_back(store(data, gps, "GPS ephemerides",
                                &IVyrCommonData::GetBroadcastEphemerisCollection,
-                               &IVyrCommonData::AddBroadcastEphemerisRecords, path));
+                               &IVyrCommonData::AddBroadcastEphemerisRecords, converter, path));
         counts.push_back(store_klobuchar(converter, data, gps, path));
     }
     if (mixed || kind == FileKind::kRinexNavigationGlonass) {
         std::vector<VYR_BROADCASTEPHEMERIS_GLO> glonass;
-        check(converter.ConvertRinexNavGlo(path.c_str(), glonass), path);
+        check_conversion(converter.ConvertRinexNavGlo(path.c_str(), glonass), converter, path);
         counts.push_back(store(data, glonass, "GLONASS ephemerides",
                                &IVyrCommonData::GetBroadcastEphemerisGloCollection,
-                               &IVyrCommonData::AddBroadcastEphemerisGloRecords, path));
+                               &IVyrCommonData::AddBroadcastEphemerisGloRecords, converter, path));
         if (!glonass.empty()) counts.push_back(store_channel_map(converter, data, path));
     }
     if (mixed || kind == FileKind::kRinexNavigationGalileo) {
         std::vector<VYR_BROADCASTEPHEMERIS_GAL> galileo;
-        check(converter.ConvertRinexNavGal(path.c_str(), galileo), path);
+        check_conversion(converter.ConvertRinexNavGal(path.c_str(), galileo), converter, path);
         counts.push_back(store(data, galileo, "Galileo ephemerides",
                                &IVyrCommonData::GetBroadcastEphemerisGalCollection,
-                               &IVyrCommonData::AddBroadcastEphemerisGalRecords, path));
+                               &IVyrCommonData::AddBroadcastEphemerisGalRecords, converter, path));
     }
 }
 
 }  // namespace
 
 FileKind detect_file_kind(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    if (!std::getline(in, line)) return FileKind::kUnknown;
-    if (line.find("RINEX VERSION / TYPE") != std::string::npos) return rinex_kind(line);
-    if (line.find("CRINEX VERS   / TYPE") != std::string::npos)
+    const std::vector<std::string> lines = first_lines(path);
+    if (lines.empty()) return FileKind::kUnknown;
+    const std::string& first = lines.front();
+    if (first.find("RINEX VERSION / TYPE") != std::string::npos) return rinex_kind(first);
+    if (first.find("CRINEX VERS   / TYPE") != std::string::npos)
         return FileKind::kCompactRinexObservation;
-    if (line.size() >= 2 && line[0] == '#' && std::strchr("abcd", line[1]) != nullptr)
+    if (first.size() >= 2 && first[0] == '#' && std::strchr("abcd", first[1]) != nullptr)
         return FileKind::kSp3;
-    for (int i = 0; i < kLinesToLookAt && std::getline(in, line); ++i) {
+    for (const std::string& line : lines) {
         if (line.find("MAXIMUM DEGREE OF SPHERICAL HARMONICS") != std::string::npos)
             return FileKind::kIonosphereModel;
     }
@@ -188,18 +239,18 @@ std::vector<StoredCount> import_common_data_file(FileKind kind, const std::strin
     switch (kind) {
         case FileKind::kSp3: {
             std::vector<VYR_PRECISEEPHEMERIS> orbits;
-            check(converter.ConvertSp3(path.c_str(), orbits), path);
+            check_conversion(converter.ConvertSp3(path.c_str(), orbits), converter, path);
             counts.push_back(store(data, orbits, "precise orbit positions",
                                    &IVyrCommonData::GetPreciseEphemerisCollection,
-                                   &IVyrCommonData::AddPreciseEphemerisRecords, path));
+                                   &IVyrCommonData::AddPreciseEphemerisRecords, converter, path));
             break;
         }
         case FileKind::kIonosphereModel: {
             std::vector<VYR_IONO_GLOBALREG> models;
-            check(converter.ConvertIonoGlobalReg(path.c_str(), models), path);
+            check_conversion(converter.ConvertIonoGlobalReg(path.c_str(), models), converter, path);
             counts.push_back(store(data, models, "ionosphere models",
                                    &IVyrCommonData::GetIonoGlobalRegCollection,
-                                   &IVyrCommonData::AddIonoGlobalRegRecords, path));
+                                   &IVyrCommonData::AddIonoGlobalRegRecords, converter, path));
             break;
         }
         case FileKind::kRinexNavigationGps:

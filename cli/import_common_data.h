@@ -22,23 +22,27 @@ enum class FileKind {
     kIonosphereModel,
 };
 
-// The kind of a file judged by its first lines: the RINEX "RINEX VERSION / TYPE" line (type and
-// system letters), the compact RINEX "CRINEX VERS   / TYPE" line, the SP3 "#a".."#d" first line, or
-// the labels of an ionosphere model file.
+// The kind of a file judged by its first lines (ended by LF, CR LF or a lone CR): the RINEX
+// "RINEX VERSION / TYPE" line (type and system letters), the compact RINEX "CRINEX VERS   / TYPE"
+// line, the SP3 "#a".."#d" first line, or the labels of an ionosphere model file.
 FileKind detect_file_kind(const std::string& path);
 const char* file_kind_name(FileKind kind);
 
-// Records of one list that a file gave: how many were new and how many the project held already.
+// Records of one list that a file gave: how many were new and how many the project held already,
+// and what the file's conversion read past, as lines ready to print after the count ("read past
+// 2 damaged records (lines 120, 340): a position line that cannot be read").
 struct StoredCount {
     std::string list;
     size_t added = 0;
     size_t present = 0;
+    std::vector<std::string> notes;
 };
 
 // Converts a file of any kind but observations and stores what it gives: ephemerides, precise
 // orbits, ionosphere models; Klobuchar coefficients with the time of the file's first GPS
 // message; the GLONASS channels of the file over the map already stored. Throws
-// CommandFailure naming the file when a conversion or a store fails.
+// CommandFailure naming the file when a conversion or a store fails, with the line and the
+// problem when the conversion tells them ("PATH:LINE: problem (text of the code)").
 std::vector<StoredCount> import_common_data_file(FileKind kind, const std::string& path,
                                                  IVyrFileConverter& converter,
                                                  IVyrCommonData& commonData);

@@ -3,24 +3,26 @@
 #include <rinex/rnx_reader.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <utility>
 
 #include "import/rinex_obs_text_parser.h"
 #include "import/rinex_station_builder.h"
+#include "import/rnx_diagnostic_memory.h"
 #include "import/rnx_reader_result_obs.h"
 #include "import/rnx_result_codes.h"
+#include "import/text_file.h"
 
 namespace {
 
 constexpr size_t kEpochsPerProgress = 500;
 
-// Collects sites with their epochs for the in-memory conversion.
+// Collects sites with their epochs for the in-memory conversion, and the place of a failure.
 class GatheringSink final : public IVyrStationRinexSink {
 public:
-    GatheringSink(std::vector<VYR_STATION_RINEX>& out, IVyrProgress* progress)
-        : m_out(out), m_progress(progress) {}
+    GatheringSink(std::vector<VYR_STATION_RINEX>& out, IVyrProgress* progress,
+                  VyrConversionReport& report)
+        : m_out(out), m_progress(progress), m_report(report) {}
 
     VYR_ERROR OnEpoch(const VYR_STATION_RINEX&, const VYR_OCCUPATION&, VYR_OBSERVATIONEPOCH& epoch,
                       uint32_t) override {
@@ -35,40 +37,15 @@ public:
         m_epochs.clear();
         return VYR_OK;
     }
-    void OnFailure(uint32_t, const char*) override {}
+    void OnFailure(uint32_t line, const char* problem) override {
+        m_report.failure = {line, problem != nullptr ? problem : ""};
+    }
 
 private:
     std::vector<VYR_STATION_RINEX>& m_out;
     IVyrProgress* m_progress;
+    VyrConversionReport& m_report;
     std::vector<VYR_OBSERVATIONEPOCH> m_epochs;
-};
-
-// Keeps the first error and the first warning of each kind, so that the code the run ends with
-// can be told with its line and text.
-class DiagnosticMemory final : public IRnxReaderError {
-public:
-    struct Diagnostic {
-        uint32_t line = 0;
-        std::string message;
-    };
-
-    void OnError(eRNX code, uint32_t line, const char* message) override {
-        remember(code, line, message);
-    }
-    void OnWarning(eRNX code, uint32_t line, const char* message) override {
-        remember(code, line, message);
-    }
-    Diagnostic Of(eRNX code) const {
-        const auto found = m_first.find(code);
-        return found == m_first.end() ? Diagnostic{} : found->second;
-    }
-
-private:
-    void remember(eRNX code, uint32_t line, const char* message) {
-        m_first.try_emplace(code, Diagnostic{line, message != nullptr ? message : ""});
-    }
-
-    std::map<eRNX, Diagnostic> m_first;  // one entry per code: bounded by the codes
 };
 
 }  // namespace
@@ -76,7 +53,7 @@ private:
 VYR_ERROR CConvertFileRinexObs::Convert(std::vector<VYR_STATION_RINEX>& out,
                                         IVyrProgress* progress) {
     out.clear();
-    GatheringSink sink(out, progress);
+    GatheringSink sink(out, progress, m_report);
     return ConvertToSink(sink);
 }
 
@@ -86,13 +63,11 @@ VYR_ERROR CConvertFileRinexObs::ConvertToSink(IVyrStationRinexSink& sink) {
 }
 
 VYR_ERROR CConvertFileRinexObs::ConvertText(IVyrStationRinexSink& sink) {
-    FILE* file = std::fopen(GetFileName(), "rb");
-    if (file == nullptr) return VYR_E_FILE_NOT_FOUND;
+    const vyr_import::TextFile file = vyr_import::open_text_file(GetFileName());
+    if (!file) return VYR_E_FILE_NOT_FOUND;
     vyr_import::RinexStationBuilder builder(sink);
-    vyr_import::RinexObsTextParser parser(file, builder);
-    const VYR_ERROR result = parser.Run();
-    std::fclose(file);
-    return result;
+    vyr_import::RinexObsTextParser parser(file.get(), builder);
+    return parser.Run();
 }
 
 VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
@@ -103,7 +78,7 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     }
     vyr_import::RinexStationBuilder builder(sink);
     CRnxReaderResultObs results(builder);
-    DiagnosticMemory diagnostics;
+    vyr_import::RnxDiagnosticMemory diagnostics;
     IRnxReader* reader = nullptr;
     if (GetNewRnxReader(reader) != eRNX_S_OK || reader == nullptr) return VYR_E_FAILED_TO_READ;
     reader->SetErrorHandler(&diagnostics);
@@ -117,7 +92,7 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     if (results.SinkResult() != VYR_OK) return results.SinkResult();
     const VYR_ERROR result = vyr_import::vyr_error_of(run);
     if (result == VYR_OK) return VYR_OK;
-    DiagnosticMemory::Diagnostic told = diagnostics.Of(run);
+    vyr_import::RnxDiagnosticMemory::Diagnostic told = diagnostics.Of(run);
     if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
     return builder.fail(result, told.line, told.message);
 }

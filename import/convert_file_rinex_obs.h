@@ -5,10 +5,13 @@
 #include <vector>
 
 #include <vyr/file_converter.h>
+#include "import/conversion_report.h"
 #include "import/line_classification.h"
 #include "storage/file_name_manager.h"
 
-class CConvertFileRinexObs : public CLineClassification, public CFileNameManager {
+class CConvertFileRinexObs : public CLineClassification,
+                             public CFileNameManager,
+                             public CConversionReporter {
 public:
     // Gathers every site with its epochs in out (cleared first); progress may be null.
     virtual VYR_ERROR Convert(std::vector<VYR_STATION_RINEX>& out, IVyrProgress* progress);

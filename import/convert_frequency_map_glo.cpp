@@ -1,6 +1,9 @@
 #include "import/convert_frequency_map_glo.h"
 
+#include <string>
+
 #include "import/convert_rinex_nav_values.h"
+#include "import/text_file.h"
 
 using namespace vyr_import;
 
@@ -8,55 +11,97 @@ namespace {
 
 enum class Step { kNext, kEnd, kFailure };
 
-// Reads the line that must follow directly: a data line. End of file ends the import.
-Step read_next_data_line(FILE* file, const CLineClassification& lines, char* buffer) {
-    int lineClass = kLineData;
-    if (!lines.ReadLine(file, buffer, lineClass)) return Step::kEnd;
-    return lineClass == kLineData ? Step::kNext : Step::kFailure;
-}
+// The lines of the file after its header, counted.
+class CountedLines {
+public:
+    CountedLines(FILE* file, const CLineClassification& lines) : m_file(file), m_lines(lines) {}
+
+    bool read(char* buffer, int& lineClass) {
+        if (!m_lines.ReadLine(m_file, buffer, lineClass)) return false;
+        ++m_number;
+        return true;
+    }
+    // The line that must follow directly: a data line. End of file ends the import.
+    Step read_next_data_line(char* buffer) {
+        int lineClass = kLineData;
+        if (!read(buffer, lineClass)) return Step::kEnd;
+        return lineClass == kLineData ? Step::kNext : Step::kFailure;
+    }
+    void skipped(int lines) { m_number += static_cast<uint32_t>(lines); }
+    uint32_t number() const { return m_number; }
+
+private:
+    FILE* m_file;
+    const CLineClassification& m_lines;
+    uint32_t m_number = 0;
+};
 
 }  // namespace
 
 VYR_ERROR CConvertFileFrequencyMapGlo::Convert(VYR_GLONASS_FREQUENCYMAP& map, uint32_t) {
     for (int16_t& channel : map.channel) channel = VYR_GLONASS_FREQUENCYMAP::kNotSet;
     const double version = read_rinex_format_version(GetFileName());
-    if (version < 2.0) return VYR_E_NOT_IMPLEMENTED;
+    // Below 1 there is no version: the first line is not a version line or has no number.
+    if (version < 1.0)
+        return note_failure(m_report, VYR_E_FAILED_TO_READ, 1,
+                            "the first line is not a \"RINEX VERSION / TYPE\" line with a version");
+    if (version < 2.0)
+        return note_failure(m_report, VYR_E_NOT_IMPLEMENTED, 1,
+                            "navigation files of this version are not read (2 to 4 are)");
     const bool systemLetter = version >= 3.0;
 
     TextFile file = open_text_file(GetFileName());
     if (!file) return VYR_E_FILE_NOT_FOUND;
     char buffer[kLineBufferSize];
     int endOfHeader = kLineEndOfHeader;
-    if (ReadRecord(file.get(), endOfHeader, buffer) < 0) return VYR_E_HEADER_OR_DATA_MISSING;
+    const int headerLines = ReadRecord(file.get(), endOfHeader, buffer);
+    if (headerLines < 0)
+        return note_failure(m_report, VYR_E_HEADER_OR_DATA_MISSING, 0,
+                            "the header has no END OF HEADER");
+    CountedLines lines(file.get(), *this);
+    lines.skipped(headerLines);
+    const auto fail = [&](const std::string& problem) {
+        return note_failure(m_report, VYR_E_FAILED_TO_READ, lines.number(), problem);
+    };
+    const auto end = [&]() {
+        if (!std::ferror(file.get())) return VYR_OK;
+        return note_failure(m_report, VYR_E_FAILED_TO_READ, lines.number() + 1,
+                            "the file cannot be read");
+    };
 
     int lineClass = kLineData;
-    bool haveLine = ReadLine(file.get(), buffer, lineClass);
+    bool haveLine = lines.read(buffer, lineClass);
     while (haveLine) {
         // Look for the first line of a message: a data line that starts with the satellite.
         if (lineClass != kLineData || (systemLetter && (buffer[0] == ' ' || buffer[0] == '\0'))) {
-            haveLine = ReadLine(file.get(), buffer, lineClass);
+            haveLine = lines.read(buffer, lineClass);
             continue;
         }
         // Messages of other systems and record lines ("> EPH") are read past line by line.
         if (systemLetter && buffer[0] != 'R') {
-            haveLine = ReadLine(file.get(), buffer, lineClass);
+            haveLine = lines.read(buffer, lineClass);
             continue;
         }
         int slot = 0;
         if (parse_integers(systemLetter ? buffer + 1 : buffer, &slot, 1) != 1)
-            return VYR_E_FAILED_TO_READ;
-        Step step = read_next_data_line(file.get(), *this, buffer);  // orbit line 1
-        if (step == Step::kNext) step = read_next_data_line(file.get(), *this, buffer);
-        if (step == Step::kEnd) return VYR_OK;
-        if (step == Step::kFailure) return VYR_E_FAILED_TO_READ;
+            return fail("a message whose slot number cannot be read");
+        const uint32_t first = lines.number();
+        const std::string orbitLine = " of the message of line " + std::to_string(first);
+        Step step = lines.read_next_data_line(buffer);  // orbit line 1
+        if (step == Step::kNext) step = lines.read_next_data_line(buffer);
+        if (step == Step::kEnd) return end();
+        if (step == Step::kFailure)
+            return fail("an orbit line" + orbitLine + " is not the next line");
         double orbit[4] = {};
-        if (parse_numbers(buffer, orbit, 4) != 4) return VYR_E_FAILED_TO_READ;
+        if (parse_numbers(buffer, orbit, 4) != 4)
+            return fail("orbit line 2" + orbitLine + " holds no frequency channel number");
         if (slot >= 1 && slot <= VYR_GLONASS_FREQUENCYMAP::kSlots)
             map.channel[slot - 1] = round_half_away<int8_t>(orbit[3]);
-        step = read_next_data_line(file.get(), *this, buffer);  // orbit line 3
-        if (step == Step::kEnd) return VYR_OK;
-        if (step == Step::kFailure) return VYR_E_FAILED_TO_READ;
-        haveLine = ReadLine(file.get(), buffer, lineClass);
+        step = lines.read_next_data_line(buffer);  // orbit line 3
+        if (step == Step::kEnd) return end();
+        if (step == Step::kFailure)
+            return fail("an orbit line" + orbitLine + " is not the next line");
+        haveLine = lines.read(buffer, lineClass);
     }
-    return VYR_OK;
+    return end();
 }

@@ -1,9 +1,12 @@
 #include "import/convert_iono_global_reg.h"
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "import/convert_rinex_nav_values.h"
 #include "import/line_classification.h"
+#include "import/text_file.h"
 #include "vyr/mjd_time.h"
 
 namespace vyr_import {
@@ -86,8 +89,9 @@ enum Seen : uint32_t {
     kSeenAll = (1u << 12) - 1,
 };
 
-// Takes one header line into the model; 0 or the failure it gives.
-VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& m, uint32_t& seen) {
+// Takes one header line into the model; 0, or the failure it gives with its problem.
+VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& m, uint32_t& seen,
+                           std::string& problem) {
     // Blank and unlabelled lines among the labels carry nothing (and have no label to skip).
     if (lineClass < 0 || lineClass >= kLabelCount) return VYR_OK;
     const char* value = value_of(line, lineClass);
@@ -100,7 +104,10 @@ VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& 
             uint16_t type = 0;
             ok = parse_unsigned16(value, type);
             // Types 1 to 3 exist; another would be stored as a type no reader knows.
-            if (ok && (type < 1 || type > 3)) return VYR_E_UNSUPPORTED_FILE;
+            if (ok && (type < 1 || type > 3)) {
+                problem = "model type " + std::to_string(type) + " is none of 1, 2 and 3";
+                return VYR_E_UNSUPPORTED_FILE;
+            }
             m.modelType = type - 1u;
             seen |= kSeenType;
             break;
@@ -118,7 +125,10 @@ VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& 
         case kIonoFrame: {
             int frame = 0;
             ok = parse_integers(value, &frame, 1) == 1;
-            if (ok && frame != 1 && frame != 2) return VYR_E_UNSUPPORTED_FILE;
+            if (ok && frame != 1 && frame != 2) {
+                problem = "frame " + std::to_string(frame) + " is neither 1 nor 2";
+                return VYR_E_UNSUPPORTED_FILE;
+            }
             m.frame = static_cast<uint8_t>(frame - 1);
             seen |= kSeenFrame;
             break;
@@ -156,7 +166,10 @@ VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& 
                 m.toEpoch = number;
             } else {
                 // An open end: the model holds for two hours from its reference epoch.
-                if (!(seen & kSeenFrom)) return VYR_E_FAILED_TO_READ;
+                if (!(seen & kSeenFrom)) {
+                    problem = "TO EPOCH without a date, and no FROM EPOCH before it";
+                    return VYR_E_FAILED_TO_READ;
+                }
                 m.toEpoch = m.fromEpoch + kDefaultValidityMs / mjd::kMillisecondsPerDay;
             }
             seen |= kSeenTo;
@@ -174,7 +187,33 @@ VYR_ERROR take_header_line(const char* line, int lineClass, VYR_IONO_GLOBALREG& 
         default:
             break;
     }
-    return ok ? VYR_OK : VYR_E_FAILED_TO_READ;
+    if (ok) return VYR_OK;
+    problem = std::string("the value of \"") + kLabels[lineClass] + "\" cannot be read";
+    return VYR_E_FAILED_TO_READ;
+}
+
+// The label of the first entry a model lacks.
+const char* first_missing(uint32_t seen) {
+    const struct {
+        uint32_t bit;
+        int lineClass;
+    } entries[] = {
+        {kSeenType, kIonoModelType},
+        {kSeenDegree, kIonoMaxDegree},
+        {kSeenOrder, kIonoMaxOrder},
+        {kSeenFrame, kIonoFrame},
+        {kSeenMapping, kIonoMappingFunction},
+        {kSeenHeight, kIonoHeight},
+        {kSeenPoleLatitude, kIonoPoleLatitude},
+        {kSeenPoleLongitude, kIonoPoleLongitude},
+        {kSeenFrom, kIonoFromEpoch},
+        {kSeenTo, kIonoToEpoch},
+        {kSeenMinLatitude, kIonoMinLatitude},
+        {kSeenMaxLatitude, kIonoMaxLatitude},
+    };
+    for (const auto& e : entries)
+        if (!(seen & e.bit)) return kLabels[e.lineClass];
+    return "";
 }
 
 }  // namespace
@@ -213,46 +252,74 @@ bool CConvertFileIonoGlobalReg::ReadLine(FILE* file, char* buffer, int& lineClas
     return true;
 }
 
-VYR_ERROR CConvertFileIonoGlobalReg::ReadModelHeader(FILE* file, VYR_IONO_GLOBALREG& m) const {
+bool CConvertFileIonoGlobalReg::NextLine(FILE* file, char* buffer, int& lineClass) {
+    if (!ReadLine(file, buffer, lineClass)) return false;
+    ++m_line;
+    return true;
+}
+
+VYR_ERROR CConvertFileIonoGlobalReg::Fail(VYR_ERROR code, std::string problem) {
+    return note_failure(m_report, code, m_line, std::move(problem));
+}
+
+VYR_ERROR CConvertFileIonoGlobalReg::EndInside(FILE* file, const char* part) {
+    if (std::ferror(file)) {
+        ++m_line;
+        return Fail(VYR_E_FAILED_TO_READ, "the file cannot be read");
+    }
+    return Fail(VYR_E_HEADER_OR_DATA_MISSING, std::string("the file ends inside ") + part);
+}
+
+VYR_ERROR CConvertFileIonoGlobalReg::ReadModelHeader(FILE* file, VYR_IONO_GLOBALREG& m) {
     char buffer[kLineBufferSize];
     int lineClass = kIonoNone;
     uint32_t seen = 0;
     for (;;) {
-        if (!ReadLine(file, buffer, lineClass)) {
-            return std::ferror(file) ? VYR_E_FAILED_TO_READ : VYR_E_HEADER_OR_DATA_MISSING;
-        }
+        if (!NextLine(file, buffer, lineClass)) return EndInside(file, "the header of a model");
         if (lineClass == kIonoCoefficientHeader) break;
-        const VYR_ERROR taken = take_header_line(buffer, lineClass, m, seen);
-        if (taken != VYR_OK) return taken;
+        std::string problem;
+        const VYR_ERROR taken = take_header_line(buffer, lineClass, m, seen, problem);
+        if (taken != VYR_OK) return Fail(taken, problem);
     }
     if ((seen & kSeenFrom) && !(seen & kSeenTo)) {
         m.toEpoch = m.fromEpoch + kDefaultValidityMs / mjd::kMillisecondsPerDay;
         seen |= kSeenTo;
     }
-    return seen == kSeenAll ? VYR_OK : VYR_E_HEADER_OR_DATA_MISSING;
+    if (seen == kSeenAll) return VYR_OK;
+    return Fail(VYR_E_HEADER_OR_DATA_MISSING,
+                std::string("the model has no \"") + first_missing(seen) + "\" line");
 }
 
-VYR_ERROR CConvertFileIonoGlobalReg::ReadCoefficients(FILE* file, VYR_IONO_GLOBALREG& m) const {
+VYR_ERROR CConvertFileIonoGlobalReg::ReadCoefficients(FILE* file, VYR_IONO_GLOBALREG& m) {
     // Checked before a line is read: the record has room for a fixed number of coefficients.
-    if (iono_coefficient_count(m.maxDegree, m.maxOrder) > VYR_IONO_GLOBALREG::kMaxCoefficients)
-        return VYR_E_UNSUPPORTED_FILE;
+    const int count = iono_coefficient_count(m.maxDegree, m.maxOrder);
+    if (count > VYR_IONO_GLOBALREG::kMaxCoefficients) {
+        return Fail(VYR_E_UNSUPPORTED_FILE,
+                    "degree " + std::to_string(m.maxDegree) + " and order " +
+                        std::to_string(m.maxOrder) + " need more than the " +
+                        std::to_string(VYR_IONO_GLOBALREG::kMaxCoefficients) +
+                        " coefficients a model holds");
+    }
     char buffer[kLineBufferSize];
     int next = 0;
     for (int n = 0; n <= m.maxDegree; ++n) {
         const int lines = 2 * n + 1 < 2 * m.maxOrder + 1 ? 2 * n + 1 : 2 * m.maxOrder + 1;
         for (int i = 0; i < lines; ++i) {
             int lineClass = kIonoNone;
-            if (!ReadLine(file, buffer, lineClass)) {
-                return std::ferror(file) ? VYR_E_FAILED_TO_READ : VYR_E_HEADER_OR_DATA_MISSING;
+            if (!NextLine(file, buffer, lineClass)) return EndInside(file, "the coefficients");
+            if (lineClass != kIonoData) {
+                return Fail(VYR_E_HEADER_OR_DATA_MISSING,
+                            "coefficient line " + std::to_string(next + 1) + " of " +
+                                std::to_string(count) + " was expected");
             }
-            if (lineClass != kIonoData) return VYR_E_HEADER_OR_DATA_MISSING;
             int degreeOrder[2] = {};
             double valueRms[2] = {};
             const char* rest = nullptr;
             if (parse_integers(buffer, degreeOrder, 2, &rest) != 2 ||
                 parse_numbers(rest, valueRms, 2) != 2 || degreeOrder[0] < -32768 ||
                 degreeOrder[0] > 32767 || degreeOrder[1] < -32768 || degreeOrder[1] > 32767)
-                return VYR_E_FAILED_TO_READ;
+                return Fail(VYR_E_FAILED_TO_READ,
+                            "a coefficient line that is not degree, order, value and RMS");
             VYR_IONO_COEFFICIENT& c = m.coefficients[next++];
             c.degree = static_cast<int16_t>(degreeOrder[0]);
             c.order = static_cast<int16_t>(degreeOrder[1]);
@@ -265,22 +332,28 @@ VYR_ERROR CConvertFileIonoGlobalReg::ReadCoefficients(FILE* file, VYR_IONO_GLOBA
 
 VYR_ERROR CConvertFileIonoGlobalReg::Convert(std::vector<VYR_IONO_GLOBALREG>& out, uint32_t) {
     out.clear();
+    m_line = 0;
     TextFile file = open_text_file(GetFileName());
     if (!file) return VYR_E_FILE_NOT_FOUND;
     char buffer[kLineBufferSize];
     int lineClass = kIonoNone;
     auto skip_to_separator = [&]() {
-        while (ReadLine(file.get(), buffer, lineClass))
+        while (NextLine(file.get(), buffer, lineClass))
             if (lineClass == kIonoSeparator) return true;
         return false;
     };
-    if (!skip_to_separator()) return std::ferror(file.get()) ? VYR_E_FAILED_TO_READ : VYR_OK;
+    const auto end = [&]() {
+        if (!std::ferror(file.get())) return VYR_OK;
+        ++m_line;
+        return Fail(VYR_E_FAILED_TO_READ, "the file cannot be read");
+    };
+    if (!skip_to_separator()) return end();
     for (;;) {
         VYR_IONO_GLOBALREG model{};
         VYR_ERROR result = ReadModelHeader(file.get(), model);
         if (result == VYR_OK) result = ReadCoefficients(file.get(), model);
         if (result != VYR_OK) return result;
         out.push_back(model);
-        if (!skip_to_separator()) return std::ferror(file.get()) ? VYR_E_FAILED_TO_READ : VYR_OK;
+        if (!skip_to_separator()) return end();
     }
 }

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "import/conversion_report.h"
 #include "storage/file_name_manager.h"
 #include "storage/string_toolbox.h"
 #include "vyr/ephemeris.h"
@@ -53,8 +55,11 @@ int iono_coefficient_count(int maxDegree, int maxOrder);
 
 }  // namespace vyr_import
 
-// Models that need more coefficients than the record holds are refused with 0x8000e001.
-class CConvertFileIonoGlobalReg : public CStringToolbox, public CFileNameManager {
+// Models that need more coefficients than the record holds are refused with 0x8000e001. A failure
+// leaves its line and problem in the report.
+class CConvertFileIonoGlobalReg : public CStringToolbox,
+                                  public CFileNameManager,
+                                  public CConversionReporter {
 public:
     virtual int ClassifyLine(char* line) const;
     // Reads one line (without its line end) and classifies it; false at the end of the file.
@@ -62,6 +67,14 @@ public:
     virtual VYR_ERROR Convert(std::vector<VYR_IONO_GLOBALREG>& out, uint32_t option);
 
 private:
-    VYR_ERROR ReadModelHeader(FILE* file, VYR_IONO_GLOBALREG& model) const;
-    VYR_ERROR ReadCoefficients(FILE* file, VYR_IONO_GLOBALREG& model) const;
+    // ReadLine, counting the line.
+    bool NextLine(FILE* file, char* buffer, int& lineClass);
+    // A failure at the line last read.
+    VYR_ERROR Fail(VYR_ERROR code, std::string problem);
+    // The end of the file (or a read failure) inside part of a model.
+    VYR_ERROR EndInside(FILE* file, const char* part);
+    VYR_ERROR ReadModelHeader(FILE* file, VYR_IONO_GLOBALREG& model);
+    VYR_ERROR ReadCoefficients(FILE* file, VYR_IONO_GLOBALREG& model);
+
+    uint32_t m_line = 0;
 };

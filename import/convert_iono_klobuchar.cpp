@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "import/convert_rinex_nav_values.h"
+#include "import/text_file.h"
 
 namespace vyr_import {
 namespace {

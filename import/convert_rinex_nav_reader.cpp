@@ -6,18 +6,13 @@
 
 #include "import/convert_rinex_nav_records.h"
 #include "import/convert_rinex_nav_values.h"
+#include "import/rnx_diagnostic_memory.h"
 #include "import/rnx_result_codes.h"
+#include "import/text_file.h"
 
 using namespace vyr_import;
 
 namespace {
-
-// Diagnostics are not reported one by one: the run's result says what was lost.
-class IgnoreDiagnostics : public IRnxReaderError {
-public:
-    void OnError(eRNX, uint32_t, const char*) override {}
-    void OnWarning(eRNX, uint32_t, const char*) override {}
-};
 
 template <class R>
 void append(std::vector<R>* out, const R& record, IVyrProgress* progress) {
@@ -55,23 +50,30 @@ int CRnxReaderResultNav::OnEphemerisGalileo(const RNX_NAV_GAL& message) {
 
 namespace vyr_import {
 
-VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav& handler) {
+VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav& handler,
+                                       VyrConversionReport& report) {
     if (!open_text_file(fileName)) return VYR_E_FILE_NOT_FOUND;
     IRnxReader* reader = nullptr;
     if (GetNewRnxReader(reader) != eRNX_S_OK || reader == nullptr) return VYR_E_FAILED_TO_READ;
-    IgnoreDiagnostics errors;
-    reader->SetErrorHandler(&errors);
+    RnxDiagnosticMemory diagnostics;
+    reader->SetErrorHandler(&diagnostics);
     reader->SetNavHandler(&handler);
     reader->SetOption(true);
     reader->SetInputFiles({std::string(fileName)});
-    eRNX result = eRNX_E_FILE_READ_ERROR;
+    eRNX run = eRNX_E_FILE_READ_ERROR;
     try {
-        result = reader->Run();
+        run = reader->Run();
     } catch (const std::bad_alloc&) {
-        result = eRNX_E_FILE_READ_ERROR;
+        run = eRNX_E_FILE_READ_ERROR;
     }
+    const uint32_t lastLine = reader->GetLineNumber();
     ReleaseRnxReader(reader);
-    return vyr_error_of(result);
+    const VYR_ERROR result = vyr_error_of(run);
+    if (result == VYR_OK) return VYR_OK;
+    // The run ends with its first error, or else with its first warning that lost a message.
+    RnxDiagnosticMemory::Diagnostic told = diagnostics.Of(run);
+    if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
+    return note_failure(report, result, told.line, told.message);
 }
 
 }  // namespace vyr_import

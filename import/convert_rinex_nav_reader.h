@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "import/conversion_report.h"
 #include "import/line_classification.h"
 #include "storage/file_name_manager.h"
 #include "vyr/ephemeris.h"
@@ -34,14 +35,17 @@ private:
 namespace vyr_import {
 
 // Runs the library over one file with the given navigation handler; the file must open for
-// reading (else 0x80008004).
-VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav& handler);
+// reading (else 0x80008004). A failure leaves its line and problem in report.
+VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav& handler,
+                                       VyrConversionReport& report);
 
 }  // namespace vyr_import
 
 // T: the record type of the output vector.
 template <class T>
-class CRinexReader : public CLineClassification, public CFileNameManager {
+class CRinexReader : public CLineClassification,
+                     public CFileNameManager,
+                     public CConversionReporter {
 protected:
     // Empties out and fills it with the file's messages of T's system.
     VYR_ERROR ReadWithLibrary(std::vector<T>& out, IVyrProgress* progress) {
@@ -49,7 +53,7 @@ protected:
         CRnxReaderResultNav result(wanted<VYR_BROADCASTEPHEMERIS>(out),
                                    wanted<VYR_BROADCASTEPHEMERIS_GLO>(out),
                                    wanted<VYR_BROADCASTEPHEMERIS_GAL>(out), progress);
-        return vyr_import::read_navigation_with_library(GetFileName(), result);
+        return vyr_import::read_navigation_with_library(GetFileName(), result, m_report);
     }
 
 private:

@@ -70,29 +70,48 @@ TEST(ConvertFileRinexNav, VersionTwoReadsGpsMessagesWithTheYearPivot) {
     EXPECT_FLOAT_EQ(+r.tgd, -1.1e-8f);
 }
 
-TEST(ConvertFileRinexNav, DamagedMessagesKeepTheMessagesBeforeThem) {
+TEST(ConvertFileRinexNav, DamagedMessagesAreReportedAndKeepTheMessagesBeforeThem) {
     std::string blankInside = gps_v2(10, 10, 1, 1, 2);
     blankInside.insert(blankInside.find('\n') + 1, "\n");
     std::string cut = gps_v2(10, 10, 1, 1, 2);
     cut.resize(cut.size() / 2);
     cut.resize(cut.rfind('\n') + 1);
+    // The header takes lines 1-3 and the first message lines 4-11: the second starts at 12.
     const struct {
         const char* what;
         std::string second;
         VYR_ERROR result;
+        std::vector<std::string> readPast;
+        VyrLineProblem failure;
     } cases[] = {
-        {"a missing value drops the message", gps_v2(10, 10, 1, 1, 2, 2), VYR_OK},
-        {"an orbit line that is not the next line fails", blankInside, VYR_E_FAILED_TO_READ},
-        {"a message cut by the end of the file is dropped", cut, VYR_OK},
+        {"a missing value drops the message",
+         gps_v2(10, 10, 1, 1, 2, 2),
+         VYR_OK,
+         {"1 records (lines 12): a message with a value that cannot be read"},
+         {}},
+        {"an orbit line that is not the next line fails",
+         blankInside,
+         VYR_E_FAILED_TO_READ,
+         {},
+         {13, "broadcast orbit line 1 of the message of line 12 is not the next line"}},
+        {"a message cut by the end of the file is dropped",
+         cut,
+         VYR_OK,
+         {"1 records (lines 12): a message cut by the end of the file"},
+         {}},
     };
     for (const auto& c : cases) {
         std::vector<VYR_BROADCASTEPHEMERIS> out;
+        VyrConversionReport report;
         EXPECT_EQ(convert_text<CConvertFileRinexNav>(
-                      v2_header("2.11", 'N') + gps_v2(9, 10, 1, 1, 0) + c.second, out),
+                      v2_header("2.11", 'N') + gps_v2(9, 10, 1, 1, 0) + c.second, out, &report),
                   c.result)
             << c.what;
         ASSERT_EQ(out.size(), 1u) << c.what;
         EXPECT_EQ(+out[0].prn, 9) << c.what;
+        EXPECT_EQ(read_past_text(report), c.readPast) << c.what;
+        EXPECT_EQ(report.failure.line, c.failure.line) << c.what;
+        EXPECT_EQ(report.failure.problem, c.failure.problem) << c.what;
     }
 }
 
@@ -110,9 +129,10 @@ TEST(ConvertFileRinexNav, VersionGates) {
          VYR_E_NOT_IMPLEMENTED},
         {v2_header("2.10", 'N') + gps_v2(1, 10, 1, 1, 0), VYR_OK, VYR_E_UNSUPPORTED_FILE,
          VYR_E_NOT_IMPLEMENTED},
-        // No version line: the version counts as 0.
-        {hdr("", "END OF HEADER"), VYR_E_NOT_IMPLEMENTED, VYR_E_NOT_IMPLEMENTED,
-         VYR_E_NOT_IMPLEMENTED},
+        // No version line, or no number in it: damage, not a version we do not read.
+        {hdr("", "END OF HEADER"), VYR_E_FAILED_TO_READ, VYR_E_FAILED_TO_READ,
+         VYR_E_FAILED_TO_READ},
+        {v2_header("x.11", 'N'), VYR_E_FAILED_TO_READ, VYR_E_FAILED_TO_READ, VYR_E_FAILED_TO_READ},
         {nav_version_line("2.11", 'N') + gps_v2(1, 10, 1, 1, 0), VYR_E_HEADER_OR_DATA_MISSING,
          VYR_E_UNSUPPORTED_FILE, VYR_E_NOT_IMPLEMENTED},
     };

@@ -1,9 +1,12 @@
 #include "import/convert_rinex_nav_text.h"
 
 #include <functional>
+#include <string>
 
+#include "import/conversion_report.h"
 #include "import/convert_rinex_nav_records.h"
 #include "import/convert_rinex_nav_values.h"
+#include "import/text_file.h"
 
 namespace vyr_import {
 namespace {
@@ -37,52 +40,89 @@ bool parse_epoch_line(const char* line, TextMessage& m) {
     return values[0] >= 0 && values[0] <= 255;
 }
 
-enum class Step { kMessage, kEnd, kFailure };
+// The data lines of a file after its header, counted, with the report of what they lack.
+class MessageReader {
+public:
+    MessageReader(FILE* file, const CLineClassification& lines, VyrConversionReport& report)
+        : m_file(file), m_lines(lines), m_report(report) {}
 
-// Reads the next message: its epoch line (the next data line) and orbitLines lines that must
-// follow it directly. The last orbit line needs only lastLineValues numbers.
-Step read_message(FILE* file, const CLineClassification& lines, int orbitLines, int lastLineValues,
-                  TextMessage& m, VYR_ERROR& failure) {
-    char buffer[kLineBufferSize];
-    int wanted = kLineData;
-    if (lines.ReadRecord(file, wanted, buffer) < 0) return Step::kEnd;
-    m = TextMessage{};
-    m.complete = parse_epoch_line(buffer, m);
-    for (int i = 0; i < orbitLines; ++i) {
-        int lineClass = kLineData;
-        if (!lines.ReadLine(file, buffer, lineClass)) return Step::kEnd;
-        if (lineClass != kLineData) {
-            failure = VYR_E_FAILED_TO_READ;
-            return Step::kFailure;
+    // Reads up to "END OF HEADER".
+    VYR_ERROR header() {
+        char buffer[kLineBufferSize];
+        int endOfHeader = kLineEndOfHeader;
+        const int read = m_lines.ReadRecord(m_file, endOfHeader, buffer);
+        if (read < 0) {
+            return std::ferror(m_file) ? read_failure()
+                                       : note_failure(m_report, VYR_E_HEADER_OR_DATA_MISSING, 0,
+                                                      "the header has no END OF HEADER");
         }
-        const int needed = i + 1 == orbitLines ? lastLineValues : 4;
-        if (parse_numbers(buffer, m.orbit[i], 4) < needed) m.complete = false;
+        m_line += read;
+        return VYR_OK;
     }
-    return Step::kMessage;
-}
 
-VYR_ERROR read_messages(const char* fileName, const CLineClassification& lines, int orbitLines,
-                        int lastLineValues, const std::function<void(const TextMessage&)>& take) {
+    // Reads the next message: its epoch line (the next data line) and orbitLines lines that must
+    // follow it directly; the last orbit line needs only lastLineValues numbers. False at the end
+    // of the file or on a failure (result tells).
+    bool next(int orbitLines, int lastLineValues, TextMessage& m, VYR_ERROR& result) {
+        char buffer[kLineBufferSize];
+        int wanted = kLineData;
+        const int read = m_lines.ReadRecord(m_file, wanted, buffer);
+        if (read < 0) return end_of_file(result);
+        m_line += read;
+        const uint32_t first = m_line;
+        m = TextMessage{};
+        m.complete = parse_epoch_line(buffer, m);
+        for (int i = 0; i < orbitLines; ++i) {
+            int lineClass = kLineData;
+            if (!m_lines.ReadLine(m_file, buffer, lineClass)) {
+                if (end_of_file(result)) return false;
+                note_read_past(m_report, first, "a message cut by the end of the file");
+                return false;
+            }
+            ++m_line;
+            if (lineClass != kLineData) {
+                result = note_failure(m_report, VYR_E_FAILED_TO_READ, m_line,
+                                      "broadcast orbit line " + std::to_string(i + 1) +
+                                          " of the message of line " + std::to_string(first) +
+                                          " is not the next line");
+                return false;
+            }
+            const int needed = i + 1 == orbitLines ? lastLineValues : 4;
+            if (parse_numbers(buffer, m.orbit[i], 4) < needed) m.complete = false;
+        }
+        if (!m.complete)
+            note_read_past(m_report, first, "a message with a value that cannot be read");
+        return true;
+    }
+
+private:
+    // At the end of the file: 0, or the read failure that ended it.
+    bool end_of_file(VYR_ERROR& result) {
+        result = std::ferror(m_file) ? read_failure() : VYR_OK;
+        return result != VYR_OK;
+    }
+    VYR_ERROR read_failure() {
+        return note_failure(m_report, VYR_E_FAILED_TO_READ, m_line + 1, "the file cannot be read");
+    }
+
+    FILE* m_file;
+    const CLineClassification& m_lines;
+    VyrConversionReport& m_report;
+    uint32_t m_line = 0;
+};
+
+VYR_ERROR read_messages(const char* fileName, const CLineClassification& lines,
+                        VyrConversionReport& report, int orbitLines, int lastLineValues,
+                        const std::function<void(const TextMessage&)>& take) {
     TextFile file = open_text_file(fileName);
     if (!file) return VYR_E_FILE_NOT_FOUND;
-    char buffer[kLineBufferSize];
-    int endOfHeader = kLineEndOfHeader;
-    if (lines.ReadRecord(file.get(), endOfHeader, buffer) < 0) {
-        return std::ferror(file.get()) ? VYR_E_FAILED_TO_READ : VYR_E_HEADER_OR_DATA_MISSING;
-    }
-    for (;;) {
-        TextMessage m;
-        VYR_ERROR failure = VYR_OK;
-        switch (read_message(file.get(), lines, orbitLines, lastLineValues, m, failure)) {
-            case Step::kEnd:
-                return std::ferror(file.get()) ? VYR_E_FAILED_TO_READ : VYR_OK;
-            case Step::kFailure:
-                return failure;
-            case Step::kMessage:
-                if (m.complete) take(m);
-                break;
-        }
-    }
+    MessageReader reader(file.get(), lines, report);
+    VYR_ERROR result = reader.header();
+    if (result != VYR_OK) return result;
+    TextMessage m;
+    while (reader.next(orbitLines, lastLineValues, m, result))
+        if (m.complete) take(m);
+    return result;
 }
 
 RNX_NAV_GPS gps_message(const TextMessage& t) {
@@ -128,8 +168,9 @@ int full_year(int year) {
 }
 
 VYR_ERROR read_gps_navigation_v2(const char* fileName, const CLineClassification& lines,
-                                 std::vector<VYR_BROADCASTEPHEMERIS>& out, IVyrProgress* progress) {
-    return read_messages(fileName, lines, 7, 1, [&](const TextMessage& t) {
+                                 std::vector<VYR_BROADCASTEPHEMERIS>& out, IVyrProgress* progress,
+                                 VyrConversionReport& report) {
+    return read_messages(fileName, lines, report, 7, 1, [&](const TextMessage& t) {
         const VYR_BROADCASTEPHEMERIS record = gps_record_from_message(gps_message(t));
         if (progress != nullptr) progress->Notify();
         out.push_back(record);
@@ -138,8 +179,8 @@ VYR_ERROR read_gps_navigation_v2(const char* fileName, const CLineClassification
 
 VYR_ERROR read_glonass_navigation_v2(const char* fileName, const CLineClassification& lines,
                                      std::vector<VYR_BROADCASTEPHEMERIS_GLO>& out,
-                                     IVyrProgress* progress) {
-    return read_messages(fileName, lines, 3, 4, [&](const TextMessage& t) {
+                                     IVyrProgress* progress, VyrConversionReport& report) {
+    return read_messages(fileName, lines, report, 3, 4, [&](const TextMessage& t) {
         const RNX_NAV_GLO message = glonass_message(t);
         // The text road keeps the file's seconds of the day, rounded.
         const VYR_BROADCASTEPHEMERIS_GLO record = glonass_record_from_message(

@@ -5,21 +5,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
-#include <memory>
 #include <type_traits>
 
 namespace vyr_import {
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using TextFile = std::unique_ptr<FILE, FileCloser>;
-
-inline TextFile open_text_file(const char* fileName) {
-    return TextFile(fileName != nullptr ? std::fopen(fileName, "rb") : nullptr);
-}
 
 inline bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "import/convert_rinex_nav_values.h"
+#include "import/text_file.h"
 #include "vyr/mjd_time.h"
 #include "vyr/satellite.h"
 
@@ -43,26 +44,25 @@ bool parse_sp3_epoch_line(const char* line, double& epoch) {
     return true;
 }
 
-bool parse_sp3_position_line(const char* line, VYR_PRECISEEPHEMERIS& record) {
-    if (line[0] != 'P' || line[1] == '\0') return false;
-    const VYR_SATELLITE_SYSTEM system = sp3_system(line[1]);
-    if (system == VYR_SATSYS_NONE) return false;
+Sp3Position parse_sp3_position_line(const char* line, VYR_PRECISEEPHEMERIS& record) {
+    if (line[0] != 'P' || line[1] == '\0') return Sp3Position::kDamaged;
     int number = 0;
     const char* rest = nullptr;
-    if (parse_integers(line + 2, &number, 1, &rest) != 1) return false;
+    if (parse_integers(line + 2, &number, 1, &rest) != 1) return Sp3Position::kDamaged;
     double values[4] = {};
-    if (parse_numbers(rest, values, 4) != 4) return false;
-    if (number < 1 || number > 255) return false;
+    if (parse_numbers(rest, values, 4) != 4) return Sp3Position::kDamaged;
+    const VYR_SATELLITE_SYSTEM system = sp3_system(line[1]);
+    if (system == VYR_SATSYS_NONE || number < 1 || number > 255) return Sp3Position::kNotStored;
     const uint8_t satellite =
         vyr::compact_satellite_number(VYR_SATID{system, static_cast<uint8_t>(number)});
-    if (satellite == 0) return false;
+    if (satellite == 0) return Sp3Position::kNotStored;
     record = VYR_PRECISEEPHEMERIS{};
     record.satellite = satellite;
     record.x = values[0] * 1000.0;
     record.y = values[1] * 1000.0;
     record.z = values[2] * 1000.0;
     record.clock = values[3] * 1e-6;
-    return true;
+    return Sp3Position::kRecord;
 }
 
 }  // namespace vyr_import
@@ -74,18 +74,38 @@ VYR_ERROR CConvertFileSp3::Convert(std::vector<VYR_PRECISEEPHEMERIS>& out, uint3
     TextFile file = open_text_file(GetFileName());
     if (!file) return VYR_E_FILE_NOT_FOUND;
     char buffer[kLineBufferSize];
+    uint32_t line = 0;
+    bool ended = true;
+    bool sawEnd = false;
     double epoch = 0.0;
+    bool epochRead = true;  // no epoch line yet: positions take epoch 0
     // Lines are taken as they stand: SP3 has no labels to classify, and its "D" is no exponent.
-    while (std::fgets(buffer, sizeof buffer, file.get()) != nullptr) {
+    while (read_line(file.get(), buffer, sizeof buffer, ended)) {
+        ++line;
         if (buffer[0] == '*') {
-            parse_sp3_epoch_line(buffer, epoch);
+            epochRead = parse_sp3_epoch_line(buffer, epoch);
         } else if (buffer[0] == 'P') {
             VYR_PRECISEEPHEMERIS record;
-            if (parse_sp3_position_line(buffer, record)) {
+            const Sp3Position position = parse_sp3_position_line(buffer, record);
+            // A line without its line end is where the file was cut, its values perhaps with it.
+            if (!ended) {
+                note_read_past(m_report, line, "a position line cut by the end of the file");
+            } else if (position == Sp3Position::kDamaged) {
+                note_read_past(m_report, line, "a position line that cannot be read");
+            } else if (!epochRead) {
+                note_read_past(m_report, line,
+                               "a position under an epoch line that cannot be read");
+            } else if (position == Sp3Position::kRecord) {
                 record.epoch = epoch;
                 out.push_back(record);
             }
+        } else if (std::strncmp(buffer, "EOF", 3) == 0) {
+            sawEnd = true;
         }
     }
-    return std::ferror(file.get()) ? VYR_E_FAILED_TO_READ : VYR_OK;
+    if (std::ferror(file.get()))
+        return note_failure(m_report, VYR_E_FAILED_TO_READ, line + 1, "the file cannot be read");
+    if (!sawEnd)
+        m_report.remarks.push_back({0, "the file ends without its \"EOF\" line (truncated?)"});
+    return VYR_OK;
 }

@@ -67,12 +67,44 @@ TEST(ConvertFileSp3, SystemLetterDecidesTheSatelliteNumber) {
     EXPECT_EQ(+out[5].satellite, 12);
 }
 
-TEST(ConvertFileSp3, NoEpochLineBeforeTheFirstPositionGivesEpochZero) {
-    const auto out = convert(
-        "PG05  1.0 2.0 3.0 4.0\n"
-        "*  2010  1  1  bad\n"  // does not parse: the epoch stays
-        "PG06  1.0 2.0 3.0 4.0\n");
-    ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(+out[0].epoch, 0.0);
-    EXPECT_EQ(+out[1].epoch, 0.0);
+TEST(ConvertFileSp3, WhatIsReadPastIsReported) {
+    const std::string epoch = "*  2010  1  1  0  0  0.00000000\n";
+    const std::string position = "PG05  1.0 2.0 3.0 4.0\n";
+    const struct {
+        const char* what;
+        std::string text;
+        size_t records;
+        std::vector<std::string> readPast;
+        bool truncated;
+    } cases[] = {
+        {"a whole file", epoch + position + "EOF\n", 1, {}, false},
+        // As the format is described: no epoch line yet gives epoch 0.
+        {"a position before any epoch", position + epoch + position + "EOF\n", 2, {}, false},
+        {"damaged positions",
+         epoch + "PG05  1.0 2.0 x\n" + position + "PG07\n" + "EOF\n",
+         1,
+         {"2 records (lines 2, 4): a position line that cannot be read"},
+         false},
+        // Its positions would otherwise be stored at the epoch before it.
+        {"an epoch line that does not parse",
+         epoch + position + "*  2010  1  1  bad\n" + position + position + epoch + position +
+             "EOF\n",
+         2,
+         {"2 records (lines 4, 5): a position under an epoch line that cannot be read"},
+         false},
+        {"no EOF line", epoch + position, 1, {}, true},
+        {"a position line cut in its values",
+         epoch + position + "PG06  1.0 2.0 3.0 4.",
+         1,
+         {"1 records (lines 3): a position line cut by the end of the file"},
+         true},
+    };
+    for (const auto& c : cases) {
+        std::vector<VYR_PRECISEEPHEMERIS> out;
+        VyrConversionReport report;
+        ASSERT_EQ(convert_text<CConvertFileSp3>(c.text, out, &report), VYR_OK) << c.what;
+        EXPECT_EQ(out.size(), c.records) << c.what;
+        EXPECT_EQ(read_past_text(report), c.readPast) << c.what;
+        EXPECT_EQ(report.remarks.size(), c.truncated ? 1u : 0u) << c.what;
+    }
 }

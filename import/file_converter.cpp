@@ -13,6 +13,7 @@
 #include "import/convert_iono_klobuchar.h"
 #include "import/convert_rinex_nav.h"
 #include "import/convert_sp3.h"
+#include "import/text_file.h"
 #include "storage/file_name_manager.h"
 
 namespace {
@@ -22,13 +23,17 @@ bool is_empty(const char* fileName) {
 }
 
 // The steps every conversion shares: the name is checked, the output emptied, the converter of
-// the format made on the stack and run. Formats are dispatched here, in one place.
+// the format made on the stack and run, its report kept. Formats are dispatched here, in one
+// place.
 template <class Converter, class Output, class Option>
-VYR_ERROR run_converter(const char* fileName, Output& out, Option option) {
+VYR_ERROR run_converter(const char* fileName, Output& out, Option option,
+                        VyrConversionReport& report) {
     Converter converter;
     const VYR_ERROR named = converter.SetFileName(fileName);
     if (named != VYR_OK) return named;
-    return converter.Convert(out, option);
+    const VYR_ERROR result = converter.Convert(out, option);
+    report = converter.Report();
+    return result;
 }
 
 }  // namespace
@@ -55,60 +60,69 @@ void stamp_reference_time(double epoch, std::vector<VYR_IONOUTC>& records) {
 
 VYR_ERROR CVyrFileConverter::ConvertFrequencyMapGlo(const char* fileName,
                                                     VYR_GLONASS_FREQUENCYMAP& map) {
+    m_lastReport = {};
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     std::fill(std::begin(map.channel), std::end(map.channel), VYR_GLONASS_FREQUENCYMAP::kNotSet);
-    return run_converter<CConvertFileFrequencyMapGlo>(fileName, map, 0u);
+    return run_converter<CConvertFileFrequencyMapGlo>(fileName, map, 0u, m_lastReport);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexNavGal(const char* fileName,
                                                 std::vector<VYR_BROADCASTEPHEMERIS_GAL>& out) {
+    m_lastReport = {};
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return run_converter<CConvertFileRinexNavGal>(fileName, out, 0u);
+    return run_converter<CConvertFileRinexNavGal>(fileName, out, 0u, m_lastReport);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexNavGlo(const char* fileName,
                                                 std::vector<VYR_BROADCASTEPHEMERIS_GLO>& out) {
+    m_lastReport = {};
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return run_converter<CConvertFileRinexNavGlo>(fileName, out, 0u);
+    return run_converter<CConvertFileRinexNavGlo>(fileName, out, 0u, m_lastReport);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexNav(const char* fileName,
                                              std::vector<VYR_BROADCASTEPHEMERIS>& out) {
+    m_lastReport = {};
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return run_converter<CConvertFileRinexNav>(fileName, out, 0u);
+    return run_converter<CConvertFileRinexNav>(fileName, out, 0u, m_lastReport);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertSp3(const char* fileName,
                                         std::vector<VYR_PRECISEEPHEMERIS>& out) {
+    m_lastReport = {};
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return run_converter<CConvertFileSp3>(fileName, out, 0u);
+    return run_converter<CConvertFileSp3>(fileName, out, 0u, m_lastReport);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexObs(const char* fileName,
                                              std::vector<VYR_STATION_RINEX>& out,
                                              IVyrProgress* progress) {
+    m_lastReport = {};
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return run_converter<CConvertFileRinexObs>(fileName, out, progress);
+    return run_converter<CConvertFileRinexObs>(fileName, out, progress, m_lastReport);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertIonoGlobalReg(const char* fileName,
                                                   std::vector<VYR_IONO_GLOBALREG>& out) {
+    m_lastReport = {};
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    return run_converter<CConvertFileIonoGlobalReg>(fileName, out, 0u);
+    return run_converter<CConvertFileIonoGlobalReg>(fileName, out, 0u, m_lastReport);
 }
 
 VYR_ERROR CVyrFileConverter::ConvertRinexIonoKlobuchar(const char* fileName, double epoch,
                                                        std::vector<VYR_IONOUTC>& out) {
+    m_lastReport = {};
     // An epoch without a GPS week would be stamped as a wrapped-around week.
     if (is_empty(fileName) || !vyr_import::has_gps_week(epoch)) return VYR_E_INVALID_PARAMETER;
     out.clear();
-    const VYR_ERROR result = run_converter<CConvertFileRinexIonoKlobuchar>(fileName, out, 0u);
+    const VYR_ERROR result =
+        run_converter<CConvertFileRinexIonoKlobuchar>(fileName, out, 0u, m_lastReport);
     if (VyrFailed(result)) return result;
     if (!out.empty()) vyr_import::stamp_reference_time(epoch, out);
     return result;
@@ -134,19 +148,17 @@ bool Vyr_ExpandCompactRinex(const char* inFileName, const char* outFileName, uin
         problem = "no file name";
         return false;
     }
-    std::FILE* in = std::fopen(inFileName, "rb");
-    if (in == nullptr) {
+    const vyr_import::TextFile in = vyr_import::open_text_file(inFileName);
+    if (!in) {
         problem = "the file cannot be opened";
         return false;
     }
     std::FILE* out = std::fopen(outFileName, "wb");
     if (out == nullptr) {
-        std::fclose(in);
         problem = "the expanded file cannot be made";
         return false;
     }
-    bool done = ExpandCompactRinex(in, out, problemLine, problem);
-    std::fclose(in);
+    bool done = ExpandCompactRinex(in.get(), out, problemLine, problem);
     if (std::fclose(out) != 0 && done) {
         problem = "writing the expanded file failed";
         done = false;

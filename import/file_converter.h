@@ -1,5 +1,5 @@
-// CVyrFileConverter: the converter the root hands out. It keeps no state: every operation builds
-// the converter of its format, runs it and drops it.
+// CVyrFileConverter: the converter the root hands out. Every operation builds the converter of its
+// format, runs it and drops it; the one state kept is the report of the last conversion.
 #pragma once
 
 #include <vyr/file_converter.h>
@@ -21,6 +21,10 @@ public:
     VYR_ERROR ConvertRinexIonoKlobuchar(const char* fileName, double epoch,
                                         std::vector<VYR_IONOUTC>& out) override;
     void Release() override;
+    const VyrConversionReport& GetLastReport() const override { return m_lastReport; }
+
+private:
+    VyrConversionReport m_lastReport;
 };
 
 namespace vyr_import {

@@ -53,13 +53,30 @@ private:
     std::filesystem::path m_path;
 };
 
-// Runs a converter over content written to a file of its own.
+// Runs a converter over content written to a file of its own; report, when given, receives what
+// the conversion reported.
 template <class Converter, class Output>
-VYR_ERROR convert_text(const std::string& content, Output& out) {
+VYR_ERROR convert_text(const std::string& content, Output& out,
+                       VyrConversionReport* report = nullptr) {
     ScratchDir dir;
     Converter converter;
     EXPECT_EQ(converter.SetFileName(dir.Write("input", content).c_str()), VYR_OK);
-    return converter.Convert(out, 0);
+    const VYR_ERROR result = converter.Convert(out, 0);
+    if (report != nullptr) *report = converter.Report();
+    return result;
+}
+
+// "N records (lines a, b): problem" for each kind read past, one string per kind.
+inline std::vector<std::string> read_past_text(const VyrConversionReport& report) {
+    std::vector<std::string> out;
+    for (const auto& kind : report.readPast) {
+        std::string lines;
+        for (uint32_t line : kind.lines)
+            lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+        out.push_back(std::to_string(kind.records) + " records (lines " + lines +
+                      "): " + kind.problem);
+    }
+    return out;
 }
 
 // "RINEX VERSION / TYPE" of a navigation file: type letter in column 21, system in 41.

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "import/text_file.h"
+
 namespace vyr_import {
 namespace {
 
@@ -52,18 +54,17 @@ const char* line_label(int lineClass) {
 
 double read_rinex_format_version(const char* fileName) {
     if (fileName == nullptr) return 0.0;
-    FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) return 0.0;
+    const TextFile file = open_text_file(fileName);
+    if (!file) return 0.0;
     CLineClassification lines;
     char buffer[kLineBufferSize];
     int lineClass = kLineNone;
     double version = 0.0;
-    if (lines.ReadLine(file, buffer, lineClass) && lineClass == kLineVersion) {
+    if (lines.ReadLine(file.get(), buffer, lineClass) && lineClass == kLineVersion) {
         char* end = nullptr;
         const double parsed = std::strtod(buffer, &end);
         if (end != buffer) version = parsed;
     }
-    std::fclose(file);
     return version;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "records/collection_station.h"
 #include "stations/station_test_support.h"
@@ -46,6 +47,33 @@ TEST_F(StationCollectionTest, AddStationTakesNamesUpToSixteenCharactersOnce) {
     EXPECT_EQ(list->AddStation(text_key("SIXTEEN_CHARS_OK"), station), VYR_E_ENTRY_EXISTS);
     list.Reset();
     EXPECT_EQ(stream_bytes(kStreamStationList), listed);
+}
+
+// Marker names come from imported files and need not be UTF-8. Their stations are made, found
+// by their keys again and listed; the storage name reads such bytes as Latin-1.
+TEST_F(StationCollectionTest, KeysWithBytesThatAreNotUtf8MakeStationsFoundAgainAndListed) {
+    const std::set<std::string> texts = {"B\xE9\xFF", "\xFF", "CUT\xC3", "OK\xC3\xA9"};
+    {
+        auto list = stations();
+        for (const std::string& text : texts) {
+            CVyrIPtrSmart<IVyrStation> station;
+            EXPECT_EQ(list->AddStation(text_key(text), station), VYR_OK) << text;
+        }
+    }
+    auto list = stations();
+    std::vector<VYR_STATION_KEY> listed;
+    ASSERT_EQ(list->GetAll(listed), VYR_OK);
+    std::set<std::string> listedTexts;
+    for (const VYR_STATION_KEY& key : listed) listedTexts.insert(key_text(key));
+    EXPECT_EQ(listedTexts, texts);
+    for (const std::string& text : texts) {
+        CVyrIPtrSmart<IVyrStation> station;
+        ASSERT_EQ(list->GetStation(text_key(text), station), VYR_OK) << text;
+        EXPECT_EQ(key_of(*station), text);
+    }
+    list.Reset();
+    CStg station;
+    EXPECT_TRUE(storage->OpenSubStorage(u"StationB\u00E9\u00FF", vyr::kAccessRead, station));
 }
 
 TEST_F(StationCollectionTest, AStationThatCannotBeCreatedLeavesNoKeyBehind) {

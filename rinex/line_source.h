@@ -23,9 +23,8 @@ public:
     LineSource(const LineSource&) = delete;
     LineSource& operator=(const LineSource&) = delete;
 
-    // The next line without its terminator ("\n", "\r\n" or a lone "\r" before "\n"); false at
-    // the end of the input or on a read failure (see failed()). The view stays valid until the
-    // next call.
+    // The next line without its terminator ("\n", "\r\n" or a lone "\r"); false at the end of the
+    // input or on a read failure (see failed()). The view stays valid until the next call.
     bool next(std::string_view& line);
     // Makes the next call of next() return the line just returned again.
     void unread() { unread_ = true; }
@@ -37,7 +36,11 @@ public:
 
 private:
     LineSource() = default;
+    static constexpr size_t kNoEnd = static_cast<size_t>(-1);
     bool refill();
+    // The window offset of the end of the line that holds `from`, with the end's length (1, or 2
+    // for CR LF); kNoEnd when the window holds none yet, resume then being where to search on.
+    size_t find_end(size_t from, size_t& length, size_t& resume);
     std::string_view take(size_t len, size_t consumed);
 
     std::FILE* file_ = nullptr;

@@ -20,29 +20,43 @@ std::vector<std::string> all_lines(const std::string& bytes, std::vector<bool>* 
 
 }  // namespace
 
-TEST(LineSource, EndingsAndALastLineWithoutNewline) {
-    EXPECT_EQ(all_lines("a\r\nbb\n\nccc"), (std::vector<std::string>{"a", "bb", "", "ccc"}));
-    EXPECT_TRUE(all_lines("").empty());
+TEST(LineSource, EveryKindOfLineEndAndALastLineWithoutOne) {
+    const struct {
+        const char* bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"a\nbb\n\nccc", {"a", "bb", "", "ccc"}},
+        {"a\r\nbb\r\n\r\nccc\r\n", {"a", "bb", "", "ccc"}},
+        {"a\rbb\r\rccc\r", {"a", "bb", "", "ccc"}},
+        // Kinds mixed in one input, as files pasted together are.
+        {"a\rbb\nc\r\nd\re", {"a", "bb", "c", "d", "e"}},
+        {"\r\r\n", {"", ""}},
+        {"", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(all_lines(c.bytes), c.lines) << c.bytes;
 }
 
 TEST(LineSource, LinesAcrossRefillsComeWholeAndOverlongOnesAreCut) {
-    // Lines of every length around the window size, so some straddle each refill.
-    std::string bytes;
-    std::vector<std::string> expected;
-    for (size_t n = 0; bytes.size() < 700 * 1024; ++n) {
-        std::string line(n * 37 % 5000, static_cast<char>('a' + n % 26));
-        bytes += line + "\n";
-        expected.push_back(line);
+    // Lines of every length around the window size, so some straddle each refill (and some CR LF
+    // is split by one), with each kind of line end.
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        std::string bytes;
+        std::vector<std::string> expected;
+        for (size_t n = 0; bytes.size() < 700 * 1024; ++n) {
+            std::string line(n * 37 % 5000, static_cast<char>('a' + n % 26));
+            bytes += line + end;
+            expected.push_back(line);
+        }
+        const std::string huge(rnx::LineSource::kMaxLine + 1000, 'x');
+        bytes += huge + end + "after" + end;
+        std::vector<bool> cut;
+        const std::vector<std::string> lines = all_lines(bytes, &cut);
+        ASSERT_EQ(lines.size(), expected.size() + 2) << end.size();
+        for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(lines[i], expected[i]) << i;
+        EXPECT_EQ(lines[expected.size()].size(), rnx::LineSource::kMaxLine);
+        EXPECT_TRUE(cut[expected.size()]);
+        EXPECT_EQ(lines.back(), "after");
     }
-    const std::string huge(rnx::LineSource::kMaxLine + 1000, 'x');
-    bytes += huge + "\nafter\n";
-    std::vector<bool> cut;
-    const std::vector<std::string> lines = all_lines(bytes, &cut);
-    ASSERT_EQ(lines.size(), expected.size() + 2);
-    for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(lines[i], expected[i]) << i;
-    EXPECT_EQ(lines[expected.size()].size(), rnx::LineSource::kMaxLine);
-    EXPECT_TRUE(cut[expected.size()]);
-    EXPECT_EQ(lines.back(), "after");
 }
 
 TEST(LineSource, UnreadGivesTheSameLineAgainAndCountsItOnce) {

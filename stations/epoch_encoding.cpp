@@ -1,8 +1,11 @@
 // The stored form of observation epochs. Every read and write checks its room first, so a short
-// buffer or a lying length field gives an error, never an access outside the buffer.
+// buffer or a lying length field gives an error, never an access outside the buffer; a time,
+// system or signal type no writer stores is damage, never decoded into an epoch.
 #include <cstring>
 
 #include <vyr/observation_epoch.h>
+
+#include "stations/plausible_values.h"
 
 namespace {
 
@@ -94,6 +97,12 @@ bool counts_fit_their_bytes(const VYR_OBSERVATIONEPOCH& epoch) {
     return true;
 }
 
+// Nothing of a damaged epoch is handed out.
+VYR_ERROR damaged(VYR_OBSERVATIONEPOCH& epoch) {
+    epoch.Reset();
+    return VYR_E_READ_ENTRY_FAILED;
+}
+
 bool version_known(uint8_t version, uint8_t subVersion) {
     // Version 0 predates sub-versions, so any sub-version byte is accepted with it.
     return version == 0 || (version == kFormatVersion && subVersion <= kFormatSubVersion);
@@ -155,6 +164,7 @@ VYR_ERROR Vyr_DeserializeObsEpoch(const uint8_t* buffer, const uint32_t& size,
 
     epoch.mjd = in.get<uint32_t>();
     epoch.fraction = in.get<double>();
+    if (!vyr_stations::is_plausible_time(epoch.mjd, epoch.fraction)) return damaged(epoch);
     epoch.headerWord = in.get<uint16_t>();
     epoch.headerReal = in.get<double>();
     epoch.status = in.get<uint8_t>();
@@ -172,6 +182,7 @@ VYR_ERROR Vyr_DeserializeObsEpoch(const uint8_t* buffer, const uint32_t& size,
         if (!in.fits(2)) return VYR_E_BUFFER_TOO_SHORT;
         sv.satId.system = static_cast<VYR_SATELLITE_SYSTEM>(in.get<uint8_t>());
         sv.satId.prn = in.get<uint8_t>();
+        if (!vyr_stations::is_known_system(sv.satId.system)) return damaged(epoch);
         const uint32_t dataSize = vyr::encoded_system_data_size(sv.satId.system);
         if (!in.fits(dataSize + 1)) return VYR_E_BUFFER_TOO_SHORT;
         sv.systemData = in.get<uint32_t>(dataSize);
@@ -180,7 +191,11 @@ VYR_ERROR Vyr_DeserializeObsEpoch(const uint8_t* buffer, const uint32_t& size,
             return VYR_E_BUFFER_TOO_SHORT;
         if (signalCount == 0) continue;
         sv.observations.reserve(signalCount);
-        for (uint32_t j = 0; j < signalCount; ++j) sv.observations.push_back(get_signal(in));
+        for (uint32_t j = 0; j < signalCount; ++j) {
+            sv.observations.push_back(get_signal(in));
+            if (!vyr_stations::is_known_obs_type(sv.observations.back().obsType))
+                return damaged(epoch);
+        }
         epoch.satellites.push_back(std::move(sv));
     }
     consumed = in.used();
@@ -197,7 +212,10 @@ VYR_ERROR Vyr_DeserializeObsEpoch(const uint8_t* buffer, const uint32_t& size, u
     const uint8_t version = in.get<uint8_t>();
     const uint8_t subVersion = in.get<uint8_t>();
     if (!version_known(version, subVersion)) return VYR_E_WRONG_KERNEL_VERSION;
-    mjd = in.get<uint32_t>();
-    fraction = in.get<double>();
+    const uint32_t day = in.get<uint32_t>();
+    const double dayFraction = in.get<double>();
+    if (!vyr_stations::is_plausible_time(day, dayFraction)) return VYR_E_READ_ENTRY_FAILED;
+    mjd = day;
+    fraction = dayFraction;
     return VYR_OK;
 }

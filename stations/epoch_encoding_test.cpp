@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -245,6 +246,63 @@ TEST(EpochDecoding, LengthFieldsThatDisagreeWithTheBlocks) {
     bytes[31] = 0;
     EXPECT_EQ(decode_with_length(40, 40, consumed), VYR_E_READ_ENTRY_FAILED);
     EXPECT_EQ(consumed, 32u);
+}
+
+// A time, system or signal type that no writer stores is damage: nothing of it is handed out.
+// The time of a reset epoch (day 0) and the day a rounded statistics time may carry into pass.
+TEST(EpochDecoding, ValuesNoWriterStoresAreDamage) {
+    constexpr size_t kMjd = 6, kFraction = 10, kSystem = 32;
+    constexpr size_t kType = kSystem + 2 + 2 + 1 + 2;  // Galileo keeps 2 bytes of system data
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* what;
+        size_t offset;
+        std::vector<uint8_t> value;
+        VYR_ERROR result;
+    };
+    const auto bytes = [](auto value) {
+        std::vector<uint8_t> out(sizeof value);
+        std::memcpy(out.data(), &value, sizeof value);
+        return out;
+    };
+    const Case cases[] = {
+        {"NaN fraction", kFraction, bytes(nan), VYR_E_READ_ENTRY_FAILED},
+        {"infinite fraction", kFraction, bytes(inf), VYR_E_READ_ENTRY_FAILED},
+        {"fraction 1", kFraction, bytes(1.0), VYR_E_READ_ENTRY_FAILED},
+        {"negative fraction", kFraction, bytes(-0.25), VYR_E_READ_ENTRY_FAILED},
+        {"day far ahead", kMjd, bytes(uint32_t{0xFFFFFFFF}), VYR_E_READ_ENTRY_FAILED},
+        {"day before the first", kMjd, bytes(uint32_t{44239}), VYR_E_READ_ENTRY_FAILED},
+        {"day after the end", kMjd, bytes(uint32_t{86001}), VYR_E_READ_ENTRY_FAILED},
+        {"system 0", kSystem, {0}, VYR_E_READ_ENTRY_FAILED},
+        {"system 6", kSystem, {6}, VYR_E_READ_ENTRY_FAILED},
+        {"type 0", kType, {0}, VYR_E_READ_ENTRY_FAILED},
+        {"type 12", kType, {12}, VYR_E_READ_ENTRY_FAILED},
+        {"type 255", kType, {255}, VYR_E_READ_ENTRY_FAILED},
+        {"reset day", kMjd, bytes(uint32_t{0}), VYR_OK},
+        {"carried day", kMjd, bytes(uint32_t{86000}), VYR_OK},
+        {"type 11", kType, {11}, VYR_OK},
+    };
+    const std::vector<uint8_t> sound = encode_epoch(make_epoch({{VYR_SATSYS_GALILEO, 1, 1}}));
+    const uint32_t size = static_cast<uint32_t>(sound.size());
+    for (const Case& c : cases) {
+        std::vector<uint8_t> damaged = sound;
+        std::copy(c.value.begin(), c.value.end(), damaged.begin() + c.offset);
+        VYR_OBSERVATIONEPOCH back;
+        uint32_t consumed = 0;
+        EXPECT_EQ(Vyr_DeserializeObsEpoch(damaged.data(), size, back, consumed), c.result)
+            << c.what;
+        if (c.result == VYR_OK) continue;
+        EXPECT_EQ(consumed, 0u) << c.what;
+        EXPECT_TRUE(back.satellites.empty()) << c.what;
+        EXPECT_EQ(+back.mjd, 0u) << c.what;
+        if (c.offset >= kSystem) continue;
+        uint32_t mjd = 7, length = 0;
+        double fraction = 0.5;
+        EXPECT_EQ(Vyr_DeserializeObsEpoch(damaged.data(), size, mjd, fraction, length), c.result)
+            << c.what;
+        EXPECT_EQ(std::make_tuple(mjd, fraction), std::make_tuple(7u, 0.5)) << c.what;
+    }
 }
 
 TEST(EpochValidity, TheRuleEveryWriterApplies) {

@@ -7,6 +7,7 @@
 #include <vyr/observation_record.h>
 
 #include "stations/observation_record_layout.h"
+#include "stations/plausible_values.h"
 
 namespace vyr_stations {
 namespace {
@@ -22,7 +23,11 @@ bool read_current_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
     if (length < vyr::kEncodedEpochHeaderSize || length > buffer.size()) return false;
     if (!stream.Read(buffer.data() + 4, length - 4)) return false;
     uint32_t consumed = 0;
-    return Vyr_DeserializeObsEpoch(buffer.data(), length, epoch, consumed) == VYR_OK;
+    if (Vyr_DeserializeObsEpoch(buffer.data(), length, epoch, consumed) != VYR_OK) return false;
+    // The stream holds only what its writer accepts; anything else is damage.
+    if (vyr::is_valid_observation_epoch(epoch)) return true;
+    epoch.Reset();
+    return false;
 }
 
 // Reads one older record: its header, then the satellite records that fit in VYR_OBSERVATION;
@@ -61,7 +66,9 @@ bool read_older_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
 }  // namespace
 
 VYR_ERROR write_observation_epoch(CStm& stream, const VYR_OBSERVATIONEPOCH& epoch) {
-    if (!vyr::is_valid_observation_epoch(epoch)) return VYR_E_INVALID_PARAMETER;
+    // What the reader would take for damage is never stored.
+    if (!vyr::is_valid_observation_epoch(epoch) || !has_known_signals(epoch))
+        return VYR_E_INVALID_PARAMETER;
     EpochBuffer buffer;
     uint32_t written = 0;
     const uint32_t capacity = static_cast<uint32_t>(buffer.size());

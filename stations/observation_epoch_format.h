@@ -11,14 +11,16 @@
 namespace vyr_stations {
 
 // Appends one epoch at the stream's current position. 0x80008001 for an epoch that is not
-// valid or has more than 255 satellites or signals on one satellite, 0x80008006 for one that
+// valid, holds a satellite system or signal type no reader knows, or has more than 255
+// satellites or signals on one satellite, 0x80008006 for one that
 // encodes to more than 10000 bytes (which no reader would accept), 0x80009006 when the stream
 // refuses the bytes. Nothing is written on failure.
 VYR_ERROR write_observation_epoch(CStm& stream, const VYR_OBSERVATIONEPOCH& epoch);
 
 // Reads the next epoch from the current position. Storage version 3 reads one encoded epoch;
 // versions 1 and 2 read older receiver records, skipping invalid ones, up to the next valid one.
-// False at the end of the stream, on a damaged epoch, or for any other version.
+// False at the end of the stream, on a damaged epoch (one that does not decode or that its
+// writer would have refused), or for any other version.
 bool read_observation_epoch(CStm& stream, uint32_t version, VYR_OBSERVATIONEPOCH& epoch);
 
 }  // namespace vyr_stations

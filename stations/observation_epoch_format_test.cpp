@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <vyr/observation_record.h>
@@ -73,16 +74,41 @@ TEST_F(ObservationsStream, TheLargestReadableEpochIsWrittenAndOneByteMoreIsRefus
     EXPECT_EQ(stream_size(), 10000u);
 }
 
-// The validity rule itself is tested with the encoding; here: the writer applies it.
+// Epochs the writer refuses, for the writer and, stored by other means, for the reader.
+std::vector<std::pair<const char*, VYR_OBSERVATIONEPOCH>> refused_epochs() {
+    std::vector<std::pair<const char*, VYR_OBSERVATIONEPOCH>> epochs;
+    epochs.emplace_back("day 44239", make_epoch({{VYR_SATSYS_GPS, 1, 1}}, 44239, 0.5));
+    epochs.emplace_back("reset time", make_epoch({{VYR_SATSYS_GPS, 1, 1}}, 0, 0.0));
+    epochs.emplace_back("status 0", make_epoch({{VYR_SATSYS_GPS, 1, 1}}));
+    epochs.back().second.status = 0;
+    epochs.emplace_back("system 0", make_epoch({{VYR_SATSYS_NONE, 1, 1}}));
+    epochs.emplace_back("type 12", make_epoch({{VYR_SATSYS_GPS, 1, 1}}));
+    epochs.back().second.satellites[0].observations[0].obsType = static_cast<VYR_OBSTYPE>(12);
+    return epochs;
+}
+
+// The validity rule itself is tested with the encoding; here: the writer applies it, and
+// refuses what a reader would take for damage.
 TEST_F(ObservationsStream, InvalidEpochsAreRefusedAndLeaveTheStreamAlone) {
-    VYR_OBSERVATIONEPOCH invalid = make_epoch({{VYR_SATSYS_GPS, 1, 1}}, 44239, 0.5);
-    EXPECT_EQ(vyr_stations::write_observation_epoch(stream, invalid), VYR_E_INVALID_PARAMETER);
-    invalid = make_epoch({{VYR_SATSYS_GPS, 1, 1}});
-    invalid.status = 0;
-    EXPECT_EQ(AppendRecord(stream, invalid), VYR_E_WRITE_ENTRY_FAILED);
+    for (const auto& [what, epoch] : refused_epochs()) {
+        EXPECT_EQ(vyr_stations::write_observation_epoch(stream, epoch), VYR_E_INVALID_PARAMETER)
+            << what;
+        EXPECT_EQ(AppendRecord(stream, epoch), VYR_E_WRITE_ENTRY_FAILED) << what;
+    }
     const VYR_OBSERVATIONEPOCH tooMany = make_epoch({{VYR_SATSYS_GPS, 256, 0}});
     EXPECT_EQ(vyr_stations::write_observation_epoch(stream, tooMany), VYR_E_INVALID_PARAMETER);
     EXPECT_EQ(stream_size(), 0u);
+}
+
+// A stored epoch its writer would have refused is damage, even where it decodes.
+TEST_F(ObservationsStream, StoredEpochsTheWriterRefusesAreDamage) {
+    for (const auto& [what, epoch] : refused_epochs()) {
+        put_bytes(vyr_test::encode_epoch(epoch));
+        VYR_OBSERVATIONEPOCH back;
+        EXPECT_EQ(ReadSingleRecord(stream, kStorageVersionCurrent, back), VYR_E_READ_ENTRY_FAILED)
+            << what;
+        EXPECT_TRUE(back.satellites.empty()) << what;
+    }
 }
 
 TEST_F(ObservationsStream, DamagedLengthFieldsEndTheRead) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "records/counted_encoding.h"
+#include "stations/plausible_values.h"
 
 namespace vyr_stations {
 
@@ -65,6 +66,29 @@ bool is_older(uint32_t version) {
     return version == 1 || version == 2;
 }
 
+// Times, signal types and the system as the statistics update records them (0 where nothing was
+// recorded); anything else is damage.
+bool is_plausible_stat(const VYR_OBSERVATION_STAT& stat) {
+    if (!is_plausible_time(stat.firstMjd, stat.firstFraction) ||
+        !is_plausible_time(stat.lastMjd, stat.lastFraction))
+        return false;
+    for (const VYR_OBSTYPE type : stat.obsType)
+        if (type != VYR_OBS_NONE && !is_known_obs_type(type)) return false;
+    return stat.system == VYR_SATSYS_NONE || is_known_system(stat.system);
+}
+
+bool is_plausible_svstat(const VYR_OBSERVATION_SVSTAT& statistics) {
+    for (const VYR_OBSERVATION_STAT& stat : statistics.satellites)
+        if (!is_plausible_stat(stat)) return false;
+    return true;
+}
+
+bool is_plausible_system_map(const vyr::ObservationStatistics& statistics) {
+    for (const auto& [system, stat] : statistics)
+        if (!is_known_system(system) || !is_plausible_stat(stat)) return false;
+    return true;
+}
+
 }  // namespace
 
 bool read_windows(CStm& stream, VYR_WINDOWS& windows) {
@@ -91,20 +115,29 @@ bool write_sv_windows(CStm& stream, const VYR_SV_WINDOWS& windows) {
 }
 
 bool read_observation_svstat(CStm& stream, uint32_t version, VYR_OBSERVATION_SVSTAT& statistics) {
-    if (!is_older(version)) return stream.Read(&statistics, sizeof statistics);
-    statistics = VYR_OBSERVATION_SVSTAT{};
-    for (int n = 0; n < older_satellites(version); ++n)
-        if (!read_older_stat(stream, version, statistics.satellites[n])) return false;
-    return true;
+    if (is_older(version)) {
+        statistics = VYR_OBSERVATION_SVSTAT{};
+        for (int n = 0; n < older_satellites(version); ++n)
+            if (!read_older_stat(stream, version, statistics.satellites[n])) return false;
+    } else if (!stream.Read(&statistics, sizeof statistics)) {
+        return false;
+    }
+    return is_plausible_svstat(statistics);
 }
 
 bool read_svavail_stat(CStm& stream, uint32_t version, VYR_SVAVAIL_STAT& availability) {
-    if (!is_older(version)) return stream.Read(&availability, sizeof availability);
-    availability = VYR_SVAVAIL_STAT{};
-    const uint32_t blocks = static_cast<uint32_t>(older_satellites(version)) *
-                            static_cast<uint32_t>(sizeof(VYR_SVAVAIL_SATELLITE));
-    return stream.Read(&availability.satellites, blocks) &&
-           stream.Read(&availability.mjd, sizeof availability.mjd);
+    if (is_older(version)) {
+        availability = VYR_SVAVAIL_STAT{};
+        const uint32_t blocks = static_cast<uint32_t>(older_satellites(version)) *
+                                static_cast<uint32_t>(sizeof(VYR_SVAVAIL_SATELLITE));
+        if (!stream.Read(&availability.satellites, blocks) ||
+            !stream.Read(&availability.mjd, sizeof availability.mjd))
+            return false;
+    } else if (!stream.Read(&availability, sizeof availability)) {
+        return false;
+    }
+    // The day keys the collection: a day no epoch can have is damage.
+    return availability.mjd != 0 && is_plausible_day(availability.mjd);
 }
 
 bool read_observation_statistics(CStm& stream, uint32_t version,
@@ -115,9 +148,10 @@ bool read_observation_statistics(CStm& stream, uint32_t version,
         if (!read_older_stat(stream, version, stat)) return false;
         stat.system = VYR_SATSYS_GPS;
         statistics.emplace(VYR_SATSYS_GPS, stat);
-        return true;
+    } else if (!vyr_records::read_counted_map(stream, statistics)) {
+        return false;
     }
-    return vyr_records::read_counted_map(stream, statistics);
+    return is_plausible_system_map(statistics);
 }
 
 bool write_observation_statistics(CStm& stream, const vyr::ObservationStatistics& statistics) {

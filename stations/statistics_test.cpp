@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <vector>
 
 #include "records/stream_fixture_test_support.h"
@@ -149,6 +151,71 @@ TEST_F(StatisticsFormat, ObservationStatisticsMapAndItsOlderSingleRecord) {
     ASSERT_EQ(ReadSingleRecord(stream, 1, read), VYR_OK);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read.begin()->first, VYR_SATSYS_GPS);
+}
+
+// Statistics hold times, types and systems as the update records them; other values are damage
+// and fail the read (VYR_OBSTYPE -1 and 2304 once came out of a damaged project).
+TEST_F(StatisticsFormat, ValuesTheUpdateNeverRecordsAreDamage) {
+    using Stat = VYR_OBSERVATION_STAT;
+    struct Case {
+        const char* what;
+        void (*damage)(Stat&);
+    };
+    const Case cases[] = {
+        {"NaN first fraction",
+         [](Stat& s) { s.firstFraction = std::numeric_limits<double>::quiet_NaN(); }},
+        {"last fraction 1", [](Stat& s) { s.lastFraction = 1.0; }},
+        {"first day far ahead", [](Stat& s) { s.firstMjd = 0x7FFFFFFF; }},
+        {"last day before the first", [](Stat& s) { s.lastMjd = 100; }},
+        {"type -1", [](Stat& s) { s.obsType[2] = static_cast<VYR_OBSTYPE>(-1); }},
+        {"type 2304", [](Stat& s) { s.obsType[0] = static_cast<VYR_OBSTYPE>(2304); }},
+        {"system 9", [](Stat& s) { s.system = static_cast<VYR_SATELLITE_SYSTEM>(9); }},
+    };
+    Stat sound{};
+    sound.firstMjd = 60000;
+    sound.lastMjd = 86000;  // a rounded time may carry into it
+    sound.lastFraction = 0.5;
+    sound.obsType[0] = VYR_OBS_E6;
+    sound.system = VYR_SATSYS_COMPASS;
+    auto svstat = std::make_unique<VYR_OBSERVATION_SVSTAT>();
+    for (const Case& c : cases) {
+        Stat damaged = sound;
+        c.damage(damaged);
+        svstat->satellites[60] = sound;
+        ASSERT_EQ(WriteSingleRecord(stream, *svstat), VYR_OK);
+        ASSERT_EQ(ReadSingleRecord(stream, 3, *svstat), VYR_OK) << c.what;
+        svstat->satellites[60] = damaged;
+        ASSERT_EQ(WriteSingleRecord(stream, *svstat), VYR_OK);
+        EXPECT_EQ(ReadSingleRecord(stream, 3, *svstat), VYR_E_READ_ENTRY_FAILED) << c.what;
+
+        vyr::ObservationStatistics map{{VYR_SATSYS_GALILEO, sound}};
+        put_bytes({});
+        ASSERT_EQ(WriteSingleRecord(stream, map), VYR_OK);
+        ASSERT_EQ(ReadSingleRecord(stream, 3, map), VYR_OK) << c.what;
+        map[VYR_SATSYS_GALILEO] = damaged;
+        put_bytes({});
+        ASSERT_EQ(WriteSingleRecord(stream, map), VYR_OK);
+        EXPECT_EQ(ReadSingleRecord(stream, 3, map), VYR_E_READ_ENTRY_FAILED) << c.what;
+    }
+    for (const int system : {0, 6}) {
+        vyr::ObservationStatistics map{{static_cast<VYR_SATELLITE_SYSTEM>(system), Stat{}}};
+        put_bytes({});
+        ASSERT_EQ(WriteSingleRecord(stream, map), VYR_OK);
+        EXPECT_EQ(ReadSingleRecord(stream, 3, map), VYR_E_READ_ENTRY_FAILED) << system;
+    }
+}
+
+// The day keys the availability collection: one no epoch can have ends the read as damage.
+TEST_F(StatisticsFormat, AvailabilityOfADayNoEpochHasIsDamage) {
+    for (const uint32_t mjd : {60000u, 0u, 44239u, 0xFFFFFFFFu}) {
+        VYR_SVAVAIL_STAT day{};
+        day.mjd = mjd;
+        put_bytes({});
+        ASSERT_EQ(WriteSingleRecord(stream, day), VYR_OK);
+        std::vector<VYR_SVAVAIL_STAT> days;
+        EXPECT_EQ(ReadAllRecords(stream, 3, days), mjd == 60000 ? VYR_OK : VYR_E_READ_ENTRY_FAILED)
+            << mjd;
+    }
 }
 
 }  // namespace

@@ -129,8 +129,14 @@ CStg::~CStg() {
     m_parent.Reset();
 }
 
-bool CStg::ToUtf16(const char* name, std::u16string& out) {
-    if (vyr::name_to_utf16(name, out)) return true;
+bool CStg::ElementNameToUtf16(const char* name, std::u16string& out) {
+    if (vyr::element_name_to_utf16(name, out)) return true;
+    m_lastStatus = STG_E_INVALIDNAME;
+    return false;
+}
+
+bool CStg::PathToUtf16(const char* path, std::u16string& out) {
+    if (vyr::path_to_utf16(path, out)) return true;
     m_lastStatus = STG_E_INVALIDNAME;
     return false;
 }
@@ -149,7 +155,7 @@ bool CStg::BecomeRoot(IStorage* storage, int32_t mode) {
 bool CStg::CreateDocument(const char* path) {
     if (!has_text(path) || IsOpen()) return false;
     std::u16string name;
-    if (!ToUtf16(path, name)) return false;
+    if (!PathToUtf16(path, name)) return false;
     IStorage* storage = nullptr;
     m_lastStatus = CSupportStgStorageEx().CreateDocument(
         name.c_str(), platform_mode(vyr::kAccessReadWrite), &storage);
@@ -171,7 +177,7 @@ bool CStg::Attach(IStorage* storage) {
 bool CStg::OpenDocument(const char* path, int32_t mode) {
     if (!has_text(path) || IsOpen() || !is_access_mode(mode)) return false;
     std::u16string name;
-    if (!ToUtf16(path, name)) return false;
+    if (!PathToUtf16(path, name)) return false;
     IStorage* storage = nullptr;
     m_lastStatus = CSupportStgStorageEx().OpenDocument(name.c_str(), platform_mode(mode), &storage);
     return BecomeRoot(storage, mode);
@@ -233,7 +239,7 @@ bool CStg::OpenOrCreateSubStorage(const char* name, int32_t mode, int32_t dispos
                                   CStg& child) {
     if (!IsOpen() || !has_text(name)) return false;
     std::u16string wideName;
-    if (!ToUtf16(name, wideName)) return false;
+    if (!ElementNameToUtf16(name, wideName)) return false;
     return OpenOrCreateSubStorage(wideName.c_str(), mode, disposition, child);
 }
 
@@ -260,21 +266,21 @@ bool CStg::CreateStreamUtf16(const OLECHAR* name, DWORD mode, CStm& stream) {
 bool CStg::OpenStream(const char* name, int32_t mode, CStm& stream) {
     if (!IsOpen() || !has_text(name) || !is_access_mode(mode) || stream.IsOpen()) return false;
     std::u16string wideName;
-    if (!ToUtf16(name, wideName)) return false;
+    if (!ElementNameToUtf16(name, wideName)) return false;
     return OpenStreamUtf16(wideName.c_str(), mode, stream);
 }
 
 bool CStg::CreateStream(const char* name, DWORD mode, CStm& stream) {
     if (!IsOpen() || !has_text(name) || stream.IsOpen()) return false;
     std::u16string wideName;
-    if (!ToUtf16(name, wideName)) return false;
+    if (!ElementNameToUtf16(name, wideName)) return false;
     return CreateStreamUtf16(wideName.c_str(), mode, stream);
 }
 
 bool CStg::OpenOrCreateStream(const char* name, int32_t mode, int32_t disposition, CStm& stream) {
     if (!IsOpen() || !has_text(name) || !is_access_mode(mode) || stream.IsOpen()) return false;
     std::u16string wideName;
-    if (!ToUtf16(name, wideName)) return false;
+    if (!ElementNameToUtf16(name, wideName)) return false;
     return open_or_create(
         mode, disposition, m_lastStatus,
         [&] { return OpenStreamUtf16(wideName.c_str(), mode, stream); },
@@ -284,7 +290,7 @@ bool CStg::OpenOrCreateStream(const char* name, int32_t mode, int32_t dispositio
 bool CStg::DestroyElement(const char* name) {
     if (!IsOpen() || !has_text(name)) return false;
     std::u16string wideName;
-    if (!ToUtf16(name, wideName)) return false;
+    if (!ElementNameToUtf16(name, wideName)) return false;
     m_lastStatus = m_storage->DestroyElement(wideName.c_str());
     return SUCCEEDED(m_lastStatus);
 }

@@ -76,7 +76,9 @@ public:
 
 private:
     bool IsOpen() const { return m_accessMode != vyr::kAccessClosed; }
-    bool ToUtf16(const char* name, std::u16string& out);
+    // Element names and document paths read their 8-bit text differently (name_conversion.h).
+    bool ElementNameToUtf16(const char* name, std::u16string& out);
+    bool PathToUtf16(const char* path, std::u16string& out);
     bool BecomeRoot(IStorage* storage, int32_t mode);
     bool AdoptChild(IStorage* storage, int32_t mode, CStg& child);
     bool AdoptStream(IStream* stream, int32_t mode, CStm& child);

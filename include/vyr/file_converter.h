@@ -96,6 +96,29 @@ protected:
     ~IVyrStationRinexSink() = default;
 };
 
+// A place in a file and what is wrong there. line counts from 1; 0 when not tied to a line.
+struct VyrLineProblem {
+    uint32_t line = 0;
+    std::string problem;
+};
+
+// What a conversion read past and, when it failed, where and why.
+struct VyrConversionReport {
+    // Records of the file left out of the output for one kind of damage: how many, the lines of
+    // the first kMaxLines of them, and what is wrong (the same text for all).
+    struct ReadPast {
+        static constexpr size_t kMaxLines = 5;
+        std::string problem;
+        uint32_t records = 0;
+        std::vector<uint32_t> lines;
+    };
+    std::vector<ReadPast> readPast;  // in the order the kinds were first met
+    // What else the file lacks, with no record left out for it (an SP3 file without "EOF").
+    std::vector<VyrLineProblem> remarks;
+    // Set when the conversion failed and knows the place; problem empty otherwise.
+    VyrLineProblem failure;
+};
+
 // Operations in slot order. Every conversion clears its output first; a null or empty file name
 // gives 0x80008001, a missing file (or a directory, or a name above 260 characters) 0x80008004.
 class IVyrFileConverter {
@@ -120,6 +143,9 @@ public:
                                                 std::vector<VYR_IONOUTC>& out) = 0;
     virtual void Release() = 0;
     virtual ~IVyrFileConverter() = default;
+    // What the last conversion of this object read past and where it failed. Placed after the
+    // destructor so that the slots before stay where callers built against them expect them.
+    virtual const VyrConversionReport& GetLastReport() const = 0;
 };
 
 // The observation import without gathering epochs: the same conversion as ConvertRinexObs, each
