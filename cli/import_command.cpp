@@ -38,6 +38,7 @@ std::vector<std::string> import_records(IVyrStorageEx& project, FileKind kind,
         lines.push_back(path + ": " + file_kind_name(kind) + ": " + count.list + ": " +
                         std::to_string(count.added) + " added, " + std::to_string(count.present) +
                         " already present");
+        for (const std::string& note : count.notes) lines.push_back(path + ": " + note);
     }
     return lines;
 }
