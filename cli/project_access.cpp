@@ -18,7 +18,7 @@ void check(VYR_ERROR code, const std::string& path) {
 ReadOnlyProject::ReadOnlyProject(const std::string& path) {
     std::u16string name;
     if (!cfb::utf8_to_utf16(path, name)) throw CommandFailure{path + ": not a valid file name"};
-    if (FAILED(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+    if (FAILED(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
                               &m_document)))
         check(VYR_E_STORAGE_NOT_FOUND, path);
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
