@@ -5,6 +5,7 @@
 //                      once a file holds n bytes
 // VYR_INTERRUPT_CALL=k the k-th write, resize or flush is preceded by a SIGINT to the process,
 //                      as if Ctrl-C were pressed just then
+// VYR_KILL_CALL=k      the process is killed (SIGKILL) instead of making its k-th call
 // VYR_COUNT_FILE=path  the number of writes, resizes and flushes is written there at exit
 #include <dlfcn.h>
 #include <sys/types.h>
@@ -33,7 +34,9 @@ long number_in(const char* variable) {
 bool fails_now() {
     static const long fail_at = number_in("VYR_FAIL_CALL");
     static const long interrupt_at = number_in("VYR_INTERRUPT_CALL");
+    static const long kill_at = number_in("VYR_KILL_CALL");
     if (++calls == interrupt_at) std::raise(SIGINT);
+    if (calls == kill_at) std::raise(SIGKILL);
     return calls == fail_at;
 }
 
