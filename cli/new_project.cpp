@@ -26,23 +26,42 @@ std::string folder_of(const std::string& path) {
     throw CommandFailure{path + ": " + std::strerror(error)};
 }
 
-// Writes the empty project document on the file at `path`.
-void create_document(const std::string& path, const std::string& shown) {
-    ILockBytes* raw = nullptr;
-    const HRESULT opened = cfb::create_file_lock_bytes(path.c_str(), STGM_READWRITE, false, &raw);
-    if (FAILED(opened)) check(static_cast<VYR_ERROR>(opened), shown);
-    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
-    CVyrIPtrSmart<IVyrStorage> project;
-    const VYR_ERROR made =
-        root.IsValid() ? root->CreateStorageOnLockBytes(raw, project) : VYR_E_INVALID_INTERFACE;
-    project.Reset();
-    raw->Release();
-    check(made, shown);
+// Writes a document on the file at `path` with `fill` and commits it.
+void write_document(const std::string& path, const std::string& shown, const DocumentFill& fill) {
+    ILockBytes* file = nullptr;
+    HRESULT hr = cfb::create_file_lock_bytes(path.c_str(), STGM_READWRITE, false, &file);
+    if (FAILED(hr)) check(static_cast<VYR_ERROR>(hr), shown);
+    // Only to see every failed write: a commit on release reports to no one.
+    cfb::UndoLockBytes* bytes = nullptr;
+    hr = cfb::UndoLockBytes::wrap(file, &bytes);
+    file->Release();
+    if (FAILED(hr)) check(static_cast<VYR_ERROR>(hr), shown);
+    IStorage* document = nullptr;
+    hr = StgCreateDocfileOnILockBytes(bytes, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0,
+                                      &document);
+    VYR_ERROR filled = VYR_OK;
+    if (SUCCEEDED(hr)) {
+        filled = fill(*document);
+        if (VyrSucceeded(filled)) hr = document->Commit(0);
+        document->Release();
+    }
+    const HRESULT failure = FAILED(bytes->first_failure()) ? bytes->first_failure() : hr;
+    bytes->Release();
+    check(filled, shown);
+    if (FAILED(failure))
+        throw CommandFailure{shown + ": not saved: " + storage_failure_text(failure)};
 }
 
 }  // namespace
 
-NewProject::NewProject(const std::string& path) : m_path(path) {
+VYR_ERROR empty_project(IStorage& document) {
+    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
+    CVyrIPtrSmart<IVyrStorage> project;
+    return root.IsValid() ? root->CreateStorageOnStorage(&document, project)
+                          : VYR_E_INVALID_INTERFACE;
+}
+
+NewProject::NewProject(const std::string& path, const DocumentFill& fill) : m_path(path) {
     const std::string folder = folder_of(path);
     m_fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (m_fd >= 0) {
@@ -64,7 +83,7 @@ NewProject::NewProject(const std::string& path) : m_path(path) {
         m_workPath = name;
         m_named = true;
     }
-    create_document(m_workPath, path);
+    write_document(m_workPath, path, fill);
 }
 
 NewProject::~NewProject() {

@@ -3,14 +3,24 @@
 // appeared under that name meanwhile. A command that fails or dies leaves nothing behind.
 #pragma once
 
+#include <functional>
 #include <string>
+
+#include <vyr/vyr.h>
 
 namespace vyr_cli {
 
+// Writes the content of a new document (an empty project, a copy of one).
+using DocumentFill = std::function<VYR_ERROR(IStorage& document)>;
+
+// An empty project, as IVyr::CreateStorageOnStorage makes it.
+VYR_ERROR empty_project(IStorage& document);
+
 class NewProject {
 public:
-    // Makes the empty project document; throws CommandFailure naming `path` when it cannot.
-    explicit NewProject(const std::string& path);
+    // Writes the document with `fill` and commits it; throws CommandFailure naming `path` when
+    // anything of that fails, a commit that did not reach the disk included.
+    explicit NewProject(const std::string& path, const DocumentFill& fill = empty_project);
     ~NewProject();
     NewProject(const NewProject&) = delete;
     NewProject& operator=(const NewProject&) = delete;

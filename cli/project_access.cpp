@@ -39,17 +39,13 @@ ReadOnlyProject::~ReadOnlyProject() {
     m_document->Release();
 }
 
-namespace {
-
-std::string cause_text(HRESULT code) {
+std::string storage_failure_text(HRESULT code) {
     if (code == STG_E_MEDIUMFULL) return "no space left on device";
     if (code == STG_E_WRITEFAULT) return "write error";
     std::string text;
     ErrorToStringDef(static_cast<VYR_ERROR>(code), text);
     return text.empty() ? "write failed" : text;
 }
-
-}  // namespace
 
 WritableProject::WritableProject(const std::string& path, const std::string& shown)
     : m_shown(shown.empty() ? path : shown) {
@@ -88,7 +84,7 @@ void WritableProject::commit() {
         const HRESULT undone = m_bytes->undo();
         m_bytes->Release();
         m_bytes = nullptr;
-        throw CommandFailure{m_shown + ": not saved: " + cause_text(failure) +
+        throw CommandFailure{m_shown + ": not saved: " + storage_failure_text(failure) +
                              (FAILED(undone) ? "; the file could not be put back as it was" : "")};
     }
     m_bytes->Release();
@@ -97,7 +93,7 @@ void WritableProject::commit() {
 
 std::string WritableProject::storage_failure() const {
     if (m_bytes == nullptr || SUCCEEDED(m_bytes->first_failure())) return {};
-    return cause_text(m_bytes->first_failure());
+    return storage_failure_text(m_bytes->first_failure());
 }
 
 }  // namespace vyr_cli

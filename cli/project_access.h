@@ -10,6 +10,10 @@ namespace vyr_cli {
 // Throws CommandFailure "PATH: text (0xCODE)" when code is a failure.
 void check(VYR_ERROR code, const std::string& path);
 
+// What a failed write, flush or commit of the compound-file engine means, in a user's words:
+// "no space left on device".
+std::string storage_failure_text(HRESULT code);
+
 // A project opened read-only: nothing is written when it closes.
 class ReadOnlyProject {
 public:

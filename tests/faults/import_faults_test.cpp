@@ -74,6 +74,28 @@ TEST_F(EveryFailure, OfSpaceAtAnySizeIsReportedAndLeavesTheProjectAsItWas) {
     }
 }
 
+// A command making a new project (create, copy, an import into a missing one) under every
+// failing write: it says so and leaves no file.
+TEST_F(EveryFailure, OfANewProjectLeavesNoFile) {
+    const std::string fresh = (dir / "new.vyr").string();
+    const std::vector<std::vector<std::string>> commands{
+        {"create", fresh}, {"copy", project, fresh}, {"import", fresh, input("obs3.rnx")}};
+    for (const auto& args : commands) {
+        const std::string count = (dir / "count").string();
+        ASSERT_EQ(run_failing(args, dir, "VYR_COUNT_FILE=" + count).status, 0) << args[0];
+        std::filesystem::remove(fresh);
+        const long calls = std::atol(slurp(count).c_str());
+        ASSERT_GT(calls, 1) << args[0];
+        for (long k = 1; k <= calls; ++k) {
+            const Outcome outcome = run_failing(args, dir, "VYR_FAIL_CALL=" + std::to_string(k));
+            EXPECT_EQ(outcome.status, 1) << args[0] << ", call " << k << " failing";
+            EXPECT_NE(outcome.err.find(fresh), std::string::npos) << outcome.err;
+            EXPECT_FALSE(std::filesystem::exists(fresh)) << args[0] << ", call " << k << " failing";
+            std::filesystem::remove(fresh);
+        }
+    }
+}
+
 // Two imports started together on a missing project: each that says it imported its file finds
 // it in the project, and no temporary file is left behind.
 TEST_F(FaultTest, RacingImportsIntoAMissingProjectLoseNothing) {
