@@ -46,6 +46,18 @@ void collect_entries(const Node& storage, uint32_t self, std::vector<DirectoryEn
     out[self].child = link_siblings(ids, out);
 }
 
+// Where the committed document in a file of `size` bytes ends: after the last sector it uses
+// (a sector of one of its structures or chains, or one its FAT marks in use). A commit writes
+// its sectors before it switches the header, so a process killed while it wrote leaves bytes
+// behind this end.
+uint64_t committed_end(uint64_t size, uint32_t sector_size, const AllocationTable& fat,
+                       const SectorClaims& claimed) {
+    uint64_t used = claimed.size();
+    while (used > 0 && !claimed[used - 1]) --used;
+    used = std::max<uint64_t>(used, fat.used_end());
+    return std::min(size, (used + 1) * sector_size);
+}
+
 // Allocates a linked chain of `count` sectors in `fat`.
 HRESULT place_chain(AllocationTable& fat, size_t count, std::vector<uint32_t>& ids) {
     for (size_t i = 0; i < count; ++i) {
@@ -216,10 +228,16 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
         }
     }
 
-    // A read-only document never allocates. Otherwise what the committed state holds stays
-    // pinned, and the working tables are rebuilt from the chains actually reachable, so
-    // leaked sectors become free.
+    // A read-only document never allocates and changes nothing. A writable one drops the bytes
+    // past its committed end (a failure to cut leaves only bytes no sector holds); what the
+    // committed state holds stays pinned, and the working tables are rebuilt from the chains
+    // actually reachable, so leaked sectors become free.
     if (!writable_) return S_OK;
+    const uint64_t end = committed_end(committed_bytes_, sector_size, regular_.table(), claimed);
+    if (end < committed_bytes_ && SUCCEEDED(bytes_->SetSize(end))) {
+        committed_bytes_ = end;
+        regular_.drop_read_ahead();
+    }
     rebuild_tables();
     regular_.table().pin(claimed);
     return S_OK;

@@ -1,13 +1,16 @@
 // The document validator: reads the raw bytes of a compound document and names every way they
 // differ from a sound document. It shares nothing with the engine but the upper-case table of the
 // sibling order and re-derives the layout from the header alone; tests use it to judge the
-// engine and `vyr cfb check` to judge files.
+// engine and `vyr cfb check` to judge files. A line that starts with "note: " names something
+// that is no fault of the document (bytes past its committed end, which a process killed while
+// it wrote leaves behind); every other line is a problem.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cfb/document.h"
@@ -33,6 +36,8 @@ constexpr uint8_t kTypeStream = 2;
 constexpr uint8_t kTypeRoot = 5;
 constexpr uint8_t kRed = 0;
 constexpr uint8_t kBlack = 1;
+
+constexpr std::string_view kNotePrefix = "note: ";
 
 // A hostile file can be wrong everywhere at once; past this many lines the rest are counted.
 constexpr size_t kMaxProblems = 200;
@@ -144,6 +149,7 @@ public:
         if (read_header()) {
             read_difat();
             read_fat();
+            check_end();
             check_fat_marks();
             read_directory();
             if (check_root()) {
@@ -296,12 +302,12 @@ private:
             if (std::any_of(rest.begin(), rest.end(), [](uint8_t b) { return b != 0; }))
                 problem("header: bytes 512..4095 of a version 4 header sector are not zero");
         }
-        if (file_size_ % sector_size_ != 0)
-            problem("file size " + std::to_string(file_size_) +
-                    " is not a multiple of the sector size " + std::to_string(sector_size_));
-        const uint64_t sectors =
+        const uint64_t file_sectors =
             (file_size_ - std::min<uint64_t>(file_size_, sector_size_) + sector_size_ - 1) /
             sector_size_;
+        // No sector past those the FAT can account for is part of the document; what lies past
+        // the committed end is said once the FAT is read (check_end).
+        const uint64_t sectors = std::min(file_sectors, uint64_t{fat_sectors_} * per_sector_);
         // Sector numbers above this are markers: a longer file cannot be addressed.
         if (sectors > kMaxRegSect + 1ull) {
             problem("file has " + std::to_string(sectors) +
@@ -387,6 +393,27 @@ private:
             problem("FAT has " + plural(in_use, "entry", "entries") + ", but the file has only " +
                     plural(sector_count_, "sector", "sectors"));
         fat_.resize(std::max<size_t>(fat_.size(), sector_count_), kFreeSect);
+    }
+
+    // Bytes past the committed end, the last sector the FAT marks in use: a commit writes its
+    // sectors before it switches the header, so a process killed while it wrote leaves them
+    // behind a whole committed state, and the engine's next commit cuts them. A last sector in
+    // use that is cut short is damage.
+    void check_end() {
+        uint32_t used = sector_count_;
+        while (used > 0 && fat_[used - 1] == kFreeSect) --used;
+        const uint64_t end = (uint64_t{used} + 1) * sector_size_;
+        if (end > file_size_) {
+            problem("file size " + std::to_string(file_size_) +
+                    " is not a multiple of the sector size " + std::to_string(sector_size_) +
+                    (used > 0 ? ", and its last sector " + std::to_string(used - 1) + " is in use"
+                              : std::string()));
+        } else if (end < file_size_) {
+            problem(std::string(kNotePrefix) + "file size " + std::to_string(file_size_) + " is " +
+                    plural(file_size_ - end, "byte", "bytes") +
+                    " past the committed end at offset " + std::to_string(end) +
+                    " (no sector of the document holds them); a writable open cuts them");
+        }
     }
 
     void check_fat_marks() {

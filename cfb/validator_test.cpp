@@ -402,8 +402,10 @@ const Damage kDamages[] = {
     // The file as a whole.
     {"short file", sample3, [](Image& img) { img.bytes.resize(300); },
      "file is 300 bytes, shorter than a header (512 bytes)", true},
-    {"unaligned size", sample3, [](Image& img) { img.bytes.resize(img.bytes.size() + 10); },
-     "is not a multiple of the sector size 512"},
+    {"last sector in use cut short", sample3,
+     [](Image& img) { img.bytes.resize(img.bytes.size() - 10); },
+     "file size 16374 is not a multiple of the sector size 512, and its last sector 30 is in use",
+     true},
     {"version 4 header sector tail", sample4, [](Image& img) { img.bytes[1000] = 1; },
      "header: bytes 512..4095 of a version 4 header sector are not zero", true},
     // FAT accounting.
@@ -525,6 +527,67 @@ TEST(ValidatorDamage, EverySingleFaultIsNamed) {
             EXPECT_THAT(problems, ::testing::ElementsAre(d.said)) << d.what;
         } else {
             EXPECT_THAT(joined(problems), HasSubstr(d.said)) << d.what;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- past the committed end
+
+// The bytes of a memory byte array.
+std::vector<uint8_t> contents(ILockBytes& bytes) {
+    STATSTG stat{};
+    EXPECT_EQ(bytes.Stat(&stat, STATFLAG_NONAME), S_OK);
+    std::vector<uint8_t> out(stat.cbSize);
+    ULONG got = 0;
+    EXPECT_EQ(bytes.ReadAt(0, out.data(), static_cast<ULONG>(out.size()), &got), S_OK);
+    return out;
+}
+
+// Sectors past the last one the FAT marks in use, whole or partial, within what the FAT can
+// account for or beyond: what a process killed during a commit leaves. The validator notes them
+// and finds no problem; a read-only open leaves them, a writable open cuts them and leaves the
+// sound document.
+TEST(ValidatorEnd, BytesPastTheCommittedEndAreNotedAndAWritableOpenCutsThem) {
+    std::mt19937 rng(7);
+    struct Case {
+        const char* what;
+        Image (*base)();
+        size_t appended;
+        bool zeros;
+    };
+    // minimal() holds 2 sectors, and its FAT can account for 128.
+    const Case cases[] = {
+        {"a partial sector", minimal, 100, false},
+        {"a partial sector of zeros", sample4, 1000, true},
+        {"free sectors the FAT accounts for", minimal, 3 * 512, false},
+        {"sectors past the FAT", minimal, 200 * 512, true},
+        {"sectors and a partial one past the FAT", minimal, 130 * 512 + 77, false},
+    };
+    for (const Case& c : cases) {
+        const Image sound = c.base();
+        Image grown = sound;
+        for (size_t i = 0; i < c.appended; ++i)
+            grown.bytes.push_back(c.zeros ? 0 : static_cast<uint8_t>(rng()));
+        EXPECT_THAT(grown.validate(),
+                    ::testing::ElementsAre(
+                        "note: file size " + std::to_string(grown.bytes.size()) + " is " +
+                        std::to_string(c.appended) + " bytes past the committed end at offset " +
+                        std::to_string(sound.bytes.size()) +
+                        " (no sector of the document holds them); a writable open cuts them"))
+            << c.what;
+        for (const DWORD mode : {DWORD{STGM_READ}, DWORD{STGM_READWRITE}}) {
+            ILockBytes* raw = nullptr;
+            ASSERT_EQ(cfb::create_memory_lock_bytes(grown.bytes, &raw), S_OK);
+            IStorage* root = nullptr;
+            ASSERT_EQ(StgOpenStorageOnILockBytes(raw, nullptr, mode | STGM_SHARE_EXCLUSIVE, nullptr,
+                                                 0, &root),
+                      S_OK)
+                << c.what;
+            root->Release();
+            const std::vector<uint8_t> after = contents(*raw);
+            raw->Release();
+            EXPECT_TRUE(after == (mode == STGM_READ ? grown.bytes : sound.bytes))
+                << c.what << (mode == STGM_READ ? ": read-only" : ": writable");
         }
     }
 }

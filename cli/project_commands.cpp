@@ -13,6 +13,7 @@
 
 #include "commands.h"
 #include "new_project.h"
+#include "output_text.h"
 #include "project_access.h"
 #include "record_fields.h"
 #include "record_lines.h"
@@ -27,7 +28,7 @@ class FieldPrinter {
 public:
     explicit FieldPrinter(bool as_json) : m_json(as_json) {}
     ~FieldPrinter() {
-        if (m_json) std::cout << m_object.dump(2) << '\n';
+        if (m_json) std::cout << json_text(m_object) << '\n';
     }
     template <class T>
     void field(const std::string& name, T value) {  // by value: fields may be packed
@@ -47,7 +48,7 @@ private:
     template <class T>
     static std::string text_of(const T& value) {
         if constexpr (std::is_same_v<T, std::string>)
-            return value;
+            return terminal_text(value);
         else
             return std::to_string(value);
     }

@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "output_text.h"
+
 namespace vyr_cli {
 
 class RecordLines {
@@ -15,7 +17,7 @@ public:
     RecordLines(const RecordLines&) = delete;
     RecordLines& operator=(const RecordLines&) = delete;
     ~RecordLines() {
-        if (m_json) std::cout << m_records.dump(2) << '\n';
+        if (m_json) std::cout << json_text(m_records) << '\n';
     }
 
     void add(const nlohmann::ordered_json& record) {
@@ -26,7 +28,8 @@ public:
         std::string line;
         for (const auto& [name, value] : record.items()) {
             if (!line.empty()) line += '\t';
-            line += name + "=" + (value.is_string() ? value.get<std::string>() : value.dump());
+            line += name + "=" +
+                    (value.is_string() ? terminal_text(value.get<std::string>()) : value.dump());
         }
         std::cout << line << '\n';
     }

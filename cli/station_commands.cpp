@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include "commands.h"
+#include "output_text.h"
 #include "project_access.h"
 #include "station_text.h"
 
@@ -86,6 +87,26 @@ std::map<char, SystemSummary> systems_of(const VYR_OBSERVATION_SVSTAT& statistic
     return systems;
 }
 
+// Whether the station holds an epoch at all.
+bool has_epochs(IVyrStationEx& station, const std::string& path) {
+    CVyrIPtrSmart<IVyrObservations> observations;
+    check(station.GetObservations(observations), path);
+    VYR_OBSERVATIONEPOCH epoch;
+    const VYR_ERROR first = observations->StartAndGetFirst(epoch, nullptr, false, 0);
+    if (first != VYR_E_ITERATOR_AT_END) check(first, path);
+    return first == VYR_OK;
+}
+
+// The statistics per system; empty for a station that never had epochs. Resetting a station's
+// observations leaves an empty entry, which does not read; with epochs that is damage.
+vyr::ObservationStatistics system_statistics(IVyrStationEx& station, const std::string& path) {
+    vyr::ObservationStatistics statistics;
+    const VYR_ERROR got = station.GetObservationStatistics(statistics);
+    if (got == VYR_E_ENTRY_NOT_FOUND) return {};
+    if (got != VYR_E_READ_ENTRY_FAILED || has_epochs(station, path)) check(got, path);
+    return statistics;
+}
+
 json station_info(IVyrStationEx& station, const VYR_STATION_KEY& key, const std::string& path) {
     json info = {{"key", key_display(key)}};
     VYR_SENSORSYSTEM sensor{};
@@ -99,9 +120,7 @@ json station_info(IVyrStationEx& station, const VYR_STATION_KEY& key, const std:
                            {"number", text_field(antenna.fields.serialNumber,
                                                  sizeof antenna.fields.serialNumber)}};
 
-    vyr::ObservationStatistics statistics;
-    const VYR_ERROR got = station.GetObservationStatistics(statistics);
-    if (got != VYR_E_ENTRY_NOT_FOUND && got != VYR_E_READ_ENTRY_FAILED) check(got, path);
+    const vyr::ObservationStatistics statistics = system_statistics(station, path);
     info["epochs"] = 0;
     info["first"] = nullptr;
     info["last"] = nullptr;
@@ -117,7 +136,9 @@ json station_info(IVyrStationEx& station, const VYR_STATION_KEY& key, const std:
     }
     auto satellites = std::make_unique<VYR_OBSERVATION_SVSTAT>();
     json systems = json::object();
-    if (station.GetObservationSatelliteStatistics(*satellites) == VYR_OK) {
+    const VYR_ERROR got = station.GetObservationSatelliteStatistics(*satellites);
+    if (got != VYR_E_ENTRY_NOT_FOUND) check(got, path);
+    if (got == VYR_OK) {
         for (const auto& [letter, summary] : systems_of(*satellites))
             systems[std::string(1, letter)] = {
                 {"satellites", summary.satellites},
@@ -154,13 +175,14 @@ std::string value_text(const json& value) {
 }
 
 void print_info_lines(const json& info) {
+    const auto text = [](const json& value) { return terminal_text(value.get<std::string>()); };
     std::cout << "version\t" << info["version"].get<std::string>() << '\n';
     for (const json& station : info["stations"]) {
-        std::cout << "station\t" << station["key"].get<std::string>() << '\n';
+        std::cout << "station\t" << text(station["key"]) << '\n';
         for (const char* part : {"receiver", "antenna"})
             if (station.contains(part))
-                std::cout << part << '\t' << station[part]["type"].get<std::string>() << '\t'
-                          << station[part]["number"].get<std::string>() << '\n';
+                std::cout << part << '\t' << text(station[part]["type"]) << '\t'
+                          << text(station[part]["number"]) << '\n';
         for (const char* field : {"epochs", "first", "last", "rate_ms"})
             std::cout << field << '\t' << value_text(station[field]) << '\n';
         for (const auto& [letter, system] : station["systems"].items())
@@ -188,7 +210,7 @@ void info(const std::string& path, bool as_json) {
     }
     result["common"] = common_info(project.common_data(), path);
     if (as_json)
-        std::cout << result.dump(2) << '\n';
+        std::cout << json_text(result) << '\n';
     else
         print_info_lines(result);
 }
@@ -282,7 +304,7 @@ void print_epoch(const VYR_OBSERVATIONEPOCH& epoch, bool as_json, bool& first_ro
                                   {"doppler", value(doppler, s.doppler)},
                                   {"quality", static_cast<int>(s.quality)},
                                   {"flags", flags_text(flags)}};
-                std::cout << (first_row ? "\n  " : ",\n  ") << row.dump();
+                std::cout << (first_row ? "\n  " : ",\n  ") << json_text(row, -1);
             } else {
                 std::cout << time << ',' << sat << ',' << static_cast<int>(s.obsType) << ','
                           << number_or_empty(code, s.code) << ',' << number_or_empty(phase, s.phase)
@@ -301,9 +323,8 @@ void obs(const ObsOptions& options) {
         find_station(extended(project.storage()), options.path, options.station);
     // The alignment grid follows the station's data rate.
     uint32_t rate = 0;
-    vyr::ObservationStatistics statistics;
-    if (station->GetObservationStatistics(statistics) == VYR_OK && !statistics.empty())
-        rate = statistics.begin()->second.dataRate;
+    const vyr::ObservationStatistics statistics = system_statistics(*station, options.path);
+    if (!statistics.empty()) rate = statistics.begin()->second.dataRate;
     CVyrIPtrSmart<IVyrObservations> observations;
     check(station->GetObservations(observations), options.path);
 
@@ -361,7 +382,7 @@ void list_windows(const std::string& path, const std::string& name, bool as_json
             result["satellites"][satellite_name(vyr::satellite_from_compact_number(n))] =
                 windows_json(sv[n]);
     if (as_json) {
-        std::cout << result.dump(2) << '\n';
+        std::cout << json_text(result) << '\n';
         return;
     }
     for (const json& w : result["station"])

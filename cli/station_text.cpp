@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "output_text.h"
+
 namespace vyr_cli {
 
 std::string iso_time(uint32_t mjd, double fraction) {
@@ -73,7 +75,8 @@ std::string key_display(const VYR_STATION_KEY& key) {
 }
 
 bool names_key(const std::string& text, const VYR_STATION_KEY& key) {
-    if (text == key_display(key)) return true;
+    const std::string display = key_display(key);
+    if (text == display || text == terminal_text(display)) return true;
     if (key.type != VYR_KEY_NUMBER64 && key.type != VYR_KEY_NUMBER32) return false;
     const char* digits = text.c_str();
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) digits += 2;

@@ -20,8 +20,8 @@ std::optional<VYR_SATID> parse_satellite(const std::string& text);
 
 // The key's display text (the name of a text key, "0x..." for a number key).
 std::string key_display(const VYR_STATION_KEY& key);
-// Whether the command-line text names the key: its display text, or the number of a number key
-// in hexadecimal with or without "0x".
+// Whether the command-line text names the key: its display text as stored or as printed (with
+// \xNN escapes), or the number of a number key in hexadecimal with or without "0x".
 bool names_key(const std::string& text, const VYR_STATION_KEY& key);
 
 }  // namespace vyr_cli

@@ -1,6 +1,7 @@
 // Writes the seed corpus of the project fuzz target: one project per bundled sample observation
 // file, holding a station with the file's epochs and a few precise orbit positions, made through
-// the library as any caller would.
+// the library as any caller would; and the damaged projects that once broke a reader, kept as
+// regression inputs.
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -40,6 +41,14 @@ int main(int argc, char** argv) {
                 {{5, 15000123.456, -20000500.0, 1234000.001, 1e-5, 59216.0},
                  {37, 15001000.0, -20001000.0, 1235000.0, 2e-5, 59216.0}}) != VYR_OK)
             return 1;
+    }
+    for (const auto& input : std::filesystem::directory_iterator(VYR_REGRESSIONS_DIR)) {
+        if (input.path().extension() != ".vyr") continue;
+        const std::filesystem::path seed = dir / input.path().filename();
+        std::filesystem::copy_file(input.path(), seed,
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::permissions(seed, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
     }
     return 0;
 }

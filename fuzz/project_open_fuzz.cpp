@@ -1,16 +1,19 @@
 // Hostile bytes opened as a project. Opening must succeed or fail with a result that has a
 // text, and so must everything a reader asks of an opened project: its common data, its
-// stations with their entries, statistics and epochs, and its processing errors. An epoch is
-// then added to the first station, so that the write paths meet the damage too. The project
-// lives in memory; nothing reaches a disk.
-#include <cmath>
+// stations with their entries, statistics and epochs, and its processing errors. Epochs and
+// statistics handed out must hold what a writer could have stored: damage is a failure, never
+// data. An epoch is then added to the first station, so that the write paths meet the damage
+// too. The project lives in memory; nothing reaches a disk.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <cfb/document.h>
 #include <vyr/vyr.h>
+
+#include "stations/plausible_values.h"
 
 namespace {
 
@@ -56,9 +59,39 @@ void read_epochs(IVyrStation& station) {
     VYR_OBSERVATIONEPOCH epoch;
     VYR_ERROR result = check(observations->StartAndGetFirst(epoch, nullptr, false, 0));
     for (int n = 0; result == VYR_OK && n < kMaxEpochs; ++n) {
-        if (!std::isfinite(epoch.fraction)) __builtin_trap();
+        if (!vyr::is_valid_observation_epoch(epoch) || !vyr_stations::has_known_signals(epoch))
+            __builtin_trap();
         result = check(observations->GetNext(epoch, false));
     }
+}
+
+void expect_plausible(const VYR_OBSERVATION_STAT& stat) {
+    using namespace vyr_stations;
+    if (!is_plausible_time(stat.firstMjd, stat.firstFraction) ||
+        !is_plausible_time(stat.lastMjd, stat.lastFraction))
+        __builtin_trap();
+    for (int slot = 0; slot < vyr::kStatisticsSignalSlots; ++slot) {
+        const VYR_OBSTYPE type = stat.obsType[slot];  // a copy: the record is packed
+        if (type != VYR_OBS_NONE && !is_known_obs_type(type)) __builtin_trap();
+    }
+}
+
+void read_statistics(IVyrStationEx& station) {
+    vyr::ObservationStatistics systems;
+    if (check(station.GetObservationStatistics(systems)) == VYR_OK)
+        for (const auto& [system, stat] : systems) {
+            if (!vyr_stations::is_known_system(system)) __builtin_trap();
+            expect_plausible(stat);
+        }
+    auto satellites = std::make_unique<VYR_OBSERVATION_SVSTAT>();
+    if (check(station.GetObservationSatelliteStatistics(*satellites)) == VYR_OK)
+        for (const VYR_OBSERVATION_STAT& stat : satellites->satellites) expect_plausible(stat);
+    CVyrIPtrSmart<IVyrCollection<VYR_SVAVAIL_STAT>> availability;
+    if (check(station.GetSatelliteAvailStatistics(availability)) < 0) return;
+    std::vector<VYR_SVAVAIL_STAT> days;
+    if (check(availability->GetAll(days)) == VYR_OK)
+        for (const VYR_SVAVAIL_STAT& day : days)
+            if (day.mjd == 0 || !vyr_stations::is_plausible_day(day.mjd)) __builtin_trap();
 }
 
 void read_station(IVyrStation& station) {
@@ -73,6 +106,8 @@ void read_station(IVyrStation& station) {
     std::vector<VYR_APRIORI_POINT> points;
     check(station.GetAprioriPoints(points));
     read_epochs(station);
+    // Every station the library hands out is the extended object.
+    read_statistics(static_cast<IVyrStationEx&>(station));
 }
 
 void add_epoch(IVyrStation& station) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "import/convert_rinex_nav.h"
 #include "import/convert_rinex_nav_values.h"
 #include "import/text_file.h"
 
@@ -41,13 +42,8 @@ private:
 VYR_ERROR CConvertFileFrequencyMapGlo::Convert(VYR_GLONASS_FREQUENCYMAP& map, uint32_t) {
     for (int16_t& channel : map.channel) channel = VYR_GLONASS_FREQUENCYMAP::kNotSet;
     const double version = read_rinex_format_version(GetFileName());
-    // Below 1 there is no version: the first line is not a version line or has no number.
-    if (version < 1.0)
-        return note_failure(m_report, VYR_E_FAILED_TO_READ, 1,
-                            "the first line is not a \"RINEX VERSION / TYPE\" line with a version");
-    if (version < 2.0)
-        return note_failure(m_report, VYR_E_NOT_IMPLEMENTED, 1,
-                            "navigation files of this version are not read (2 to 4 are)");
+    const VYR_ERROR gate = check_navigation_version(version, 2.0, m_report);
+    if (gate != VYR_OK) return gate;
     const bool systemLetter = version >= 3.0;
 
     TextFile file = open_text_file(GetFileName());

@@ -165,29 +165,35 @@ TEST(ConvertFileIonoGlobalReg, WithoutAReadableToEpochTheModelHoldsTwoHours) {
     }
 }
 
-TEST(ConvertFileIonoGlobalReg, RefusedModels) {
+TEST(ConvertFileIonoGlobalReg, RefusedModelsNameTheLine) {
     const auto with = [](auto change) {
         Model m;
         change(m);
         return kFirstLine + model_text(m);
     };
+    // Model type on line 4, frame on line 8, the coefficient header on line 26.
     const struct {
         std::string text;
         VYR_ERROR expected;
+        uint32_t line;
     } cases[] = {
-        {with([](Model& m) { m.frame = "3"; }), VYR_E_UNSUPPORTED_FILE},
-        {with([](Model& m) { m.frame = "x"; }), VYR_E_FAILED_TO_READ},
-        {with([](Model& m) { m.type = 4; }), VYR_E_UNSUPPORTED_FILE},
-        {with([](Model& m) { m.type = 0; }), VYR_E_UNSUPPORTED_FILE},
+        {with([](Model& m) { m.frame = "3"; }), VYR_E_UNSUPPORTED_FILE, 8},
+        {with([](Model& m) { m.frame = "x"; }), VYR_E_FAILED_TO_READ, 8},
+        {with([](Model& m) { m.type = 4; }), VYR_E_UNSUPPORTED_FILE, 4},
+        {with([](Model& m) { m.type = 0; }), VYR_E_UNSUPPORTED_FILE, 4},
         // More coefficients than the record holds.
-        {with([](Model& m) { m.degree = 17, m.order = 17; }), VYR_E_UNSUPPORTED_FILE},
+        {with([](Model& m) { m.degree = 17, m.order = 17; }), VYR_E_UNSUPPORTED_FILE, 26},
         {with([](Model& m) { m.degree = 60000, m.order = 60000, m.coefficients = false; }),
-         VYR_E_UNSUPPORTED_FILE},
-        {with([](Model& m) { m.heightLine = false; }), VYR_E_HEADER_OR_DATA_MISSING},
+         VYR_E_UNSUPPORTED_FILE, 26},
+        {with([](Model& m) { m.heightLine = false; }), VYR_E_HEADER_OR_DATA_MISSING, 25},
     };
     for (const auto& c : cases) {
         std::vector<VYR_IONO_GLOBALREG> out;
-        EXPECT_EQ(convert(c.text, out), c.expected) << c.text.substr(0, 400);
+        VyrConversionReport report;
+        EXPECT_EQ(convert_text<CConvertFileIonoGlobalReg>(c.text, out, &report), c.expected)
+            << c.text.substr(0, 400);
+        EXPECT_EQ(report.failure.line, c.line) << c.text.substr(0, 400);
+        EXPECT_FALSE(report.failure.problem.empty());
     }
 }
 

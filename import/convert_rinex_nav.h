@@ -32,4 +32,9 @@ namespace vyr_import {
 // "G" for GLONASS navigation; 0 when the first line is no such line.
 char rinex_file_type(const char* fileName);
 
+// The version gate of the navigation readers, over read_rinex_format_version: 0 from lowest on;
+// a version below 1 is none at all, the first line damaged (0x8000e002); one from 1 to below
+// lowest is a version not read (0x80008003). A refusal is noted in report.
+VYR_ERROR check_navigation_version(double version, double lowest, VyrConversionReport& report);
+
 }  // namespace vyr_import

@@ -15,30 +15,6 @@ std::string v2_header(const char* version, char type) {
            hdr("", "END OF HEADER");
 }
 
-// A version-2 GPS message: IODE 45, IODC 813, week 1564. shortLine: an orbit line (0-6) written
-// with only three values.
-std::string gps_v2(int prn, int yy, int month, int day, int hour, int shortLine = -1) {
-    const double orbit[6][4] = {
-        {45, -12.5, 4.5e-9, 1.25},         {-6.5e-7, 0.0123, 8.0e-6, 5153.7},
-        {439200.0, 1.1e-7, -2.1, -3.3e-8}, {0.95, 210.5, 0.7, -8.1e-9},
-        {2.1e-10, 1.0, 1564.0, 0.0},       {2.4, 0.0, -1.1e-8, 813}};
-    std::string text = format("%2d %02d %2d %2d %2d %2d%5.1f", prn, yy, month, day, hour, 0, 0.0) +
-                       d19(-1.2e-4) + d19(-3.4e-12) + d19(0.0) + "\n";
-    for (int i = 0; i < 6; ++i) {
-        std::string line = nav2_orbit(orbit[i][0], orbit[i][1], orbit[i][2], orbit[i][3]);
-        if (i == shortLine) line = line.substr(0, 3 + 3 * 19) + "\n";
-        text += line;
-    }
-    return text + "   " + d19(432018.0) + "\n";
-}
-
-std::string glonass_v2(int slot, int yy, double frameTime, double channel) {
-    return format("%2d %02d %2d %2d %2d %2d%5.1f", slot, yy, 1, 1, 0, 15, 0.0) +
-           d19(7.28257000446e-05) + d19(-1.81898940355e-12) + d19(frameTime) + "\n" +
-           nav2_orbit(12345.678, -2.5, 0.0, 0.0) + nav2_orbit(-1488.7998, 1.2, 0.0, channel) +
-           nav2_orbit(21000.5, 0.3, 9.3e-10, 2.0);
-}
-
 }  // namespace
 
 TEST(ConvertFileRinexNav, VersionTwoReadsGpsMessagesWithTheYearPivot) {

@@ -67,7 +67,10 @@ public:
         char buffer[kLineBufferSize];
         int wanted = kLineData;
         const int read = m_lines.ReadRecord(m_file, wanted, buffer);
-        if (read < 0) return end_of_file(result);
+        if (read < 0) {
+            failed_at_end(result);
+            return false;
+        }
         m_line += read;
         const uint32_t first = m_line;
         m = TextMessage{};
@@ -75,8 +78,8 @@ public:
         for (int i = 0; i < orbitLines; ++i) {
             int lineClass = kLineData;
             if (!m_lines.ReadLine(m_file, buffer, lineClass)) {
-                if (end_of_file(result)) return false;
-                note_read_past(m_report, first, "a message cut by the end of the file");
+                if (!failed_at_end(result))
+                    note_read_past(m_report, first, "a message cut by the end of the file");
                 return false;
             }
             ++m_line;
@@ -96,8 +99,8 @@ public:
     }
 
 private:
-    // At the end of the file: 0, or the read failure that ended it.
-    bool end_of_file(VYR_ERROR& result) {
+    // At the end of the file: result is 0, or the read failure that ended it (then true).
+    bool failed_at_end(VYR_ERROR& result) {
         result = std::ferror(m_file) ? read_failure() : VYR_OK;
         return result != VYR_OK;
     }

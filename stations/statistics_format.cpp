@@ -72,8 +72,10 @@ bool is_plausible_stat(const VYR_OBSERVATION_STAT& stat) {
     if (!is_plausible_time(stat.firstMjd, stat.firstFraction) ||
         !is_plausible_time(stat.lastMjd, stat.lastFraction))
         return false;
-    for (const VYR_OBSTYPE type : stat.obsType)
+    for (int slot = 0; slot < vyr::kStatisticsSignalSlots; ++slot) {
+        const VYR_OBSTYPE type = stat.obsType[slot];  // a copy: the record is packed
         if (type != VYR_OBS_NONE && !is_known_obs_type(type)) return false;
+    }
     return stat.system == VYR_SATSYS_NONE || is_known_system(stat.system);
 }
 

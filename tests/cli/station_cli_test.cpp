@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -26,6 +27,7 @@ using vyr_cli_test::slurp;
 namespace fs = std::filesystem;
 using nlohmann::json;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 constexpr uint32_t kMjd = 60310;  // 2024-01-01
 
@@ -66,7 +68,9 @@ class StationCli : public vyr_cli_test::CliTest {
 protected:
     // A project with station BASE: receiver, antenna and (unless bare) epochs at 10:00:00, :30
     // and 10:01:00.
-    void build_project(bool bare = false) {
+    // The key and the receiver name are stored as given, whatever their bytes.
+    void build_project(bool bare = false, const std::string& name = "BASE",
+                       const std::string& receiver = "RECEIVER X") {
         CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
         CVyrIPtrSmart<IVyrStorage> storage;
         ASSERT_EQ(root->CreateStorage(project.c_str(), storage), VYR_OK);
@@ -74,11 +78,12 @@ protected:
         ASSERT_EQ(storage->GetStations(stations), VYR_OK);
         VYR_STATION_KEY key{};
         key.type = VYR_KEY_TEXT;
-        std::memcpy(key.value, "BASE", 4);
+        std::memcpy(key.value, name.data(), std::min(name.size(), sizeof key.value - 1));
         CVyrIPtrSmart<IVyrStation> station;
         ASSERT_EQ(stations->AddStation(key, station), VYR_OK);
         VYR_SENSORSYSTEM sensor{};
-        std::strcpy(sensor.receiverName, "RECEIVER X");
+        std::memcpy(sensor.receiverName, receiver.data(),
+                    std::min(receiver.size(), sizeof sensor.receiverName - 1));
         std::strcpy(sensor.serialNumber, "4711");
         ASSERT_EQ(station->SetSensorSystem(sensor), VYR_OK);
         VYR_ANTENNA antenna;
@@ -180,6 +185,81 @@ TEST_F(StationCli, WindowsAreAddedListedAppliedAndCleared) {
                    "--sat", "E11"})
                   .status,
               2);
+}
+
+// Texts need not be UTF-8 (one flipped byte in an imported file is enough). JSON reads such
+// bytes as Latin-1 and stays valid, text output shows them as \xNN, the station is named by
+// either form, and no command stops on them.
+TEST_F(StationCli, TextsThatAreNotUtf8AreEscapedAndNeverStopACommand) {
+    build_project(false, "B\xE9\xFF",
+                  "R\xE9"
+                  "CEIVER\x01\\");
+    {
+        CVyrIPtrSmart<IVyrStorage> storage;
+        ASSERT_EQ(Vyr_GetIVyr()->OpenStorage(project.c_str(), storage), VYR_OK);
+        CVyrIPtrSmart<IVyrCommonData> common;
+        ASSERT_EQ(storage->GetCommonData(common), VYR_OK);
+        VYR_ESTABLISHED_POINT point{};
+        std::strcpy(point.name, "P\xFF\t1");
+        ASSERT_EQ(common->AddEstablishedPointRecords({point}), VYR_OK);
+    }
+    const std::string latin1Key = "B\xC3\xA9\xC3\xBF";  // as UTF-8
+    struct Case {
+        std::vector<std::string> args;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"info", project}, "station\tB\\xE9\\xFF\nreceiver\tR\\xE9CEIVER\\x01\\x5C\t4711\n"},
+        {{"info", project, "--json"}, "\"key\": \"" + latin1Key + "\""},
+        {{"info", project, "--json"},
+         "\"type\": \"R\xC3\xA9"
+         "CEIVER\\u0001\\\\\""},
+        {{"obs", project, "B\xE9\xFF"}, "2024-01-01T10:00:00.000,G05,1,"},
+        {{"obs", project, "B\\xE9\\xFF", "--json"}, "\"sat\":\"G05\""},
+        {{"windows", project, "B\\xE9\\xFF", "list", "--json"}, "\"station\": []"},
+        {{"show", project, "established-points"}, "name=P\\xFF\\x091"},
+        {{"show", project, "established-points", "--json"}, "\"name\": \"P\xC3\xBF\\t1\""},
+        {{"cfb", "ls", project}, "Station" + latin1Key + "/Antenna\tstream"},
+        {{"cfb", "ls", project, "--json"}, "\"path\": \"Station" + latin1Key + "\""},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = vyr(c.args);
+        const std::string what = c.args[0] + " " + c.args.back();
+        ASSERT_EQ(outcome.status, 0) << what << ": " << outcome.err;
+        EXPECT_THAT(outcome.out, HasSubstr(c.said)) << what;
+        if (c.args.back() == "--json") {
+            EXPECT_NO_THROW(json::parse(outcome.out)) << what;
+        }
+    }
+}
+
+// A damaged project (found by the project fuzz target) once printed an epoch in the year
+// 1705522 and observation types -1 and 2304. Damage is a failure naming the file, never data:
+// what is printed before it is sound.
+TEST_F(StationCli, DamagedEpochsAndStatisticsAreReportedNeverPrinted) {
+    const std::string damaged = (dir / "damaged.vyr").string();
+    fs::copy_file(VYR_REGRESSIONS_DIR "/damaged-project-nonfinite-epoch.vyr", damaged);
+    const std::vector<std::string> commands[] = {{"info", damaged},
+                                                 {"info", damaged, "--json"},
+                                                 {"obs", damaged, "SEED"},
+                                                 {"obs", damaged, "SEED", "--json"}};
+    for (const std::vector<std::string>& args : commands) {
+        const Outcome outcome = vyr(args);
+        const std::string what = args[0] + " " + args.back();
+        EXPECT_EQ(outcome.status, 1) << what;
+        EXPECT_THAT(outcome.err, HasSubstr(damaged + ": ")) << what;
+        if (args[0] == "info") {
+            EXPECT_EQ(outcome.out, "") << what;
+            continue;
+        }
+        for (const char* bogus : {",-1,", ",2304,", "\"type\":-1", "\"type\":2304"})
+            EXPECT_THAT(outcome.out, Not(HasSubstr(bogus))) << what;
+        for (const std::string& row : lines(outcome.out)) {
+            if (row.find('T') != std::string::npos) {
+                EXPECT_THAT(row, HasSubstr("2021-01-02T12:0")) << what;
+            }
+        }
+    }
 }
 
 TEST_F(StationCli, UpgradeConvertsAnOlderProjectAndLeavesACurrentOneAlone) {
