@@ -70,8 +70,12 @@ HRESULT open_file(const OLECHAR* name, DWORD mode, IStorage** out) {
     hr = path_of(name, path);
     if (FAILED(hr)) return hr;
     ILockBytes* bytes = nullptr;
-    hr = cfb::open_file_lock_bytes(path.c_str(), cfb::can_write(cfb::access_of(mode)),
-                                   cfb::FileOpen::existing, &bytes);
+    // Readers that deny only writing share the file with each other.
+    const bool writable = cfb::can_write(cfb::access_of(mode));
+    const bool shared = !writable && (mode & 0x70u) == STGM_SHARE_DENY_WRITE;
+    hr = cfb::open_file_lock_bytes(
+        path.c_str(), writable, shared ? cfb::FileOpen::existing_shared : cfb::FileOpen::existing,
+        &bytes);
     if (FAILED(hr)) return hr;
     hr = open_on(bytes, mode, out);
     bytes->Release();

@@ -164,6 +164,33 @@ TEST(DocumentLock, OpenDocumentIsRefusedToThisAndOtherProcessesUntilReleased) {
     EXPECT_EQ(StgOpenStorage(path.c_str(), nullptr, kRO, nullptr, 0, second.out()), S_OK);
 }
 
+// Readers that deny only writing share a document; an exclusive opener or a writer is refused
+// while any of them holds it, and they are refused while a writer holds it.
+TEST(DocumentLock, DenyWriteReadersShareTheDocumentAndExcludeWriters) {
+    TempDir dir;
+    const auto path = dir.wfile("a.cfb");
+    constexpr DWORD kShared = STGM_READ | STGM_SHARE_DENY_WRITE;
+    {
+        Ref<IStorage> made;
+        ASSERT_EQ(StgCreateDocfile(path.c_str(), kRW, 0, made.out()), S_OK);
+    }
+    struct Case {
+        DWORD holder;
+        DWORD opener;
+        bool shared;
+    };
+    for (const Case& c : {Case{kShared, kShared, true}, Case{kShared, kRW, false},
+                          Case{kShared, kRO, false}, Case{kRW, kShared, false}}) {
+        Ref<IStorage> first;
+        ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, c.holder, nullptr, 0, first.out()), S_OK);
+        Ref<IStorage> second;
+        const HRESULT hr =
+            StgOpenStorage(path.c_str(), nullptr, c.opener, nullptr, 0, second.out());
+        EXPECT_EQ(hr, c.shared ? S_OK : STG_E_LOCKVIOLATION)
+            << std::hex << c.holder << " then " << c.opener;
+    }
+}
+
 // Nothing opened from a read-only document gets more access than it: every change is refused.
 TEST(DocumentAccess, ReadOnlyDocumentRefusesEveryChange) {
     MemoryDocument doc;

@@ -109,7 +109,8 @@ HRESULT open_file_lock_bytes(const char* path, bool writable, FileOpen how, ILoc
     if (how == FileOpen::replace) flags |= O_CREAT;
     const int fd = ::open(path, flags, 0666);
     if (fd < 0) return from_errno(errno);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int lock = how == FileOpen::existing_shared && !writable ? LOCK_SH : LOCK_EX;
+    if (::flock(fd, lock | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
         return error == EWOULDBLOCK ? STG_E_LOCKVIOLATION : from_errno(error);

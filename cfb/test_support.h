@@ -210,6 +210,8 @@ public:
         return S_OK;
     }
     long writes() const { return writes_; }
+    // Every later write succeeds again, as on a disk that has room again.
+    void heal() { writes_left_ = -1; }
     std::vector<uint64_t> write_offsets;  // of the WriteAt calls applied
     int flushes = 0;
 

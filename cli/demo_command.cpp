@@ -130,6 +130,7 @@ void import_samples(const std::string& path) {
         for (const ImportedSite& site : import_observation_file(project.storage(), file, false))
             std::cout << "  " << site_summary(file, site) << '\n';
     }
+    project.commit();
 }
 
 // What `vyr info` says of the project: the command itself, run as a child.

@@ -15,6 +15,8 @@
 #include "commands.h"
 #include "import_common_data.h"
 #include "import_observations.h"
+#include "interrupt.h"
+#include "new_project.h"
 #include "project_access.h"
 
 namespace vyr_cli {
@@ -23,32 +25,35 @@ namespace {
 // Files above this size get a progress bar when stderr is a terminal.
 constexpr uintmax_t kProgressBarBytes = 4u << 20;
 
-void create_if_missing(const std::string& project) {
-    if (std::filesystem::exists(project)) return;
-    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
-    CVyrIPtrSmart<IVyrStorage> created;
-    check(root.IsValid() ? root->CreateStorage(project.c_str(), created) : VYR_E_INVALID_INTERFACE,
-          project);
-}
-
 // Files without stations go into the common data; one summary line per list they fed.
-void import_records(IVyrStorageEx& project, FileKind kind, const std::string& path) {
+std::vector<std::string> import_records(IVyrStorageEx& project, FileKind kind,
+                                        const std::string& path) {
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
     CVyrIPtrSmart<IVyrFileConverter> converter;
     CVyrIPtrSmart<IVyrCommonData> commonData;
     check(root.IsValid() ? root->GetFileConverter(converter) : VYR_E_INVALID_INTERFACE, path);
     check(project.GetCommonData(commonData), path);
-    for (const StoredCount& count : import_common_data_file(kind, path, *converter, *commonData))
-        std::cout << path << ": " << file_kind_name(kind) << ": " << count.list << ": "
-                  << count.added << " added, " << count.present << " already present\n";
+    std::vector<std::string> lines;
+    for (const StoredCount& count : import_common_data_file(kind, path, *converter, *commonData)) {
+        lines.push_back(path + ": " + file_kind_name(kind) + ": " + count.list + ": " +
+                        std::to_string(count.added) + " added, " + std::to_string(count.present) +
+                        " already present");
+        for (const std::string& note : count.notes) lines.push_back(path + ": " + note);
+    }
+    return lines;
 }
 
 // A file of the temporary directory with a name no other process picks, removed when this goes.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& suffix) {
+    // shown: the file the temporary one stands for, named in messages.
+    TemporaryFile(const std::string& suffix, const std::string& shown) {
         static unsigned made = 0;
-        const std::filesystem::path dir = std::filesystem::temp_directory_path();
+        std::error_code error;
+        const std::filesystem::path dir = std::filesystem::temp_directory_path(error);
+        if (error)
+            throw CommandFailure{shown +
+                                 ": no folder for temporary files (TMPDIR): " + error.message()};
         for (;;) {
             m_path =
                 dir / ("vyr-" + std::to_string(getpid()) + "-" + std::to_string(++made) + suffix);
@@ -58,7 +63,8 @@ public:
                 break;
             }
             if (errno != EEXIST)
-                throw CommandFailure{m_path.string() + ": " + std::strerror(errno)};
+                throw CommandFailure{shown + ": temporary file " + m_path.string() + ": " +
+                                     std::strerror(errno)};
         }
     }
     ~TemporaryFile() {
@@ -77,7 +83,7 @@ private:
 // message names the compact file.
 std::vector<ImportedSite> import_compact_file(IVyrStorageEx& project, const std::string& path,
                                               bool progress) {
-    const TemporaryFile expanded(".rnx");
+    const TemporaryFile expanded(".rnx", path);
     uint64_t line = 0;
     std::string problem;
     if (!Vyr_ExpandCompactRinex(path.c_str(), expanded.path().c_str(), line, problem))
@@ -86,32 +92,79 @@ std::vector<ImportedSite> import_compact_file(IVyrStorageEx& project, const std:
     return import_observation_file(project, expanded.path(), progress, path);
 }
 
-// Imports one file; prints its summary lines, or its failure line and returns false.
-bool import_file(IVyrStorageEx& project, const std::string& path) {
+// Imports one file into the project; returns its summary lines, or throws CommandFailure.
+std::vector<std::string> import_file(IVyrStorageEx& project, const std::string& path) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
     const bool progress = !error && size > kProgressBarBytes && isatty(STDERR_FILENO) == 1;
-    try {
-        if (!std::filesystem::is_regular_file(path))
-            throw CommandFailure{path + ": File not found."};
-        const FileKind kind = detect_file_kind(path);
-        if (kind == FileKind::kUnknown)
-            throw CommandFailure{path + ": not a kind of file vyr imports"};
-        if (kind == FileKind::kRinexObservation || kind == FileKind::kCompactRinexObservation) {
-            const std::vector<ImportedSite> sites =
-                kind == FileKind::kRinexObservation
-                    ? import_observation_file(project, path, progress)
-                    : import_compact_file(project, path, progress);
-            for (const ImportedSite& site : sites) std::cout << site_summary(path, site) << '\n';
-            return true;
-        }
-        import_records(project, kind, path);
-        return true;
-    } catch (const CommandFailure& failure) {
-        std::cerr << "vyr: " << failure.message << '\n';
-        return false;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        const bool missing = !error || error == std::errc::no_such_file_or_directory ||
+                             error == std::errc::not_a_directory;
+        throw CommandFailure{path + ": " + (missing ? "File not found." : error.message())};
     }
+    const FileKind kind = detect_file_kind(path);
+    if (kind == FileKind::kUnknown) throw CommandFailure{path + ": not a kind of file vyr imports"};
+    if (kind != FileKind::kRinexObservation && kind != FileKind::kCompactRinexObservation)
+        return import_records(project, kind, path);
+    const std::vector<ImportedSite> sites = kind == FileKind::kRinexObservation
+                                                ? import_observation_file(project, path, progress)
+                                                : import_compact_file(project, path, progress);
+    std::vector<std::string> lines;
+    for (const ImportedSite& site : sites) lines.push_back(site_summary(path, site));
+    return lines;
 }
+
+// Where the files of one command go: the project, or, when it does not exist yet, a new one
+// that takes its name with the first file committed into it.
+class ImportTarget {
+public:
+    explicit ImportTarget(const std::string& project) : m_project(project) {
+        std::error_code error;
+        const bool exists = std::filesystem::exists(project, error);
+        if (error) throw CommandFailure{project + ": " + error.message()};
+        if (!exists) m_new = std::make_unique<NewProject>(project);
+    }
+
+    // One file as one unit of work: its summary lines once it is committed, or nothing of it
+    // in the project and its failure line on stderr.
+    bool import(const std::string& file) {
+        try {
+            for (;;) {
+                std::vector<std::string> lines = import_committed(file);
+                if (m_new == nullptr || m_new->place()) {
+                    m_new.reset();
+                    for (const std::string& line : lines) std::cout << line << '\n';
+                    return true;
+                }
+                // Another command made the project meanwhile: this file goes into that one.
+                m_new.reset();
+            }
+        } catch (const CommandFailure& failure) {
+            std::cerr << "vyr: " << failure.message << '\n';
+            return false;
+        }
+    }
+
+private:
+    std::vector<std::string> import_committed(const std::string& file) {
+        WritableProject project(m_new ? m_new->work_path() : m_project, m_project);
+        std::vector<std::string> lines;
+        try {
+            lines = import_file(project.storage(), file);
+        } catch (const CommandFailure& failure) {
+            if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
+            const std::string cause = project.storage_failure();
+            throw CommandFailure{failure.message +
+                                 (cause.empty() ? "" : " (" + m_project + ": " + cause + ")")};
+        }
+        if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
+        project.commit();
+        return lines;
+    }
+
+    std::string m_project;
+    std::unique_ptr<NewProject> m_new;
+};
 
 }  // namespace
 
@@ -127,16 +180,16 @@ void add_import_command(CLI::App& app) {
                      "model files")
         ->required();
     command->callback([project, files] {
-        const bool created = !std::filesystem::exists(*project);
-        create_if_missing(*project);
-        int failed = 0;
-        {
-            WritableProject open(*project);
-            for (const std::string& file : *files)
-                failed += import_file(open.storage(), file) ? 0 : 1;
+        catch_interrupts();
+        ImportTarget target(*project);
+        size_t failed = 0;
+        for (const std::string& file : *files) {
+            if (interrupted()) break;
+            failed += target.import(file) ? 0 : 1;
         }
-        // A project this command made and nothing went into is not left behind.
-        if (created && failed == static_cast<int>(files->size())) std::filesystem::remove(*project);
+        if (interrupted())
+            throw CommandFailure{"interrupted; " + *project + " holds the files imported before",
+                                 interrupted_status()};
         if (failed != 0)
             throw CommandFailure{std::to_string(failed) + " of " + std::to_string(files->size()) +
                                  " files not imported"};

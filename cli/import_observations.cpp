@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "commands.h"
+#include "interrupt.h"
 #include "project_access.h"
 #include "station_text.h"
 
@@ -95,6 +96,7 @@ public:
     VYR_ERROR OnEpoch(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
                       VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
         if (m_progress != nullptr) m_progress->at_line(line);
+        if (interrupted()) return fail(VYR_E_INVALID_STATUS, line, "interrupted");
         if (m_site.epochs == 0) {
             const VYR_ERROR begun = begin_site(station, occupation, epoch);
             if (VyrFailed(begun)) return fail(begun, line, "the station could not be made");
@@ -155,14 +157,6 @@ public:
             if (VyrFailed(result)) return fail(result, 0, "the station could not be written");
         }
         return VYR_OK;
-    }
-
-    // Deletes the stations this file made.
-    void roll_back() {
-        m_observations.Reset();
-        m_station.Reset();
-        if (!m_stations.IsValid()) return;
-        for (const VYR_STATION_KEY& key : m_made) m_stations->Delete(key);
     }
 
     // "FILE:LINE: problem (text of the code)"; "FILE: expanded line LINE: ..." for a compact
@@ -346,10 +340,7 @@ std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const 
     VYR_ERROR result = Vyr_ConvertRinexObsToSink(path.c_str(), writer);
     bar.reset();
     if (VyrSucceeded(result)) result = writer.describe_stations();
-    if (VyrFailed(result)) {
-        writer.roll_back();
-        throw CommandFailure{writer.failure_text(result)};
-    }
+    if (VyrFailed(result)) throw CommandFailure{writer.failure_text(result)};
     if (writer.sites().empty()) throw CommandFailure{shown + ": no observation epochs in the file"};
     return writer.sites();
 }

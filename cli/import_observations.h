@@ -24,8 +24,8 @@ struct ImportedSite {
 };
 
 // Imports the file into the project. Throws CommandFailure "FILE:LINE: problem" when the file
-// cannot be read or stored; the stations this file made are then deleted again, so the project
-// keeps what it held before. progress: draw a bar on stderr while the file is read.
+// cannot be read or stored; what it wrote is then still in the project, uncommitted, for the
+// caller to abandon. progress: draw a bar on stderr while the file is read.
 // expandedFrom: the compact file path was expanded from; messages then name that file and give
 // line numbers as lines of the expanded text.
 std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const std::string& path,

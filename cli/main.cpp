@@ -1,5 +1,7 @@
 // `vyr`: the command through which a person uses the library.
+#include <exception>
 #include <iostream>
+#include <new>
 
 #include <vyr/vyr.h>
 
@@ -30,6 +32,17 @@ int main(int argc, char** argv) {
     } catch (const vyr_cli::CommandFailure& failure) {
         std::cerr << "vyr: " << failure.message << '\n';
         return failure.status;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "vyr: out of memory\n";
+        return vyr_cli::kExitFailure;
+    } catch (const std::exception& e) {
+        // The last line of defence: whatever a command did not turn into its own message ends
+        // the command with one line, never with an abort.
+        std::cerr << "vyr: " << e.what() << '\n';
+        return vyr_cli::kExitFailure;
+    } catch (...) {
+        std::cerr << "vyr: unexpected failure\n";
+        return vyr_cli::kExitFailure;
     }
     return vyr_cli::kExitOk;
 }

@@ -18,7 +18,7 @@ void check(VYR_ERROR code, const std::string& path) {
 ReadOnlyProject::ReadOnlyProject(const std::string& path) {
     std::u16string name;
     if (!cfb::utf8_to_utf16(path, name)) throw CommandFailure{path + ": not a valid file name"};
-    if (FAILED(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+    if (FAILED(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
                               &m_document)))
         check(VYR_E_STORAGE_NOT_FOUND, path);
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
@@ -39,10 +39,61 @@ ReadOnlyProject::~ReadOnlyProject() {
     m_document->Release();
 }
 
-WritableProject::WritableProject(const std::string& path) {
+std::string storage_failure_text(HRESULT code) {
+    if (code == STG_E_MEDIUMFULL) return "no space left on device";
+    if (code == STG_E_WRITEFAULT) return "write error";
+    std::string text;
+    ErrorToStringDef(static_cast<VYR_ERROR>(code), text);
+    return text.empty() ? "write failed" : text;
+}
+
+WritableProject::WritableProject(const std::string& path, const std::string& shown)
+    : m_shown(shown.empty() ? path : shown) {
+    ILockBytes* file = nullptr;
+    const HRESULT opened = cfb::create_file_lock_bytes(path.c_str(), STGM_READWRITE, false, &file);
+    if (opened == STG_E_LOCKVIOLATION)
+        throw CommandFailure{m_shown + ": is in use by another program"};
+    if (FAILED(opened)) check(static_cast<VYR_ERROR>(opened), m_shown);
+    const HRESULT wrapped = cfb::UndoLockBytes::wrap(file, &m_bytes);
+    file->Release();
+    if (FAILED(wrapped)) check(static_cast<VYR_ERROR>(wrapped), m_shown);
     CVyrIPtrSmart<IVyrEx> root = Vyr_GetIVyrEx();
-    check(root.IsValid() ? root->OpenStorageEx(path.c_str(), m_project) : VYR_E_INVALID_INTERFACE,
-          path);
+    const VYR_ERROR result = root.IsValid() ? root->OpenStorageExOnLockBytes(m_bytes, m_project)
+                                            : VYR_E_INVALID_INTERFACE;
+    if (VyrFailed(result)) {
+        m_project.Reset();
+        m_bytes->undo();
+        m_bytes->Release();
+        check(result, m_shown);
+    }
+}
+
+WritableProject::~WritableProject() {
+    if (m_bytes == nullptr) return;  // committed
+    m_bytes->freeze();               // what closing the project would write is refused
+    m_project.Reset();
+    if (FAILED(m_bytes->undo()))
+        std::fprintf(stderr, "vyr: %s: could not be put back as it was\n", m_shown.c_str());
+    m_bytes->Release();
+}
+
+void WritableProject::commit() {
+    m_project.Reset();  // the library commits the document as its last reference goes
+    const HRESULT failure = m_bytes->first_failure();
+    if (FAILED(failure)) {
+        const HRESULT undone = m_bytes->undo();
+        m_bytes->Release();
+        m_bytes = nullptr;
+        throw CommandFailure{m_shown + ": not saved: " + storage_failure_text(failure) +
+                             (FAILED(undone) ? "; the file could not be put back as it was" : "")};
+    }
+    m_bytes->Release();
+    m_bytes = nullptr;
+}
+
+std::string WritableProject::storage_failure() const {
+    if (m_bytes == nullptr || SUCCEEDED(m_bytes->first_failure())) return {};
+    return storage_failure_text(m_bytes->first_failure());
 }
 
 }  // namespace vyr_cli

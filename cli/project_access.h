@@ -10,6 +10,10 @@ namespace vyr_cli {
 // Throws CommandFailure "PATH: text (0xCODE)" when code is a failure.
 void check(VYR_ERROR code, const std::string& path);
 
+// What a failed write, flush or commit of the compound-file engine means, in a user's words:
+// "no space left on device".
+std::string storage_failure_text(HRESULT code);
+
 // A project opened read-only: nothing is written when it closes.
 class ReadOnlyProject {
 public:
@@ -27,14 +31,28 @@ private:
     CVyrIPtrSmart<IVyrCommonData> m_common;
 };
 
-// A project opened for reading and writing; the library commits it when it closes.
+// A project opened for writing as one unit of work. `commit` makes the changes durable or throws
+// naming the cause; a project let go without a commit (a failure, an interrupt) is put back byte
+// for byte, as is one whose commit failed.
 class WritableProject {
 public:
-    explicit WritableProject(const std::string& path);
+    // path: the file opened; shown: the name messages give it (path when empty).
+    explicit WritableProject(const std::string& path, const std::string& shown = {});
+    WritableProject(const WritableProject&) = delete;
+    WritableProject& operator=(const WritableProject&) = delete;
+    ~WritableProject();
 
     IVyrStorageEx& storage() { return *m_project; }
+    // Throws CommandFailure "PROJECT: not saved: cause" when any write, flush or the commit
+    // failed; the project is then as it was before.
+    void commit();
+    // What went wrong underneath, as a reason to add to a failure ("no space left on device");
+    // empty when every write succeeded.
+    std::string storage_failure() const;
 
 private:
+    std::string m_shown;
+    cfb::UndoLockBytes* m_bytes = nullptr;
     CVyrIPtrSmart<IVyrStorageEx> m_project;
 };
 

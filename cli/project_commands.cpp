@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "commands.h"
+#include "new_project.h"
 #include "output_text.h"
 #include "project_access.h"
 #include "record_fields.h"
@@ -280,11 +281,8 @@ void add_project_commands(CLI::App& app) {
     auto create_path = std::make_shared<std::string>();
     create->add_option("PROJECT", *create_path, "Project file to create")->required();
     create->callback([create_path] {
-        if (std::filesystem::exists(*create_path))
+        if (!NewProject(*create_path).place())
             throw CommandFailure{*create_path + ": already exists; not replaced"};
-        CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
-        CVyrIPtrSmart<IVyrStorage> project;
-        check(root->CreateStorage(create_path->c_str(), project), *create_path);
     });
 
     auto* copy =
@@ -305,9 +303,15 @@ void add_project_commands(CLI::App& app) {
         const int32_t mode = *without_results        ? VYR_COPY_WITHOUT_RESULTS
                              : *without_measurements ? VYR_COPY_WITHOUT_MEASUREMENTS
                                                      : VYR_COPY_ALL;
-        if (std::filesystem::exists(*destination))
+        const auto refuse = [&] {
             throw CommandFailure{*destination + ": already exists; not replaced"};
-        check(project.storage().SaveAs(destination->c_str(), mode), *destination);
+        };
+        std::error_code error;
+        if (std::filesystem::exists(*destination, error)) refuse();  // before the work of copying
+        NewProject copied(*destination, [&](IStorage& document) {
+            return project.storage().SaveAs(&document, mode);
+        });
+        if (!copied.place()) refuse();
     });
 
     auto* show_command = app.add_subcommand("show", "Show one kind of record a project holds");

@@ -418,6 +418,8 @@ void edit_windows(const std::string& path, const std::string& name, const std::s
         edit(windows[satellite]);
         check(station->SetSatelliteWindows(windows), path);
     }
+    station.Reset();
+    project.commit();
 }
 
 void upgrade(const std::string& path) {
@@ -430,6 +432,7 @@ void upgrade(const std::string& path) {
         return;
     }
     check(result, path);
+    project.commit();
     std::cout << path << ": upgraded from " << before.major << '.' << before.minor << " to 3.0\n";
 }
 

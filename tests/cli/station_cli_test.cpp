@@ -264,9 +264,11 @@ TEST_F(StationCli, DamagedEpochsAndStatisticsAreReportedNeverPrinted) {
 
 TEST_F(StationCli, UpgradeConvertsAnOlderProjectAndLeavesACurrentOneAlone) {
     build_project(true);
+    const std::string before = vyr_cli_test::slurp(project);
     Outcome current = vyr({"upgrade", project});
     EXPECT_EQ(current.status, 0);
     EXPECT_EQ(current.out, project + ": already at version 3.0\n");
+    EXPECT_TRUE(vyr_cli_test::slurp(project) == before) << "a current project was rewritten";
     {
         // Stamp the project 2.0; its processing parameters have no older form to read.
         std::u16string name;

@@ -4,3 +4,4 @@
 #include "cfb/document.h"
 #include "cfb/interfaces.h"
 #include "cfb/status.h"
+#include "cfb/undo_lock_bytes.h"

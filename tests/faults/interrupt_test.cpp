@@ -1,0 +1,64 @@
+// Ctrl-C or a kill at any moment of an import: the project holds either the whole file or nothing
+// of it, and it checks sound.
+#include <csignal>
+
+#include "faults_support.h"
+
+namespace vyr_faults {
+namespace {
+
+TEST_F(FaultTest, CtrlCAtAnyWriteLeavesTheWholeFileOrNothing) {
+    const std::string file = input("obs3.rnx");
+    const std::string count = (dir / "count").string();
+    ASSERT_EQ(run_failing({"import", project, file}, dir, "VYR_COUNT_FILE=" + count).status, 0);
+    restore_base();
+    const long calls = std::atol(slurp(count).c_str());
+    ASSERT_GT(calls, 2);
+    for (long k = 1; k <= calls; ++k) {
+        const Outcome outcome =
+            run_failing({"import", project, file}, dir, "VYR_INTERRUPT_CALL=" + std::to_string(k));
+        EXPECT_EQ(outcome.status, 130) << "Ctrl-C before call " << k << ": " << outcome.err;
+        const bool claimed = outcome.out.find("station") != std::string::npos;
+        EXPECT_EQ(claimed, slurp(project) != base) << "Ctrl-C before call " << k;
+        restore_base();
+    }
+}
+
+// A kill leaves the state of the last commit; what it wrote past that end is a note of the
+// check, not a defect, and the next command that writes cuts it.
+TEST_F(FaultTest, AKillAtAnyWriteLeavesTheLastCommittedState) {
+    const std::string file = input("obs3.rnx");
+    const std::string count = (dir / "count").string();
+    ASSERT_EQ(run_failing({"import", project, file}, dir, "VYR_COUNT_FILE=" + count).status, 0);
+    restore_base();
+    const long calls = std::atol(slurp(count).c_str());
+    for (long k = 1; k <= calls; ++k) {
+        const std::string what = "killed before call " + std::to_string(k);
+        const Outcome killed =
+            run_failing({"import", project, file}, dir, "VYR_KILL_CALL=" + std::to_string(k));
+        EXPECT_EQ(killed.status, 128 + SIGKILL) << what;
+        const Outcome check = vyr({"cfb", "check", project});
+        EXPECT_EQ(check.status, 0) << what << ": " << check.out << check.err;
+        const Outcome again = vyr({"import", project, file});
+        EXPECT_EQ(again.status, 0) << what << ": " << again.err;
+        const std::string info = vyr({"info", project}).out;
+        const size_t station = info.find("station\tSITE");
+        EXPECT_TRUE(station != std::string::npos &&
+                    info.find("station\tSITE", station + 1) == std::string::npos)
+            << what << ": " << info;
+        restore_base();
+    }
+}
+
+TEST_F(FaultTest, CtrlCDuringTheFirstImportIntoANewProjectLeavesNoFile) {
+    const std::string fresh = (dir / "new.vyr").string();
+    const Outcome outcome =
+        run_failing({"import", fresh, input("obs3.rnx")}, dir, "VYR_INTERRUPT_CALL=2");
+    EXPECT_EQ(outcome.status, 130);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().find(".new-"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vyr_faults
