@@ -12,6 +12,7 @@
 
 #include "commands.h"
 #include "interrupt.h"
+#include "output_text.h"
 #include "project_access.h"
 #include "station_text.h"
 
@@ -346,11 +347,11 @@ std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const 
 }
 
 std::string site_summary(const std::string& path, const ImportedSite& site) {
-    const std::string marker = site.marker.empty() ? "(no marker)" : site.marker;
+    const std::string marker = site.marker.empty() ? "(no marker)" : terminal_text(site.marker);
     if (site.alreadyPresent)
-        return path + ": site " + marker + " is in the project already as station " + site.key +
-               "; nothing changed";
-    return path + ": station " + site.key + " (marker " + marker +
+        return path + ": site " + marker + " is in the project already as station " +
+               terminal_text(site.key) + "; nothing changed";
+    return path + ": station " + terminal_text(site.key) + " (marker " + marker +
            "): " + std::to_string(site.epochs) + " epochs, " +
            iso_time(site.firstMjd, site.firstFraction) + " to " +
            iso_time(site.lastMjd, site.lastFraction) + ", systems " +

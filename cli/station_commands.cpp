@@ -342,14 +342,19 @@ void obs(const ObsOptions& options) {
     if (result != VYR_E_ITERATOR_AT_END) check(result, options.path);
 }
 
-json windows_json(const std::vector<VYR_INTERVAL>& windows) {
+// A stored window time as text; a time no window can hold (not finite, before MJD 0 or past
+// what a day number holds) is damage, reported as such.
+std::string window_time(double mjd, const std::string& path) {
+    if (!(mjd >= 0.0 && mjd < 4294967296.0))
+        throw CommandFailure{path +
+                             ": a stored window holds no valid time; the project is damaged"};
+    return iso_time(static_cast<uint32_t>(mjd), mjd - std::floor(mjd));
+}
+
+json windows_json(const std::vector<VYR_INTERVAL>& windows, const std::string& path) {
     json list = json::array();
-    for (const VYR_INTERVAL& w : windows) {
-        const double start = w.start;
-        const double end = w.end;
-        list.push_back({{"from", iso_time(static_cast<uint32_t>(start), start - std::floor(start))},
-                        {"to", iso_time(static_cast<uint32_t>(end), end - std::floor(end))}});
-    }
+    for (const VYR_INTERVAL& w : windows)
+        list.push_back({{"from", window_time(w.start, path)}, {"to", window_time(w.end, path)}});
     return list;
 }
 
@@ -377,11 +382,11 @@ void list_windows(const std::string& path, const std::string& name, bool as_json
     CVyrIPtrSmart<IVyrStationEx> station = find_station(extended(project.storage()), path, name);
     const VYR_WINDOWS windows = stored_or_empty(*station, &IVyrStation::GetWindows, path);
     const VYR_SV_WINDOWS sv = stored_or_empty(*station, &IVyrStation::GetSatelliteWindows, path);
-    json result = {{"station", windows_json(windows)}, {"satellites", json::object()}};
+    json result = {{"station", windows_json(windows, path)}, {"satellites", json::object()}};
     for (uint8_t n = 1; n <= vyr::kCompactSatelliteMax; ++n)
         if (!sv[n].empty())
             result["satellites"][satellite_name(vyr::satellite_from_compact_number(n))] =
-                windows_json(sv[n]);
+                windows_json(sv[n], path);
     if (as_json) {
         std::cout << json_text(result) << '\n';
         return;

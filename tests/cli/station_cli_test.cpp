@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -185,6 +186,30 @@ TEST_F(StationCli, WindowsAreAddedListedAppliedAndCleared) {
                    "--sat", "E11"})
                   .status,
               2);
+}
+
+// A stored window whose time is no time (damage) is reported, not turned into a date.
+TEST_F(StationCli, AWindowHoldingNoTimeIsReportedAsDamage) {
+    build_project(true);
+    {
+        CVyrIPtrSmart<IVyrStorage> storage;
+        ASSERT_EQ(Vyr_GetIVyr()->OpenStorage(project.c_str(), storage), VYR_OK);
+        CVyrIPtrSmart<IVyrCollectionStation> stations;
+        ASSERT_EQ(storage->GetStations(stations), VYR_OK);
+        VYR_STATION_KEY key{};
+        key.type = VYR_KEY_TEXT;
+        std::strcpy(reinterpret_cast<char*>(key.value), "BASE");
+        CVyrIPtrSmart<IVyrStation> station;
+        ASSERT_EQ(stations->GetStation(key, station), VYR_OK);
+        ASSERT_EQ(station->SetWindows({{std::nan(""), 60000.5}, {-1.0e300, 60000.0}}), VYR_OK);
+    }
+    for (const bool as_json : {false, true}) {
+        std::vector<std::string> args{"windows", project, "BASE", "list"};
+        if (as_json) args.push_back("--json");
+        const Outcome listed = vyr(args);
+        EXPECT_EQ(listed.status, 1) << listed.out;
+        EXPECT_NE(listed.err.find("damaged"), std::string::npos) << listed.err;
+    }
 }
 
 // Texts need not be UTF-8 (one flipped byte in an imported file is enough). JSON reads such
