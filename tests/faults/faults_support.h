@@ -52,6 +52,15 @@ protected:
     }
 
     std::string input(const std::string& name) const { return (inputs / name).string(); }
+    // The writes, resizes and flushes of a clean run of `args`, which must succeed; the project
+    // is then put back as it was.
+    long calls_of(const std::vector<std::string>& args) {
+        const std::string count = (dir / "count").string();
+        const Outcome clean = run_failing(args, dir, "VYR_COUNT_FILE=" + count);
+        EXPECT_EQ(clean.status, 0) << args[0] << ": " << clean.err;
+        restore_base();
+        return std::atol(slurp(count).c_str());
+    }
     void restore_base() const {
         std::ofstream(project, std::ios::binary | std::ios::trunc) << base;
     }

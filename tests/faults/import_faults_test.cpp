@@ -13,16 +13,6 @@ namespace {
 
 class EveryFailure : public FaultTest {
 protected:
-    // Writes, resizes and flushes of a clean import of `name` into the base project.
-    long clean_calls(const std::string& name) {
-        const std::string count = (dir / "count").string();
-        const Outcome clean =
-            run_failing({"import", project, input(name)}, dir, "VYR_COUNT_FILE=" + count);
-        EXPECT_EQ(clean.status, 0) << name << ": " << clean.err;
-        restore_base();
-        return std::atol(slurp(count).c_str());
-    }
-
     void expect_failed_and_untouched(const Outcome& outcome, const std::string& name,
                                      const std::string& fault) {
         EXPECT_EQ(outcome.status, 1) << name << ", " << fault << ": " << outcome.out;
@@ -36,7 +26,7 @@ protected:
 
 TEST_F(EveryFailure, OfAWriteResizeOrFlushLeavesTheProjectAsItWas) {
     for (const std::string& name : input_names()) {
-        const long calls = clean_calls(name);
+        const long calls = calls_of({"import", project, input(name)});
         ASSERT_GT(calls, 2) << name;
         for (long k = 1; k <= calls; ++k) {
             const Outcome outcome = run_failing({"import", project, input(name)}, dir,
@@ -81,10 +71,8 @@ TEST_F(EveryFailure, OfANewProjectLeavesNoFile) {
     const std::vector<std::vector<std::string>> commands{
         {"create", fresh}, {"copy", project, fresh}, {"import", fresh, input("obs3.rnx")}};
     for (const auto& args : commands) {
-        const std::string count = (dir / "count").string();
-        ASSERT_EQ(run_failing(args, dir, "VYR_COUNT_FILE=" + count).status, 0) << args[0];
+        const long calls = calls_of(args);
         std::filesystem::remove(fresh);
-        const long calls = std::atol(slurp(count).c_str());
         ASSERT_GT(calls, 1) << args[0];
         for (long k = 1; k <= calls; ++k) {
             const Outcome outcome = run_failing(args, dir, "VYR_FAIL_CALL=" + std::to_string(k));

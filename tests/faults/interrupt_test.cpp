@@ -9,10 +9,7 @@ namespace {
 
 TEST_F(FaultTest, CtrlCAtAnyWriteLeavesTheWholeFileOrNothing) {
     const std::string file = input("obs3.rnx");
-    const std::string count = (dir / "count").string();
-    ASSERT_EQ(run_failing({"import", project, file}, dir, "VYR_COUNT_FILE=" + count).status, 0);
-    restore_base();
-    const long calls = std::atol(slurp(count).c_str());
+    const long calls = calls_of({"import", project, file});
     ASSERT_GT(calls, 2);
     for (long k = 1; k <= calls; ++k) {
         const Outcome outcome =
@@ -28,10 +25,7 @@ TEST_F(FaultTest, CtrlCAtAnyWriteLeavesTheWholeFileOrNothing) {
 // check, not a defect, and the next command that writes cuts it.
 TEST_F(FaultTest, AKillAtAnyWriteLeavesTheLastCommittedState) {
     const std::string file = input("obs3.rnx");
-    const std::string count = (dir / "count").string();
-    ASSERT_EQ(run_failing({"import", project, file}, dir, "VYR_COUNT_FILE=" + count).status, 0);
-    restore_base();
-    const long calls = std::atol(slurp(count).c_str());
+    const long calls = calls_of({"import", project, file});
     for (long k = 1; k <= calls; ++k) {
         const std::string what = "killed before call " + std::to_string(k);
         const Outcome killed =
