@@ -348,7 +348,12 @@ HRESULT CompoundFile::commit() {
     const std::vector<uint8_t> header_sector = serialize_header(header);
     hr = write_bytes(*bytes_, 0, header_sector.data(), header_sector.size());
     if (SUCCEEDED(hr)) hr = bytes_->Flush();
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        // The new header may have reached the disk all the same: the file may hold either state,
+        // so closing must not cut off the sectors of the new one.
+        committed_bytes_ = std::max(committed_bytes_, byte_size(*bytes_));
+        return hr;
+    }
 
     // The new state is current: pin it, and cut the file after its last sector in use.
     header_ = header;
