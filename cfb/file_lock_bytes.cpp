@@ -134,8 +134,9 @@ HRESULT create_file_lock_bytes(const char* path, DWORD grfMode, bool create, ILo
 bool is_file_locked(const char* path) {
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    // A shared probe conflicts with a document's exclusive lock without taking one itself.
-    const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    // An exclusive probe conflicts with writers and with readers that share the document; it is
+    // dropped again at once by the close.
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return locked;
 }

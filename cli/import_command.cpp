@@ -120,9 +120,8 @@ class ImportTarget {
 public:
     explicit ImportTarget(const std::string& project) : m_project(project) {
         std::error_code error;
-        const bool exists = std::filesystem::exists(project, error);
+        m_exists = std::filesystem::exists(project, error);
         if (error) throw CommandFailure{project + ": " + error.message()};
-        if (!exists) m_new = std::make_unique<NewProject>(project);
     }
 
     // One file as one unit of work: its summary lines once it is committed, or nothing of it
@@ -131,13 +130,11 @@ public:
         try {
             for (;;) {
                 std::vector<std::string> lines = import_committed(file);
-                if (m_new == nullptr || m_new->place()) {
-                    m_new.reset();
+                if (m_exists || place()) {
                     for (const std::string& line : lines) std::cout << line << '\n';
                     return true;
                 }
                 // Another command made the project meanwhile: this file goes into that one.
-                m_new.reset();
             }
         } catch (const CommandFailure& failure) {
             std::cerr << "vyr: " << failure.message << '\n';
@@ -145,9 +142,21 @@ public:
         }
     }
 
+    bool exists() const { return m_exists; }
+
 private:
+    // Gives the new project its name; a project that could not be named is dropped whole, and
+    // the next file starts a new one.
+    bool place() {
+        const std::unique_ptr<NewProject> made = std::move(m_new);
+        const bool placed = made->place();
+        m_exists = true;  // placed, or made by another command
+        return placed;
+    }
+
     std::vector<std::string> import_committed(const std::string& file) {
-        WritableProject project(m_new ? m_new->work_path() : m_project, m_project);
+        if (!m_exists && m_new == nullptr) m_new = std::make_unique<NewProject>(m_project);
+        WritableProject project(m_exists ? m_project : m_new->work_path(), m_project);
         std::vector<std::string> lines;
         try {
             lines = import_file(project.storage(), file);
@@ -163,7 +172,8 @@ private:
     }
 
     std::string m_project;
-    std::unique_ptr<NewProject> m_new;
+    bool m_exists = false;
+    std::unique_ptr<NewProject> m_new;  // the project being made, until it has its name
 };
 
 }  // namespace
@@ -188,8 +198,10 @@ void add_import_command(CLI::App& app) {
             failed += target.import(file) ? 0 : 1;
         }
         if (interrupted())
-            throw CommandFailure{"interrupted; " + *project + " holds the files imported before",
-                                 interrupted_status()};
+            throw CommandFailure{
+                "interrupted; " + (target.exists() ? *project + " holds the files imported before"
+                                                   : "nothing imported"),
+                interrupted_status()};
         if (failed != 0)
             throw CommandFailure{std::to_string(failed) + " of " + std::to_string(files->size()) +
                                  " files not imported"};

@@ -9,7 +9,8 @@ volatile std::sig_atomic_t g_signal = 0;
 
 extern "C" void on_signal(int signal) {
     g_signal = signal;
-    std::signal(signal, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -79,26 +80,63 @@ NewProject::NewProject(const std::string& path, const DocumentFill& fill) : m_pa
                                .string();
         const int fd = ::mkstemp(name.data());
         if (fd < 0) fail_errno(path, errno);
+        // mkstemp makes the file private; a project gets the permissions any new file gets.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        const int made = ::fchmod(fd, 0666 & ~mask);
+        const int error = errno;
         ::close(fd);
         m_workPath = name;
         m_named = true;
+        if (made != 0) {
+            discard();
+            fail_errno(path, error);
+        }
     }
-    write_document(m_workPath, path, fill);
+    try {
+        write_document(m_workPath, path, fill);
+    } catch (...) {
+        discard();
+        throw;
+    }
 }
 
 NewProject::~NewProject() {
+    discard();
+}
+
+void NewProject::discard() {
     if (m_named) ::unlink(m_workPath.c_str());
+    m_named = false;
     if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
 }
 
 bool NewProject::place() {
-    // A hard link never replaces an existing name, unlike rename.
-    const int linked = m_named ? ::link(m_workPath.c_str(), m_path.c_str())
-                               : ::linkat(AT_FDCWD, m_workPath.c_str(), AT_FDCWD, m_path.c_str(),
-                                          AT_SYMLINK_FOLLOW);
-    if (linked != 0) {
+    // Neither a hard link nor a rename without replacing ever takes the place of a file that
+    // appeared meanwhile. Folders without hard links (FAT, many network shares) rename.
+    int placed = -1;
+    if (!m_named) {
+        placed =
+            ::linkat(AT_FDCWD, m_workPath.c_str(), AT_FDCWD, m_path.c_str(), AT_SYMLINK_FOLLOW);
+    } else {
+        placed =
+            ::renameat2(AT_FDCWD, m_workPath.c_str(), AT_FDCWD, m_path.c_str(), RENAME_NOREPLACE);
+        if (placed != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            placed = ::link(m_workPath.c_str(), m_path.c_str());
+            if (placed == 0) ::unlink(m_workPath.c_str());
+        }
+        if (placed == 0) m_named = false;
+    }
+    if (placed != 0) {
         if (errno == EEXIST) return false;
         fail_errno(m_path, errno);
+    }
+    // The new name is durable only once its folder is.
+    const int folder = ::open(folder_of(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
     return true;
 }

@@ -28,10 +28,14 @@ public:
     // Where the document can be opened while it has no name of its own.
     const std::string& work_path() const { return m_workPath; }
     // Gives the document its name. False when a file of that name appeared meanwhile (it is
-    // left alone); throws CommandFailure on any other failure.
+    // left alone); throws CommandFailure on any other failure, after which this object must
+    // not be used again.
     bool place();
 
 private:
+    // Removes what this object made, as far as it still has no name.
+    void discard();
+
     std::string m_path;
     std::string m_workPath;  // /proc/self/fd/N of an unnamed file, or a hidden temporary name
     int m_fd = -1;           // the unnamed file, kept open until it has a name

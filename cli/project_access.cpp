@@ -61,6 +61,7 @@ WritableProject::WritableProject(const std::string& path, const std::string& sho
     const VYR_ERROR result = root.IsValid() ? root->OpenStorageExOnLockBytes(m_bytes, m_project)
                                             : VYR_E_INVALID_INTERFACE;
     if (VyrFailed(result)) {
+        m_bytes->freeze();
         m_project.Reset();
         m_bytes->undo();
         m_bytes->Release();
@@ -78,6 +79,8 @@ WritableProject::~WritableProject() {
 }
 
 void WritableProject::commit() {
+    // A write that failed already would make the commit name sectors that hold nothing sound.
+    if (FAILED(m_bytes->first_failure())) m_bytes->freeze();
     m_project.Reset();  // the library commits the document as its last reference goes
     const HRESULT failure = m_bytes->first_failure();
     if (FAILED(failure)) {

@@ -6,13 +6,17 @@
 // VYR_INTERRUPT_CALL=k the k-th write, resize or flush is preceded by a SIGINT to the process,
 //                      as if Ctrl-C were pressed just then
 // VYR_KILL_CALL=k      the process is killed (SIGKILL) instead of making its k-th call
+// VYR_NO_TMPFILE=1     folders take no unnamed files (O_TMPFILE), as FAT or network shares
+// VYR_FAIL_PLACE=1     the first link or rename into place fails with an I/O error
 // VYR_COUNT_FILE=path  the number of writes, resizes and flushes is written there at exit
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -89,6 +93,55 @@ EXPORTED int fdatasync(int fd) {
         return -1;
     }
     return real(fd);
+}
+
+using Open = int (*)(const char*, int, ...);
+
+int open_file(const char* name, const char* path, int flags, mode_t mode) {
+    static const Open real_open = next_definition<Open>("open");
+    static const Open real_open64 = next_definition<Open>("open64");
+    if ((flags & O_TMPFILE) == O_TMPFILE && number_in("VYR_NO_TMPFILE") != 0) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return (name[4] == '6' ? real_open64 : real_open)(path, flags, mode);
+}
+
+// True for the first link or rename into place when that is to fail.
+bool placing_fails() {
+    static bool failed = false;
+    if (failed || number_in("VYR_FAIL_PLACE") == 0) return false;
+    failed = true;
+    errno = EIO;
+    return true;
+}
+
+EXPORTED int open(const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    return open_file("open", path, flags, mode);
+}
+
+EXPORTED int open64(const char* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    return open_file("open64", path, flags, mode);
+}
+
+EXPORTED int linkat(int from_dir, const char* from, int to_dir, const char* to, int flags) {
+    using Linkat = int (*)(int, const char*, int, const char*, int);
+    static const Linkat real = next_definition<Linkat>("linkat");
+    return placing_fails() ? -1 : real(from_dir, from, to_dir, to, flags);
+}
+
+EXPORTED int renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
+    using Renameat2 = int (*)(int, const char*, int, const char*, unsigned);
+    static const Renameat2 real = next_definition<Renameat2>("renameat2");
+    return placing_fails() ? -1 : real(from_dir, from, to_dir, to, flags);
 }
 
 }  // extern "C"

@@ -54,15 +54,23 @@ protected:
     std::string input(const std::string& name) const { return (inputs / name).string(); }
     // The writes, resizes and flushes of a clean run of `args`, which must succeed; the project
     // is then put back as it was.
-    long calls_of(const std::vector<std::string>& args) {
+    long calls_of(const std::vector<std::string>& args, const std::string& env = {}) {
         const std::string count = (dir / "count").string();
-        const Outcome clean = run_failing(args, dir, "VYR_COUNT_FILE=" + count);
+        const Outcome clean = run_failing(args, dir, env + "VYR_COUNT_FILE=" + count);
         EXPECT_EQ(clean.status, 0) << args[0] << ": " << clean.err;
         restore_base();
         return std::atol(slurp(count).c_str());
     }
     void restore_base() const {
         std::ofstream(project, std::ios::binary | std::ios::trunc) << base;
+    }
+
+    // Hidden files a command made on its way to a new project and did not remove.
+    int leftovers() const {
+        int found = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            found += entry.path().filename().string().find(".new-") != std::string::npos ? 1 : 0;
+        return found;
     }
 
     std::filesystem::path inputs;

@@ -65,22 +65,46 @@ TEST_F(EveryFailure, OfSpaceAtAnySizeIsReportedAndLeavesTheProjectAsItWas) {
 }
 
 // A command making a new project (create, copy, an import into a missing one) under every
-// failing write: it says so and leaves no file.
+// failing write, in folders that take unnamed files and in those that do not: it says so and
+// leaves no file, not even a hidden one.
 TEST_F(EveryFailure, OfANewProjectLeavesNoFile) {
     const std::string fresh = (dir / "new.vyr").string();
     const std::vector<std::vector<std::string>> commands{
         {"create", fresh}, {"copy", project, fresh}, {"import", fresh, input("obs3.rnx")}};
-    for (const auto& args : commands) {
-        const long calls = calls_of(args);
-        std::filesystem::remove(fresh);
-        ASSERT_GT(calls, 1) << args[0];
-        for (long k = 1; k <= calls; ++k) {
-            const Outcome outcome = run_failing(args, dir, "VYR_FAIL_CALL=" + std::to_string(k));
-            EXPECT_EQ(outcome.status, 1) << args[0] << ", call " << k << " failing";
-            EXPECT_NE(outcome.err.find(fresh), std::string::npos) << outcome.err;
-            EXPECT_FALSE(std::filesystem::exists(fresh)) << args[0] << ", call " << k << " failing";
+    for (const std::string folder : {"", "VYR_NO_TMPFILE=1 "}) {
+        for (const auto& args : commands) {
+            const long calls = calls_of(args, folder);
             std::filesystem::remove(fresh);
+            ASSERT_GT(calls, 1) << folder << args[0];
+            for (long k = 1; k <= calls; ++k) {
+                const std::string what = folder + args[0] + ", call " + std::to_string(k);
+                const Outcome outcome =
+                    run_failing(args, dir, folder + "VYR_FAIL_CALL=" + std::to_string(k));
+                EXPECT_EQ(outcome.status, 1) << what;
+                EXPECT_NE(outcome.err.find(fresh), std::string::npos) << outcome.err;
+                EXPECT_FALSE(std::filesystem::exists(fresh)) << what;
+                EXPECT_EQ(leftovers(), 0) << what;
+                std::filesystem::remove(fresh);
+            }
         }
+    }
+}
+
+// A new project that cannot be named (the link or rename fails) is dropped whole: the file in it
+// is reported as not imported, and the next file starts a new project.
+TEST_F(FaultTest, ANewProjectThatCannotBeNamedIsDroppedWhole) {
+    const std::string fresh = (dir / "new.vyr").string();
+    for (const std::string folder : {"", "VYR_NO_TMPFILE=1 "}) {
+        const Outcome outcome =
+            run_failing({"import", fresh, input("obs3.rnx"), input("orbit.sp3")}, dir,
+                        folder + "VYR_FAIL_PLACE=1");
+        EXPECT_EQ(outcome.status, 1) << folder << outcome.err;
+        EXPECT_NE(outcome.out.find("orbit.sp3"), std::string::npos) << folder << outcome.out;
+        const std::string info = vyr({"info", fresh}).out;
+        EXPECT_EQ(info.find("station\tSITE"), std::string::npos) << folder << info;
+        EXPECT_NE(info.find("precise\t2"), std::string::npos) << folder << info;
+        EXPECT_EQ(leftovers(), 0) << folder;
+        std::filesystem::remove(fresh);
     }
 }
 
@@ -113,8 +137,7 @@ TEST_F(FaultTest, RacingImportsIntoAMissingProjectLoseNothing) {
                 << "round " << round << ": " << info.out;
         }
         EXPECT_TRUE(first == 0 || second == 0) << "round " << round;
-        for (const auto& entry : std::filesystem::directory_iterator(dir))
-            EXPECT_EQ(entry.path().filename().string().find(".new-"), std::string::npos);
+        EXPECT_EQ(leftovers(), 0) << "round " << round;
     }
 }
 

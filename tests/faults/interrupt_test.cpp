@@ -44,14 +44,41 @@ TEST_F(FaultTest, AKillAtAnyWriteLeavesTheLastCommittedState) {
     }
 }
 
-TEST_F(FaultTest, CtrlCDuringTheFirstImportIntoANewProjectLeavesNoFile) {
+// Ctrl-C at any moment of an import into a missing project leaves either the whole project or
+// no file at all.
+TEST_F(FaultTest, CtrlCAtAnyWriteOfTheFirstImportLeavesTheProjectWholeOrNoFile) {
     const std::string fresh = (dir / "new.vyr").string();
-    const Outcome outcome =
-        run_failing({"import", fresh, input("obs3.rnx")}, dir, "VYR_INTERRUPT_CALL=2");
-    EXPECT_EQ(outcome.status, 130);
-    EXPECT_FALSE(std::filesystem::exists(fresh));
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        EXPECT_EQ(entry.path().filename().string().find(".new-"), std::string::npos);
+    const std::vector<std::string> args{"import", fresh, input("obs3.rnx")};
+    const long calls = calls_of(args);
+    std::filesystem::remove(fresh);
+    for (long k = 1; k <= calls; ++k) {
+        const Outcome outcome = run_failing(args, dir, "VYR_INTERRUPT_CALL=" + std::to_string(k));
+        EXPECT_EQ(outcome.status, 130) << "Ctrl-C before call " << k;
+        const bool claimed = outcome.out.find("station") != std::string::npos;
+        EXPECT_EQ(claimed, std::filesystem::exists(fresh)) << "Ctrl-C before call " << k;
+        EXPECT_EQ(leftovers(), 0);
+        std::filesystem::remove(fresh);
+    }
+}
+
+// A kill while a failed import is being put back (after the k-th call failed) leaves a project
+// that checks sound and holds the file whole or not at all.
+TEST_F(FaultTest, AKillWhileAFailedImportIsPutBackLeavesASoundProject) {
+    const std::string file = input("obs3.rnx");
+    const long calls = calls_of({"import", project, file});
+    for (long k = 1; k <= calls; ++k) {
+        for (long later = 1; later <= 3; ++later) {
+            const std::string what = "call " + std::to_string(k) + " failing, killed " +
+                                     std::to_string(later) + " calls later";
+            run_failing({"import", project, file}, dir,
+                        "VYR_FAIL_CALL=" + std::to_string(k) +
+                            " VYR_KILL_CALL=" + std::to_string(k + later));
+            const Outcome check = vyr({"cfb", "check", project});
+            EXPECT_EQ(check.status, 0) << what << ": " << check.out << check.err;
+            EXPECT_EQ(vyr({"info", project}).status, 0) << what;
+            restore_base();
+        }
+    }
 }
 
 }  // namespace

@@ -55,7 +55,8 @@ CFB_API HRESULT create_file_lock_bytes(const char* path, DWORD grfMode, bool cre
 // A growable byte array in memory, starting with the given bytes.
 CFB_API HRESULT create_memory_lock_bytes(std::vector<uint8_t> initial, ILockBytes** out);
 
-// True when a live document (in this process or another) holds the exclusive lock on path.
+// True when a live document (in this process or another) holds path: a writer, or readers
+// sharing it.
 CFB_API bool is_file_locked(const char* path);
 
 // Checks a document byte for byte: header, DIFAT, FAT, MiniFAT, directory and every
