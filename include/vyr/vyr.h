@@ -23,6 +23,7 @@
 #include "vyr/processing_errors.h"
 #include "vyr/processing_parameters.h"
 #include "vyr/project.h"
+#include "vyr/raw_data.h"
 #include "vyr/rinex_conversions.h"
 #include "vyr/root.h"
 #include "vyr/satellite.h"

@@ -1,0 +1,51 @@
+// Raw data of a processing run: the merged input the kernel worked on, kept with the association
+// it processed as a time-ordered sequence of point-description events and synchronised epochs of
+// several stations. Written once, item by item, and read back from the beginning.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "vyr/error.h"
+#include "vyr/key.h"
+#include "vyr/observation_epoch.h"
+#include "vyr/points.h"
+
+// The observations of one station at a synchronised epoch.
+struct VYR_RAW_DATA_EPOCH {
+    VYR_STATION_KEY station{};
+    VYR_OBSERVATIONEPOCH epoch;
+};
+
+// One item. Stored field by field: kind; for kind 1 the description; for kind 2 the tag, the
+// number of station epochs and per station epoch its key and encoded epoch.
+struct VYR_RAW_DATA {
+    enum eKind : uint32_t {
+        KIND_EMPTY = 0,
+        KIND_POINT_DESC = 1,
+        KIND_EPOCH = 2,
+    };
+
+    uint32_t kind = KIND_EMPTY;
+    VYR_POINT_DESC pointDesc{};              // kind 1
+    int32_t epochTag = -1;                   // kind 2: carried as given; -1 when not set
+    std::vector<VYR_RAW_DATA_EPOCH> epochs;  // kind 2, in the order given
+};
+
+// Operations in slot order. Each returns 0x80008002 when the stream is missing and 0x80009003
+// when it could not be created.
+class IVyrRawDataEx {
+public:
+    // Appends one item whole or not at all: 0x80008001 for a kind other than 1 and 2 or a stream
+    // not open for writing, 0x80009006 for an epoch that cannot be stored or a failed write.
+    // Reading starts again with GetFirstRawData afterwards.
+    virtual VYR_ERROR AddRawData(const VYR_RAW_DATA& item) = 0;
+    // 0x80009008 for a stream not open for reading; 0x80009012 when there is no readable item.
+    virtual VYR_ERROR GetFirstRawData(VYR_RAW_DATA& item) = 0;
+    // 0x80009012 at the end, on damage, and before GetFirstRawData.
+    virtual VYR_ERROR GetNextRawData(VYR_RAW_DATA& item) = 0;
+    virtual void Release() = 0;
+
+protected:
+    virtual ~IVyrRawDataEx() = default;  // the object goes through Release
+};
