@@ -320,7 +320,17 @@ bool CStg::CopyElements(CStg& destination, int32_t copyMode) {
         }
         if (fetched == 0) break;
         const EnumeratedName name(element.pwcsName);
-        if (is_excluded(name.Get(), copyMode)) continue;
+        if (is_excluded(name.Get(), copyMode)) {
+            // A result storage left out arrives empty: the station or association that owns it
+            // does not open without it.
+            if (element.type != STGTY_STORAGE) continue;
+            CStg empty;
+            if (!destination.CreateSubStorage(name.Get(), STGM_READWRITE, empty)) {
+                m_lastStatus = destination.m_lastStatus;
+                return false;
+            }
+            continue;
+        }
         if (element.type == STGTY_STORAGE) {
             if (!CopyStorage(name.Get(), destination, copyMode)) return false;
         } else if (element.type == STGTY_STREAM) {

@@ -33,6 +33,12 @@ inline std::string slurp(const std::filesystem::path& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A bundled sample file of the source tree.
+inline std::string sample(const char* name) {
+    const char* src = std::getenv("VYR_SOURCE_DIR");
+    return (std::filesystem::path(src != nullptr ? src : ".") / "samples" / name).string();
+}
+
 // Output goes through files in dir, which the caller owns.
 inline Outcome run_vyr(const std::vector<std::string>& args, const std::filesystem::path& dir) {
     std::string cmd = quote(VYR_CLI_PATH);

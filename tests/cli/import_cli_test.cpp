@@ -28,10 +28,7 @@ using vyr_cli_test::slurp;
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-std::string sample(const char* name) {
-    const char* src = std::getenv("VYR_SOURCE_DIR");
-    return (fs::path(src != nullptr ? src : ".") / "samples" / name).string();
-}
+using vyr_cli_test::sample;
 
 std::string hdr(const std::string& content, const std::string& label) {
     std::string line = content.substr(0, 60);

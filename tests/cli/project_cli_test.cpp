@@ -63,10 +63,13 @@ TEST_F(ProjectCli, ShowNamesTheFileAndTheProblem) {
 }
 
 TEST_F(ProjectCli, CopyKeepsTheSourceAndNeverReplacesTheDestination) {
-    ASSERT_EQ(vyr({"create", project}).status, 0);
+    ASSERT_EQ(vyr({"import", project, vyr_cli_test::sample("vyra0020.21o")}).status, 0);
     const std::string copy = (dir / "copy.vyr").string();
     ASSERT_EQ(vyr({"copy", project, copy, "--without-results"}).status, 0);
-    EXPECT_EQ(vyr({"show", copy, "version"}).status, 0);
+    // Its stations open, with their epochs: only the results were left out.
+    const Outcome info = vyr({"info", copy});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.out, vyr({"info", project}).out);
     const Outcome again = vyr({"copy", project, copy});
     EXPECT_EQ(again.status, 1);
     EXPECT_THAT(again.err, HasSubstr("already exists"));
