@@ -122,10 +122,10 @@ VYR_ERROR CVyrCollectionStation::AddNewStation(CVyrIPtrSmart<IVyrStation>& stati
 VYR_ERROR CVyrCollectionStation::Delete(const VYR_STATION_KEY& key) {
     if (!m_stream.Storage().IsValid()) return VYR_E_INVALID_INTERFACE;
     if (!Contains(key)) return VYR_E_ENTRY_NOT_FOUND;
-    const VYR_ERROR removed = CVyrCollectionStationBase::Delete(key);
-    if (VyrFailed(removed)) return removed;
+    // The storage goes first: one that cannot go (an open station holds it) keeps its key, so
+    // list and file never disagree and the station stays reachable.
     if (!CFactoryStorage(m_stream.Storage().Get()).DestroyStation(key)) return VYR_E_DELETE_FAILED;
-    return VYR_OK;
+    return CVyrCollectionStationBase::Delete(key);
 }
 
 VYR_ERROR CVyrCollectionStation::DeleteAt(uint32_t index) {
