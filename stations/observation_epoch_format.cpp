@@ -14,22 +14,6 @@ namespace {
 
 using EpochBuffer = std::array<uint8_t, vyr::kMaxStoredEpochSize>;
 
-bool read_current_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
-    EpochBuffer buffer;
-    if (!stream.Read(buffer.data(), 4)) return false;
-    uint32_t length = 0;
-    std::memcpy(&length, buffer.data(), 4);
-    // The length is checked before it sizes a read: a damaged field cannot overrun the buffer.
-    if (length < vyr::kEncodedEpochHeaderSize || length > buffer.size()) return false;
-    if (!stream.Read(buffer.data() + 4, length - 4)) return false;
-    uint32_t consumed = 0;
-    if (Vyr_DeserializeObsEpoch(buffer.data(), length, epoch, consumed) != VYR_OK) return false;
-    // The stream holds only what its writer accepts; anything else is damage.
-    if (vyr::is_valid_observation_epoch(epoch)) return true;
-    epoch.Reset();
-    return false;
-}
-
 // Reads one older record: its header, then the satellite records that fit in VYR_OBSERVATION;
 // the surplus of a count above 24 is passed over.
 bool read_older_record(CStm& stream, VYR_OBSERVATION& record) {
@@ -65,6 +49,22 @@ bool read_older_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
 
 }  // namespace
 
+bool read_encoded_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
+    EpochBuffer buffer;
+    if (!stream.Read(buffer.data(), 4)) return false;
+    uint32_t length = 0;
+    std::memcpy(&length, buffer.data(), 4);
+    // The length is checked before it sizes a read: a damaged field cannot overrun the buffer.
+    if (length < vyr::kEncodedEpochHeaderSize || length > buffer.size()) return false;
+    if (!stream.Read(buffer.data() + 4, length - 4)) return false;
+    uint32_t consumed = 0;
+    if (Vyr_DeserializeObsEpoch(buffer.data(), length, epoch, consumed) != VYR_OK) return false;
+    // The stream holds only what its writer accepts; anything else is damage.
+    if (vyr::is_valid_observation_epoch(epoch)) return true;
+    epoch.Reset();
+    return false;
+}
+
 VYR_ERROR write_observation_epoch(CStm& stream, const VYR_OBSERVATIONEPOCH& epoch) {
     // What the reader would take for damage is never stored.
     if (!vyr::is_valid_observation_epoch(epoch) || !has_known_signals(epoch))
@@ -78,7 +78,7 @@ VYR_ERROR write_observation_epoch(CStm& stream, const VYR_OBSERVATIONEPOCH& epoc
 }
 
 bool read_observation_epoch(CStm& stream, uint32_t version, VYR_OBSERVATIONEPOCH& epoch) {
-    if (version == kStorageVersionCurrent) return read_current_epoch(stream, epoch);
+    if (version == kStorageVersionCurrent) return read_encoded_epoch(stream, epoch);
     if (version == 1 || version == 2) return read_older_epoch(stream, epoch);
     return false;
 }

@@ -7,6 +7,7 @@
 #include <vyr/observation_record.h>
 
 #include "records/record_io.h"
+#include "stations/observation_epoch_format.h"
 #include "stations/plausible_values.h"
 
 namespace vyr_stations {
@@ -34,19 +35,6 @@ VYR_ERROR put_epoch(std::vector<uint8_t>& bytes, const VYR_OBSERVATIONEPOCH& epo
     return encoded == VYR_OK ? VYR_OK : VYR_E_WRITE_ENTRY_FAILED;
 }
 
-bool read_current_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
-    std::array<uint8_t, vyr::kMaxStoredEpochSize> buffer;
-    if (!stream.Read(buffer.data(), 4)) return false;
-    uint32_t length = 0;
-    std::memcpy(&length, buffer.data(), 4);
-    // Checked before it sizes a read: a damaged length must neither wrap below the length field
-    // nor reach past the buffer.
-    if (length < vyr::kEncodedEpochHeaderSize || length > buffer.size()) return false;
-    if (!stream.Read(buffer.data() + 4, length - 4)) return false;
-    uint32_t consumed = 0;
-    return Vyr_DeserializeObsEpoch(buffer.data(), length, epoch, consumed) == VYR_OK;
-}
-
 bool read_older_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
     VYR_OBSERVATION record;
     if (!stream.Read(&record, sizeof record)) return false;
@@ -55,7 +43,7 @@ bool read_older_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
 
 bool read_station_epoch(CStm& stream, uint32_t version, VYR_RAW_DATA_EPOCH& station) {
     if (!stream.Read(&station.station, sizeof station.station)) return false;
-    if (version == kStorageVersionCurrent) return read_current_epoch(stream, station.epoch);
+    if (version == kStorageVersionCurrent) return read_encoded_epoch(stream, station.epoch);
     if (version == 1 || version == 2) return read_older_epoch(stream, station.epoch);
     return false;
 }
