@@ -1,7 +1,5 @@
 #include "stations/raw_data_format.h"
 
-#include <array>
-#include <cstring>
 #include <limits>
 
 #include <vyr/observation_record.h>
