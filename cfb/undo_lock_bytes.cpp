@@ -90,6 +90,7 @@ HRESULT UndoLockBytes::undo() {
     STATSTG stat;
     HRESULT hr = inner_->Stat(&stat, STATFLAG_NONAME);
     if (FAILED(hr)) return hr;
+    if (saved_.empty() && stat.cbSize == original_size_) return S_OK;  // nothing was changed
     // The order keeps a sound document on disk at every step, should the process die here.
     // Blocks cut off the end first: nothing the current header names lies there. Then the old
     // header, which names only blocks never overwritten; then the free blocks it does not name.

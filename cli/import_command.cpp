@@ -25,22 +25,28 @@ namespace {
 // Files above this size get a progress bar when stderr is a terminal.
 constexpr uintmax_t kProgressBarBytes = 4u << 20;
 
+// What one file did: its summary lines, and whether it added anything to the project.
+struct ImportedFile {
+    std::vector<std::string> lines;
+    bool added = false;
+};
+
 // Files without stations go into the common data; one summary line per list they fed.
-std::vector<std::string> import_records(IVyrStorageEx& project, FileKind kind,
-                                        const std::string& path) {
+ImportedFile import_records(IVyrStorageEx& project, FileKind kind, const std::string& path) {
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
     CVyrIPtrSmart<IVyrFileConverter> converter;
     CVyrIPtrSmart<IVyrCommonData> commonData;
     check(root.IsValid() ? root->GetFileConverter(converter) : VYR_E_INVALID_INTERFACE, path);
     check(project.GetCommonData(commonData), path);
-    std::vector<std::string> lines;
+    ImportedFile imported;
     for (const StoredCount& count : import_common_data_file(kind, path, *converter, *commonData)) {
-        lines.push_back(path + ": " + file_kind_name(kind) + ": " + count.list + ": " +
-                        std::to_string(count.added) + " added, " + std::to_string(count.present) +
-                        " already present");
-        for (const std::string& note : count.notes) lines.push_back(path + ": " + note);
+        imported.lines.push_back(path + ": " + file_kind_name(kind) + ": " + count.list + ": " +
+                                 std::to_string(count.added) + " added, " +
+                                 std::to_string(count.present) + " already present");
+        for (const std::string& note : count.notes) imported.lines.push_back(path + ": " + note);
+        imported.added = imported.added || count.added > 0;
     }
-    return lines;
+    return imported;
 }
 
 // A file of the temporary directory with a name no other process picks, removed when this goes.
@@ -92,8 +98,8 @@ std::vector<ImportedSite> import_compact_file(IVyrStorageEx& project, const std:
     return import_observation_file(project, expanded.path(), progress, path);
 }
 
-// Imports one file into the project; returns its summary lines, or throws CommandFailure.
-std::vector<std::string> import_file(IVyrStorageEx& project, const std::string& path) {
+// Imports one file into the project; throws CommandFailure when it cannot.
+ImportedFile import_file(IVyrStorageEx& project, const std::string& path) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
     const bool progress = !error && size > kProgressBarBytes && isatty(STDERR_FILENO) == 1;
@@ -109,9 +115,12 @@ std::vector<std::string> import_file(IVyrStorageEx& project, const std::string& 
     const std::vector<ImportedSite> sites = kind == FileKind::kRinexObservation
                                                 ? import_observation_file(project, path, progress)
                                                 : import_compact_file(project, path, progress);
-    std::vector<std::string> lines;
-    for (const ImportedSite& site : sites) lines.push_back(site_summary(path, site));
-    return lines;
+    ImportedFile imported;
+    for (const ImportedSite& site : sites) {
+        imported.lines.push_back(site_summary(path, site));
+        imported.added = imported.added || !site.alreadyPresent;
+    }
+    return imported;
 }
 
 // Where the files of one command go: the project, or, when it does not exist yet, a new one
@@ -157,9 +166,9 @@ private:
     std::vector<std::string> import_committed(const std::string& file) {
         if (!m_exists && m_new == nullptr) m_new = std::make_unique<NewProject>(m_project);
         WritableProject project(m_exists ? m_project : m_new->work_path(), m_project);
-        std::vector<std::string> lines;
+        ImportedFile imported;
         try {
-            lines = import_file(project.storage(), file);
+            imported = import_file(project.storage(), file);
         } catch (const CommandFailure& failure) {
             if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
             const std::string cause = project.storage_failure();
@@ -167,8 +176,10 @@ private:
                                  (cause.empty() ? "" : " (" + m_project + ": " + cause + ")")};
         }
         if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
-        project.commit();
-        return lines;
+        // A file the project holds already leaves its bytes alone: nothing is committed. A new
+        // project is committed all the same, so that it comes into being.
+        if (imported.added || !m_exists) project.commit();
+        return imported.lines;
     }
 
     std::string m_project;

@@ -27,7 +27,7 @@ protected:
 TEST_F(EveryFailure, OfAWriteResizeOrFlushLeavesTheProjectAsItWas) {
     for (const std::string& name : input_names()) {
         const long calls = calls_of({"import", project, input(name)});
-        ASSERT_GT(calls, 2) << name;
+        if (calls == 0) continue;  // in the project already: nothing is written
         for (long k = 1; k <= calls; ++k) {
             const Outcome outcome = run_failing({"import", project, input(name)}, dir,
                                                 "VYR_FAIL_CALL=" + std::to_string(k));
@@ -62,6 +62,15 @@ TEST_F(EveryFailure, OfSpaceAtAnySizeIsReportedAndLeavesTheProjectAsItWas) {
         }
         EXPECT_TRUE(refused) << name << " never ran out of space";
     }
+}
+
+// Files the project holds already add nothing, and nothing is written: not a byte changes.
+TEST_F(FaultTest, ImportingWhatTheProjectHoldsLeavesItsBytesAlone) {
+    const Outcome again = vyr(
+        {"import", project, input("VYRB00XXX_R_20210021200_06M_30S_MO.rnx"), input("nav3.rnx")});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.out.find("already"), std::string::npos) << again.out;
+    EXPECT_TRUE(slurp(project) == base);
 }
 
 // A command making a new project (create, copy, an import into a missing one) under every
