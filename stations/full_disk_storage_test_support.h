@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cfb/cfb.h"
+#include "storage/forwarding_storage_test_support.h"
 
 namespace vyr_test {
 
@@ -55,17 +56,11 @@ private:
 };
 
 // Hands out its streams through FullDiskStream; everything else goes to the inner storage.
-class FullDiskStorage final : public IStorage {
+class FullDiskStorage final : public storage_test::ForwardingStorage {
 public:
     FullDiskStorage(IStorage* inner, std::shared_ptr<WriteBudget> budget)
-        : m_inner(inner), m_budget(std::move(budget)) {
+        : ForwardingStorage(inner), m_budget(std::move(budget)) {
         m_inner->AddRef();
-    }
-    ULONG AddRef() override { return ++m_refs; }
-    ULONG Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
     }
     HRESULT CreateStream(const OLECHAR* name, DWORD mode, DWORD r1, DWORD r2,
                          IStream** stream) override {
@@ -75,38 +70,14 @@ public:
                        IStream** stream) override {
         return wrap(m_inner->OpenStream(name, r1, mode, r2, stream), stream);
     }
-    HRESULT CreateStorage(const OLECHAR* name, DWORD mode, DWORD r1, DWORD r2,
-                          IStorage** storage) override {
-        return m_inner->CreateStorage(name, mode, r1, r2, storage);
-    }
-    HRESULT OpenStorage(const OLECHAR* name, IStorage* priority, DWORD mode, SNB exclude,
-                        DWORD reserved, IStorage** storage) override {
-        return m_inner->OpenStorage(name, priority, mode, exclude, reserved, storage);
-    }
-    HRESULT MoveElementTo(const OLECHAR* name, IStorage* destination, const OLECHAR* newName,
-                          DWORD flags) override {
-        return m_inner->MoveElementTo(name, destination, newName, flags);
-    }
-    HRESULT Commit(DWORD flags) override { return m_inner->Commit(flags); }
-    HRESULT EnumElements(DWORD r1, void* r2, DWORD r3, IEnumSTATSTG** elements) override {
-        return m_inner->EnumElements(r1, r2, r3, elements);
-    }
-    HRESULT DestroyElement(const OLECHAR* name) override { return m_inner->DestroyElement(name); }
-    HRESULT RenameElement(const OLECHAR* from, const OLECHAR* to) override {
-        return m_inner->RenameElement(from, to);
-    }
-    HRESULT Stat(STATSTG* status, DWORD flag) override { return m_inner->Stat(status, flag); }
 
 private:
-    ~FullDiskStorage() override { m_inner->Release(); }
     HRESULT wrap(HRESULT result, IStream** stream) {
         if (FAILED(result) || stream == nullptr || *stream == nullptr) return result;
         *stream = new FullDiskStream(*stream, m_budget);
         return result;
     }
-    IStorage* m_inner;
     std::shared_ptr<WriteBudget> m_budget;
-    ULONG m_refs = 1;
 };
 
 }  // namespace vyr_test

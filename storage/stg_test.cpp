@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "storage/forwarding_storage_test_support.h"
 #include "storage/status_text.h"
 #include "storage/stg.h"
 #include "storage/storage_test_support.h"
@@ -181,24 +182,14 @@ struct PlatformLog {
 
 // Forwards to an engine storage; counts the commits on it and on the storages opened or
 // created through it, and fails opens on request.
-class InstrumentedStorage final : public IStorage {
+class InstrumentedStorage final : public storage_test::ForwardingStorage {
 public:
-    InstrumentedStorage(IStorage* inner, PlatformLog& log) : m_inner(inner), m_log(log) {}
+    InstrumentedStorage(IStorage* inner, PlatformLog& log) : ForwardingStorage(inner), m_log(log) {}
 
-    ULONG AddRef() override { return ++m_references; }
-    ULONG Release() override {
-        const ULONG left = --m_references;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT CreateStream(const OLECHAR* name, DWORD mode, DWORD r1, DWORD r2,
-                         IStream** out) override {
-        return m_inner->CreateStream(name, mode, r1, r2, out);
-    }
     HRESULT OpenStream(const OLECHAR* name, void* r1, DWORD mode, DWORD r2,
                        IStream** out) override {
         if (FAILED(m_log.openFailure)) return m_log.openFailure;
-        return m_inner->OpenStream(name, r1, mode, r2, out);
+        return ForwardingStorage::OpenStream(name, r1, mode, r2, out);
     }
     HRESULT CreateStorage(const OLECHAR* name, DWORD mode, DWORD r1, DWORD r2,
                           IStorage** out) override {
@@ -214,27 +205,16 @@ public:
     }
     HRESULT Commit(DWORD flags) override {
         ++m_log.commits;
-        return m_inner->Commit(flags);
+        return ForwardingStorage::Commit(flags);
     }
-    HRESULT EnumElements(DWORD r1, void* r2, DWORD r3, IEnumSTATSTG** out) override {
-        return m_inner->EnumElements(r1, r2, r3, out);
-    }
-    HRESULT DestroyElement(const OLECHAR* name) override { return m_inner->DestroyElement(name); }
-    HRESULT RenameElement(const OLECHAR* from, const OLECHAR* to) override {
-        return m_inner->RenameElement(from, to);
-    }
-    HRESULT Stat(STATSTG* status, DWORD flag) override { return m_inner->Stat(status, flag); }
 
 private:
-    ~InstrumentedStorage() override { m_inner->Release(); }
     HRESULT Wrap(HRESULT status, IStorage** out) {
         if (SUCCEEDED(status)) *out = new InstrumentedStorage(*out, m_log);
         return status;
     }
 
-    IStorage* m_inner;
     PlatformLog& m_log;
-    ULONG m_references = 1;
 };
 
 TEST(CStgCommitTest, OnlyARootOpenedForWritingCommitsAndOnlyOnce) {
