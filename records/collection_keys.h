@@ -1,7 +1,7 @@
 // The caches of the stored lists, one per record type, with the key each derives from a record
 // and the order of those keys. Times in keys compare at a resolution: 3 (one whole millisecond)
-// for orbits, almanacs and global/regional models, 2 (one microsecond) for point descriptions
-// and processing error intervals.
+// for orbits, almanacs and global/regional models, 2 (one microsecond) for point descriptions,
+// processing error intervals and orbit coefficients.
 #pragma once
 
 #include <cmath>
@@ -12,6 +12,7 @@
 #include <vyr/iono_models.h>
 #include <vyr/key.h>
 #include <vyr/mjd_time.h>
+#include <vyr/orbit_results.h>
 #include <vyr/points.h>
 #include <vyr/processing_errors.h>
 
@@ -104,6 +105,23 @@ struct SatelliteTimeLess {
     }
 };
 
+// Orbit coefficients: satellite first, then the reference time, so that one satellite's fits
+// lie together in time order.
+struct OrbitCoefficientsKey {
+    uint32_t satellite = 0;
+    mjd::time time;
+};
+template <class T>
+struct OrbitCoefficientsKeyOf {
+    OrbitCoefficientsKey operator()(const T& r) const { return {r.satellite, to_mjd_time(r.time)}; }
+};
+struct OrbitCoefficientsKeyLess {
+    bool operator()(const OrbitCoefficientsKey& a, const OrbitCoefficientsKey& b) const {
+        if (a.satellite != b.satellite) return a.satellite < b.satellite;
+        return mjd::CMP_TIME_MILLISECONDS(2)(a.time, b.time);
+    }
+};
+
 // Point descriptions: start, type, and for types 3 and 4 the mark byte.
 struct PointDescKey {
     mjd::time start;
@@ -186,6 +204,8 @@ using KEY_COLLECTIONCACHEPOINTDESC = vyr_records::PointDescKey;
 using KEY_CMP_COLLECTIONCACHEPOINTDESC = vyr_records::PointDescKeyLess;
 using KEY_COLLECTIONCACHEPROCESSINGERRORINTERVAL = vyr_records::ProcessingErrorIntervalKey;
 using KEY_CMP_COLLECTIONCACHEPROCESSINGERRORINTERVAL = vyr_records::ProcessingErrorIntervalKeyLess;
+using KEY_COLLECTIONCACHEORBITCOEFFICIENTS = vyr_records::OrbitCoefficientsKey;
+using KEY_CMP_COLLECTIONCACHEORBITCOEFFICIENTS = vyr_records::OrbitCoefficientsKeyLess;
 using KEY_COLLECTIONCACHEIONOGLOBALREG = vyr_records::IonoGlobalRegKey;
 using KEY_CMP_COLLECTIONCACHEIONOGLOBALREG = vyr_records::IonoGlobalRegKeyLess;
 using KEY_COLLECTIONCACHEESTABLISHEDPOINT = vyr_records::PointNameKey;
@@ -255,3 +275,11 @@ using CCollectionCacheProcessingErrorInterval =
 using CCollectionCacheIonoGlobalReg =
     CCollectionCacheMap<KEY_COLLECTIONCACHEIONOGLOBALREG, VYR_IONO_GLOBALREG,
                         vyr_records::IonoGlobalRegKeyOf, KEY_CMP_COLLECTIONCACHEIONOGLOBALREG>;
+using CCollectionCacheOrbitCoefficientsCoordinates =
+    CCollectionCacheMap<KEY_COLLECTIONCACHEORBITCOEFFICIENTS, VYR_ORBIT_COEFFICIENTS_COORDINATES,
+                        vyr_records::OrbitCoefficientsKeyOf<VYR_ORBIT_COEFFICIENTS_COORDINATES>,
+                        KEY_CMP_COLLECTIONCACHEORBITCOEFFICIENTS>;
+using CCollectionCacheOrbitCoefficientsClock =
+    CCollectionCacheMap<KEY_COLLECTIONCACHEORBITCOEFFICIENTS, VYR_ORBIT_COEFFICIENTS_CLOCK,
+                        vyr_records::OrbitCoefficientsKeyOf<VYR_ORBIT_COEFFICIENTS_CLOCK>,
+                        KEY_CMP_COLLECTIONCACHEORBITCOEFFICIENTS>;

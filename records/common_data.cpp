@@ -1,7 +1,11 @@
 #include "records/common_data.h"
 
+#include <new>
+#include <utility>
+
 #include "records/common_data_collections.h"
 #include "records/hand_out_collection.h"
+#include "records/orbit_results.h"
 #include "records/processing_parameters_format.h"
 #include "records/single_record.h"
 #include "storage/layout.h"
@@ -32,11 +36,24 @@ VYR_ERROR get_records(const CVyrPtrSmart<CStg>& project, uint32_t version,
     return collection.GetAll(records);
 }
 
-// Orbit and ionosphere access objects are not part of this build yet.
-template <class Handle>
-VYR_ERROR not_yet(Handle& handle) {
-    handle.Reset();
-    return VYR_E_NOT_IMPLEMENTED;
+// An access object that cannot bind to its result storage is destroyed and its failure
+// returned.
+template <class Object, class Interface, class... Args>
+VYR_ERROR hand_out_access_object(CVyrIPtrSmart<Interface>& out, Args&&... args) {
+    out.Reset();
+    auto* object = new (std::nothrow) Object(std::forward<Args>(args)...);
+    if (object == nullptr) return VYR_E_INVALID_INTERFACE;
+    const VYR_ERROR bound = object->Init();
+    if (VyrFailed(bound)) {
+        object->Release();
+        return bound;
+    }
+    out = static_cast<Interface*>(object);
+    if (!out.IsValid()) {
+        object->Release();
+        return VYR_E_INVALID_INTERFACE;
+    }
+    return VYR_OK;
 }
 
 }  // namespace
@@ -291,19 +308,22 @@ VYR_ERROR CVyrCommonData::GetIonoGlobalRegRecords(std::vector<VYR_IONO_GLOBALREG
     return get_records<CVyrCollectionIonoGlobalReg>(m_project, m_version, records);
 }
 
-VYR_ERROR CVyrCommonData::GetOrbit(uint32_t /*orbitKind*/, CVyrIPtrSmart<IVyrOrbit>& orbit) {
+VYR_ERROR CVyrCommonData::GetOrbit(uint32_t orbitKind, CVyrIPtrSmart<IVyrOrbit>& orbit) {
+    orbit.Reset();
     if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
-    return not_yet(orbit);
+    return hand_out_access_object<CVyrOrbit>(orbit, m_project, m_version, orbitKind);
 }
 
 VYR_ERROR CVyrCommonData::GetIonoKlobuchar(CVyrIPtrSmart<IVyrIonoKlobuchar>& klobuchar) {
+    klobuchar.Reset();
     if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
-    return not_yet(klobuchar);
+    return hand_out_access_object<CVyrIonoKlobuchar>(klobuchar, m_project, m_version);
 }
 
 VYR_ERROR CVyrCommonData::GetIonoGlobalReg(CVyrIPtrSmart<IVyrIonoGlobalReg>& globalReg) {
+    globalReg.Reset();
     if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
-    return not_yet(globalReg);
+    return hand_out_access_object<CVyrIonoGlobalReg>(globalReg, m_project, m_version);
 }
 
 VYR_ERROR CVyrCommonData::GetEstablishedPointCollection(
@@ -358,17 +378,20 @@ VYR_ERROR CVyrCommonData::SetProcessingInformation(const VYR_PROCESSING_INFORMAT
     return vyr_records::write_single_record(*m_project, kStreamProcessingInfo, information);
 }
 
-VYR_ERROR CVyrCommonData::GetOrbitEx(uint32_t /*orbitKind*/, CVyrIPtrSmart<IVyrOrbitEx>& orbit) {
+VYR_ERROR CVyrCommonData::GetOrbitEx(uint32_t orbitKind, CVyrIPtrSmart<IVyrOrbitEx>& orbit) {
+    orbit.Reset();
     if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
-    return not_yet(orbit);
+    return hand_out_access_object<CVyrOrbit>(orbit, m_project, m_version, orbitKind);
 }
 
 VYR_ERROR CVyrCommonData::GetIonoKlobucharEx(CVyrIPtrSmart<IVyrIonoKlobucharEx>& klobuchar) {
+    klobuchar.Reset();
     if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
-    return not_yet(klobuchar);
+    return hand_out_access_object<CVyrIonoKlobuchar>(klobuchar, m_project, m_version);
 }
 
 VYR_ERROR CVyrCommonData::GetIonoGlobalRegEx(CVyrIPtrSmart<IVyrIonoGlobalRegEx>& globalReg) {
+    globalReg.Reset();
     if (!m_project.IsValid()) return VYR_E_INVALID_INTERFACE;
-    return not_yet(globalReg);
+    return hand_out_access_object<CVyrIonoGlobalReg>(globalReg, m_project, m_version);
 }

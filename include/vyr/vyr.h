@@ -19,6 +19,7 @@
 #include "vyr/observation_epoch.h"
 #include "vyr/observation_record.h"
 #include "vyr/observations.h"
+#include "vyr/orbit_results.h"
 #include "vyr/points.h"
 #include "vyr/processing_errors.h"
 #include "vyr/processing_parameters.h"
