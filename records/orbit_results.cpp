@@ -107,9 +107,8 @@ VYR_ERROR ResultStorageBinding::GetErrors(CVyrIPtrSmart<IVyrErrors>& errors) {
 // CVyrOrbit
 
 VYR_ERROR CVyrOrbit::Init() {
-    static constexpr uint32_t kStorages[] = {kStorageOrbitBroadcastResult,
-                                             kStorageOrbitPreciseResult,
-                                             kStorageOrbitAlmanachResult};
+    static constexpr uint32_t kStorages[] = {
+        kStorageOrbitBroadcastResult, kStorageOrbitPreciseResult, kStorageOrbitAlmanachResult};
     if (m_binding.Key() >= std::size(kStorages)) return VYR_E_INVALID_PARAMETER;
     return m_binding.Bind(kStorages[m_binding.Key()]);
 }
@@ -174,9 +173,8 @@ VYR_ERROR CVyrIonoModelResult<Result>::GetModels(
     CVyrIPtrSmart<typename Result::ModelsInterface>& models) {
     models.Reset();
     if (!m_binding.IsBound()) return VYR_E_INVALID_INTERFACE;
-    return hand_out_collection<typename Result::Models>(models, m_binding.Result(),
-                                                        uint32_t{Result::kStream},
-                                                        m_binding.Version());
+    return hand_out_collection<typename Result::Models>(
+        models, m_binding.Result(), uint32_t{Result::kStream}, m_binding.Version());
 }
 
 template <class Result>
@@ -184,9 +182,8 @@ VYR_ERROR CVyrIonoModelResult<Result>::GetModelsEx(
     CVyrIPtrSmart<typename Result::ModelsInterfaceEx>& models) {
     models.Reset();
     if (!m_binding.IsBound()) return VYR_E_INVALID_INTERFACE;
-    return hand_out_collection<typename Result::ModelsEx>(models, m_binding.Result(),
-                                                          uint32_t{Result::kStream},
-                                                          m_binding.Version());
+    return hand_out_collection<typename Result::ModelsEx>(
+        models, m_binding.Result(), uint32_t{Result::kStream}, m_binding.Version());
 }
 
 // The stream is rewritten through the collection: emptied, then each model added in the given

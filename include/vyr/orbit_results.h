@@ -25,11 +25,11 @@ enum VYR_ORBIT_KIND : uint32_t {
 #pragma pack(push, 1)
 // One fit of a satellite's coordinates: a polynomial in time per axis around the reference time.
 struct VYR_ORBIT_COEFFICIENTS_COORDINATES {
-    uint8_t satellite;            // compact satellite number, 1 to 126
-    double coefficients[3][11];   // X, Y, Z; constant term first
-    double time;                  // reference time, MJD with fraction
-    double span;                  // length of the fitted interval, days
-    uint8_t degree;               // highest power used, at most 10
+    uint8_t satellite;           // compact satellite number, 1 to 126
+    double coefficients[3][11];  // X, Y, Z; constant term first
+    double time;                 // reference time, MJD with fraction
+    double span;                 // length of the fitted interval, days
+    uint8_t degree;              // highest power used, at most 10
 };
 
 // One fit of a satellite's clock offset.
