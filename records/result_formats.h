@@ -6,6 +6,7 @@
 // version fails the read.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
