@@ -24,6 +24,7 @@
 #include "vyr/processing_parameters.h"
 #include "vyr/project.h"
 #include "vyr/raw_data.h"
+#include "vyr/results.h"
 #include "vyr/rinex_conversions.h"
 #include "vyr/root.h"
 #include "vyr/satellite.h"
