@@ -13,6 +13,7 @@
 #include "vyr/processing_errors.h"
 #include "vyr/processing_parameters.h"
 #include "vyr/raw_data.h"
+#include "vyr/results.h"
 #include "vyr/smart_ptr.h"
 #include "vyr/statistics.h"
 
@@ -81,9 +82,31 @@ public:
     virtual VYR_ERROR GetUsedStationAssoc(VYR_STATION_ASSOC& assoc) = 0;
     virtual VYR_ERROR GetProcessingParametersKernel(
         VYR_PROCESSING_PARAMETERS_KERNEL& parameters) = 0;
+    // Point positions joined with their point descriptions.
+    virtual VYR_ERROR GetPointCollection(CVyrIPtrSmart<IVyrCollection<VYR_POINT>>& points) = 0;
     virtual VYR_ERROR GetIonoModelKeys(std::vector<uint16_t>& keys) = 0;
     virtual VYR_ERROR GetIonoModelKeyCollection(
         CVyrIPtrSmart<IVyrCollectionIonoModelKey>& keys) = 0;
+    // Residuals of a type with the GLONASS offsets of that type subtracted.
+    virtual VYR_ERROR GetResiduals(VYR_RESIDUAL_TYPE type,
+                                   CVyrIPtrSmart<IVyrCollectionResidual>& residuals) = 0;
+    // The residual types combined satellite by satellite (kind: a VYR_RESIDUAL_COMBINATION). The
+    // ionosphere-free kind covers GLONASS only when a channel map is known (see the class).
+    virtual VYR_ERROR GetResidualLinearCombination(
+        int32_t kind, const std::vector<VYR_RESIDUAL_TYPE>& types,
+        CVyrIPtrSmart<IVyrCollectionResidual>& residuals) = 0;
+    virtual VYR_ERROR GetResidualOffsets(
+        VYR_RESIDUAL_OFFSET_TYPE type, CVyrIPtrSmart<IVyrCollectionResidualOffsetSv>& offsets) = 0;
+    virtual VYR_ERROR GetKernelStatistics(VYR_KERNEL_STAT& statistics) = 0;
+    virtual VYR_ERROR GetSvStats(std::vector<VYR_SV_STAT>& statistics) = 0;
+    virtual VYR_ERROR GetSvStatCollection(CVyrIPtrSmart<IVyrCollectionSvStat>& statistics) = 0;
+    virtual VYR_ERROR GetCycleSlipCollection(CVyrIPtrSmart<IVyrCollectionCycleSlip>& slips) = 0;
+    virtual VYR_ERROR GetTrackingStatus(VYR_FREQUENCY_BAND band,
+                                        CVyrIPtrSmart<IVyrCollectionTrackingStatusSv>& status) = 0;
+    virtual VYR_ERROR GetAmbiguityStatus(
+        VYR_FREQUENCY_BAND band, CVyrIPtrSmart<IVyrCollectionAmbiguityStatusSv>& status) = 0;
+    virtual VYR_ERROR GetAmbiguityStatistics(VYR_AMBIGUITY_STAT& statistics) = 0;
+    virtual VYR_ERROR GetEpochSvInfoCollection(CVyrIPtrSmart<IVyrCollectionEpochSvInfo>& info) = 0;
     // 0x80008001 for a key of type 0 or a text key that is empty or longer than 16 characters.
     virtual VYR_ERROR GetKey(VYR_STATION_ASSOC_KEY& key) = 0;
     // The processing errors of the association's results.
@@ -99,8 +122,27 @@ public:
     virtual VYR_ERROR SetProcessingParametersKernel(
         const VYR_PROCESSING_PARAMETERS_KERNEL& parameters) = 0;
     virtual VYR_ERROR SetUsedStationAssoc(const VYR_STATION_ASSOC& assoc) = 0;
+    virtual VYR_ERROR SetKernelStatistics(const VYR_KERNEL_STAT& statistics) = 0;
+    // In order; stops at the first record the collection refuses.
+    virtual VYR_ERROR AddSvStats(const std::vector<VYR_SV_STAT>& statistics) = 0;
+    virtual VYR_ERROR GetPointPositionCollection(
+        CVyrIPtrSmart<IVyrCollection<VYR_POINT_POSITION>>& positions) = 0;
     virtual VYR_ERROR GetPointDescResultCollection(
         CVyrIPtrSmart<IVyrCollection<VYR_POINT_DESC>>& descriptions) = 0;
+    virtual VYR_ERROR GetResidualsEx(VYR_RESIDUAL_TYPE type,
+                                     CVyrIPtrSmart<IVyrCollectionResidualEx>& residuals) = 0;
+    virtual VYR_ERROR GetResidualOffsetsEx(
+        VYR_RESIDUAL_OFFSET_TYPE type,
+        CVyrIPtrSmart<IVyrCollectionResidualOffsetSvEx>& offsets) = 0;
+    virtual VYR_ERROR GetSvStatCollectionEx(CVyrIPtrSmart<IVyrCollectionSvStatEx>& statistics) = 0;
+    virtual VYR_ERROR GetCycleSlipCollectionEx(CVyrIPtrSmart<IVyrCollectionCycleSlipEx>& slips) = 0;
+    virtual VYR_ERROR GetTrackingStatusEx(
+        VYR_FREQUENCY_BAND band, CVyrIPtrSmart<IVyrCollectionTrackingStatusSvEx>& status) = 0;
+    virtual VYR_ERROR GetAmbiguityStatusEx(
+        VYR_FREQUENCY_BAND band, CVyrIPtrSmart<IVyrCollectionAmbiguityStatusSvEx>& status) = 0;
+    virtual VYR_ERROR SetAmbiguityStatistics(const VYR_AMBIGUITY_STAT& statistics) = 0;
+    virtual VYR_ERROR GetEpochSvInfoCollectionEx(
+        CVyrIPtrSmart<IVyrCollectionEpochSvInfoEx>& info) = 0;
     virtual VYR_ERROR GetIonoModelKeyCollectionEx(
         CVyrIPtrSmart<IVyrCollectionIonoModelKeyEx>& keys) = 0;
     virtual VYR_ERROR GetRawData(CVyrIPtrSmart<IVyrRawDataEx>& rawData) = 0;
