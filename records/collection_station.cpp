@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "records/collection_assoc.h"
 #include "stations/station.h"
 #include "stations/station_key.h"
 #include "storage/factories.h"
@@ -40,6 +41,9 @@ VYR_ERROR CVyrCollectionStation::MakeStation(const VYR_STATION_KEY& key, bool cr
     station = static_cast<Interface*>(object);
     if (!station.IsValid()) {
         object->Release();
+        // A storage made here and handed to nobody would block the key for good.
+        if (create)
+            vyr_records::destroy_keyed(*m_stream.Storage(), vyr_storage::kStorageStation, key);
         return VYR_E_INVALID_INTERFACE;
     }
     return VYR_OK;
@@ -124,7 +128,9 @@ VYR_ERROR CVyrCollectionStation::Delete(const VYR_STATION_KEY& key) {
     if (!Contains(key)) return VYR_E_ENTRY_NOT_FOUND;
     // The storage goes first: one that cannot go (an open station holds it) keeps its key, so
     // list and file never disagree and the station stays reachable.
-    if (!CFactoryStorage(m_stream.Storage().Get()).DestroyStation(key)) return VYR_E_DELETE_FAILED;
+    // A storage found missing counts as gone, so that its key can go too.
+    if (!vyr_records::destroy_keyed(*m_stream.Storage(), vyr_storage::kStorageStation, key))
+        return VYR_E_DELETE_FAILED;
     return CVyrCollectionStationBase::Delete(key);
 }
 

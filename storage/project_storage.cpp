@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "entry/error_collection.h"
+#include "records/collection_assoc.h"
 #include "records/collection_station.h"
 #include "records/common_data.h"
 #include "records/hand_out_collection.h"
@@ -145,16 +146,6 @@ VYR_ERROR CVyrStorage::GetCommonDataEx(CVyrIPtrSmart<IVyrCommonDataEx>& commonDa
     return HandOutCommonData(commonData);
 }
 
-// The association collections are not part of this build yet.
-namespace {
-template <class Handle>
-VYR_ERROR not_yet(const CVyrPtrSmart<CStg>& document, bool keys_valid, Handle& handle) {
-    handle.Reset();
-    if (!document.IsValid() || !keys_valid) return VYR_E_INVALID_INTERFACE;
-    return VYR_E_NOT_IMPLEMENTED;
-}
-}  // namespace
-
 template <class Interface>
 VYR_ERROR CVyrStorage::HandOutStations(CVyrIPtrSmart<Interface>& stations) {
     stations.Reset();
@@ -167,13 +158,20 @@ VYR_ERROR CVyrStorage::GetStations(CVyrIPtrSmart<IVyrCollectionStation>& station
     return HandOutStations(stations);
 }
 
+template <class Collection, class Interface>
+VYR_ERROR CVyrStorage::HandOutAssocs(CVyrIPtrSmart<Interface>& assocs) {
+    assocs.Reset();
+    if (!m_document.IsValid() || !m_keys.IsValid()) return VYR_E_INVALID_INTERFACE;
+    return vyr_records::hand_out_collection<Collection>(assocs, m_document, m_keys, VersionValue());
+}
+
 VYR_ERROR CVyrStorage::GetStationAssocs(CVyrIPtrSmart<IVyrCollectionStationAssoc>& assocs) {
-    return not_yet(m_document, m_keys.IsValid(), assocs);
+    return HandOutAssocs<CVyrCollectionStationAssoc>(assocs);
 }
 
 VYR_ERROR CVyrStorage::GetIonoComputedAssocs(
     CVyrIPtrSmart<IVyrCollectionIonoComputedAssoc>& assocs) {
-    return not_yet(m_document, m_keys.IsValid(), assocs);
+    return HandOutAssocs<CVyrCollectionIonoComputedAssoc>(assocs);
 }
 
 VYR_ERROR CVyrStorage::GetStationsEx(CVyrIPtrSmart<IVyrCollectionStationEx>& stations) {
@@ -181,12 +179,12 @@ VYR_ERROR CVyrStorage::GetStationsEx(CVyrIPtrSmart<IVyrCollectionStationEx>& sta
 }
 
 VYR_ERROR CVyrStorage::GetStationAssocsEx(CVyrIPtrSmart<IVyrCollectionStationAssocEx>& assocs) {
-    return not_yet(m_document, m_keys.IsValid(), assocs);
+    return HandOutAssocs<CVyrCollectionStationAssoc>(assocs);
 }
 
 VYR_ERROR CVyrStorage::GetIonoComputedAssocsEx(
     CVyrIPtrSmart<IVyrCollectionIonoComputedAssocEx>& assocs) {
-    return not_yet(m_document, m_keys.IsValid(), assocs);
+    return HandOutAssocs<CVyrCollectionIonoComputedAssoc>(assocs);
 }
 
 template <class Interface>
@@ -230,8 +228,35 @@ VYR_ERROR CVyrStorage::CopyInto(const CVyrPtrSmart<CStg>& destination, int32_t c
             ? copyMode
             : VYR_COPY_ALL;
     if (!m_document->CopyTo(destination, mode)) return VYR_E_CANNOT_CREATE_ENTRY;
-    // A copy without results also leaves out the associations marked for it; projects hold no
-    // associations until their collection exists, so the copy is complete here.
+    if (mode != VYR_COPY_WITHOUT_RESULTS) return VYR_OK;
+    return RemoveMarkedAssocs(destination);
+}
+
+// The copy is opened as a project of its own and loses, through its association collection,
+// every association whose description carries the without-results mark.
+VYR_ERROR CVyrStorage::RemoveMarkedAssocs(const CVyrPtrSmart<CStg>& copy) {
+    CVyrPtrSmart<CVyrStorage> project(new (std::nothrow) CVyrStorage(copy));
+    if (!project.IsValid()) return VYR_E_INVALID_INTERFACE;
+    VYR_ERROR result = project->Open();
+    if (VyrFailed(result)) return result;
+    CVyrIPtrSmart<IVyrCollectionStationAssoc> assocs;
+    result = project->GetStationAssocs(assocs);
+    if (VyrFailed(result)) return result;
+    std::vector<VYR_STATION_ASSOC_KEY> keys;
+    result = assocs->GetAll(keys);
+    if (VyrFailed(result)) return result;
+    for (const VYR_STATION_ASSOC_KEY& key : keys) {
+        CVyrIPtrSmart<IVyrStationAssoc> assoc;
+        result = assocs->GetAssoc(key, assoc);
+        VYR_STATION_ASSOC description;
+        if (result == VYR_OK) result = assoc->GetStationAssoc(description);
+        if (VyrFailed(result)) return result;
+        // An open association holds its storage, which could then not be destroyed.
+        assoc.Reset();
+        if ((description.flags & VYR_STATION_ASSOC::kWithoutResultsCopy) == 0) continue;
+        result = assocs->Delete(key);
+        if (VyrFailed(result)) return result;
+    }
     return VYR_OK;
 }
 

@@ -51,10 +51,14 @@ private:
     VYR_ERROR HandOutErrors(CVyrIPtrSmart<Interface>& errors);
     template <class Interface>
     VYR_ERROR HandOutStations(CVyrIPtrSmart<Interface>& stations);
+    template <class Collection, class Interface>
+    VYR_ERROR HandOutAssocs(CVyrIPtrSmart<Interface>& assocs);
     // Runs step on every station in index order; stops at the first failure.
     template <class Step>
     VYR_ERROR ForEachStation(Step step);
     VYR_ERROR CopyInto(const CVyrPtrSmart<CStg>& destination, int32_t copyMode);
+    // Copy without results: drops the associations marked kWithoutResultsCopy from the copy.
+    VYR_ERROR RemoveMarkedAssocs(const CVyrPtrSmart<CStg>& copy);
     void SaveKeyLists();
 
     CVyrPtrSmart<CStg> m_document;
