@@ -17,6 +17,7 @@
 #include "project_access.h"
 #include "record_fields.h"
 #include "record_lines.h"
+#include "station_text.h"
 
 namespace vyr_cli {
 namespace {
@@ -155,15 +156,6 @@ void print_block(FieldPrinter& out, const char* block, const void* fields,
     }
 }
 
-std::string satellite_text(const VYR_SATID& satellite) {
-    static const char kLetters[] = "?GRESC";
-    const char letter =
-        (satellite.system >= 1 && satellite.system <= 5) ? kLetters[satellite.system] : '?';
-    char text[8];
-    std::snprintf(text, sizeof text, "%c%02u", letter, satellite.prn);
-    return text;
-}
-
 void show_processing_parameters(IVyrCommonData& common, const std::string& path, bool as_json) {
     VYR_PROCESSING_PARAMETERS parameters;
     check(common.GetProcessingParameters(parameters), path);
@@ -175,7 +167,7 @@ void show_processing_parameters(IVyrCommonData& common, const std::string& path,
     print_block(out, "orbit", &parameters.orbit.fields, kOrbitFields);
     std::string satellites;
     for (const VYR_SATID& satellite : parameters.orbit.satellites)
-        satellites += (satellites.empty() ? "" : ",") + satellite_text(satellite);
+        satellites += (satellites.empty() ? "" : ",") + satellite_name(satellite);
     out.field("orbit.satellites", satellites);
 }
 

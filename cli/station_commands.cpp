@@ -20,6 +20,7 @@
 #include "commands.h"
 #include "output_text.h"
 #include "project_access.h"
+#include "project_lookup.h"
 #include "station_text.h"
 
 namespace vyr_cli {
@@ -30,29 +31,6 @@ using nlohmann::json;
 // Every open-for-reading project of this library is the extended storage object.
 IVyrStorageEx& extended(IVyrStorage& storage) {
     return static_cast<IVyrStorageEx&>(storage);
-}
-
-// The stations of a project; a project that never had one has no list.
-CVyrIPtrSmart<IVyrCollectionStationEx> stations_of(IVyrStorageEx& storage,
-                                                   const std::string& path) {
-    CVyrIPtrSmart<IVyrCollectionStationEx> stations;
-    const VYR_ERROR result = storage.GetStationsEx(stations);
-    if (result != VYR_E_ENTRY_NOT_FOUND) check(result, path);
-    return stations;
-}
-
-CVyrIPtrSmart<IVyrStationEx> find_station(IVyrStorageEx& storage, const std::string& path,
-                                          const std::string& name) {
-    CVyrIPtrSmart<IVyrCollectionStationEx> stations = stations_of(storage, path);
-    std::vector<VYR_STATION_KEY> keys;
-    if (stations.IsValid()) check(stations->GetAll(keys), path);
-    for (const VYR_STATION_KEY& key : keys) {
-        if (!names_key(name, key)) continue;
-        CVyrIPtrSmart<IVyrStationEx> station;
-        check(stations->GetStationEx(key, station), path);
-        return station;
-    }
-    throw CommandFailure{path + ": no station " + name};
 }
 
 std::string text_field(const char* field, size_t size) {

@@ -24,6 +24,11 @@ std::string iso_time(uint32_t mjd, double fraction) {
     return text;
 }
 
+std::string iso_time(double mjd) {
+    const double day = std::floor(mjd);
+    return iso_time(static_cast<uint32_t>(day), mjd - day);
+}
+
 std::optional<double> parse_iso_time(const std::string& text) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, used = 0;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d%n", &year, &month, &day, &hour, &minute,
@@ -68,13 +73,13 @@ std::optional<VYR_SATID> parse_satellite(const std::string& text) {
     return satellite;
 }
 
-std::string key_display(const VYR_STATION_KEY& key) {
+std::string key_display(const VYR_KEY& key) {
     std::string text;
     VyrRecordToString(key, text);
     return text;
 }
 
-bool names_key(const std::string& text, const VYR_STATION_KEY& key) {
+bool names_key(const std::string& text, const VYR_KEY& key) {
     const std::string display = key_display(key);
     if (text == display || text == terminal_text(display)) return true;
     if (key.type != VYR_KEY_NUMBER64 && key.type != VYR_KEY_NUMBER32) return false;

@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <vyr/vyr.h>
 #include <nlohmann/json.hpp>
 #include "cli_runner.h"
 
@@ -49,6 +50,22 @@ TEST_F(ProjectCli, ShowGivesTheDefaultRecordsAsLinesOrJson) {
     EXPECT_THAT(parameters.out, HasSubstr("kernel.f64_3\t0.26179938779914941\n"));
     EXPECT_THAT(parameters.out, HasSubstr("orbit.u8_43\t2\n"));
     EXPECT_EQ(vyr({"show", project, "status"}).out, "status\t0\n");
+}
+
+TEST_F(ProjectCli, ShowNamesOrbitSatellitesAsEveryOtherCommandDoes) {
+    {
+        CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
+        CVyrIPtrSmart<IVyrStorage> storage;
+        ASSERT_EQ(root->CreateStorage(project.c_str(), storage), VYR_OK);
+        CVyrIPtrSmart<IVyrCommonData> common;
+        ASSERT_EQ(storage->GetCommonData(common), VYR_OK);
+        VYR_PROCESSING_PARAMETERS parameters;
+        parameters.orbit.satellites = {{VYR_SATSYS_GPS, 5}, {VYR_SATSYS_SBAS, 1}};
+        ASSERT_EQ(common->SetProcessingParameters(parameters), VYR_OK);
+    }
+    // SBAS PRN 120 is stored as number 1 and named S20, as `vyr obs` names it.
+    EXPECT_THAT(vyr({"show", project, "processing-parameters"}).out,
+                HasSubstr("orbit.satellites\tG05,S20\n"));
 }
 
 TEST_F(ProjectCli, ShowNamesTheFileAndTheProblem) {
