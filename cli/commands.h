@@ -24,5 +24,7 @@ void add_project_commands(CLI::App& app);
 void add_errors_command(CLI::App& app);
 void add_import_command(CLI::App& app);
 void add_station_commands(CLI::App& app);
+void add_assoc_commands(CLI::App& app);
+void add_results_commands(CLI::App& app);
 
 }  // namespace vyr_cli

@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     vyr_cli::add_errors_command(app);
     vyr_cli::add_import_command(app);
     vyr_cli::add_station_commands(app);
+    vyr_cli::add_assoc_commands(app);
+    vyr_cli::add_results_commands(app);
 
     try {
         app.parse(argc, argv);
