@@ -45,20 +45,28 @@ HRESULT write_bytes(ILockBytes& bytes, uint64_t offset, const void* p, size_t n)
 
 HRESULT RegularSpace::read(uint32_t first, uint64_t offset, void* p, size_t n) {
     const uint64_t at = (uint64_t{first} + 1) * sector_size_ + offset;
-    if (!window_.empty() && at >= window_at_ && at + n <= window_at_ + window_.size()) {
-        std::memcpy(p, window_.data() + (at - window_at_), n);
-        return S_OK;
+    ++reads_;
+    Window* oldest = &windows_[0];
+    for (Window& window : windows_) {
+        if (!window.bytes.empty() && at >= window.at && at + n <= window.at + window.bytes.size()) {
+            window.used = reads_;
+            std::memcpy(p, window.bytes.data() + (at - window.at), n);
+            return S_OK;
+        }
+        if (window.used < oldest->used) oldest = &window;
     }
     if (n > kReadAhead / 2) return read_through(at, p, n);
-    // A small read fills the window from the page it starts in.
-    window_.resize(kReadAhead);
-    window_at_ = at / kPage * kPage;
-    const HRESULT hr = read_through(window_at_, window_.data(), window_.size());
+    // A small read fills the least recently used window from the page it starts in.
+    Window& window = *oldest;
+    window.bytes.resize(kReadAhead);
+    window.at = at / kPage * kPage;
+    window.used = reads_;
+    const HRESULT hr = read_through(window.at, window.bytes.data(), window.bytes.size());
     if (FAILED(hr)) {
-        window_.clear();
+        window.bytes.clear();
         return hr;
     }
-    std::memcpy(p, window_.data() + (at - window_at_), n);
+    std::memcpy(p, window.bytes.data() + (at - window.at), n);
     return S_OK;
 }
 
@@ -71,7 +79,7 @@ HRESULT RegularSpace::read_through(uint64_t at, void* p, size_t n) {
 }
 
 HRESULT RegularSpace::write(uint32_t first, uint64_t offset, const void* p, size_t n) {
-    window_.clear();
+    drop_read_ahead();
     uint64_t at = (uint64_t{first} + 1) * sector_size_ + offset;
     if (!gathered_.empty() && at != gathered_at_ + gathered_.size()) {
         const HRESULT hr = flush_writes();

@@ -2,6 +2,7 @@
 // mini sectors inside the mini stream (MiniFAT). Sector chains work on either.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -35,9 +36,11 @@ public:
 // first); the commit hands everything on before it flushes. A failure to hand bytes on sticks:
 // every later call reports it, so a document missing them is never committed.
 //
-// Small reads (records and epochs come a few dozen bytes at a time) are served from a window of
-// the byte array read ahead in one call. Every write drops the window, and so must anything
-// else that changes the byte array (drop_read_ahead).
+// Small reads (records and epochs come a few dozen bytes at a time) are served from windows of
+// the byte array read ahead in one call. A few windows are kept, so that streams read side by
+// side (two residual types aligned by epoch, several stations' epochs) do not evict each other
+// at every record. Every write drops the windows, and so must anything else that changes the
+// byte array (drop_read_ahead).
 class RegularSpace final : public SectorSpace {
 public:
     RegularSpace(ILockBytes* bytes, uint32_t sector_size)
@@ -50,7 +53,9 @@ public:
     // Hands every gathered byte on to the byte array.
     HRESULT flush_writes();
     // Forgets what was read ahead: the byte array was changed behind this space's back.
-    void drop_read_ahead() { window_.clear(); }
+    void drop_read_ahead() {
+        for (Window& window : windows_) window.bytes.clear();
+    }
 
 private:
     HRESULT hand_on(size_t n);                             // the first n gathered bytes
@@ -60,9 +65,14 @@ private:
     uint32_t sector_size_;
     AllocationTable fat_{true};
     std::vector<uint8_t> gathered_;
-    uint64_t gathered_at_ = 0;     // offset in the byte array of gathered_[0]
-    std::vector<uint8_t> window_;  // read ahead; empty when there is none
-    uint64_t window_at_ = 0;       // offset in the byte array of window_[0]
+    uint64_t gathered_at_ = 0;  // offset in the byte array of gathered_[0]
+    struct Window {
+        std::vector<uint8_t> bytes;  // read ahead; empty when there is none
+        uint64_t at = 0;             // offset in the byte array of bytes[0]
+        uint64_t used = 0;           // when it last served a read: the oldest is refilled
+    };
+    std::array<Window, 4> windows_;
+    uint64_t reads_ = 0;
     HRESULT failure_ = S_OK;
 };
 
