@@ -29,25 +29,37 @@ bool write_value(CStm& stream, const T& value) {
     return stream.Write(&value, sizeof(T));
 }
 
-// The elements read before a failure stay in the vector.
+// The elements come in one read per kMaxReservedElements (a record of residuals is three reads,
+// not one per satellite). On a failure the piece being read is dropped; callers fail the whole
+// record anyway.
 template <class T>
 bool read_counted_vector(CStm& stream, std::vector<T>& elements) {
+    static_assert(std::is_trivially_copyable_v<T>);
     uint32_t count = 0;
     if (!read_value(stream, count)) return false;
-    elements.reserve(elements.size() + std::min(count, kMaxReservedElements));
-    for (uint32_t i = 0; i < count; ++i) {
-        T element{};
-        if (!read_value(stream, element)) return false;
-        elements.push_back(element);
+    while (count > 0) {
+        const uint32_t piece = std::min(count, kMaxReservedElements);
+        const size_t before = elements.size();
+        elements.resize(before + piece);
+        if (!stream.Read(elements.data() + before, static_cast<uint32_t>(piece * sizeof(T)))) {
+            elements.resize(before);
+            return false;
+        }
+        count -= piece;
     }
     return true;
 }
 
 template <class T>
 bool write_counted_vector(CStm& stream, const std::vector<T>& elements) {
+    static_assert(std::is_trivially_copyable_v<T>);
     if (!write_value(stream, static_cast<uint32_t>(elements.size()))) return false;
-    for (const T& element : elements)
-        if (!write_value(stream, element)) return false;
+    for (size_t done = 0; done < elements.size();) {
+        const size_t piece = std::min<size_t>(elements.size() - done, kMaxReservedElements);
+        if (!stream.Write(elements.data() + done, static_cast<uint32_t>(piece * sizeof(T))))
+            return false;
+        done += piece;
+    }
     return true;
 }
 
