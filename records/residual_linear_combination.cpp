@@ -1,8 +1,10 @@
 // CVyrCollectionResidualLinearCombination: two residual streams aligned by epoch and combined
 // satellite by satellite.
+#include <array>
 #include <cmath>
 #include <map>
 #include <new>
+#include <utility>
 
 #include "records/result_collections.h"
 #include "records/time_key.h"
@@ -96,12 +98,25 @@ VYR_ERROR CVyrCollectionResidualLinearCombination::Combine(VYR_RESIDUAL& record)
     const VYR_RESIDUAL& r2 = m_current[1];
     record.time = r1.time;
     record.residuals.clear();
+    record.residuals.reserve(r1.residuals.size());
+    // Where the first entry of each satellite of R2 stands, by compact number; satellites
+    // without one are searched for.
+    std::array<int32_t, vyr::kCompactSatelliteMax + 1> inR2;
+    inR2.fill(-1);
+    for (size_t i = 0; i < r2.residuals.size(); ++i) {
+        const uint8_t n = vyr::compact_satellite_number(r2.residuals[i].sat);
+        if (n != 0 && inR2[n] < 0) inR2[n] = static_cast<int32_t>(i);
+    }
     for (const VYR_RESIDUAL_SV& e1 : r1.residuals) {
         const VYR_RESIDUAL_SV* e2 = nullptr;
-        for (const VYR_RESIDUAL_SV& candidate : r2.residuals) {
-            if (candidate.sat == e1.sat) {
-                e2 = &candidate;
-                break;
+        if (const uint8_t n = vyr::compact_satellite_number(e1.sat); n != 0) {
+            if (inR2[n] >= 0) e2 = &r2.residuals[inR2[n]];
+        } else {
+            for (const VYR_RESIDUAL_SV& candidate : r2.residuals) {
+                if (candidate.sat == e1.sat) {
+                    e2 = &candidate;
+                    break;
+                }
             }
         }
         if (e2 == nullptr) continue;
@@ -182,7 +197,7 @@ VYR_ERROR CVyrCollectionResidualLinearCombination::GetAll(std::vector<VYR_RESIDU
     VYR_RESIDUAL record;
     VYR_ERROR result = GetFirst(record);
     while (result == VYR_OK) {
-        records.push_back(record);
+        records.push_back(std::move(record));
         result = GetNext(record);
     }
     if (result != VYR_E_NO_MORE_ENTRIES) return result;
