@@ -63,19 +63,7 @@ bool ResultStorageBinding::IsBound() const {
 
 VYR_ERROR ResultStorageBinding::KeptErrors() {
     if (m_errors.IsValid()) return VYR_OK;
-    auto* object = new (std::nothrow) CVyrErrors(m_result, m_version);
-    if (object == nullptr) return VYR_E_INVALID_INTERFACE;
-    if (VyrFailed(object->Status())) {
-        const VYR_ERROR status = object->Status();
-        object->Release();
-        return handed_out_status(status);
-    }
-    m_errors = static_cast<IVyrErrorsEx*>(object);
-    if (!m_errors.IsValid()) {
-        object->Release();
-        return VYR_E_INVALID_INTERFACE;
-    }
-    return VYR_OK;
+    return hand_out_object<CVyrErrors>(m_errors, &CVyrErrors::Status, m_result, m_version);
 }
 
 VYR_ERROR ResultStorageBinding::GetErrorsEx(CVyrIPtrSmart<IVyrErrorsEx>& errors) {

@@ -92,19 +92,8 @@ template <class Interface>
 VYR_ERROR CVyrAssocCore::HandOutErrors(CVyrIPtrSmart<Interface>& errors) {
     errors.Reset();
     if (!IsOpen()) return VYR_E_INVALID_INTERFACE;
-    auto* object = new (std::nothrow) CVyrErrors(m_result, m_version);
-    if (object == nullptr) return VYR_E_INVALID_INTERFACE;
-    if (VyrFailed(object->Status())) {
-        const VYR_ERROR status = object->Status();
-        object->Release();
-        return vyr_records::handed_out_status(status);
-    }
-    errors = static_cast<Interface*>(object);
-    if (!errors.IsValid()) {
-        object->Release();
-        return VYR_E_INVALID_INTERFACE;
-    }
-    return VYR_OK;
+    return vyr_records::hand_out_object<CVyrErrors>(errors, &CVyrErrors::Status, m_result,
+                                                    m_version);
 }
 
 VYR_ERROR CVyrAssocCore::GetErrors(CVyrIPtrSmart<IVyrErrors>& errors) {
@@ -118,19 +107,8 @@ VYR_ERROR CVyrAssocCore::GetErrorsEx(CVyrIPtrSmart<IVyrErrorsEx>& errors) {
 VYR_ERROR CVyrAssocCore::GetRawData(CVyrIPtrSmart<IVyrRawDataEx>& rawData) {
     rawData.Reset();
     if (!IsOpen()) return VYR_E_INVALID_INTERFACE;
-    auto* object = new (std::nothrow) CVyrRawData(m_result, m_version);
-    if (object == nullptr) return VYR_E_INVALID_INTERFACE;
-    if (VyrFailed(object->SetupResult())) {
-        const VYR_ERROR setup = object->SetupResult();
-        object->Release();
-        return vyr_records::handed_out_status(setup);
-    }
-    rawData = static_cast<IVyrRawDataEx*>(object);
-    if (!rawData.IsValid()) {
-        object->Release();
-        return VYR_E_INVALID_INTERFACE;
-    }
-    return VYR_OK;
+    return vyr_records::hand_out_object<CVyrRawData>(rawData, &CVyrRawData::SetupResult, m_result,
+                                                     m_version);
 }
 
 // Both replace their stream: a shorter map or list must not leave old bytes behind it.

@@ -191,19 +191,8 @@ template <class Interface>
 VYR_ERROR CVyrStorage::HandOutErrors(CVyrIPtrSmart<Interface>& errors) {
     errors.Reset();
     if (!m_document.IsValid()) return VYR_E_INVALID_INTERFACE;
-    auto* object = new (std::nothrow) CVyrErrors(m_document, VersionValue());
-    if (object == nullptr) return VYR_E_INVALID_INTERFACE;
-    if (VyrFailed(object->Status())) {
-        const VYR_ERROR status = object->Status();
-        object->Release();
-        return vyr_records::handed_out_status(status);
-    }
-    errors = static_cast<Interface*>(object);
-    if (!errors.IsValid()) {
-        object->Release();
-        return VYR_E_INVALID_INTERFACE;
-    }
-    return VYR_OK;
+    return vyr_records::hand_out_object<CVyrErrors>(errors, &CVyrErrors::Status, m_document,
+                                                    VersionValue());
 }
 
 VYR_ERROR CVyrStorage::GetErrors(CVyrIPtrSmart<IVyrErrors>& errors) {
