@@ -1,6 +1,7 @@
 // Hostile bytes opened as a project. Opening must succeed or fail with a result that has a
 // text, and so must everything a reader asks of an opened project: its common data, its
-// stations with their entries, statistics and epochs, and its processing errors. Epochs and
+// stations with their entries, statistics and epochs, its associations with every kind of result,
+// and its processing errors. Epochs and
 // statistics handed out must hold what a writer could have stored: damage is a failure, never
 // data. An epoch is then added to the first station, so that the write paths meet the damage
 // too. The project lives in memory; nothing reaches a disk.
@@ -130,6 +131,55 @@ void add_epoch(IVyrStation& station) {
     check(observations->AddEpoch(epoch));
 }
 
+template <class T, class Interface, class Get>
+void read_results(Get get) {
+    CVyrIPtrSmart<Interface> collection;
+    if (check(get(collection)) < 0) return;
+    uint32_t count = 0;
+    check(collection->GetCount(count));
+    T record;
+    for (VYR_ERROR result = check(collection->GetFirst(record)); result == VYR_OK;)
+        result = check(collection->GetNext(record));
+}
+
+// Every kind of result an association holds, as a reader would walk it.
+void read_assoc(IVyrStationAssocEx& assoc) {
+    VYR_STATION_ASSOC description;
+    check(assoc.GetStationAssoc(description));
+    for (int type : {VYR_RESIDUAL_L1_CODE, VYR_RESIDUAL_L2_CODE, VYR_RESIDUAL_L3_PHASE})
+        read_results<VYR_RESIDUAL, IVyrCollectionResidual>([&](auto& out) {
+            return assoc.GetResiduals(static_cast<VYR_RESIDUAL_TYPE>(type), out);
+        });
+    for (int kind : {VYR_RESIDUAL_COMBINATION_IONO_FREE, VYR_RESIDUAL_COMBINATION_DIFFERENCE}) {
+        CVyrIPtrSmart<IVyrCollectionResidual> combined;
+        std::vector<VYR_RESIDUAL> all;
+        if (check(assoc.GetResidualLinearCombination(
+                kind, {VYR_RESIDUAL_L1_CODE, VYR_RESIDUAL_L2_CODE}, combined)) == VYR_OK)
+            check(combined->GetAll(all));
+    }
+    read_results<VYR_RESIDUAL_OFFSET_SV, IVyrCollectionResidualOffsetSv>(
+        [&](auto& out) { return assoc.GetResidualOffsets(VYR_RESIDUAL_OFFSET_L1_CODE, out); });
+    read_results<VYR_CYCLE_SLIP, IVyrCollectionCycleSlip>(
+        [&](auto& out) { return assoc.GetCycleSlipCollection(out); });
+    read_results<VYR_TRACKING_STATUS_SV, IVyrCollectionTrackingStatusSv>(
+        [&](auto& out) { return assoc.GetTrackingStatus(VYR_BAND_L1, out); });
+    read_results<VYR_EPOCH_SVINFO, IVyrCollectionEpochSvInfo>(
+        [&](auto& out) { return assoc.GetEpochSvInfoCollection(out); });
+    read_results<VYR_SV_STAT, IVyrCollectionSvStat>(
+        [&](auto& out) { return assoc.GetSvStatCollection(out); });
+    read_results<VYR_POINT, IVyrCollection<VYR_POINT>>(
+        [&](auto& out) { return assoc.GetPointCollection(out); });
+    VYR_KERNEL_STAT kernel{};
+    check(assoc.GetKernelStatistics(kernel));
+    VYR_AMBIGUITY_STAT ambiguity;
+    check(assoc.GetAmbiguityStatistics(ambiguity));
+    CVyrIPtrSmart<IVyrRawDataEx> raw;
+    if (check(assoc.GetRawData(raw)) < 0) return;
+    VYR_RAW_DATA item;
+    for (VYR_ERROR result = check(raw->GetFirstRawData(item)); result == VYR_OK;)
+        result = check(raw->GetNextRawData(item));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -151,6 +201,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             read_station(*station);
             if (n == 0) add_epoch(*station);
             result = check(stations->GetNextStation(station));
+        }
+    }
+    CVyrIPtrSmart<IVyrCollectionStationAssocEx> assocs;
+    if (check(project->GetStationAssocsEx(assocs)) >= 0) {
+        uint32_t count = 0;
+        check(assocs->GetCount(count));
+        for (uint32_t n = 0; n < count && n < kMaxStations; ++n) {
+            CVyrIPtrSmart<IVyrStationAssocEx> assoc;
+            if (check(assocs->GetAssocExAt(n, assoc)) == VYR_OK) read_assoc(*assoc);
         }
     }
     CVyrIPtrSmart<IVyrErrors> errors;
