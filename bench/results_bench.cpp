@@ -6,10 +6,10 @@
 // Counters: records/s of the collection and of the plain file, and time_ratio (collection time /
 // plain time; 1.0 is as fast as a plain file). Appending includes the closing commit, the plain
 // write an fdatasync. VYR_BENCH_DIR sets where the files go (the system's temp folder by default).
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -96,19 +96,19 @@ double project_append() {
     return seconds_since(start);
 }
 
+// Buffered, as a program keeping its results in a file of its own would write them.
 double plain_write() {
     fs::remove(plain_file());
     const auto start = Clock::now();
-    const int fd = ::open(plain_file().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    check(fd >= 0, "open");
+    std::FILE* file = std::fopen(plain_file().c_str(), "wb");
+    check(file != nullptr, "fopen");
     for (int t = 0; t < 4; ++t)
         for (int e = 0; e < kEpochs; ++e) {
             const std::vector<char> bytes = bytes_of(residual_at(e, t));
-            check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()),
-                  "write");
+            check(std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size(), "fwrite");
         }
-    check(::fdatasync(fd) == 0, "fdatasync");
-    ::close(fd);
+    check(std::fflush(file) == 0 && ::fdatasync(::fileno(file)) == 0, "fdatasync");
+    std::fclose(file);
     return seconds_since(start);
 }
 
@@ -129,24 +129,23 @@ double project_read() {
     return seconds_since(start);
 }
 
-// Each record as its fixed part, then its entries: what a reader of the plain file must do.
+// Each record as its fixed part, then its entries, through a buffered file.
 double plain_read() {
     const auto start = Clock::now();
-    const int fd = ::open(plain_file().c_str(), O_RDONLY | O_CLOEXEC);
-    check(fd >= 0, "open");
+    std::FILE* file = std::fopen(plain_file().c_str(), "rb");
+    check(file != nullptr, "fopen");
     int records = 0;
     char head[12];
     std::vector<VYR_RESIDUAL_SV> entries;
-    while (::read(fd, head, sizeof head) == sizeof head) {
+    while (std::fread(head, 1, sizeof head, file) == sizeof head) {
         uint32_t count = 0;
         std::memcpy(&count, head + 8, 4);
         entries.resize(count);
-        const auto size = static_cast<ssize_t>(count * sizeof(VYR_RESIDUAL_SV));
-        check(::read(fd, entries.data(), static_cast<size_t>(size)) == size, "read");
+        check(std::fread(entries.data(), sizeof(VYR_RESIDUAL_SV), count, file) == count, "fread");
         benchmark::DoNotOptimize(entries.data());
         ++records;
     }
-    ::close(fd);
+    std::fclose(file);
     check(records == kRecords, "plain read a different number of records");
     return seconds_since(start);
 }
