@@ -16,8 +16,8 @@
 #include "output_text.h"
 #include "project_access.h"
 #include "record_fields.h"
-#include "station_text.h"
 #include "record_lines.h"
+#include "station_text.h"
 
 namespace vyr_cli {
 namespace {

@@ -8,8 +8,7 @@
 namespace vyr_cli {
 
 // The project's stations; not valid for a project that never had one.
-CVyrIPtrSmart<IVyrCollectionStationEx> stations_of(IVyrStorageEx& storage,
-                                                   const std::string& path);
+CVyrIPtrSmart<IVyrCollectionStationEx> stations_of(IVyrStorageEx& storage, const std::string& path);
 // Throws CommandFailure "PATH: no station NAME" when no key matches.
 VYR_STATION_KEY find_station_key(IVyrStorageEx& storage, const std::string& path,
                                  const std::string& name);

@@ -20,7 +20,8 @@ std::optional<double> parse_iso_time(const std::string& text);
 std::string satellite_name(const VYR_SATID& satellite);
 std::optional<VYR_SATID> parse_satellite(const std::string& text);
 
-// The display text of a station's or an association's key (the name of a text key, "0x..." for a number key).
+// The display text of a station's or an association's key (the name of a text key, "0x..." for a
+// number key).
 std::string key_display(const VYR_KEY& key);
 // Whether the command-line text names the key: its display text as stored or as printed (with
 // \xNN escapes), or the number of a number key in hexadecimal with or without "0x".
