@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include "commands.h"
+#include "obs_rows.h"
 #include "output_text.h"
 #include "project_access.h"
 #include "project_lookup.h"
@@ -250,51 +251,6 @@ VYR_OBSERVATION_FILTER filter_of(const ObsOptions& options) {
     return filter;
 }
 
-std::string number_or_empty(bool valid, double value) {
-    if (!valid) return "";
-    char text[40];
-    std::snprintf(text, sizeof text, "%.3f", value);
-    return text;
-}
-
-std::string flags_text(uint16_t flags) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04x", flags);
-    return text;
-}
-
-void print_epoch(const VYR_OBSERVATIONEPOCH& epoch, bool as_json, bool& first_row) {
-    const std::string time = iso_time(epoch.mjd, epoch.fraction);
-    for (const VYR_OBSERVATIONEPOCH_SV& sv : epoch.satellites) {
-        const std::string sat = satellite_name(sv.satId);
-        for (const VYR_OBSERVATIONEPOCH_SIGNAL& s : sv.observations) {
-            const uint16_t flags = s.flags;
-            const bool code = flags & VYR_OBSERVATIONEPOCH_SIGNAL::kCodeValid;
-            const bool phase = flags & VYR_OBSERVATIONEPOCH_SIGNAL::kPhaseValid;
-            const bool doppler = flags & VYR_OBSERVATIONEPOCH_SIGNAL::kDopplerValid;
-            if (as_json) {
-                const auto value = [](bool valid, double v) { return valid ? json(v) : json(); };
-                const json row = {{"time", time},
-                                  {"sat", sat},
-                                  {"type", static_cast<int>(s.obsType)},
-                                  {"code", value(code, s.code)},
-                                  {"phase", value(phase, s.phase)},
-                                  {"doppler", value(doppler, s.doppler)},
-                                  {"quality", static_cast<int>(s.quality)},
-                                  {"flags", flags_text(flags)}};
-                // Every text of a row is made here, in ASCII: no check is needed.
-                std::cout << (first_row ? "\n  " : ",\n  ") << row.dump();
-            } else {
-                std::cout << time << ',' << sat << ',' << static_cast<int>(s.obsType) << ','
-                          << number_or_empty(code, s.code) << ',' << number_or_empty(phase, s.phase)
-                          << ',' << number_or_empty(doppler, s.doppler) << ',' << s.quality << ','
-                          << flags_text(flags) << '\n';
-            }
-            first_row = false;
-        }
-    }
-}
-
 void obs(const ObsOptions& options) {
     const VYR_OBSERVATION_FILTER filter = filter_of(options);
     ReadOnlyProject project(options.path);
@@ -307,17 +263,13 @@ void obs(const ObsOptions& options) {
     CVyrIPtrSmart<IVyrObservations> observations;
     check(station->GetObservations(observations), options.path);
 
-    if (options.json)
-        std::cout << '[';
-    else
-        std::cout << "time,sat,type,code,phase,doppler,quality,flags\n";
-    bool first_row = true;
+    ObsRowPrinter rows(options.json);
     VYR_OBSERVATIONEPOCH epoch;
     VYR_ERROR result = observations->StartAndGetFirst(epoch, &filter, options.align, rate);
     for (; result == VYR_OK; result = observations->GetNext(epoch, options.align))
-        print_epoch(epoch, options.json, first_row);
-    if (options.json) std::cout << (first_row ? "]\n" : "\n]\n");
+        rows.print(epoch);
     if (result != VYR_E_ITERATOR_AT_END) check(result, options.path);
+    rows.finish();
 }
 
 // A stored window time as text; a time no window can hold (not finite, before MJD 0 or past
