@@ -60,6 +60,19 @@ void append_flags(std::string& out, uint16_t flags) {
 
 }  // namespace
 
+const char* const kObsColumnsHelp = R"(Columns (one row per signal):
+  time     epoch time tag as the imported file gave it (its time system, usually GPS)
+  sat      G GPS, R GLONASS (slot), E Galileo, S SBAS (S20 = PRN 120)
+  type     1 L1 C/A (GPS, GLONASS, SBAS)   2 L1 P(Y) (GPS, GLONASS)   3 L2 P(Y) semi-codeless
+           (GPS 2W/2Y/2D)   4 L2 P (GPS, GLONASS)   5 L2C (GPS; GLONASS L2 C/A)   6 L5 (GPS,
+           SBAS)   7 E5a   8 E5b   9 E1   10 E5 AltBOC   11 E6 (7 to 11 Galileo)
+  code     pseudorange, metres          phase    carrier phase, cycles
+  doppler  Doppler, Hz                  (empty: not observed)
+  quality  carrier-to-noise density in 0.05 dB-Hz (dB-Hz x 20; 890 = 44.5 dB-Hz), 0 if none
+  flags    0x0001 phase, 0x0002 code, 0x0004 Doppler, 0x0008 quality present;
+           0x0100 loss of lock (a cycle slip may precede this phase);
+           0x0800 mark carried over from an older receiver record)";
+
 ObsRowPrinter::ObsRowPrinter(bool as_json) : m_json(as_json) {
     m_out.reserve(kPiece + 4096);
     m_out = as_json ? "[" : "time,sat,type,code,phase,doppler,quality,flags\n";

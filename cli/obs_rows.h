@@ -9,6 +9,9 @@
 
 namespace vyr_cli {
 
+// What each column means, for `vyr obs --help`.
+extern const char* const kObsColumnsHelp;
+
 class ObsRowPrinter {
 public:
     // Writes the CSV header or the opening bracket.

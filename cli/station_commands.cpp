@@ -415,6 +415,7 @@ void add_station_commands(CLI::App& app) {
     info_command->callback([=] { info(*info_path, *info_json); });
 
     auto* obs_command = app.add_subcommand("obs", "A station's epochs through the iterator");
+    obs_command->footer(kObsColumnsHelp);
     auto options = std::make_shared<ObsOptions>();
     obs_command->add_option("PROJECT", options->path, "Project file")->required();
     obs_command->add_option("STATION", options->station, "Station key text or display text")
