@@ -737,7 +737,8 @@ std::string ObsDocument::header_text() {
     time_line(first, "TIME OF FIRST OBS");
     if (time_of_last_obs_) {
         last_obs_offset_ = static_cast<int64_t>(file_offset_ + h.size());
-        add_line(h, "", "COMMENT");  // replaced by TIME OF LAST OBS when the file is written
+        // Replaced in place by TIME OF LAST OBS when the file is written: as long as it.
+        add_line(h, "", "COMMENT         ");
     } else if (last_obs_) {
         time_line(*last_obs_, "TIME OF LAST OBS");
     }
@@ -1071,7 +1072,7 @@ eRNX ObsDocument::finish() {
                          "     " + system,
                      "TIME OF LAST OBS");
         } else {
-            add_line(line, "", "COMMENT");
+            add_line(line, "", "COMMENT         ");
         }
         if (::pwrite(fd_, line.data(), line.size(), last_obs_offset_) !=
             static_cast<ssize_t>(line.size()))
