@@ -44,7 +44,9 @@ TEST(FileNames, PeriodAndRateCodes) {
         {0.1, "01M", "10Z"},
         {0.01, "01M", "01C"},
         {5400, "02H", "90M"},
-        {365 * 86400.0, "01Y", "00U"}, {150, "03M", "03M"}, {7200 + 30, "03H", "02H"},
+        {365 * 86400.0, "01Y", "00U"},
+        {150, "03M", "03M"},
+        {7200 + 30, "03H", "02H"},
     };
     for (const Case& c : table) {
         EXPECT_EQ(rnx::period_code(c.seconds), c.period) << c.seconds;

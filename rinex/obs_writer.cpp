@@ -825,8 +825,7 @@ void ObsDocument::epoch_line(const RNX_TIME& time, int flag, int count, const do
     }
 }
 
-void ObsDocument::event_lines_into(std::string& out, eEPOCHFLAG flag, const RNX_TIME* time) {
-    (void)out;
+void ObsDocument::event_lines(eEPOCHFLAG flag, const RNX_TIME* time) {
     const int rinex_flag = static_cast<int>(flag) - 1;
     if (time) {
         epoch_line(*time, rinex_flag, static_cast<int>(event_.lines.size()), nullptr);
@@ -956,13 +955,13 @@ eRNX ObsDocument::AddObsEpoch(const RNX_OBS_EPOCH& epoch) {
         const bool event_epoch =
             epoch.flag >= eEPOCHFLAG_START_MOVING && epoch.flag <= eEPOCHFLAG_EXTERNAL_EVENT;
         if (event_epoch) {
-            event_lines_into(buffer_, epoch.flag, &epoch.time);
+            event_lines(epoch.flag, &epoch.time);
         } else {
             if (!event_.empty()) {
                 const eEPOCHFLAG f = event_.flag != eEPOCHFLAG_NONE ? event_.flag
                                      : event_.marker                ? eEPOCHFLAG_NEW_SITE
                                                                     : eEPOCHFLAG_HEADER_FOLLOWS;
-                event_lines_into(buffer_, f, &epoch.time);
+                event_lines(f, &epoch.time);
             }
             const int flag = epoch.flag == eEPOCHFLAG_POWER_FAILURE ? 1
                              : epoch.flag == eEPOCHFLAG_CYCLE_SLIP  ? 6
@@ -982,7 +981,7 @@ eRNX ObsDocument::AddObsEpoch(const RNX_OBS_EPOCH& epoch) {
     } catch (const std::bad_alloc&) {
         return fail("out of memory");
     }
-    return buffer_.size() >= (1u << 20) ? flush(false) : eRNX_S_OK;
+    return buffer_.size() >= (1u << 20) ? flush() : eRNX_S_OK;
 }
 
 // ---- The file ----
@@ -1015,13 +1014,10 @@ eRNX ObsDocument::begin() {
     build_tables();
     state_ = State::kStreaming;
     buffer_ = header_text();
-    // Moving from the first epoch on: an event record right after the header.
-    if (event_.flag == eEPOCHFLAG_START_MOVING && have_epoch_)
-        event_lines_into(buffer_, eEPOCHFLAG_START_MOVING, &first_epoch_);
-    return flush(false);
+    return flush();
 }
 
-eRNX ObsDocument::flush(bool) {
+eRNX ObsDocument::flush() {
     const char* p = buffer_.data();
     size_t left = buffer_.size();
     while (left > 0) {
@@ -1048,12 +1044,12 @@ eRNX ObsDocument::WriteDocument() {
             const eEPOCHFLAG f = event_.flag != eEPOCHFLAG_NONE ? event_.flag
                                  : event_.marker                ? eEPOCHFLAG_NEW_SITE
                                                                 : eEPOCHFLAG_HEADER_FOLLOWS;
-            event_lines_into(buffer_, f, nullptr);
+            event_lines(f, nullptr);
         }
     } catch (const std::bad_alloc&) {
         return fail("out of memory");
     }
-    if (const eRNX e = flush(true); e != eRNX_S_OK) return e;
+    if (const eRNX e = flush(); e != eRNX_S_OK) return e;
     return finish();
 }
 
