@@ -271,6 +271,8 @@ VYR_ERROR CVyrStation::GetKey(VYR_STATION_KEY& key) {
 VYR_ERROR CVyrStation::ExportRinex(const char* outputFolder, uint32_t options) {
     if (!IsOpen()) return VYR_E_INVALID_INTERFACE;
     if (outputFolder == nullptr || *outputFolder == '\0') return VYR_E_INVALID_PARAMETER;
+    if (options != 0 && options != 211 && options != 304 && options != 305 && options != 401)
+        return VYR_E_INVALID_PARAMETER;  // before any folder is made
     VYR_RINEX_EXPORT_OPTIONS settings;
     if (options != 0) settings.rinexVersion = options / 100.0;
     // Joined with the platform's separator and made here, parents included: the writer makes
