@@ -84,11 +84,19 @@ std::string rate_code(double s) {
         if (hertz < 100) return two_digits(hertz, 'Z');
         return two_digits(hertz / 100, 'C');
     }
+    // The largest unit that counts the interval exactly in two digits (3600 s is "01H", 5400 s
+    // "90M"); else the smallest unit that counts it in two digits, rounded.
     const auto whole = static_cast<int64_t>(std::llround(s));
-    if (whole < 100) return two_digits(whole, 'S');
-    if (whole < 6000) return two_digits(whole / 60, 'M');
-    if (whole < 360000) return two_digits(whole / 3600, 'H');
-    return two_digits(whole / 86400, 'D');
+    constexpr int64_t kUnits[] = {86400, 3600, 60, 1};
+    constexpr char kLetters[] = {'D', 'H', 'M', 'S'};
+    for (size_t i = 0; i < 4; ++i)
+        if (whole % kUnits[i] == 0 && whole / kUnits[i] <= 99)
+            return two_digits(whole / kUnits[i], kLetters[i]);
+    for (size_t i = 4; i-- > 0;) {
+        const int64_t n = (whole + kUnits[i] / 2) / kUnits[i];
+        if (n <= 99) return two_digits(n, kLetters[i]);
+    }
+    return "00U";
 }
 
 std::string long_name_stem(const LongName& p) {

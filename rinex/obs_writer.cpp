@@ -737,7 +737,8 @@ std::string ObsDocument::header_text() {
     time_line(first, "TIME OF FIRST OBS");
     if (time_of_last_obs_) {
         last_obs_offset_ = static_cast<int64_t>(file_offset_ + h.size());
-        add_line(h, "", "COMMENT");  // replaced by TIME OF LAST OBS when the file is written
+        // Replaced in place by TIME OF LAST OBS when the file is written: as long as it.
+        add_line(h, "", "COMMENT         ");
     } else if (last_obs_) {
         time_line(*last_obs_, "TIME OF LAST OBS");
     }
@@ -824,8 +825,7 @@ void ObsDocument::epoch_line(const RNX_TIME& time, int flag, int count, const do
     }
 }
 
-void ObsDocument::event_lines_into(std::string& out, eEPOCHFLAG flag, const RNX_TIME* time) {
-    (void)out;
+void ObsDocument::event_lines(eEPOCHFLAG flag, const RNX_TIME* time) {
     const int rinex_flag = static_cast<int>(flag) - 1;
     if (time) {
         epoch_line(*time, rinex_flag, static_cast<int>(event_.lines.size()), nullptr);
@@ -955,13 +955,13 @@ eRNX ObsDocument::AddObsEpoch(const RNX_OBS_EPOCH& epoch) {
         const bool event_epoch =
             epoch.flag >= eEPOCHFLAG_START_MOVING && epoch.flag <= eEPOCHFLAG_EXTERNAL_EVENT;
         if (event_epoch) {
-            event_lines_into(buffer_, epoch.flag, &epoch.time);
+            event_lines(epoch.flag, &epoch.time);
         } else {
             if (!event_.empty()) {
                 const eEPOCHFLAG f = event_.flag != eEPOCHFLAG_NONE ? event_.flag
                                      : event_.marker                ? eEPOCHFLAG_NEW_SITE
                                                                     : eEPOCHFLAG_HEADER_FOLLOWS;
-                event_lines_into(buffer_, f, &epoch.time);
+                event_lines(f, &epoch.time);
             }
             const int flag = epoch.flag == eEPOCHFLAG_POWER_FAILURE ? 1
                              : epoch.flag == eEPOCHFLAG_CYCLE_SLIP  ? 6
@@ -981,7 +981,7 @@ eRNX ObsDocument::AddObsEpoch(const RNX_OBS_EPOCH& epoch) {
     } catch (const std::bad_alloc&) {
         return fail("out of memory");
     }
-    return buffer_.size() >= (1u << 20) ? flush(false) : eRNX_S_OK;
+    return buffer_.size() >= (1u << 20) ? flush() : eRNX_S_OK;
 }
 
 // ---- The file ----
@@ -1014,13 +1014,10 @@ eRNX ObsDocument::begin() {
     build_tables();
     state_ = State::kStreaming;
     buffer_ = header_text();
-    // Moving from the first epoch on: an event record right after the header.
-    if (event_.flag == eEPOCHFLAG_START_MOVING && have_epoch_)
-        event_lines_into(buffer_, eEPOCHFLAG_START_MOVING, &first_epoch_);
-    return flush(false);
+    return flush();
 }
 
-eRNX ObsDocument::flush(bool) {
+eRNX ObsDocument::flush() {
     const char* p = buffer_.data();
     size_t left = buffer_.size();
     while (left > 0) {
@@ -1047,12 +1044,12 @@ eRNX ObsDocument::WriteDocument() {
             const eEPOCHFLAG f = event_.flag != eEPOCHFLAG_NONE ? event_.flag
                                  : event_.marker                ? eEPOCHFLAG_NEW_SITE
                                                                 : eEPOCHFLAG_HEADER_FOLLOWS;
-            event_lines_into(buffer_, f, nullptr);
+            event_lines(f, nullptr);
         }
     } catch (const std::bad_alloc&) {
         return fail("out of memory");
     }
-    if (const eRNX e = flush(true); e != eRNX_S_OK) return e;
+    if (const eRNX e = flush(); e != eRNX_S_OK) return e;
     return finish();
 }
 
@@ -1071,7 +1068,7 @@ eRNX ObsDocument::finish() {
                          "     " + system,
                      "TIME OF LAST OBS");
         } else {
-            add_line(line, "", "COMMENT");
+            add_line(line, "", "COMMENT         ");
         }
         if (::pwrite(fd_, line.data(), line.size(), last_obs_offset_) !=
             static_cast<ssize_t>(line.size()))

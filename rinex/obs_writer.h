@@ -93,7 +93,6 @@ private:
         bool empty() const { return flag == eEPOCHFLAG_NONE && lines.empty(); }
     };
 
-    int version_code() const { return version_; }  // 211, 304, 305, 401
     bool v2() const { return version_ < 300; }
     eRNX note(eRNX code, std::string text);
     eRNX header_only(const char* what);
@@ -105,20 +104,21 @@ private:
     char file_system() const;
     void build_tables();
     std::string header_text();
-    void event_lines_into(std::string& out, eEPOCHFLAG flag, const RNX_TIME* time);
+    // The pending event record (its flag, the time of the epoch it precedes or none).
+    void event_lines(eEPOCHFLAG flag, const RNX_TIME* time);
     void epoch_line(const RNX_TIME& t, int rinex_flag, int count, const double* clock);
     void satellites(const RNX_OBS_EPOCH& epoch, int rinex_flag);
 
     // The file.
     eRNX begin();  // header into the temporary file
-    eRNX flush(bool all);
+    eRNX flush();
     eRNX fail(std::string text);
     void remove_temporary();
     eRNX finish();
 
     WriterStatus& status_;
     State state_ = State::kOpen;
-    int version_ = 304;
+    int version_ = 304;  // 211, 304, 305, 401
     uint32_t mode_ = RNX_DOCUMENT_OBS;
 
     std::string program_ = "rnx writer", run_by_, date_;
