@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <memory>
 #include <vector>
 
 #include "gnss/rinex_codes.h"
@@ -109,19 +107,6 @@ TEST(Tools, EpochConversionsForward) {
     EXPECT_EQ(out.satellites[0].number, 5);
     ASSERT_EQ(out.satellites[0].values.size(), 1u);
     EXPECT_EQ(out.satellites[0].values[0].value, 20000000.5);
-
-    // An older receiver record.
-    auto record = std::make_unique<VYR_OBSERVATION>();
-    std::memset(record.get(), 0, sizeof *record);
-    record->mjd = 59000;
-    record->fraction = 0.25;
-    record->count = 1;
-    record->occupation = 1;
-    VYR_OBSERVATIONEPOCH fromTools, fromFunction;
-    ASSERT_EQ(tools->ConvertToObsEpoch(*record, fromTools), VYR_OK);
-    ASSERT_EQ(Vyr_ConvertToObsEpoch(*record, fromFunction), VYR_OK);
-    EXPECT_TRUE(vyr_test::same_epoch(fromTools, fromFunction));
-    EXPECT_EQ(fromTools.mjd, 59000u);
 }
 
 }  // namespace

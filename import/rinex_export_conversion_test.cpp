@@ -79,18 +79,6 @@ TEST(Vyr2RnxObsEpoch, EventFlagsFollowTheOccupationChanges) {
     }
 }
 
-TEST(Vyr2RnxObsEpoch, TimeIsGpsCalendarTime) {
-    const RNX_OBS_EPOCH out =
-        convert(epoch_with({VYR_SATSYS_GPS, 3}, {signal(VYR_OBS_L1CA, Signal::kCodeValid)}));
-    EXPECT_EQ(out.time.timeSystem, eTIMESYS_GPS);
-    EXPECT_EQ(out.time.year, 2000);
-    EXPECT_EQ(out.time.month, 1);
-    EXPECT_EQ(out.time.day, 1);
-    EXPECT_EQ(out.time.hour, 12);
-    EXPECT_EQ(out.time.minute, 0);
-    EXPECT_DOUBLE_EQ(out.time.seconds, 0.0);
-}
-
 TEST(Vyr2RnxObsEpoch, SatelliteNumbersKeepTheirOrderAndSbasMovesBy19) {
     VYR_OBSERVATIONEPOCH epoch = epoch_with({VYR_SATSYS_SBAS, 1}, {});
     const VYR_SATID others[] = {{VYR_SATSYS_GALILEO, 30},
