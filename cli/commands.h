@@ -26,5 +26,6 @@ void add_import_command(CLI::App& app);
 void add_station_commands(CLI::App& app);
 void add_assoc_commands(CLI::App& app);
 void add_results_commands(CLI::App& app);
+void add_export_command(CLI::App& app);
 
 }  // namespace vyr_cli

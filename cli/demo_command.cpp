@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -147,6 +148,26 @@ void show_info(const std::string& path) {
         throw CommandFailure{path + ": vyr info failed"};
 }
 
+// Writes the first imported station as a RINEX file, as `vyr export` does, and shows the
+// start of it.
+void export_sample(const std::string& path, const std::filesystem::path& folder) {
+    ReadOnlyProject project(path);
+    auto& storage = static_cast<IVyrStorageEx&>(project.storage());
+    CVyrIPtrSmart<IVyrCollectionStationEx> stations;
+    CVyrIPtrSmart<IVyrStationEx> station;
+    check(storage.GetStationsEx(stations), path);
+    check(stations->GetStationExAt(0, station), path);
+    const std::string out = (folder / "rinex").string();
+    std::filesystem::create_directories(out);
+    VYR_RINEX_EXPORT_RESULT result;
+    if (station->ExportRinexEx(out.c_str(), {}, result) != VYR_OK)
+        throw CommandFailure{path + ": the export failed: " + result.problem};
+    std::cout << "vyr export " << path << " -o " << out << '\n' << result.path << '\n';
+    std::ifstream file(result.path);
+    std::string line;
+    for (int n = 0; n < 24 && std::getline(file, line); ++n) std::cout << "  " << line << '\n';
+}
+
 }  // namespace
 
 void add_demo_command(CLI::App& app) {
@@ -171,6 +192,7 @@ void add_demo_command(CLI::App& app) {
         const std::string project = (folder / "demo.vyr").string();
         import_samples(project);
         show_info(project);
+        export_sample(project, folder);
     });
 }
 

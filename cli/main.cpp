@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     vyr_cli::add_station_commands(app);
     vyr_cli::add_assoc_commands(app);
     vyr_cli::add_results_commands(app);
+    vyr_cli::add_export_command(app);
 
     try {
         app.parse(argc, argv);

@@ -19,6 +19,7 @@
 
 #include "commands.h"
 #include "obs_rows.h"
+#include "observation_filter_options.h"
 #include "output_text.h"
 #include "project_access.h"
 #include "project_lookup.h"
@@ -195,64 +196,13 @@ void info(const std::string& path, bool as_json) {
 }
 
 struct ObsOptions {
-    std::string path, station, from, to, excludeSystems, excludeSats;
-    double interval = 0;
-    bool align = false, repair = false, windows = false, csv = false, json = false;
+    std::string path, station;
+    FilterOptions filter;
+    bool align = false, csv = false, json = false;
 };
 
-double time_option(const std::string& text, const char* name) {
-    const std::optional<double> time = parse_iso_time(text);
-    if (!time) throw CommandFailure{std::string(name) + ": not a time: " + text, kExitUsage};
-    return *time;
-}
-
-std::vector<std::string> split(const std::string& text) {
-    std::vector<std::string> parts;
-    std::stringstream in(text);
-    for (std::string part; std::getline(in, part, ',');)
-        if (!part.empty()) parts.push_back(part);
-    return parts;
-}
-
-// Settings with no exclusions at all (SBAS included) unless the options ask for them.
-VYR_OBSERVATION_FILTER filter_of(const ObsOptions& options) {
-    VYR_OBSERVATION_FILTER filter;
-    if (!options.from.empty() || !options.to.empty()) {
-        filter.startTime = options.from.empty() ? 1.0 : time_option(options.from, "--from");
-        filter.endTime = options.to.empty() ? 1e9 : time_option(options.to, "--to");
-    }
-    filter.samplingInterval = static_cast<int32_t>(std::llround(options.interval * 1000.0));
-    for (const std::string& letter : split(options.excludeSystems)) {
-        switch (letter.size() == 1 ? vyr::system_from_letter(letter[0]) : VYR_SATSYS_NONE) {
-            case VYR_SATSYS_GPS:
-                filter.excludeGps = 1;
-                break;
-            case VYR_SATSYS_GLONASS:
-                filter.excludeGlonass = 1;
-                break;
-            case VYR_SATSYS_GALILEO:
-                filter.excludeGalileo = 1;
-                break;
-            case VYR_SATSYS_SBAS:
-                filter.excludeSbas = 1;
-                break;
-            default:
-                throw CommandFailure{"--exclude-system: not a system: " + letter, kExitUsage};
-        }
-    }
-    for (const std::string& name : split(options.excludeSats)) {
-        const std::optional<VYR_SATID> satellite = parse_satellite(name);
-        if (!satellite) throw CommandFailure{"--exclude-sat: not a satellite: " + name, kExitUsage};
-        filter.excludedSatellites.insert(*satellite);
-    }
-    filter.applyWindows = filter.applySatelliteWindows = options.windows ? 1 : 0;
-    const uint8_t repair = options.repair ? 1 : 0;
-    filter.clockJumpGps = filter.clockJumpGlonass = filter.clockJumpGalileo = repair;
-    return filter;
-}
-
 void obs(const ObsOptions& options) {
-    const VYR_OBSERVATION_FILTER filter = filter_of(options);
+    const VYR_OBSERVATION_FILTER filter = filter_of(options.filter);
     ReadOnlyProject project(options.path);
     CVyrIPtrSmart<IVyrStationEx> station =
         find_station(extended(project.storage()), options.path, options.station);
@@ -420,16 +370,8 @@ void add_station_commands(CLI::App& app) {
     obs_command->add_option("PROJECT", options->path, "Project file")->required();
     obs_command->add_option("STATION", options->station, "Station key text or display text")
         ->required();
-    obs_command->add_option("--from", options->from, "First time (ISO)");
-    obs_command->add_option("--to", options->to, "Last time (ISO)");
-    obs_command->add_option("--interval", options->interval, "Sampling interval in seconds")
-        ->check(CLI::NonNegativeNumber);
-    obs_command->add_option("--exclude-system", options->excludeSystems, "Systems, e.g. G,R,E,S");
-    obs_command->add_option("--exclude-sat", options->excludeSats, "Satellites, e.g. G05,R12");
+    add_filter_options(*obs_command, options->filter, true);
     obs_command->add_flag("--align", options->align, "Align time tags to the data-rate grid");
-    obs_command->add_flag("--repair-clock-jumps", options->repair,
-                          "Repair millisecond clock jumps (GPS, GLONASS, Galileo)");
-    obs_command->add_flag("--windows", options->windows, "Apply the exclusion windows");
     auto* csv = obs_command->add_flag("--csv", options->csv, "Print CSV (the default)");
     obs_command->add_flag("--json", options->json, "Print JSON")->excludes(csv);
     obs_command->callback([=] { obs(*options); });

@@ -13,6 +13,7 @@
 
 #include <vyr/common_data.h>
 #include "cfb/document.h"
+#include "gnss/tools.h"
 #include "import/file_converter.h"
 #include "storage/project_storage.h"
 #include "storage/stg.h"
@@ -205,7 +206,14 @@ VYR_ERROR CVyr::GetFileConverter(CVyrIPtrSmart<IVyrFileConverter>& converter) {
 
 VYR_ERROR CVyr::GetTools(CVyrIPtrSmart<IVyrTools>& tools) {
     tools.Reset();
-    return VYR_E_NOT_IMPLEMENTED;
+    auto* made = new (std::nothrow) CVyrToolsImpl();
+    if (made == nullptr) return VYR_E_INVALID_INTERFACE;
+    tools = made;
+    if (!tools.IsValid()) {
+        made->Release();
+        return VYR_E_INVALID_INTERFACE;
+    }
+    return VYR_OK;
 }
 
 VYR_ERROR CVyr::GetErrorText(VYR_ERROR code, std::string& text) {

@@ -1,7 +1,12 @@
 #include "stations/station.h"
 
+#include <filesystem>
 #include <new>
+#include <string>
+#include <system_error>
 
+#include "import/station_export.h"
+#include "records/common_data.h"
 #include "records/hand_out_collection.h"
 #include "records/point_collections.h"
 #include "records/single_record.h"
@@ -263,9 +268,31 @@ VYR_ERROR CVyrStation::GetKey(VYR_STATION_KEY& key) {
     return VYR_OK;
 }
 
-VYR_ERROR CVyrStation::ExportRinex(const char* /*outputFolder*/, uint32_t /*options*/) {
+VYR_ERROR CVyrStation::ExportRinex(const char* outputFolder, uint32_t options) {
     if (!IsOpen()) return VYR_E_INVALID_INTERFACE;
-    return VYR_E_NOT_IMPLEMENTED;
+    if (outputFolder == nullptr || *outputFolder == '\0') return VYR_E_INVALID_PARAMETER;
+    if (options != 0 && options != 211 && options != 304 && options != 305 && options != 401)
+        return VYR_E_INVALID_PARAMETER;  // before any folder is made
+    VYR_RINEX_EXPORT_OPTIONS settings;
+    if (options != 0) settings.rinexVersion = options / 100.0;
+    // Joined with the platform's separator and made here, parents included: the writer makes
+    // one level only.
+    const std::string folder = vyr_import::rinex_output_folder(outputFolder);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) return VYR_E_WRITE_ENTRY_FAILED;
+    VYR_RINEX_EXPORT_RESULT result;
+    return ExportRinexEx(folder.c_str(), settings, result);
+}
+
+VYR_ERROR CVyrStation::ExportRinexEx(const char* outputFolder,
+                                     const VYR_RINEX_EXPORT_OPTIONS& options,
+                                     VYR_RINEX_EXPORT_RESULT& result) {
+    result = VYR_RINEX_EXPORT_RESULT{};
+    if (!IsOpen()) return VYR_E_INVALID_INTERFACE;
+    if (outputFolder == nullptr) return VYR_E_INVALID_PARAMETER;
+    CVyrCommonData common(m_project, m_version);
+    return vyr_import::export_station_rinex(*this, &common, outputFolder, options, result);
 }
 
 VYR_ERROR CVyrStation::ResetObservations() {

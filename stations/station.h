@@ -62,6 +62,8 @@ public:
     VYR_ERROR GetSatelliteAvailStatistics(
         CVyrIPtrSmart<IVyrCollection<VYR_SVAVAIL_STAT>>& statistics) override;
     VYR_ERROR ResetObservations() override;
+    VYR_ERROR ExportRinexEx(const char* outputFolder, const VYR_RINEX_EXPORT_OPTIONS& options,
+                            VYR_RINEX_EXPORT_RESULT& result) override;
 
     ~CVyrStation() override = default;
 

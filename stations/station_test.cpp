@@ -290,7 +290,11 @@ TEST_F(StationTest, AReadOnlyProjectReadsButNeverWrites) {
     std::vector<VYR_APRIORI_POINT> points;
     EXPECT_EQ(station->GetAprioriPoints(points), VYR_E_ENTRY_NOT_FOUND);
     EXPECT_EQ(station->ResetObservations(), VYR_E_STREAM_NOT_DELETED);
-    EXPECT_EQ(station->ExportRinex("/tmp", 0), VYR_E_NOT_IMPLEMENTED);
+    // A station that never had an observation stream has nothing to export.
+    VYR_RINEX_EXPORT_RESULT exported;
+    EXPECT_EQ(station->ExportRinexEx("/nonexistent-vyr-folder", {}, exported),
+              VYR_E_ENTRY_NOT_FOUND);
+    EXPECT_TRUE(exported.path.empty());
 }
 
 }  // namespace

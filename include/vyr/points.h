@@ -26,6 +26,15 @@ struct VYR_POINT_DESC {
     VYR_POINT_DESCRIPTION description;
 };
 
+// The position every a-priori point begins with: X, Y and Z at offsets 6, 14 and 22.
+struct VYR_APPROXIMATE_POINT {
+    uint32_t number;
+    uint8_t reserved[2];
+    double x;  // metres
+    double y;
+    double z;
+};
+
 struct VYR_APRIORI_POINT {
     uint32_t number;
     uint8_t reserved[2];
@@ -54,6 +63,7 @@ struct VYR_USE_FOR_ESTABLISHING_POINT {
 
 static_assert(sizeof(VYR_POINT_DESCRIPTION) == 50);
 static_assert(sizeof(VYR_POINT_DESC) == 54);
+static_assert(sizeof(VYR_APPROXIMATE_POINT) == 30);
 static_assert(sizeof(VYR_APRIORI_POINT) == 86);
 static_assert(sizeof(VYR_APOSTERIORI_POINT) == 86);
 static_assert(sizeof(VYR_ESTABLISHED_POINT) == 99);

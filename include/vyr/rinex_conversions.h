@@ -6,8 +6,11 @@
 
 #include <cstdint>
 
+#include "vyr/error.h"
 #include "vyr/export.h"
 #include "vyr/obs_types.h"
+#include "vyr/observation_epoch.h"
+#include "vyr/points.h"
 #include "vyr/satellite.h"
 
 // GPS, GLONASS, Galileo and SBAS carry the same numbers on both sides; everything else is 0.
@@ -23,3 +26,22 @@ VYR_API RNX_OBS_CODE Vyr_Vyr2RnxObsType(const eSATSYS& system, const VYR_OBSTYPE
 VYR_API uint16_t Vyr_RnxSnrFlag2VyrQualitydBHz(const unsigned short& flag);
 // Rounded half up and not clamped: quality 1200 gives 10.
 VYR_API uint16_t Vyr_VyrQualitydBHz2RnxSnrFlag(const unsigned short& quality);
+
+namespace vyr {
+// The occupation before the first epoch of an export: no epoch written yet.
+inline constexpr auto kNoOccupationYet = static_cast<VYR_OBSERVATIONEPOCH::eOccupationType>(-1);
+}  // namespace vyr
+
+// One stored epoch as the RINEX writer takes it. out's flag is always eEPOCHFLAG_OK; the event
+// that the epoch's occupation starts goes to eventFlag: eEPOCHFLAG_START_MOVING when it turns
+// kinematic, eEPOCHFLAG_NEW_SITE when it turns static, eEPOCHFLAG_OK otherwise; the first epoch
+// (previousOccupation vyr::kNoOccupationYet) always starts one. previousOccupation becomes the
+// epoch's occupation. Per signal: code, phase (strength and loss-of-lock digits), Doppler, then
+// the strength in dB-Hz when the slot has one; slots with a strength only are left out. SBAS
+// number n is written as satellite n + 19 (S20 for PRN 120). Always returns 0.
+VYR_API VYR_ERROR Vyr_Vyr2RnxObsEpoch(const VYR_OBSERVATIONEPOCH& epoch,
+                                      VYR_OBSERVATIONEPOCH::eOccupationType& previousOccupation,
+                                      RNX_OBS_EPOCH& out, eEPOCHFLAG& eventFlag);
+
+// A cartesian RINEX coordinate with the point's X, Y and Z unchanged.
+VYR_API RNX_COORD Vyr_Vyr2RnxPointXYZ(const VYR_APPROXIMATE_POINT& point);

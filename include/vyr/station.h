@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "vyr/collection.h"
@@ -45,6 +46,23 @@ struct VYR_ANTENNA {
     std::vector<VYR_INTERVAL> intervals;
 };
 
+// Settings of a RINEX export.
+struct VYR_RINEX_EXPORT_OPTIONS {
+    double rinexVersion = 3.04;  // 2.11, 3.04, 3.05 or 4.01
+    // The epochs written, as the observation iterator filters them. The default keeps every
+    // epoch of every system (SBAS included).
+    VYR_OBSERVATION_FILTER filter;
+};
+
+// What a RINEX export did.
+struct VYR_RINEX_EXPORT_RESULT {
+    std::string path;  // the file written; empty on failure
+    uint64_t epochs = 0;
+    // Values the file format cannot hold (too large for its fields); the file has the others.
+    uint64_t valuesNotWritten = 0;
+    std::string problem;  // on failure: what went wrong, naming the file or folder
+};
+
 // Operations in slot order; IVyrStationEx adds its own after Release. Every operation answers
 // 0x80008002 when the station's storages are not open. Reading an entry the station never
 // received gives 0x80009004 and leaves the output unchanged.
@@ -71,8 +89,11 @@ public:
     virtual VYR_ERROR GetAposterioriPoints(std::vector<VYR_APOSTERIORI_POINT>& points) = 0;
     // 0x80008001 for a key of type 0, or a text key that is empty or longer than 16 characters.
     virtual VYR_ERROR GetKey(VYR_STATION_KEY& key) = 0;
-    // Writes the station as a RINEX observation file into the folder; 0x80008003 until the
-    // RINEX export is part of the library.
+    // Writes the station's epochs as a RINEX observation file into the folder "RINEX_Output"
+    // inside outputFolder (made when missing). options: the RINEX version times 100 (211, 304,
+    // 305, 401), 0 for 3.04. 0x80008001 for a null or empty folder or another version;
+    // 0x8000900D when the station holds no epoch; 0x80009006 when the file cannot be written
+    // (no file is left behind then); a failure reading the observations is returned as it is.
     virtual VYR_ERROR ExportRinex(const char* outputFolder, uint32_t options) = 0;
     virtual void Release() = 0;
 
@@ -104,6 +125,12 @@ public:
     // entries stay. 0x80009016 when one of the three cannot be removed (a missing one included).
     virtual VYR_ERROR ResetObservations() = 0;
     virtual ~IVyrStationEx() = default;
+    // After the destructor, so that every slot before it keeps its place.
+    // As ExportRinex, but into outputFolder itself, with a version and the epochs the filter
+    // lets through; result tells the path written, or on failure what went wrong.
+    virtual VYR_ERROR ExportRinexEx(const char* outputFolder,
+                                    const VYR_RINEX_EXPORT_OPTIONS& options,
+                                    VYR_RINEX_EXPORT_RESULT& result) = 0;
 };
 
 // The project's stations, over "StationList". Add and DeleteAll answer 0x80008003: stations

@@ -32,3 +32,4 @@
 #include "vyr/smart_ptr.h"
 #include "vyr/station.h"
 #include "vyr/statistics.h"
+#include "vyr/tools.h"
