@@ -95,6 +95,24 @@ TEST_F(LibraryPath, NewSiteEventGivesTwoStationsAndNoEmptyOne) {
     EXPECT_STREQ(out[1].antennaNumber, "A1");
 }
 
+// What a file written by our export holds for a station occupied twice: the same site again
+// is a new static occupation of the same station, with or without its marker name repeated.
+TEST_F(LibraryPath, NewSiteEventOfTheSameSiteIsANewOccupation) {
+    for (const std::string& marker : {hdr("FIRSTSITE", "MARKER NAME"), std::string()}) {
+        out.clear();
+        const std::string records = v3_epoch(0, 0) + v3_event(2, 0, false) + v3_epoch(0, 30) +
+                                    v3_event(3, marker.empty() ? 0 : 1, false) + marker +
+                                    v3_epoch(1, 0);
+        ASSERT_EQ(convert(v3_file(records)), VYR_OK);
+        ASSERT_EQ(out.size(), 1u) << marker;
+        ASSERT_EQ(out[0].occupations.size(), 3u);
+        EXPECT_EQ(+out[0].occupations[1].mode, VYR_OCCUPATION::MODE_KINEMATIC);
+        EXPECT_EQ(+out[0].occupations[2].mode, VYR_OCCUPATION::MODE_STATIC);
+        EXPECT_STREQ(out[0].occupations[2].markerName, "FIRSTSITE");
+        EXPECT_EQ(out[0].epochs.back().occupation, VYR_OBSERVATIONEPOCH::OCCUPATION_STATIC);
+    }
+}
+
 TEST_F(LibraryPath, ProgressAfterEvery500thEpochOfAStation) {
     std::string records;
     for (int i = 0; i < 1001; ++i) records += v3_epoch(i / 60 % 60, i % 60);

@@ -40,6 +40,7 @@ void RinexStationBuilder::set_approx_position(double x, double y, double z, uint
     m_station.aprioriZ = z;
     m_station.aprioriValid = 1;
     m_station.aprioriPointIndex = pointIndex;
+    if (m_siteEventPending) m_positionSinceEvent = true;
 }
 
 void RinexStationBuilder::set_marker_name(const char* name) {
@@ -47,6 +48,10 @@ void RinexStationBuilder::set_marker_name(const char* name) {
 }
 
 VYR_ERROR RinexStationBuilder::add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t line) {
+    if (m_siteEventPending) {
+        const VYR_ERROR settled = settle_new_site();
+        if (VyrFailed(settled)) return settled;
+    }
     epoch.occupation = m_mode == VYR_OCCUPATION::MODE_STATIC
                            ? VYR_OBSERVATIONEPOCH::OCCUPATION_STATIC
                            : VYR_OBSERVATIONEPOCH::OCCUPATION_KINEMATIC;
@@ -97,23 +102,59 @@ VYR_ERROR RinexStationBuilder::hand_on_station() {
 }
 
 VYR_ERROR RinexStationBuilder::start_new_site() {
+    if (m_siteEventPending) {
+        // Two events without an epoch between them: the first one's site had no epoch.
+        const VYR_ERROR settled = settle_new_site();
+        if (VyrFailed(settled)) return settled;
+    }
+    m_mode = VYR_OCCUPATION::MODE_STATIC;
+    close_occupation();
+    m_siteEventPending = true;
+    m_positionSinceEvent = false;
+    m_stationAtEvent = m_station;
+    std::memcpy(m_markerAtEvent, m_occupation.markerName, sizeof m_markerAtEvent);
+    std::memset(m_occupation.markerName, 0, sizeof m_occupation.markerName);
+    return VYR_OK;
+}
+
+VYR_ERROR RinexStationBuilder::settle_new_site() {
+    m_siteEventPending = false;
+    const bool named = m_occupation.markerName[0] != '\0';
+    if (!named ||
+        std::strncmp(m_occupation.markerName, m_markerAtEvent, sizeof m_markerAtEvent) == 0) {
+        std::memcpy(m_occupation.markerName, m_markerAtEvent, sizeof m_markerAtEvent);
+        return VYR_OK;  // a new occupation of the same site
+    }
+    // The header lines after the event described the new site: the old one is handed on as it
+    // was at the event.
+    const VYR_STATION_RINEX described = std::move(m_station);
+    m_station = std::move(m_stationAtEvent);
     const VYR_ERROR result = hand_on_station();
     VYR_STATION_RINEX fresh;
-    std::memcpy(fresh.antennaType, m_station.antennaType, sizeof fresh.antennaType);
-    std::memcpy(fresh.antennaNumber, m_station.antennaNumber, sizeof fresh.antennaNumber);
-    fresh.antennaEast = fresh.antennaEast2 = m_station.antennaEast;
-    fresh.antennaNorth = fresh.antennaNorth2 = m_station.antennaNorth;
-    fresh.receiverTypeId = m_station.receiverTypeId;
-    std::memcpy(fresh.receiverType, m_station.receiverType, sizeof fresh.receiverType);
-    std::memcpy(fresh.receiverNumber, m_station.receiverNumber, sizeof fresh.receiverNumber);
+    std::memcpy(fresh.antennaType, described.antennaType, sizeof fresh.antennaType);
+    std::memcpy(fresh.antennaNumber, described.antennaNumber, sizeof fresh.antennaNumber);
+    fresh.antennaEast = fresh.antennaEast2 = described.antennaEast;
+    fresh.antennaNorth = fresh.antennaNorth2 = described.antennaNorth;
+    fresh.receiverTypeId = described.receiverTypeId;
+    std::memcpy(fresh.receiverType, described.receiverType, sizeof fresh.receiverType);
+    std::memcpy(fresh.receiverNumber, described.receiverNumber, sizeof fresh.receiverNumber);
+    if (m_positionSinceEvent) {
+        fresh.aprioriX = described.aprioriX;
+        fresh.aprioriY = described.aprioriY;
+        fresh.aprioriZ = described.aprioriZ;
+        fresh.aprioriValid = described.aprioriValid;
+        fresh.aprioriPointIndex = described.aprioriPointIndex;
+    }
     m_station = std::move(fresh);
-    m_mode = VYR_OCCUPATION::MODE_STATIC;
-    m_occupation.mode = m_mode;
-    std::memset(m_occupation.markerName, 0, sizeof m_occupation.markerName);
     return result;
 }
 
 VYR_ERROR RinexStationBuilder::finish() {
+    // A new site without an epoch is no station; the one before keeps what it had.
+    if (m_siteEventPending && m_occupation.markerName[0] != '\0' &&
+        std::strncmp(m_occupation.markerName, m_markerAtEvent, sizeof m_markerAtEvent) != 0)
+        m_station = std::move(m_stationAtEvent);
+    m_siteEventPending = false;
     return hand_on_station();
 }
 

@@ -38,9 +38,12 @@ public:
     void start_moving(double eventTime);
     // A new static occupation of the same site begins.
     void start_static_occupation();
-    // A new site begins: the station so far is handed on and a fresh one started; it keeps the
-    // receiver and the antenna (the equipment moves with the observer), not the site's name,
-    // position or points.
+    // A new site occupation begins. Which site is known once the header lines that follow the
+    // event have been read, at the next epoch: the same marker name (or none) is a new static
+    // occupation of the same station, as version 2 files have it; another name is another site,
+    // for which the station so far is handed on and a fresh one started. The fresh station keeps
+    // the receiver and the antenna (the equipment moves with the observer), not the site's
+    // position unless the event gave one.
     VYR_ERROR start_new_site();
     // The end of the data: the last occupation and station are handed on.
     VYR_ERROR finish();
@@ -50,6 +53,8 @@ public:
 private:
     void close_occupation();
     VYR_ERROR hand_on_station();
+    // Decides, at the first epoch after a new-site event, whether the site is another one.
+    VYR_ERROR settle_new_site();
 
     IVyrStationRinexSink& m_sink;
     VYR_STATION_RINEX m_station;
@@ -59,6 +64,12 @@ private:
     VYR_OCCUPATION::eMode m_mode = VYR_OCCUPATION::MODE_STATIC;
     double m_latestEpoch = 0.0;  // MJD with fraction
     bool m_failed = false;
+    // Between a new-site event and the next epoch: the station as it was at the event, its marker
+    // name, and whether the event's header lines gave a position.
+    bool m_siteEventPending = false;
+    VYR_STATION_RINEX m_stationAtEvent;
+    char m_markerAtEvent[sizeof(VYR_OCCUPATION::markerName)] = {};
+    bool m_positionSinceEvent = false;
 };
 
 }  // namespace vyr_import
