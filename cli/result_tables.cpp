@@ -91,7 +91,7 @@ ResultTable residuals(IVyrStationAssocEx& assoc, const ResultQuery& query,
     ResultTable table{{"time", "sat", "value"}, {}};
     for (const VYR_RESIDUAL& epoch : records)
         for (const VYR_RESIDUAL_SV& entry : epoch.residuals)
-            table.rows.push_back({time_cell(epoch.time), sat_cell(entry.sat), entry.residual});
+            table.rows.push_back({time_cell(epoch.time), sat_cell(entry.sat), +entry.residual});
     return table;
 }
 
@@ -103,7 +103,7 @@ ResultTable offsets(IVyrStationAssocEx& assoc, const ResultQuery& query, const s
              [&](auto& out) { return assoc.GetResidualOffsets(*type, out); }, path))
         for (const VYR_RESIDUAL_OFFSET_INTERVAL& interval : slot.intervals)
             table.rows.push_back({glonass_slot(slot.slot), time_cell(interval.boundA),
-                                  time_cell(interval.boundB), interval.offset});
+                                  time_cell(interval.boundB), +interval.offset});
     return table;
 }
 
@@ -112,7 +112,7 @@ ResultTable cycle_slips(IVyrStationAssocEx& assoc, const ResultQuery&, const std
     for (const VYR_CYCLE_SLIP& slip : records_of<VYR_CYCLE_SLIP, IVyrCollectionCycleSlip>(
              [&](auto& out) { return assoc.GetCycleSlipCollection(out); }, path))
         table.rows.push_back({time_cell(slip.time), sat_cell(slip.sat), band_cell(slip.band),
-                              slip.flags, static_cast<double>(slip.cycles)});
+                              +slip.flags, static_cast<double>(slip.cycles)});
     return table;
 }
 
@@ -124,7 +124,7 @@ ResultTable tracking_status(IVyrStationAssocEx& assoc, const ResultQuery& query,
              [&](auto& out) { return assoc.GetTrackingStatus(band, out); }, path))
         for (const VYR_TRACKING_INTERVAL& interval : sv.intervals)
             table.rows.push_back({sat_cell(sv.sat), time_cell(interval.start),
-                                  time_cell(interval.end), interval.status});
+                                  time_cell(interval.end), +interval.status});
     return table;
 }
 
@@ -135,8 +135,8 @@ ResultTable ambiguity_status(IVyrStationAssocEx& assoc, const ResultQuery& query
     for (const auto& sv : records_of<VYR_AMBIGUITY_STATUS_SV, IVyrCollectionAmbiguityStatusSv>(
              [&](auto& out) { return assoc.GetAmbiguityStatus(band, out); }, path))
         for (const VYR_AMBIGUITY_STATUS& status : sv.status)
-            table.rows.push_back({sat_cell(sv.sat), time_cell(status.time), status.ambiguity,
-                                  status.status, static_cast<double>(status.sigma)});
+            table.rows.push_back({sat_cell(sv.sat), time_cell(status.time), +status.ambiguity,
+                                  +status.status, static_cast<double>(status.sigma)});
     return table;
 }
 
@@ -148,12 +148,12 @@ ResultTable epoch_info(IVyrStationAssocEx& assoc, const ResultQuery&, const std:
              [&](auto& out) { return assoc.GetEpochSvInfoCollection(out); }, path)) {
         const VYR_EPOCH_SVINFO_FIXED& info = epoch.info;
         const Row fixed = {time_cell(epoch.time),
-                           info.satellitesUsed,
-                           info.satellitesTracked,
+                           +info.satellitesUsed,
+                           +info.satellitesTracked,
                            static_cast<double>(info.pdop),
                            static_cast<double>(info.hdop),
                            static_cast<double>(info.vdop),
-                           info.flags};
+                           +info.flags};
         if (epoch.satellites.empty()) {
             Row row = fixed;
             row.resize(table.columns.size());
@@ -173,7 +173,7 @@ ResultTable sat_stats(IVyrStationAssocEx& assoc, const ResultQuery&, const std::
     for (const VYR_SV_STAT& sv : records_of<VYR_SV_STAT, IVyrCollectionSvStat>(
              [&](auto& out) { return assoc.GetSvStatCollection(out); }, path))
         for (const VYR_SV_STAT_BAND& band : sv.bands)
-            table.rows.push_back({sat_cell(sv.sat), band_cell(band.band), band.observations,
+            table.rows.push_back({sat_cell(sv.sat), band_cell(band.band), +band.observations,
                                   static_cast<double>(band.rms)});
     return table;
 }
@@ -184,9 +184,9 @@ ResultTable points(IVyrStationAssocEx& assoc, const ResultQuery&, const std::str
     for (const VYR_POINT& point : records_of<VYR_POINT, IVyrCollection<VYR_POINT>>(
              [&](auto& out) { return assoc.GetPointCollection(out); }, path)) {
         const VYR_POINT_POSITION_FIXED& p = point.position.position;
-        table.rows.push_back({p.descriptionId, point.description.type,
-                              time_cell(point.description.start), time_cell(p.time), p.x, p.y, p.z,
-                              p.sigma0, p.solutionType, p.epochs});
+        table.rows.push_back({+p.descriptionId, +point.description.type,
+                              time_cell(point.description.start), time_cell(p.time), +p.x, +p.y,
+                              +p.z, +p.sigma0, +p.solutionType, +p.epochs});
     }
     return table;
 }
@@ -199,10 +199,11 @@ ResultTable kernel_stats(IVyrStationAssocEx& assoc, const ResultQuery&, const st
         {}};
     VYR_KERNEL_STAT s{};
     if (received(assoc.GetKernelStatistics(s), path))
-        table.rows.push_back({s.epochsProcessed, s.epochsRejected, s.observationsUsed,
-                              s.observationsRejected, s.cycleSlips, s.iterations,
-                              time_cell(s.start), time_cell(s.end), s.rmsCode, s.rmsPhase, s.sigma0,
-                              s.seconds, s.result, s.ambiguitiesFixed, s.ambiguitiesTotal});
+        table.rows.push_back({+s.epochsProcessed, +s.epochsRejected, +s.observationsUsed,
+                              +s.observationsRejected, +s.cycleSlips, +s.iterations,
+                              time_cell(s.start), time_cell(s.end), +s.rmsCode, +s.rmsPhase,
+                              +s.sigma0, +s.seconds, +s.result, +s.ambiguitiesFixed,
+                              +s.ambiguitiesTotal});
     return table;
 }
 
@@ -213,9 +214,9 @@ ResultTable ambiguity_stats(IVyrStationAssocEx& assoc, const ResultQuery&,
                       {}};
     VYR_AMBIGUITY_STAT s;
     if (received(assoc.GetAmbiguityStatistics(s), path))
-        table.rows.push_back({s.summary.total, s.summary.fixed, s.summary.rejected, s.summary.ratio,
-                              s.summary.successRate, s.intervals.size(), s.bands.size(),
-                              s.ambiguities.size(), s.satellites.size()});
+        table.rows.push_back({+s.summary.total, +s.summary.fixed, +s.summary.rejected,
+                              +s.summary.ratio, +s.summary.successRate, s.intervals.size(),
+                              s.bands.size(), s.ambiguities.size(), s.satellites.size()});
     return table;
 }
 

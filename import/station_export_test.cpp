@@ -17,6 +17,13 @@
 
 namespace {
 
+// Fields of packed records may lie at any address: they are compared as copies, so that no
+// reference binds to a misaligned one.
+template <class T>
+T value_of(T value) {
+    return value;
+}
+
 namespace fs = std::filesystem;
 using Signal = VYR_OBSERVATIONEPOCH_SIGNAL;
 using Occupation = VYR_OBSERVATIONEPOCH::eOccupationType;
@@ -151,8 +158,8 @@ TEST_F(StationExportTest, OccupationChangesBecomeEventRecordsWithTheirSites) {
     const fs::path out = scratch.Path("out");
     VYR_RINEX_EXPORT_RESULT result;
     ASSERT_EQ(station->ExportRinexEx(out.c_str(), {}, result), VYR_OK) << result.problem;
-    EXPECT_EQ(result.epochs, 5u);
-    EXPECT_EQ(result.valuesNotWritten, 0u);
+    EXPECT_EQ(value_of(result.epochs), 5u);
+    EXPECT_EQ(value_of(result.valuesNotWritten), 0u);
     ASSERT_EQ(fs::path(result.path).parent_path(), out);
     const std::string text = slurp(result.path);
 
@@ -269,7 +276,7 @@ TEST_F(StationExportTest, AFailedWriteIsReportedAndLeavesNothingBehind) {
 
     // With room again the same export succeeds.
     ASSERT_EQ(station->ExportRinexEx(out.c_str(), {}, result), VYR_OK) << result.problem;
-    EXPECT_EQ(result.epochs, 200u);
+    EXPECT_EQ(value_of(result.epochs), 200u);
 }
 
 TEST_F(StationExportTest, MarkerNamesNameFilesOnlyInsideTheFolder) {
@@ -284,7 +291,8 @@ TEST_F(StationExportTest, MarkerNamesNameFilesOnlyInsideTheFolder) {
         VYR_RINEX_EXPORT_RESULT result;
         ASSERT_EQ(station->ExportRinexEx(out.c_str(), {}, result), VYR_OK) << c.key;
         EXPECT_EQ(fs::path(result.path).parent_path(), out) << c.key;
-        EXPECT_EQ(fs::path(result.path).filename().string().substr(0, 9), c.name) << c.key;
+        EXPECT_EQ(fs::path(result.path).filename().string().substr(0, 9), value_of(c.name))
+            << c.key;
         station.Reset();
         project.Reset();
         fs::remove_all(out);
@@ -306,7 +314,7 @@ TEST_F(StationExportTest, TheFilterChoosesEpochsAndSystems) {
     options.rinexVersion = 3.05;
     VYR_RINEX_EXPORT_RESULT result;
     ASSERT_EQ(station->ExportRinexEx(scratch.Path("out").c_str(), options, result), VYR_OK);
-    EXPECT_EQ(result.epochs, 5u);
+    EXPECT_EQ(value_of(result.epochs), 5u);
     const std::string text = slurp(result.path);
     EXPECT_EQ(text.find("R    "), std::string::npos);  // no GLONASS types
     EXPECT_EQ(text.find("R03"), std::string::npos);

@@ -11,7 +11,7 @@ CVyrCollectionPoint::CVyrCollectionPoint(const CVyrPtrSmart<CStg>& resultStorage
     std::vector<VYR_POINT_DESC> records;
     if (descriptions.ReadAll(records) != VYR_OK) return;
     for (const VYR_POINT_DESC& record : records)
-        m_descriptions.emplace(record.id, record.description);  // the first of an id wins
+        m_descriptions.emplace(+record.id, record.description);  // the first of an id wins
     m_descriptionsRead = true;
 }
 

@@ -15,6 +15,13 @@
 
 namespace {
 
+// Fields of packed records may lie at any address: they are compared as copies, so that no
+// reference binds to a misaligned one.
+template <class T>
+T value_of(T value) {
+    return value;
+}
+
 VYR_ASSOC_STATION entry(const char* name) {
     VYR_ASSOC_STATION station{};
     station.station.type = VYR_KEY_TEXT;
@@ -88,12 +95,12 @@ TEST_F(AssocCopyTest, ACopyWithoutResultsLeavesOutTheMarkedAssociations) {
         ASSERT_EQ(root->OpenStorage(copy.c_str(), copied), VYR_OK) << c.mode;
         CVyrIPtrSmart<IVyrCollectionStationAssoc> assocs;
         ASSERT_EQ(copied->GetStationAssocs(assocs), VYR_OK);
-        EXPECT_EQ(assocs->Contains(gone), c.goneStays) << c.mode;
+        EXPECT_EQ(assocs->Contains(gone), value_of(c.goneStays)) << c.mode;
         CVyrIPtrSmart<IVyrStationAssoc> assoc;
         ASSERT_EQ(assocs->GetAssocByDescription(description("KEPT", 0), assoc), VYR_OK) << c.mode;
         VYR_STATION_ASSOC stored;
         ASSERT_EQ(assoc->GetStationAssoc(stored), VYR_OK);
-        EXPECT_EQ(stored.flags, 0x1u);
+        EXPECT_EQ(value_of(stored.flags), 0x1u);
         ASSERT_EQ(stored.linkedStations.stations.size(), 1u);
         VYR_KERNEL_STAT statistics{};
         EXPECT_EQ(assoc->GetKernelStatistics(statistics),
