@@ -40,7 +40,8 @@ RNX_OBS_VALUE value_of(RNX_OBS_CODE code, uint32_t kind, double value) {
 }
 
 void add_signal(eSATSYS system, const Signal& signal, std::vector<RNX_OBS_VALUE>& values) {
-    const RNX_OBS_CODE code = Vyr_Vyr2RnxObsType(system, signal.obsType);
+    const VYR_OBSTYPE type = signal.obsType;  // a copy: the packed field may be misaligned
+    const RNX_OBS_CODE code = Vyr_Vyr2RnxObsType(system, type);
     if (signal.flags & Signal::kCodeValid)
         values.push_back(value_of(code, vyr_gnss::kRnxKindCode, signal.code));
     if (signal.flags & Signal::kPhaseValid) {
@@ -50,8 +51,7 @@ void add_signal(eSATSYS system, const Signal& signal, std::vector<RNX_OBS_VALUE>
             phase.signalStrength = static_cast<uint8_t>(std::min(digit, kMaxStrengthDigit));
         }
         if (signal.flags & Signal::kLossOfLock) phase.lossOfLock |= kLliLostLock;
-        if (system == eSATSYS_GALILEO && signal.obsType == VYR_OBS_E1)
-            phase.lossOfLock |= kLliGalileoE1;
+        if (system == eSATSYS_GALILEO && type == VYR_OBS_E1) phase.lossOfLock |= kLliGalileoE1;
         values.push_back(phase);
     }
     if (signal.flags & Signal::kDopplerValid)
