@@ -43,15 +43,19 @@ bool format_fixed(char* out, int width, int decimals, double value) {
     const double scale = kPow10[decimals];
     const double scaled = magnitude * scale;
     if (!(scaled < 4503599627370496.0)) return false;  // 2^52: beyond, halves are not exact
-    // The product's rounding error, exactly: it decides values that the product itself
-    // rounded onto (or off) a half.
-    const double error = std::fma(magnitude, scale, -scaled);
     const double floor_part = std::floor(scaled);
     // Exact below 2^52 (both terms are multiples of the product's last unit), and when not
     // zero larger than any error of the product, which is at most half a unit.
     const double from_half = (scaled - floor_part) - 0.5;
     auto units = static_cast<uint64_t>(floor_part);
-    if (from_half > 0 || (from_half == 0 && (error > 0 || (error == 0 && (units & 1))))) ++units;
+    if (from_half > 0) {
+        ++units;
+    } else if (from_half == 0) {
+        // The product landed on a half: its rounding error, exactly, tells which way the value
+        // itself lies (a software fma on most machines, so only here).
+        const double error = std::fma(magnitude, scale, -scaled);
+        if (error > 0 || (error == 0 && (units & 1))) ++units;
+    }
 
     const uint64_t whole = units / kPow10Int[decimals];
     uint64_t fraction = units % kPow10Int[decimals];
