@@ -57,8 +57,10 @@ bool format_fixed(char* out, int width, int decimals, double value) {
         if (error > 0 || (error == 0 && (units & 1))) ++units;
     }
 
-    const uint64_t whole = units / kPow10Int[decimals];
-    uint64_t fraction = units % kPow10Int[decimals];
+    // Observation values have three decimals: a constant divisor is a multiplication.
+    const uint64_t divisor = kPow10Int[decimals];
+    const uint64_t whole = decimals == 3 ? units / 1000 : units / divisor;
+    uint64_t fraction = decimals == 3 ? units % 1000 : units % divisor;
     const int length = digit_count(whole) + (decimals > 0 ? decimals + 1 : 0) + (negative ? 1 : 0);
     if (length > width) return false;
     char* p = out + width;
