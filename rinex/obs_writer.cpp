@@ -665,7 +665,8 @@ std::string ObsDocument::header_text() {
     for (const std::string& c : comments_) add_line(h, c, "COMMENT");
     add_line(h, marker_name_, "MARKER NAME");
     if (!marker_number_.empty()) add_line(h, marker_number_, "MARKER NUMBER");
-    if (!v2()) add_line(h, marker_type_.empty() ? "NON_GEODETIC" : marker_type_, "MARKER TYPE");
+    // Optional for geodetic and non-geodetic markers: written only when the caller knows it.
+    if (!v2() && !marker_type_.empty()) add_line(h, marker_type_, "MARKER TYPE");
     add_line(h, field(observer_, 20) + agency_, "OBSERVER / AGENCY");
     add_line(h, field(receiver_number_, 20) + field(receiver_type_, 20) + receiver_version_,
              "REC # / TYPE / VERS");
