@@ -6,15 +6,9 @@
 
 #include "gnss/rinex_codes.h"
 #include "stations/epoch_test_support.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 using vyr_gnss::rinex_attribute_code;
 using vyr_gnss::rinex_band_code;

@@ -8,15 +8,9 @@
 #include <vector>
 
 #include "gnss/rinex_codes.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 using Signal = VYR_OBSERVATIONEPOCH_SIGNAL;
 using Occupation = VYR_OBSERVATIONEPOCH::eOccupationType;

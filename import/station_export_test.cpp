@@ -14,15 +14,9 @@
 #include <vyr/vyr.h>
 
 #include "import/import_test_support.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 namespace fs = std::filesystem;
 using Signal = VYR_OBSERVATIONEPOCH_SIGNAL;

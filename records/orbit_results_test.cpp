@@ -11,15 +11,9 @@
 #include "records/common_data.h"
 #include "records/orbit_results.h"
 #include "storage/layout.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 using namespace vyr_storage;
 

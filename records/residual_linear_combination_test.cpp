@@ -5,15 +5,9 @@
 #include "records/collection_test_support.h"
 #include "records/hand_out_collection.h"
 #include "records/result_collections.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 constexpr uint32_t kV = kStorageVersionCurrent;
 constexpr double kSecond = 1.0 / 86400.0;

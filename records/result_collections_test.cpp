@@ -7,15 +7,9 @@
 #include "records/collection_test_support.h"
 #include "records/hand_out_collection.h"
 #include "storage/layout.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 using namespace vyr_storage;
 
@@ -39,7 +33,7 @@ VYR_RESIDUAL_OFFSET_SV offset(uint8_t slot, std::vector<VYR_RESIDUAL_OFFSET_INTE
     return o;
 }
 
-double value_of(const VYR_RESIDUAL& r, const VYR_SATID& sat) {
+double residual_of(const VYR_RESIDUAL& r, const VYR_SATID& sat) {
     for (const auto& e : r.residuals)
         if (e.sat == sat) return e.residual;
     ADD_FAILURE() << "satellite missing";
@@ -184,28 +178,28 @@ TEST_F(ResultCollections, GlonassResidualsAreReducedByTheOffsetOfTheirSlot) {
     ASSERT_EQ(corrected->GetAll(all), VYR_OK);
     ASSERT_EQ(all.size(), 3u);
     for (int i = 0; i < 2; ++i) {  // both bounds belong to the interval
-        EXPECT_DOUBLE_EQ(value_of(all[i], kGlo3), 0.5);
-        EXPECT_DOUBLE_EQ(value_of(all[i], kGlo4), 0.75);
-        EXPECT_DOUBLE_EQ(value_of(all[i], kGlo5), -1.0);
-        EXPECT_DOUBLE_EQ(value_of(all[i], kGps3), 1.0);
-        EXPECT_DOUBLE_EQ(value_of(all[i], {VYR_SATSYS_GLONASS, 30}), 1.0);
+        EXPECT_DOUBLE_EQ(residual_of(all[i], kGlo3), 0.5);
+        EXPECT_DOUBLE_EQ(residual_of(all[i], kGlo4), 0.75);
+        EXPECT_DOUBLE_EQ(residual_of(all[i], kGlo5), -1.0);
+        EXPECT_DOUBLE_EQ(residual_of(all[i], kGps3), 1.0);
+        EXPECT_DOUBLE_EQ(residual_of(all[i], {VYR_SATSYS_GLONASS, 30}), 1.0);
     }
-    EXPECT_DOUBLE_EQ(value_of(all[2], kGlo3), 1.0);  // outside every interval
+    EXPECT_DOUBLE_EQ(residual_of(all[2], kGlo3), 1.0);  // outside every interval
 
     VYR_RESIDUAL one;
     ASSERT_EQ(corrected->GetFirst(one), VYR_OK);
-    EXPECT_DOUBLE_EQ(value_of(one, kGlo4), 0.75);
+    EXPECT_DOUBLE_EQ(residual_of(one, kGlo4), 0.75);
     ASSERT_EQ(corrected->GetNext(one), VYR_OK);
-    EXPECT_DOUBLE_EQ(value_of(one, kGlo3), 0.5);
+    EXPECT_DOUBLE_EQ(residual_of(one, kGlo3), 0.5);
     ASSERT_EQ(corrected->GetAt(2, one), VYR_OK);
-    EXPECT_DOUBLE_EQ(value_of(one, kGlo3), 1.0);
+    EXPECT_DOUBLE_EQ(residual_of(one, kGlo3), 1.0);
     ASSERT_EQ(corrected->GetAt(0, one), VYR_OK);
-    EXPECT_DOUBLE_EQ(value_of(one, kGlo5), -1.0);
+    EXPECT_DOUBLE_EQ(residual_of(one, kGlo5), -1.0);
 
     corrected.reset();  // one collection per stream at a time
     CVyrCollectionResidualEx asStored(storage, kV, VYR_RESIDUAL_L1_CODE);
     ASSERT_EQ(asStored.GetAll(all), VYR_OK);
-    EXPECT_DOUBLE_EQ(value_of(all[0], kGlo3), 1.0);
+    EXPECT_DOUBLE_EQ(residual_of(all[0], kGlo3), 1.0);
 }
 
 TEST_F(ResultCollections, OffsetsFollowTheResidualType) {
@@ -222,7 +216,7 @@ TEST_F(ResultCollections, OffsetsFollowTheResidualType) {
         CVyrCollectionResidual residuals(storage, kV, c.type);
         VYR_RESIDUAL r;
         ASSERT_EQ(residuals.GetFirst(r), VYR_OK);
-        EXPECT_DOUBLE_EQ(value_of(r, kGlo3), value_of(c.expected)) << c.type;
+        EXPECT_DOUBLE_EQ(residual_of(r, kGlo3), value_of(c.expected)) << c.type;
     }
 }
 
@@ -234,7 +228,7 @@ TEST_F(ResultCollections, ReadOnlyProjectsWithoutResultStreams) {
     EXPECT_FALSE(residuals.CorrectionEnabled());  // the offsets stream was never made
     VYR_RESIDUAL r;
     ASSERT_EQ(residuals.GetFirst(r), VYR_OK);
-    EXPECT_DOUBLE_EQ(value_of(r, kGlo3), 1.0);
+    EXPECT_DOUBLE_EQ(residual_of(r, kGlo3), 1.0);
     CVyrCollectionResidual missing(storage, kV, VYR_RESIDUAL_L2_CODE);
     EXPECT_EQ(missing.OpenResult(), VYR_E_CANNOT_CREATE_ENTRY);
     CVyrIPtrSmart<IVyrCollectionSvStat> stats;

@@ -6,15 +6,9 @@
 #include <string>
 
 #include "records/stream_fixture_test_support.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 // Expected stored bytes, built value by value.
 struct Bytes {

@@ -16,15 +16,9 @@
 #include "rinex/codes.h"
 #include "rinex/reader_test_support.h"
 #include "rinex/rnx_writer.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 namespace fs = std::filesystem;
 using rnx_test::RecordingErrors;

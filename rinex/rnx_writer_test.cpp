@@ -4,15 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 // The table slot of a virtual operation, from its member-pointer form (Itanium C++ ABI: the
 // slot's byte offset plus one).

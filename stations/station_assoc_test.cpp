@@ -10,15 +10,9 @@
 #include "stations/station_assoc.h"
 #include "stations/station_test_support.h"
 #include "storage/layout.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 using namespace vyr_storage;
 using vyr_test::text_key;

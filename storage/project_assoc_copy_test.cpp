@@ -12,15 +12,9 @@
 #include "storage/key_text.h"
 #include "storage/project_storage.h"
 #include "storage/storage_test_support.h"
+#include "tests/support/packed_value.h"
 
 namespace {
-
-// Fields of packed records may lie at any address: they are compared as copies, so that no
-// reference binds to a misaligned one.
-template <class T>
-T value_of(T value) {
-    return value;
-}
 
 VYR_ASSOC_STATION entry(const char* name) {
     VYR_ASSOC_STATION station{};
