@@ -16,21 +16,15 @@
 namespace {
 
 using namespace vyr_storage;
+using vyr_test::assoc_entry;
 using vyr_test::text_key;
-
-VYR_ASSOC_STATION entry(const std::string& name, int32_t index = 0) {
-    VYR_ASSOC_STATION station{};
-    station.station = text_key(name);
-    station.index = index;
-    return station;
-}
 
 VYR_STATION_ASSOC description(const std::string& rover, std::vector<VYR_ASSOC_STATION> linked,
                               uint32_t flags = 0) {
     VYR_STATION_ASSOC assoc;
     assoc.first = 7;
     assoc.flags = flags;
-    assoc.rover = entry(rover);
+    assoc.rover = assoc_entry(rover);
     assoc.linkedStations.stations = std::move(linked);
     return assoc;
 }
@@ -55,7 +49,7 @@ protected:
 };
 
 TEST_F(AssocCollectionTest, AddAssocChecksTheDescriptionFirst) {
-    VYR_ASSOC_STATION unset = entry("REF", -1);
+    VYR_ASSOC_STATION unset = assoc_entry("REF", -1);
     VYR_ASSOC_STATION noKey{};
     noKey.index = 0;
     const struct {
@@ -65,12 +59,13 @@ TEST_F(AssocCollectionTest, AddAssocChecksTheDescriptionFirst) {
     } cases[] = {
         {"rover without key", description("", {}), VYR_E_INVALID_PARAMETER},
         {"rover name of 17", description("ABCDEFGHIJKLMNOPQ", {}), VYR_E_INVALID_PARAMETER},
-        {"two linked", description("ROV", {entry("A"), entry("B")}), VYR_E_INVALID_PARAMETER},
+        {"two linked", description("ROV", {assoc_entry("A"), assoc_entry("B")}),
+         VYR_E_INVALID_PARAMETER},
         {"linked index -1", description("ROV", {unset}), VYR_E_INVALID_PARAMETER},
         {"linked without key", description("ROV", {noKey}), VYR_E_INVALID_PARAMETER},
         {"no linked", description("ROV", {}), VYR_OK},
-        {"one linked", description("ROV", {entry("REF", 3)}), VYR_OK},
-        {"rover name of 16", description("ABCDEFGHIJKLMNOP", {entry("REF")}), VYR_OK},
+        {"one linked", description("ROV", {assoc_entry("REF", 3)}), VYR_OK},
+        {"rover name of 16", description("ABCDEFGHIJKLMNOP", {assoc_entry("REF")}), VYR_OK},
     };
     auto list = assocs(storage);
     uint32_t added = 0;
@@ -87,7 +82,7 @@ TEST_F(AssocCollectionTest, AddAssocChecksTheDescriptionFirst) {
 
 TEST_F(AssocCollectionTest, TheSameDescriptionIsAddedOnceAndFoundAgainWhateverItsFlags) {
     auto list = assocs(storage);
-    const VYR_STATION_ASSOC original = description("ROV", {entry("REF", 2)});
+    const VYR_STATION_ASSOC original = description("ROV", {assoc_entry("REF", 2)});
     VYR_STATION_ASSOC_KEY key{};
     {
         CVyrIPtrSmart<IVyrStationAssoc> assoc;
@@ -196,7 +191,7 @@ TEST(AssocCollectionFaults, AFailedDestroyKeepsTheKeyOfStationsAndAssociations) 
         ASSERT_EQ(list.AddAssoc(description("ROV", {}), assoc), VYR_OK);
         ASSERT_EQ(assoc->GetKey(key), VYR_OK);
         CVyrIPtrSmart<IVyrIonoComputedAssoc> iono;
-        VYR_IONO_COMPUTED_ASSOC stations{{entry("ROV")}};
+        VYR_IONO_COMPUTED_ASSOC stations{{assoc_entry("ROV")}};
         ASSERT_EQ(ionoList.AddAssoc(stations, iono), VYR_OK);
         ASSERT_EQ(iono->GetKey(ionoKey), VYR_OK);
     }
@@ -274,12 +269,12 @@ TEST_F(AssocCollectionTest, IonoAssociationsTakeExactlyOneUsableStation) {
         VYR_ERROR expected;
     } cases[] = {
         {"none", {}, VYR_E_INVALID_PARAMETER},
-        {"two", {{entry("A"), entry("B")}}, VYR_E_INVALID_PARAMETER},
-        {"index -1", {{entry("A", -1)}}, VYR_E_INVALID_PARAMETER},
-        {"empty name", {{entry("")}}, VYR_E_INVALID_PARAMETER},
-        {"one", {{entry("A")}}, VYR_OK},
-        {"same again", {{entry("A")}}, VYR_E_ENTRY_EXISTS},
-        {"another", {{entry("A", 1)}}, VYR_OK},
+        {"two", {{assoc_entry("A"), assoc_entry("B")}}, VYR_E_INVALID_PARAMETER},
+        {"index -1", {{assoc_entry("A", -1)}}, VYR_E_INVALID_PARAMETER},
+        {"empty name", {{assoc_entry("")}}, VYR_E_INVALID_PARAMETER},
+        {"one", {{assoc_entry("A")}}, VYR_OK},
+        {"same again", {{assoc_entry("A")}}, VYR_E_ENTRY_EXISTS},
+        {"another", {{assoc_entry("A", 1)}}, VYR_OK},
     };
     auto list = ionoAssocs(storage);
     for (const auto& c : cases) {
@@ -287,12 +282,12 @@ TEST_F(AssocCollectionTest, IonoAssociationsTakeExactlyOneUsableStation) {
         EXPECT_EQ(list->AddAssoc(c.stations, assoc), value_of(c.expected)) << c.what;
     }
     CVyrIPtrSmart<IVyrIonoComputedAssoc> found;
-    ASSERT_EQ(list->GetAssocByDescription({{entry("A", 1)}}, found), VYR_OK);
+    ASSERT_EQ(list->GetAssocByDescription({{assoc_entry("A", 1)}}, found), VYR_OK);
     VYR_IONO_COMPUTED_ASSOC stored;
     ASSERT_EQ(found->GetIonoComputedAssoc(stored), VYR_OK);
     ASSERT_EQ(stored.stations.size(), 1u);
     EXPECT_EQ(value_of(stored.stations[0].index), 1);
-    EXPECT_EQ(list->GetAssocByDescription({{entry("Z")}}, found), VYR_E_ENTRY_NOT_FOUND);
+    EXPECT_EQ(list->GetAssocByDescription({{assoc_entry("Z")}}, found), VYR_E_ENTRY_NOT_FOUND);
 }
 
 }  // namespace

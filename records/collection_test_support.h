@@ -24,11 +24,12 @@ protected:
         ASSERT_TRUE(storage->CreateDocumentOnLockBytes(bytes));
     }
 
-    // The bytes of a stream, opened afresh; empty when it is missing. The stream must not be
-    // held open by a collection at the time.
-    std::string stream_bytes(uint32_t streamId) {
+    // The bytes of a stream of the project (or of one of its storages), opened afresh; missing
+    // when it is not there. The stream must not be held open by a collection at the time.
+    static std::string stream_bytes(CStg* parent, uint32_t streamId,
+                                    const std::string& missing = {}) {
         CStm stream;
-        if (!CFactoryStream(storage.Get()).Open(streamId, stream)) return {};
+        if (!CFactoryStream(parent).Open(streamId, stream)) return missing;
         STATSTG status{};
         EXPECT_TRUE(stream.Stat(status, STATFLAG_NONAME));
         std::string bytes(status.cbSize, '\0');
@@ -37,6 +38,7 @@ protected:
         }
         return bytes;
     }
+    std::string stream_bytes(uint32_t streamId) { return stream_bytes(storage.Get(), streamId); }
 
     void put_stream(uint32_t streamId, const std::string& bytes) {
         CStm stream;

@@ -29,15 +29,7 @@ protected:
         if (!CFactoryStorage(storage.Get())
                  .OpenOrCreate(storageKind, vyr::kDispositionOpenExisting, child))
             return "<missing>";
-        CStm stream;
-        if (!CFactoryStream(&child).Open(streamId, stream)) return "<missing>";
-        STATSTG status{};
-        EXPECT_TRUE(stream.Stat(status, STATFLAG_NONAME));
-        std::string bytes(status.cbSize, '\0');
-        if (!bytes.empty()) {
-            EXPECT_TRUE(stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
-        }
-        return bytes;
+        return stream_bytes(&child, streamId, "<missing>");
     }
 
     bool has_storage(uint32_t storageKind) {

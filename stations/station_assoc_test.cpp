@@ -15,14 +15,8 @@
 namespace {
 
 using namespace vyr_storage;
+using vyr_test::assoc_entry;
 using vyr_test::text_key;
-
-VYR_ASSOC_STATION entry(const std::string& name, int32_t index = 0) {
-    VYR_ASSOC_STATION station{};
-    station.station = text_key(name);
-    station.index = index;
-    return station;
-}
 
 VYR_KEY number_key(uint8_t low) {
     VYR_KEY key{};
@@ -54,7 +48,7 @@ TEST_F(AssocTest, TheDescriptionIsStoredFieldByFieldAndTheUsedOneStartsMissing) 
     VYR_STATION_ASSOC description;
     description.first = 0x01020304;
     description.flags = VYR_STATION_ASSOC::kWithoutResultsCopy;
-    description.rover = entry("ROV", 9);
+    description.rover = assoc_entry("ROV", 9);
     description.ionoComputedAssocKey.type = VYR_KEY_NUMBER32;
     auto assoc = make_assoc(&description);
     VYR_STATION_ASSOC read;
@@ -89,15 +83,15 @@ TEST_F(AssocTest, TheDescriptionIsStoredFieldByFieldAndTheUsedOneStartsMissing) 
 TEST_F(AssocTest, AShorterUsedDescriptionReplacesALongerOne) {
     auto assoc = make_assoc(nullptr);
     VYR_STATION_ASSOC used = {};
-    used.rover = entry("ROV");
-    used.linkedStations.stations = {entry("REF")};
+    used.rover = assoc_entry("ROV");
+    used.linkedStations.stations = {assoc_entry("REF")};
     ASSERT_EQ(assoc->SetUsedStationAssoc(used), VYR_OK);
     VYR_STATION_ASSOC read;
     ASSERT_EQ(assoc->GetUsedStationAssoc(read), VYR_OK);
     ASSERT_EQ(read.linkedStations.stations.size(), 1u);
     EXPECT_EQ(assoc->GetStationAssoc(read), VYR_E_ENTRY_NOT_FOUND);  // none given at create
     VYR_STATION_ASSOC longer = used;
-    longer.linkedStations.stations.assign(3, entry("X"));
+    longer.linkedStations.stations.assign(3, assoc_entry("X"));
     ASSERT_EQ(assoc->SetUsedStationAssoc(longer), VYR_OK);
     ASSERT_EQ(assoc->SetUsedStationAssoc(used), VYR_OK);  // shorter: nothing of it stays behind
     ASSERT_EQ(assoc->GetUsedStationAssoc(read), VYR_OK);
@@ -107,7 +101,7 @@ TEST_F(AssocTest, AShorterUsedDescriptionReplacesALongerOne) {
 TEST_F(AssocTest, SharedEntriesGoToTheResultStorageOfEitherKind) {
     const VYR_STATION_ASSOC description = {};
     auto assoc = make_assoc(&description);
-    const VYR_IONO_COMPUTED_ASSOC stations{{entry("A")}};
+    const VYR_IONO_COMPUTED_ASSOC stations{{assoc_entry("A")}};
     auto iono = make_iono(&stations);
 
     vyr::ObservationStatistics statistics;
@@ -154,7 +148,7 @@ TEST_F(AssocTest, SharedEntriesGoToTheResultStorageOfEitherKind) {
 }
 
 TEST_F(AssocTest, SetUsedIonoComputedAssocWritesOnlyOneUsableEntry) {
-    const VYR_IONO_COMPUTED_ASSOC good{{entry("A", 4)}};
+    const VYR_IONO_COMPUTED_ASSOC good{{assoc_entry("A", 4)}};
     auto iono = make_iono(nullptr);
     ASSERT_EQ(iono->SetUsedIonoComputedAssoc(good), VYR_OK);
     const struct {
@@ -162,8 +156,8 @@ TEST_F(AssocTest, SetUsedIonoComputedAssocWritesOnlyOneUsableEntry) {
         VYR_IONO_COMPUTED_ASSOC assoc;
     } refused[] = {
         {"none", {}},
-        {"two", {{entry("A"), entry("B")}}},
-        {"empty text key", {{entry("")}}},
+        {"two", {{assoc_entry("A"), assoc_entry("B")}}},
+        {"empty text key", {{assoc_entry("")}}},
         {"key of type 0", {{VYR_ASSOC_STATION{}}}},
     };
     for (const auto& c : refused) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include <vyr/association.h>
 #include <vyr/station.h>
 
 #include "records/collection_test_support.h"
@@ -21,6 +22,14 @@ inline VYR_STATION_KEY text_key(const std::string& name) {
     key.type = VYR_KEY_TEXT;
     std::memcpy(key.value, name.data(), std::min(name.size(), sizeof key.value));
     return key;
+}
+
+// A station taking part in an association.
+inline VYR_ASSOC_STATION assoc_entry(const std::string& name, int32_t index = 0) {
+    VYR_ASSOC_STATION station{};
+    station.station = text_key(name);
+    station.index = index;
+    return station;
 }
 
 class StationStorageTest : public MemoryStorageTest {
@@ -39,15 +48,7 @@ protected:
         if (!CFactoryStorage(storage.Get())
                  .OpenOrCreateStation(key, vyr::kDispositionOpenExisting, station))
             return "<no station>";
-        CStm stream;
-        if (!CFactoryStream(&station).Open(streamId, stream)) return "<missing>";
-        STATSTG status{};
-        EXPECT_TRUE(stream.Stat(status, STATFLAG_NONAME));
-        std::string bytes(status.cbSize, '\0');
-        if (!bytes.empty()) {
-            EXPECT_TRUE(stream.Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
-        }
-        return bytes;
+        return stream_bytes(&station, streamId, "<missing>");
     }
 
     CVyrPtrSmart<CCreateKey> keys{new CCreateKey()};
