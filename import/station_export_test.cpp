@@ -273,25 +273,15 @@ TEST_F(StationExportTest, AFailedWriteIsReportedAndLeavesNothingBehind) {
     EXPECT_EQ(value_of(result.epochs), 200u);
 }
 
+// The writer builds file names from letters and digits (its own tests hold the cases); the export
+// hands it the marker and takes the path it made.
 TEST_F(StationExportTest, MarkerNamesNameFilesOnlyInsideTheFolder) {
-    struct Case {
-        const char* key;
-        const char* name;  // of the 3.04 file's first nine characters
-    };
-    const Case cases[] = {{"..", "STAT00XXX"}, {"-..-", "STAT00XXX"}, {"a.b*c", "ABCX00XXX"}};
-    for (const Case& c : cases) {
-        auto station = MakeStation(c.key, {kStatic});
-        const fs::path out = scratch.Path("out");
-        VYR_RINEX_EXPORT_RESULT result;
-        ASSERT_EQ(station->ExportRinexEx(out.c_str(), {}, result), VYR_OK) << c.key;
-        EXPECT_EQ(fs::path(result.path).parent_path(), out) << c.key;
-        EXPECT_EQ(fs::path(result.path).filename().string().substr(0, 9), value_of(c.name))
-            << c.key;
-        station.Reset();
-        project.Reset();
-        fs::remove_all(out);
-        fs::remove(scratch.Path("p.vyr"));
-    }
+    auto station = MakeStation("..", {kStatic});
+    const fs::path out = scratch.Path("out");
+    VYR_RINEX_EXPORT_RESULT result;
+    ASSERT_EQ(station->ExportRinexEx(out.c_str(), {}, result), VYR_OK);
+    EXPECT_EQ(fs::path(result.path).parent_path(), out);
+    EXPECT_EQ(fs::path(result.path).filename().string().substr(0, 9), "STAT00XXX");
     EXPECT_EQ(vyr_import::marker_name_of(text_key("../x"), ""), "../x");
     EXPECT_EQ(vyr_import::marker_name_of(text_key("--"), "SITE"), "STAT");
     VYR_STATION_KEY number{};
