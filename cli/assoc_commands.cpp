@@ -79,10 +79,14 @@ std::string flags_text(uint32_t flags) {
 void list_assocs(const std::string& path, bool as_json) {
     ReadOnlyProject project(path);
     auto& storage = static_cast<IVyrStorageEx&>(project.storage());
-    const std::vector<VYR_STATION_ASSOC_KEY> keys = assoc_keys(storage, path);
+    // One list for every association, not one lookup each.
+    CVyrIPtrSmart<IVyrCollectionStationAssocEx> assocs = assoc_list(storage, path);
+    std::vector<VYR_STATION_ASSOC_KEY> keys;
+    if (assocs.IsValid()) check(assocs->GetAll(keys), path);
     ordered_json list = ordered_json::array();
     for (const VYR_STATION_ASSOC_KEY& key : keys) {
-        CVyrIPtrSmart<IVyrStationAssocEx> assoc = find_assoc(storage, path, key_display(key));
+        CVyrIPtrSmart<IVyrStationAssocEx> assoc;
+        check(assocs->GetAssocEx(key, assoc), path);
         VYR_STATION_ASSOC description;
         check(assoc->GetStationAssoc(description), path);
         const auto& linked = description.linkedStations.stations;

@@ -57,8 +57,13 @@ CVyrIPtrSmart<IVyrStationEx> find_station(IVyrStorageEx& storage, const std::str
     return station;
 }
 
+CVyrIPtrSmart<IVyrCollectionStationAssocEx> assoc_list(IVyrStorageEx& storage,
+                                                       const std::string& path) {
+    return list_of(storage, path, &IVyrStorageEx::GetStationAssocsEx);
+}
+
 std::vector<VYR_STATION_ASSOC_KEY> assoc_keys(IVyrStorageEx& storage, const std::string& path) {
-    auto assocs = list_of(storage, path, &IVyrStorageEx::GetStationAssocsEx);
+    auto assocs = assoc_list(storage, path);
     return keys_of<VYR_STATION_ASSOC_KEY>(assocs, path);
 }
 

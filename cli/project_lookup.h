@@ -15,6 +15,9 @@ VYR_STATION_KEY find_station_key(IVyrStorageEx& storage, const std::string& path
 CVyrIPtrSmart<IVyrStationEx> find_station(IVyrStorageEx& storage, const std::string& path,
                                           const std::string& name);
 
+// The project's associations; not valid for a project that never had one.
+CVyrIPtrSmart<IVyrCollectionStationAssocEx> assoc_list(IVyrStorageEx& storage,
+                                                       const std::string& path);
 // The project's association keys in list order; none for a project that never had one.
 std::vector<VYR_STATION_ASSOC_KEY> assoc_keys(IVyrStorageEx& storage, const std::string& path);
 // Throws CommandFailure "PATH: no association KEY" when no key matches.
