@@ -17,8 +17,11 @@ public:
     virtual VYR_ERROR Convert(std::vector<VYR_STATION_RINEX>& out, IVyrProgress* progress);
     // Hands every epoch and site to sink as soon as it is read.
     VYR_ERROR ConvertToSink(IVyrStationRinexSink& sink);
+    void SetOptions(const VyrObsConversionOptions& options) { m_options = options; }
 
 private:
     VYR_ERROR ConvertText(IVyrStationRinexSink& sink);
     VYR_ERROR ConvertWithLibrary(IVyrStationRinexSink& sink);
+
+    VyrObsConversionOptions m_options;
 };

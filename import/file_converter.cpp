@@ -133,10 +133,16 @@ void CVyrFileConverter::Release() {
 }
 
 VYR_ERROR Vyr_ConvertRinexObsToSink(const char* fileName, IVyrStationRinexSink& sink) {
+    return Vyr_ConvertRinexObsToSinkEx(fileName, sink, VyrObsConversionOptions{});
+}
+
+VYR_ERROR Vyr_ConvertRinexObsToSinkEx(const char* fileName, IVyrStationRinexSink& sink,
+                                      const VyrObsConversionOptions& options) {
     if (is_empty(fileName)) return VYR_E_INVALID_PARAMETER;
     CConvertFileRinexObs converter;
     const VYR_ERROR named = converter.SetFileName(fileName);
     if (named != VYR_OK) return named;
+    converter.SetOptions(options);
     return converter.ConvertToSink(sink);
 }
 

@@ -91,9 +91,32 @@ public:
     // The conversion fails: the line where the problem was met (0 when not known) and a text
     // describing it. Called at most once, before the conversion returns its failure code.
     virtual void OnFailure(uint32_t line, const char* problem) = 0;
+    // Something of the file was read past and the conversion goes on: a header record that
+    // could not be read as written, a record of the data that could not be used. line: where
+    // (0 when not tied to a line).
+    virtual void OnWarning(uint32_t /*line*/, const char* /*problem*/) {}
+    // Satellites of a system the project does not keep (BeiDou 'C', QZSS 'J', NavIC 'I', ...):
+    // called once per system letter after the last site, with the number of satellite-epochs
+    // read past.
+    virtual void OnSystemReadPast(char /*system*/, uint64_t /*satelliteEpochs*/) {}
+    // The input ends before its last epoch does (a cut download, compressed data that breaks
+    // off): line is that of the last complete epoch's end, completeEpochs the epochs of the
+    // file handed out whole. Without VyrObsConversionOptions::salvageCut, OnFailure follows and
+    // the conversion fails; with it, the site is completed with the complete epochs.
+    virtual void OnCut(uint32_t /*line*/, uint64_t /*completeEpochs*/, const char* /*problem*/) {}
 
 protected:
     ~IVyrStationRinexSink() = default;
+};
+
+// Choices of the observation conversion; the defaults are the conversion as first described.
+struct VyrObsConversionOptions {
+    // Version-2 files: take Doppler (D1, D2, D5, ...) and signal strength (S1, S2, S5, ...) into
+    // their slots (Doppler value and bit; strength as quality, dB-Hz x 20, as for version 3)
+    // instead of leaving them out of the epoch.
+    bool v2DopplerAndStrength = false;
+    // A file that ends inside an epoch gives its complete epochs instead of failing.
+    bool salvageCut = false;
 };
 
 // A place in a file and what is wrong there. line counts from 1; 0 when not tied to a line.
@@ -152,6 +175,9 @@ public:
 // site and epoch handed to sink as soon as it is read. A failure code of the sink ends the
 // conversion and is returned.
 VYR_API VYR_ERROR Vyr_ConvertRinexObsToSink(const char* fileName, IVyrStationRinexSink& sink);
+// The same with choices beyond the first description.
+VYR_API VYR_ERROR Vyr_ConvertRinexObsToSinkEx(const char* fileName, IVyrStationRinexSink& sink,
+                                              const VyrObsConversionOptions& options);
 
 // Expands a compact RINEX observation file (CRINEX 1.0 or 3.0) into the plain RINEX file it
 // stands for, written to outFileName (made or overwritten). The compact file is read as a stream;
