@@ -87,22 +87,23 @@ private:
 
 // A compact RINEX file is expanded into a temporary plain file and imported from there; every
 // message names the compact file.
-std::vector<ImportedSite> import_compact_file(IVyrStorageEx& project, const std::string& path,
-                                              bool progress) {
+ImportedObservations import_compact_file(IVyrStorageEx& project, const std::string& path,
+                                              const ObservationImportOptions& options) {
     const TemporaryFile expanded(".rnx", path);
     uint64_t line = 0;
     std::string problem;
     if (!Vyr_ExpandCompactRinex(path.c_str(), expanded.path().c_str(), line, problem))
         throw CommandFailure{path + (line != 0 ? ":" + std::to_string(line) : std::string()) +
                              ": " + problem};
-    return import_observation_file(project, expanded.path(), progress, path);
+    return import_observation_file(project, expanded.path(), options, path);
 }
 
 // Imports one file into the project; throws CommandFailure when it cannot.
-ImportedFile import_file(IVyrStorageEx& project, const std::string& path) {
+ImportedFile import_file(IVyrStorageEx& project, const std::string& path,
+                         ObservationImportOptions options) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
-    const bool progress = !error && size > kProgressBarBytes && isatty(STDERR_FILENO) == 1;
+    options.progress = !error && size > kProgressBarBytes && isatty(STDERR_FILENO) == 1;
     if (!std::filesystem::is_regular_file(path, error)) {
         const bool missing = !error || error == std::errc::no_such_file_or_directory ||
                              error == std::errc::not_a_directory;
@@ -112,14 +113,16 @@ ImportedFile import_file(IVyrStorageEx& project, const std::string& path) {
     if (kind == FileKind::kUnknown) throw CommandFailure{path + ": not a kind of file vyr imports"};
     if (kind != FileKind::kRinexObservation && kind != FileKind::kCompactRinexObservation)
         return import_records(project, kind, path);
-    const std::vector<ImportedSite> sites = kind == FileKind::kRinexObservation
-                                                ? import_observation_file(project, path, progress)
-                                                : import_compact_file(project, path, progress);
+    const ImportedObservations observations =
+        kind == FileKind::kRinexObservation ? import_observation_file(project, path, options)
+                                            : import_compact_file(project, path, options);
     ImportedFile imported;
-    for (const ImportedSite& site : sites) {
+    for (const ImportedSite& site : observations.sites) {
         imported.lines.push_back(site_summary(path, site));
         imported.added = imported.added || !site.alreadyPresent;
     }
+    const std::string readPast = other_systems_summary(path, observations.otherSystems);
+    if (!readPast.empty()) imported.lines.push_back(readPast);
     return imported;
 }
 
@@ -127,7 +130,8 @@ ImportedFile import_file(IVyrStorageEx& project, const std::string& path) {
 // that takes its name with the first file committed into it.
 class ImportTarget {
 public:
-    explicit ImportTarget(const std::string& project) : m_project(project) {
+    ImportTarget(const std::string& project, const ObservationImportOptions& options)
+        : m_project(project), m_options(options) {
         std::error_code error;
         m_exists = std::filesystem::exists(project, error);
         if (error) throw CommandFailure{project + ": " + error.message()};
@@ -168,7 +172,7 @@ private:
         WritableProject project(m_exists ? m_project : m_new->work_path(), m_project);
         ImportedFile imported;
         try {
-            imported = import_file(project.storage(), file);
+            imported = import_file(project.storage(), file, m_options);
         } catch (const CommandFailure& failure) {
             if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
             const std::string cause = project.storage_failure();
@@ -183,6 +187,7 @@ private:
     }
 
     std::string m_project;
+    ObservationImportOptions m_options;
     bool m_exists = false;
     std::unique_ptr<NewProject> m_new;  // the project being made, until it has its name
 };
@@ -194,15 +199,20 @@ void add_import_command(CLI::App& app) {
         "import", "Import files into a project (made when missing): one station per site");
     auto project = std::make_shared<std::string>();
     auto files = std::make_shared<std::vector<std::string>>();
+    auto options = std::make_shared<ObservationImportOptions>();
     command->add_option("PROJECT", *project, "Project file")->required();
     command
         ->add_option("FILE", *files,
                      "RINEX observation (plain or compact) or navigation, SP3 or ionosphere "
                      "model files")
         ->required();
-    command->callback([project, files] {
+    command->add_flag("--new-station", options->newStation,
+                      "Make a new station of every site, even one that continues a station of "
+                      "the project (same marker, receiver and antenna, starting after its last "
+                      "epoch)");
+    command->callback([project, files, options] {
         catch_interrupts();
-        ImportTarget target(*project);
+        ImportTarget target(*project, *options);
         size_t failed = 0;
         for (const std::string& file : *files) {
             if (interrupted()) break;

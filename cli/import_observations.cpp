@@ -40,15 +40,33 @@ VYR_STATION_KEY text_key(const std::string& text) {
     return key;
 }
 
-// What identifies a stored site: marker, receiver, first and last epoch of its descriptions.
+// What identifies a stored site: marker, receiver, antenna, first and last epoch of its
+// descriptions.
 struct StoredSite {
+    VYR_STATION_KEY stationKey{};
     std::string key;
     std::string marker;
     std::string receiverType;
     std::string receiverNumber;
+    std::string antennaType;
+    std::string antennaNumber;
     double first = 0.0;
     double last = 0.0;
 };
+
+// The epochs a station holds from first to last (MJD with fraction, both taken in).
+VYR_ERROR count_epochs(IVyrStationEx& station, double first, double last, uint64_t& count) {
+    count = 0;
+    CVyrIPtrSmart<IVyrObservations> observations;
+    VYR_ERROR result = station.GetObservations(observations);
+    if (VyrFailed(result)) return result;
+    VYR_OBSERVATION_FILTER span;
+    span.startTime = first - kSameTimeDays;
+    span.endTime = last + kSameTimeDays;
+    if (observations->Start(&span, false) != VYR_OK) return VYR_OK;  // none in the span
+    for (count = 1; observations->MoveNext(false) == VYR_OK;) ++count;
+    return VYR_OK;
+}
 
 // A progress bar over the lines of the file, drawn on stderr.
 class ProgressBar {
@@ -91,8 +109,12 @@ public:
     // path: the file named in messages; expanded: its line numbers are those of the text it was
     // expanded to.
     StationWriter(IVyrStorageEx& project, const std::string& path, bool expanded,
-                  ProgressBar* progress)
-        : m_project(project), m_path(path), m_expanded(expanded), m_progress(progress) {}
+                  const ObservationImportOptions& options, ProgressBar* progress)
+        : m_project(project),
+          m_path(path),
+          m_expanded(expanded),
+          m_options(options),
+          m_progress(progress) {}
 
     VYR_ERROR OnEpoch(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
                       VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
@@ -107,7 +129,7 @@ public:
         m_site.lastFraction = epoch.fraction;
         for (const VYR_OBSERVATIONEPOCH_SV& sat : epoch.satellites)
             m_systems.insert(vyr::system_letter(sat.satId.system));
-        if (m_duplicate != nullptr) return VYR_OK;
+        if (m_within != nullptr) return VYR_OK;
         if (m_batched == 0) m_pendingLine = line;
         // Swapped in, not moved: the converter gets back the lists of an epoch already written
         // and fills them again, so a long file allocates nothing per epoch.
@@ -120,27 +142,27 @@ public:
         for (char letter : std::string("GRES"))
             if (m_systems.count(letter) != 0) m_site.systems += letter;
         VYR_ERROR result = VYR_OK;
-        if (m_duplicate != nullptr) {
-            if (std::fabs(m_site.lastMjd + m_site.lastFraction - m_duplicate->last) > kSameTimeDays)
-                return fail(VYR_E_ENTRY_EXISTS, 0,
-                            "site " + m_site.marker + " starts like station " + m_duplicate->key +
-                                " (same marker, receiver and first epoch) but ends elsewhere");
-            m_site.key = m_duplicate->key;
-            m_site.alreadyPresent = true;
+        if (m_within != nullptr) {
+            result = settle_repeat();
+            if (VyrFailed(result)) return result;
         } else {
             result = flush();
             if (VyrFailed(result)) return result;
             // Described once the whole file was read: a file that fails later draws no
             // description ids from the project.
-            m_toDescribe.push_back({m_made.back(), station});
+            m_toDescribe.push_back({m_target, station, m_site.appended});
         }
         m_sites.push_back(m_site);
         m_site = ImportedSite{};
         m_systems.clear();
-        m_duplicate = nullptr;
+        m_within = nullptr;
         m_station.Reset();
         m_observations.Reset();
         return VYR_OK;
+    }
+
+    void OnSystemReadPast(char system, uint64_t satelliteEpochs) override {
+        m_otherSystems.emplace_back(system, satelliteEpochs);
     }
 
     void OnFailure(uint32_t line, const char* problem) override {
@@ -149,11 +171,14 @@ public:
         m_problem = problem;
     }
 
-    // Receiver, antenna, occupations and points of every new station.
+    // Receiver, antenna, occupations and points of every new station; occupations and points of
+    // every station a site was appended to.
     VYR_ERROR describe_stations() {
-        for (const auto& [key, site] : m_toDescribe) {
-            VYR_ERROR result = m_stations->GetStationEx(key, m_station);
-            if (VyrSucceeded(result)) result = describe(site);
+        for (const Described& described : m_toDescribe) {
+            VYR_ERROR result = m_stations->GetStationEx(described.key, m_station);
+            if (VyrSucceeded(result) && !described.appended)
+                result = describe_equipment(described.site);
+            if (VyrSucceeded(result)) result = describe_occupations(described.site);
             m_station.Reset();
             if (VyrFailed(result)) return fail(result, 0, "the station could not be written");
         }
@@ -172,6 +197,7 @@ public:
     }
 
     const std::vector<ImportedSite>& sites() const { return m_sites; }
+    const std::vector<std::pair<char, uint64_t>>& other_systems() const { return m_otherSystems; }
 
 private:
     VYR_ERROR fail(VYR_ERROR code, uint32_t line, const std::string& problem) {
@@ -179,6 +205,10 @@ private:
         return code;
     }
 
+    // A site goes on a station of the project when marker, receiver and antenna match it and
+    // the site starts after the station's last epoch; a site that starts within a matching
+    // station's span is judged once read (a repeat of what the station holds, or an overlap);
+    // any other site makes a new station.
     VYR_ERROR begin_site(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
                          const VYR_OBSERVATIONEPOCH& epoch) {
         m_site.marker = field_text(occupation.markerName, sizeof occupation.markerName);
@@ -187,20 +217,57 @@ private:
         VYR_ERROR result = load_stored_sites();
         if (VyrFailed(result)) return result;
         const double first = epoch.mjd + epoch.fraction;
+        const StoredSite* continued = nullptr;
         for (const StoredSite& stored : m_stored) {
-            if (stored.marker == m_site.marker &&
-                stored.receiverType ==
-                    field_text(station.receiverType, sizeof station.receiverType) &&
-                stored.receiverNumber ==
-                    field_text(station.receiverNumber, sizeof station.receiverNumber) &&
-                std::fabs(stored.first - first) <= kSameTimeDays) {
-                m_duplicate = &stored;
+            if (m_options.newStation || stored.marker != m_site.marker ||
+                stored.receiverType !=
+                    field_text(station.receiverType, sizeof station.receiverType) ||
+                stored.receiverNumber !=
+                    field_text(station.receiverNumber, sizeof station.receiverNumber))
+                continue;
+            if (first >= stored.first - kSameTimeDays && first <= stored.last + kSameTimeDays) {
+                m_within = &stored;
                 return VYR_OK;
             }
+            const bool sameAntenna =
+                stored.antennaType == field_text(station.antennaType, sizeof station.antennaType) &&
+                stored.antennaNumber ==
+                    field_text(station.antennaNumber, sizeof station.antennaNumber);
+            if (sameAntenna && first > stored.last &&
+                (continued == nullptr || stored.last > continued->last))
+                continued = &stored;
         }
-        result = make_station();
+        if (continued != nullptr) {
+            m_target = continued->stationKey;
+            m_site.key = continued->key;
+            m_site.appended = true;
+            result = m_stations->GetStationEx(m_target, m_station);
+        } else {
+            result = make_station();
+        }
         if (VyrSucceeded(result)) result = m_station->GetObservations(m_observations);
         return result;
+    }
+
+    // A site that starts within a station's span is a repeat when the station holds as many
+    // epochs over the site's span as the site has; otherwise the two overlap.
+    VYR_ERROR settle_repeat() {
+        const double first = m_site.firstMjd + m_site.firstFraction;
+        const double last = m_site.lastMjd + m_site.lastFraction;
+        uint64_t held = 0;
+        VYR_ERROR result = m_stations->GetStationEx(m_within->stationKey, m_station);
+        if (VyrSucceeded(result)) result = count_epochs(*m_station, first, last, held);
+        if (VyrFailed(result)) return fail(result, 0, "the station could not be read");
+        if (last <= m_within->last + kSameTimeDays && held == m_site.epochs) {
+            m_site.key = m_within->key;
+            m_site.alreadyPresent = true;
+            return VYR_OK;
+        }
+        return fail(VYR_E_ENTRY_EXISTS, 0,
+                    "site " + m_site.marker + " (" + iso_time(first) + " to " + iso_time(last) +
+                        ") overlaps station " + m_within->key + " (" + iso_time(m_within->first) +
+                        " to " + iso_time(m_within->last) +
+                        ") with other epochs; --new-station makes it a station of its own");
     }
 
     VYR_ERROR load_stored_sites() {
@@ -221,8 +288,14 @@ private:
                 continue;  // a station not made from a file is no candidate
             VYR_OCCUPATION firstOccupation;
             std::memcpy(&firstOccupation, &occupations.front().description, sizeof firstOccupation);
+            VYR_ANTENNA antenna;
+            if (VyrFailed(station->GetAntenna(antenna))) antenna = VYR_ANTENNA{};
             StoredSite stored;
+            stored.stationKey = keys[i];
             stored.key = key_display(keys[i]);
+            stored.antennaType = field_text(antenna.fields.type, sizeof antenna.fields.type);
+            stored.antennaNumber =
+                field_text(antenna.fields.serialNumber, sizeof antenna.fields.serialNumber);
             stored.marker =
                 field_text(firstOccupation.markerName, sizeof firstOccupation.markerName);
             stored.receiverType = field_text(sensor.receiverName, sizeof sensor.receiverName);
@@ -250,7 +323,7 @@ private:
         VYR_STATION_KEY key{};
         result = m_plainStation->GetKey(key);
         if (VyrFailed(result)) return result;
-        m_made.push_back(key);
+        m_target = key;
         m_site.key = key_display(key);
         m_plainStation.Reset();
         return m_stations->GetStationEx(key, m_station);
@@ -266,9 +339,8 @@ private:
                    : VYR_OK;
     }
 
-    // Receiver, antenna, occupations as point descriptions, and the a-priori position as the
-    // point of each static occupation, numbered by its description's id.
-    VYR_ERROR describe(const VYR_STATION_RINEX& site) {
+    // Receiver and antenna.
+    VYR_ERROR describe_equipment(const VYR_STATION_RINEX& site) {
         VYR_SENSORSYSTEM sensor{};
         sensor.receiverType = site.receiverTypeId;
         std::memcpy(sensor.receiverName, site.receiverType, sizeof sensor.receiverName);
@@ -282,9 +354,14 @@ private:
         antenna.fields.offsetEast = antenna.fields.offsetEast2 = site.antennaEast;
         antenna.fields.offsetNorth = antenna.fields.offsetNorth2 = site.antennaNorth;
         if (VyrSucceeded(result)) result = m_station->SetAntenna(antenna);
+        return result;
+    }
 
+    // Occupations as point descriptions, and the a-priori position as the point of each static
+    // occupation, numbered by its description's id.
+    VYR_ERROR describe_occupations(const VYR_STATION_RINEX& site) {
         CVyrIPtrSmart<IVyrCollectionPointDesc> descriptions;
-        if (VyrSucceeded(result)) result = m_station->GetPointDescriptions(descriptions);
+        VYR_ERROR result = m_station->GetPointDescriptions(descriptions);
         std::vector<VYR_APRIORI_POINT> points;
         for (const VYR_OCCUPATION& occupation : site.occupations) {
             if (VyrFailed(result)) break;
@@ -309,10 +386,11 @@ private:
     IVyrStorageEx& m_project;
     std::string m_path;
     bool m_expanded = false;
+    ObservationImportOptions m_options;
     ProgressBar* m_progress;
     CVyrIPtrSmart<IVyrCollectionStationEx> m_stations;
     std::vector<StoredSite> m_stored;
-    std::vector<VYR_STATION_KEY> m_made;
+    VYR_STATION_KEY m_target{};  // the station the site's epochs go to
 
     CVyrIPtrSmart<IVyrStation> m_plainStation;
     CVyrIPtrSmart<IVyrStationEx> m_station;
@@ -322,9 +400,16 @@ private:
     uint32_t m_pendingLine = 0;
     ImportedSite m_site;
     std::set<char> m_systems;
-    const StoredSite* m_duplicate = nullptr;
+    // The stored station whose span the site starts in: its epochs are only counted.
+    const StoredSite* m_within = nullptr;
     std::vector<ImportedSite> m_sites;
-    std::vector<std::pair<VYR_STATION_KEY, VYR_STATION_RINEX>> m_toDescribe;
+    struct Described {
+        VYR_STATION_KEY key;
+        VYR_STATION_RINEX site;
+        bool appended;
+    };
+    std::vector<Described> m_toDescribe;
+    std::vector<std::pair<char, uint64_t>> m_otherSystems;
 
     uint32_t m_problemLine = 0;
     std::string m_problem;
@@ -332,18 +417,46 @@ private:
 
 }  // namespace
 
-std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const std::string& path,
-                                                  bool progress, const std::string& expandedFrom) {
+ImportedObservations import_observation_file(IVyrStorageEx& project, const std::string& path,
+                                                  const ObservationImportOptions& options,
+                                                  const std::string& expandedFrom) {
     const std::string& shown = expandedFrom.empty() ? path : expandedFrom;
     std::unique_ptr<ProgressBar> bar;
-    if (progress) bar = std::make_unique<ProgressBar>(path, shown);
-    StationWriter writer(project, shown, !expandedFrom.empty(), bar.get());
+    if (options.progress) bar = std::make_unique<ProgressBar>(path, shown);
+    StationWriter writer(project, shown, !expandedFrom.empty(), options, bar.get());
     VYR_ERROR result = Vyr_ConvertRinexObsToSink(path.c_str(), writer);
     bar.reset();
     if (VyrSucceeded(result)) result = writer.describe_stations();
     if (VyrFailed(result)) throw CommandFailure{writer.failure_text(result)};
     if (writer.sites().empty()) throw CommandFailure{shown + ": no observation epochs in the file"};
-    return writer.sites();
+    return {writer.sites(), writer.other_systems()};
+}
+
+// "BeiDou (C)"; the letter alone for a system without a name here.
+std::string system_name(char letter) {
+    switch (letter) {
+        case 'C':
+            return "BeiDou (C)";
+        case 'J':
+            return "QZSS (J)";
+        case 'I':
+            return "NavIC (I)";
+        default:
+            return std::string("system ") + letter;
+    }
+}
+
+std::string other_systems_summary(const std::string& path,
+                                  const std::vector<std::pair<char, uint64_t>>& otherSystems) {
+    if (otherSystems.empty()) return {};
+    uint64_t total = 0;
+    std::string each;
+    for (const auto& [letter, count] : otherSystems) {
+        total += count;
+        each += (each.empty() ? "" : ", ") + std::to_string(count) + " " + system_name(letter);
+    }
+    return path + ": read past " + std::to_string(total) +
+           " satellite-epochs of systems a project does not keep (" + each + ")";
 }
 
 std::string site_summary(const std::string& path, const ImportedSite& site) {
@@ -352,7 +465,7 @@ std::string site_summary(const std::string& path, const ImportedSite& site) {
         return path + ": site " + marker + " is in the project already as station " +
                terminal_text(site.key) + "; nothing changed";
     return path + ": station " + terminal_text(site.key) + " (marker " + marker +
-           "): " + std::to_string(site.epochs) + " epochs, " +
+           "): " + std::to_string(site.epochs) + (site.appended ? " epochs appended, " : " epochs, ") +
            iso_time(site.firstMjd, site.firstFraction) + " to " +
            iso_time(site.lastMjd, site.lastFraction) + ", systems " +
            (site.systems.empty() ? std::string("none") : site.systems);

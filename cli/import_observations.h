@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <vyr/vyr.h>
@@ -21,18 +22,34 @@ struct ImportedSite {
     double lastFraction = 0.0;
     std::string systems;          // letters of the systems seen, in the order G R E S
     bool alreadyPresent = false;  // the project held this site already; nothing was written
+    bool appended = false;        // the epochs went on a station that held earlier ones
+};
+
+// How `vyr import` takes observation files.
+struct ObservationImportOptions {
+    bool progress = false;    // draw a bar on stderr while the file is read
+    bool newStation = false;  // every site makes a station, even one continuing a stored one
+};
+
+// What an observation file gave: its sites, and the satellite-epochs of systems a project does
+// not keep that were read past, by system letter in letter order.
+struct ImportedObservations {
+    std::vector<ImportedSite> sites;
+    std::vector<std::pair<char, uint64_t>> otherSystems;
 };
 
 // Imports the file into the project. Throws CommandFailure "FILE:LINE: problem" when the file
 // cannot be read or stored; what it wrote is then still in the project, uncommitted, for the
-// caller to abandon. progress: draw a bar on stderr while the file is read.
-// expandedFrom: the compact file path was expanded from; messages then name that file and give
+// caller to abandon. expandedFrom: the compact file path was expanded from; messages then name that file and give
 // line numbers as lines of the expanded text.
-std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const std::string& path,
-                                                  bool progress,
+ImportedObservations import_observation_file(IVyrStorageEx& project, const std::string& path,
+                                                  const ObservationImportOptions& options,
                                                   const std::string& expandedFrom = {});
 
 // The summary line of one site.
 std::string site_summary(const std::string& path, const ImportedSite& site);
+// The line telling what satellites of other systems were read past; empty when none were.
+std::string other_systems_summary(const std::string& path,
+                                  const std::vector<std::pair<char, uint64_t>>& otherSystems);
 
 }  // namespace vyr_cli

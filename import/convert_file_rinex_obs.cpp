@@ -2,6 +2,7 @@
 
 #include <rinex/rnx_reader.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -87,11 +88,17 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     reader->SetInputFiles({GetFileName()});
     const eRNX run = reader->Run();
     const uint32_t lastLine = reader->GetLineNumber();
+    std::array<uint64_t, 128> readPast{};
+    for (size_t letter = 'A'; letter <= 'Z'; ++letter)
+        readPast[letter] = reader->GetSatellitesReadPast(static_cast<char>(letter));
     ReleaseRnxReader(reader);
 
     if (results.SinkResult() != VYR_OK) return results.SinkResult();
     const VYR_ERROR result = vyr_import::vyr_error_of(run);
-    if (result == VYR_OK) return VYR_OK;
+    if (result == VYR_OK) {
+        builder.systems_read_past(readPast);
+        return VYR_OK;
+    }
     vyr_import::RnxDiagnosticMemory::Diagnostic told = diagnostics.Of(run);
     if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
     return builder.fail(result, told.line, told.message);

@@ -1,6 +1,7 @@
 #include "import/rinex_obs_text_parser.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <iterator>
 
@@ -143,6 +144,7 @@ VYR_ERROR RinexObsTextParser::fail(VYR_ERROR code, const std::string& problem) {
 VYR_ERROR RinexObsTextParser::Run() {
     VYR_ERROR result = read_header();
     if (result == VYR_OK) result = data();
+    if (result == VYR_OK) m_builder.systems_read_past(m_otherSystems);
     return result;
 }
 
@@ -417,7 +419,11 @@ VYR_ERROR RinexObsTextParser::satellite_list(std::string_view line, int count,
         if (!parse_number(text_field(line, at + 1, 2), n))
             return fail(VYR_E_FAILED_TO_READ,
                         "satellite " + std::to_string(i + 1) + " of the epoch does not parse");
-        satellites.push_back(compact_number(letter, n));  // 0: read past, not kept
+        const uint8_t compact = compact_number(letter, n);
+        const bool otherSystem = std::isupper(static_cast<unsigned char>(letter)) != 0 &&
+                                 std::strchr("GRES", letter) == nullptr;
+        if (compact == 0 && otherSystem) ++m_otherSystems[static_cast<unsigned char>(letter)];
+        satellites.push_back(compact);  // 0: read past, not kept
     }
     return VYR_OK;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -79,6 +80,8 @@ private:
     std::vector<uint8_t> m_lossOfLock;
     std::vector<uint8_t> m_satellites;
     VYR_OBSERVATIONEPOCH m_epoch;
+    // Satellites of systems the project does not keep, by system letter.
+    std::array<uint64_t, 128> m_otherSystems{};
 };
 
 }  // namespace vyr_import

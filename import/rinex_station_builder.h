@@ -2,6 +2,7 @@
 // version-2 files and the notifications of the RINEX access library.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -47,6 +48,14 @@ public:
     VYR_ERROR start_new_site();
     // The end of the data: the last occupation and station are handed on.
     VYR_ERROR finish();
+    // Tells the sink how many satellite-epochs of each system letter were read past (letters
+    // with none are not told).
+    template <size_t N>
+    void systems_read_past(const std::array<uint64_t, N>& byLetter) {
+        for (size_t letter = 0; letter < N; ++letter)
+            if (byLetter[letter] != 0)
+                m_sink.OnSystemReadPast(static_cast<char>(letter), byLetter[letter]);
+    }
     // Tells the sink where and why the conversion fails; returns code.
     VYR_ERROR fail(VYR_ERROR code, uint32_t line, const std::string& problem);
 

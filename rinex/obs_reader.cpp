@@ -545,7 +545,10 @@ void ObsReader::satellite_line(std::string_view line) {
         return;
     }
     const eSATSYS sys = system_of_letter(letter);
-    if (settings_.converted_only && sys == eSATSYS_OTHER) return;
+    if (settings_.converted_only && sys == eSATSYS_OTHER) {
+        ++read_past_[static_cast<unsigned char>(letter)];
+        return;
+    }
     const SystemTypes& t = types_of(letter);
     if (!t.defined) {
         warn(eRNX_W_HEADER_DATA_MISSING,

@@ -24,6 +24,8 @@ public:
     // eRNX_S_OK also when the handler asked to stop.
     eRNX run();
     uint64_t records() const { return records_; }
+    // Satellites of a system the option leaves out, counted per epoch, by system letter.
+    uint64_t read_past(char letter) const { return read_past_[static_cast<unsigned char>(letter)]; }
 
 private:
     // One system's observation types as the data lines carry them.
@@ -78,6 +80,7 @@ private:
     bool stopped_ = false;
     bool resync_ = false;  // after an unreadable epoch record: its lines are read past quietly
     uint64_t records_ = 0;
+    std::array<uint64_t, 256> read_past_{};
 
     Pending pending_ = Pending::kNone;
     char pending_system_ = ' ';

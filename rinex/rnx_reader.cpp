@@ -2,6 +2,7 @@
 // rest to the observation or navigation reader.
 #include "rinex/rnx_reader.h"
 
+#include <array>
 #include <memory>
 #include <new>
 
@@ -39,6 +40,9 @@ public:
     uint64_t GetRecordCount() const override { return records_; }
     uint32_t GetWarningCount() const override { return warnings_; }
     void Release() override { delete this; }
+    uint64_t GetSatellitesReadPast(char letter) const override {
+        return read_past_[static_cast<unsigned char>(letter)];
+    }
 
 private:
     eRNX read(LineSource& lines, Diagnostics& diag);
@@ -56,11 +60,13 @@ private:
     uint32_t line_number_ = 0;
     uint64_t records_ = 0;
     uint32_t warnings_ = 0;
+    std::array<uint64_t, 256> read_past_{};
 };
 
 eRNX CRnxReader::Run() {
     records_ = 0;
     warnings_ = 0;
+    read_past_ = {};
     Diagnostics diag(error_handler_);
     eRNX result = eRNX_S_OK;
     const size_t inputs = from_text_ ? 1 : paths_.size();
@@ -115,6 +121,8 @@ eRNX CRnxReader::read(LineSource& lines, Diagnostics& diag) {
         ObsReader reader(lines, *obs_, diag, {system_, converted_only_});
         const eRNX result = reader.run();
         records_ += reader.records();
+        for (size_t letter = 0; letter < read_past_.size(); ++letter)
+            read_past_[letter] += reader.read_past(static_cast<char>(letter));
         return result;
     }
     const bool nav_type = file_type_ == 'N' || (version_ < 3.0 && file_type_ == 'G');

@@ -133,6 +133,9 @@ public:
     virtual uint32_t GetWarningCount() const = 0;
     virtual void Release() = 0;
     virtual ~IRnxReader() = default;
+    // Satellites of the system with this letter ('C', 'J', 'I', ...) that the option left out
+    // during the last run, counted once per epoch they appear in.
+    virtual uint64_t GetSatellitesReadPast(char systemLetter) const = 0;
 };
 
 // The reader is owned by the library: obtain it here and hand it back with ReleaseRnxReader,
