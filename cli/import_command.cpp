@@ -88,7 +88,7 @@ private:
 // A compact RINEX file is expanded into a temporary plain file and imported from there; every
 // message names the compact file.
 ImportedObservations import_compact_file(IVyrStorageEx& project, const std::string& path,
-                                              const ObservationImportOptions& options) {
+                                         const ObservationImportOptions& options) {
     const TemporaryFile expanded(".rnx", path);
     uint64_t line = 0;
     std::string problem;
@@ -113,9 +113,9 @@ ImportedFile import_file(IVyrStorageEx& project, const std::string& path,
     if (kind == FileKind::kUnknown) throw CommandFailure{path + ": not a kind of file vyr imports"};
     if (kind != FileKind::kRinexObservation && kind != FileKind::kCompactRinexObservation)
         return import_records(project, kind, path);
-    const ImportedObservations observations =
-        kind == FileKind::kRinexObservation ? import_observation_file(project, path, options)
-                                            : import_compact_file(project, path, options);
+    const ImportedObservations observations = kind == FileKind::kRinexObservation
+                                                  ? import_observation_file(project, path, options)
+                                                  : import_compact_file(project, path, options);
     ImportedFile imported;
     for (const ImportedSite& site : observations.sites) {
         imported.lines.push_back(site_summary(path, site));

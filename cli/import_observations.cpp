@@ -418,8 +418,8 @@ private:
 }  // namespace
 
 ImportedObservations import_observation_file(IVyrStorageEx& project, const std::string& path,
-                                                  const ObservationImportOptions& options,
-                                                  const std::string& expandedFrom) {
+                                             const ObservationImportOptions& options,
+                                             const std::string& expandedFrom) {
     const std::string& shown = expandedFrom.empty() ? path : expandedFrom;
     std::unique_ptr<ProgressBar> bar;
     if (options.progress) bar = std::make_unique<ProgressBar>(path, shown);
@@ -465,7 +465,8 @@ std::string site_summary(const std::string& path, const ImportedSite& site) {
         return path + ": site " + marker + " is in the project already as station " +
                terminal_text(site.key) + "; nothing changed";
     return path + ": station " + terminal_text(site.key) + " (marker " + marker +
-           "): " + std::to_string(site.epochs) + (site.appended ? " epochs appended, " : " epochs, ") +
+           "): " + std::to_string(site.epochs) +
+           (site.appended ? " epochs appended, " : " epochs, ") +
            iso_time(site.firstMjd, site.firstFraction) + " to " +
            iso_time(site.lastMjd, site.lastFraction) + ", systems " +
            (site.systems.empty() ? std::string("none") : site.systems);

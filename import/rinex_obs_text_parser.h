@@ -2,8 +2,8 @@
 // their event flags, satellite lists and observation lines.
 #pragma once
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>

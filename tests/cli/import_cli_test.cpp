@@ -36,19 +36,23 @@ std::string hdr(const std::string& content, const std::string& label) {
     return line + label + "\n";
 }
 
-// A version-3 GPS file of count epochs at 1 s with two satellites.
-std::string v3_file(const char* marker, int count) {
+// A version-3 GPS file of count epochs at 1 s with two satellites, the first at start seconds
+// past midnight.
+std::string v3_file(const char* marker, int count, double start = 0.0,
+                    const char* receiver = "TRIMBLE NETR9") {
     std::string text =
         hdr("     3.04           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
         hdr(marker, "MARKER NAME") +
-        hdr("R9                  TRIMBLE NETR9       5.4", "REC # / TYPE / VERS") +
+        hdr(std::string("R9                  ") + receiver, "REC # / TYPE / VERS") +
         hdr("G    3 C1C L1C S1C", "SYS / # / OBS TYPES") +
         hdr("  2020     3     1     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
         hdr("", "END OF HEADER");
     char line[160];
     for (int i = 0; i < count; ++i) {
-        std::snprintf(line, sizeof line, "> 2020 03 01 %02d %02d %10.7f  0  2\n", i / 3600,
-                      i / 60 % 60, double(i % 60));
+        const double t = start + i;
+        const int whole = static_cast<int>(t);
+        std::snprintf(line, sizeof line, "> 2020 03 01 %02d %02d %10.7f  0  2\n", whole / 3600,
+                      whole / 60 % 60, t - whole + whole % 60);
         text += line;
         for (int s = 0; s < 2; ++s) {
             std::snprintf(line, sizeof line, "G%02d%14.3f  %14.3f07%14.3f  \n", 5 + s,
@@ -151,13 +155,41 @@ TEST_F(ImportCli, BothSamplesBecomeStationsAndASecondImportChangesNothing) {
     EXPECT_THAT(differences(tree_of(project), before), ::testing::IsEmpty());
 }
 
-TEST_F(ImportCli, SameMarkerFromAnotherFileGetsASuffixedKey) {
+// A day split over files: a site continuing a station goes on it, a repeat changes nothing, an
+// overlap is refused unless asked for a station of its own, other equipment makes a new station.
+TEST_F(ImportCli, ASiteContinuingAStationIsAppendedAndAnOverlapRefused) {
     ASSERT_EQ(vyr({"import", project, write("a.rnx", v3_file("SITE", 3))}).status, 0);
-    std::string later = v3_file("SITE", 3);
-    later.replace(later.find("> 2020 03 01 00"), 15, "> 2020 03 01 05");
-    const Outcome second = vyr({"import", project, write("b.rnx", later)});
-    ASSERT_EQ(second.status, 0) << second.err;
-    EXPECT_THAT(second.out, HasSubstr("station SITE_2 (marker SITE)"));
+    const struct {
+        std::string file;
+        std::vector<std::string> options;
+        int status;
+        std::string said;
+    } steps[] = {
+        {write("b.rnx", v3_file("SITE", 3, 3.0)),
+         {},
+         0,
+         "station SITE (marker SITE): 3 epochs appended, 2020-03-01T00:00:03.000"},
+        {dir / "a.rnx", {}, 0, "site SITE is in the project already as station SITE"},
+        {write("ab.rnx", v3_file("SITE", 6)), {}, 0, "is in the project already as station SITE"},
+        {write("overlap.rnx", v3_file("SITE", 3, 1.5)),
+         {},
+         1,
+         "overlaps station SITE (2020-03-01T00:00:00.000 to 2020-03-01T00:00:05.000)"},
+        {dir / "overlap.rnx", {"--new-station"}, 0, "station SITE_2 (marker SITE): 3 epochs,"},
+        {write("other.rnx", v3_file("SITE", 3, 60.0, "SEPT POLARX5")),
+         {},
+         0,
+         "station SITE_3 (marker SITE): 3 epochs,"},
+    };
+    for (const auto& step : steps) {
+        std::vector<std::string> args{"import", project, step.file};
+        args.insert(args.end(), step.options.begin(), step.options.end());
+        const Outcome outcome = vyr(args);
+        EXPECT_EQ(outcome.status, step.status) << step.file << ": " << outcome.err;
+        EXPECT_THAT(outcome.out + outcome.err, HasSubstr(step.said)) << step.file;
+    }
+    const Outcome info = vyr({"info", project});
+    EXPECT_THAT(info.out, HasSubstr("epochs\t6\n"));
 }
 
 TEST_F(ImportCli, AFailedFileNamesItsLineAndLeavesTheProjectAsItWas) {

@@ -54,4 +54,61 @@ TEST(ImportCommandCorpus, NavigationAndOrbitFilesAreStoredOnceWhateverTheirKind)
     fs::remove_all(dir);
 }
 
+// A day cut in two at its first epoch of hour; each half keeps the header.
+void split_at_hour(const fs::path& file, const std::string& hour, const fs::path& first,
+                   const fs::path& second) {
+    std::ifstream in(file, std::ios::binary);
+    std::ofstream a(first, std::ios::binary), b(second, std::ios::binary);
+    std::string line, header;
+    bool inHeader = true, late = false;
+    while (std::getline(in, line)) {
+        line += '\n';
+        if (inHeader) {
+            header += line;
+            inHeader = line.find("END OF HEADER") == std::string::npos;
+            if (!inHeader) a << header, b << header;
+            continue;
+        }
+        if (!late && line.rfind("> " + hour, 0) == 0) late = true;
+        (late ? b : a) << line;
+    }
+}
+
+std::string run(const std::string& args, const fs::path& out) {
+    std::system((std::string(VYR_CLI_PATH) + " " + args + " >'" + out.string() + "' 2>&1").c_str());
+    std::ifstream in(out);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Two halves of one day, imported one after the other, give the station of the whole file epoch
+// for epoch, and the satellites of other systems they read past add up to the whole file's.
+TEST(ImportCommandCorpus, TwoHalvesOfADayMakeTheStationOfTheWholeFile) {
+    const fs::path day = corpus_dir() / "rinex3-obs/TLSE00FRA_R_20220010000_01H_30S_MO.rnx";
+    REQUIRE_CORPUS_FILE(day);
+    const fs::path dir =
+        fs::temp_directory_path() / ("vyr_split_corpus_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    split_at_hour(day, "2022 01 01 00 30", dir / "a.rnx", dir / "b.rnx");
+
+    const Outcome whole = run_import(dir / "whole.vyr", day);
+    ASSERT_EQ(whole.status, 0) << whole.out;
+    const Outcome a = run_import(dir / "halves.vyr", dir / "a.rnx");
+    const Outcome b = run_import(dir / "halves.vyr", dir / "b.rnx");
+    ASSERT_EQ(b.status, 0) << b.out;
+    EXPECT_THAT(b.out, HasSubstr("station TLSE (marker TLSE): 60 epochs appended"));
+
+    const std::string wholeRows = run("obs '" + (dir / "whole.vyr").string() + "' TLSE", dir / "o");
+    EXPECT_THAT(wholeRows, HasSubstr("2022-01-01T00:59:30"));
+    EXPECT_EQ(run("obs '" + (dir / "halves.vyr").string() + "' TLSE", dir / "o"), wholeRows);
+
+    // "read past N satellite-epochs ... (N BeiDou (C))"
+    const auto read_past = [](const std::string& out) {
+        const size_t at = out.find(": read past ");
+        return at == std::string::npos ? -1L : std::stol(out.substr(at + 12));
+    };
+    EXPECT_GT(read_past(whole.out), 0);
+    EXPECT_EQ(read_past(a.out) + read_past(b.out), read_past(whole.out));
+    fs::remove_all(dir);
+}
+
 }  // namespace
