@@ -39,13 +39,10 @@ ImportedFile import_records(IVyrStorageEx& project, FileKind kind, const std::st
     check(root.IsValid() ? root->GetFileConverter(converter) : VYR_E_INVALID_INTERFACE, path);
     check(project.GetCommonData(commonData), path);
     ImportedFile imported;
-    for (const StoredCount& count : import_common_data_file(kind, path, *converter, *commonData)) {
-        imported.lines.push_back(path + ": " + file_kind_name(kind) + ": " + count.list + ": " +
-                                 std::to_string(count.added) + " added, " +
-                                 std::to_string(count.present) + " already present");
-        for (const std::string& note : count.notes) imported.lines.push_back(path + ": " + note);
-        imported.added = imported.added || count.added > 0;
-    }
+    const std::vector<StoredCount> counts =
+        import_common_data_file(kind, path, *converter, *commonData);
+    imported.lines.push_back(path + ": " + file_kind_name(kind) + ": " + counts_summary(counts));
+    for (const StoredCount& count : counts) imported.added = imported.added || count.added > 0;
     return imported;
 }
 

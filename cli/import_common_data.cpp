@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <string_view>
+#include <type_traits>
+#include <unordered_set>
 
 #include "commands.h"
 #include "project_access.h"
@@ -93,7 +96,7 @@ public:
 
     StoredCount after(const char* list, size_t converted) {
         const size_t added = count() - m_before;
-        return {list, added, converted - added, {}};
+        return {list, added, converted - added, 0, {}};
     }
 
 private:
@@ -111,15 +114,34 @@ private:
     size_t m_before;
 };
 
+// The records of a file that were not stored because a different record of the same satellite
+// and time is: those whose bytes no stored record has.
+template <class T>
+size_t count_other_kept(IVyrCommonData& data, typename ListCount<T>::Getter get,
+                        const std::vector<T>& records, const std::string& path) {
+    CVyrIPtrSmart<IVyrCollection<T>> collection;
+    check((data.*get)(collection), path);
+    std::vector<T> stored;
+    check(collection->GetAll(stored), path);
+    std::unordered_set<std::string_view> kept;
+    for (const T& record : stored)
+        kept.insert({reinterpret_cast<const char*>(&record), sizeof record});
+    return static_cast<size_t>(std::count_if(records.begin(), records.end(), [&](const T& r) {
+        return kept.count({reinterpret_cast<const char*>(&r), sizeof r}) == 0;
+    }));
+}
+
 // Stores what a conversion gave, with the notes of its report.
 template <class T>
 StoredCount store(IVyrCommonData& data, const std::vector<T>& records, const char* list,
                   typename ListCount<T>::Getter get,
                   VYR_ERROR (IVyrCommonData::*add)(const std::vector<T>&),
                   const IVyrFileConverter& converter, const std::string& path) {
+    static_assert(std::is_trivially_copyable_v<T>);  // compared byte for byte
     ListCount<T> counter(data, get, path);
     if (!records.empty()) check((data.*add)(records), path);
     StoredCount count = counter.after(list, records.size());
+    if (count.present > 0) count.otherKept = count_other_kept(data, get, records, path);
     count.notes = notes_of(converter.GetLastReport());
     return count;
 }
@@ -134,7 +156,7 @@ StoredCount store_channel_map(IVyrFileConverter& converter, IVyrCommonData& data
     if (data.GetFrequencyChannelMapGlo(merged) < 0) {
         for (int16_t& c : merged.channel) c = VYR_GLONASS_FREQUENCYMAP::kNotSet;
     }
-    StoredCount count{"GLONASS channels", 0, 0, notes_of(converter.GetLastReport())};
+    StoredCount count{"GLONASS channels", 0, 0, 0, notes_of(converter.GetLastReport())};
     for (int i = 0; i < VYR_GLONASS_FREQUENCYMAP::kSlots; ++i) {
         const int16_t channel = fromFile.channel[i];
         if (channel == VYR_GLONASS_FREQUENCYMAP::kNotSet) continue;
@@ -154,7 +176,7 @@ StoredCount store_channel_map(IVyrFileConverter& converter, IVyrCommonData& data
 StoredCount store_klobuchar(IVyrFileConverter& converter, IVyrCommonData& data,
                             const std::vector<VYR_BROADCASTEPHEMERIS>& gps,
                             const std::string& path) {
-    if (gps.empty()) return {"Klobuchar coefficients", 0, 0, {}};
+    if (gps.empty()) return {"Klobuchar coefficients", 0, 0, 0, {}};
     const double epoch = kGpsOriginMjd + gps.front().week * 7.0 + gps.front().toc / 86400.0;
     std::vector<VYR_IONOUTC> records;
     check_conversion(converter.ConvertRinexIonoKlobuchar(path.c_str(), epoch, records), converter,
@@ -192,6 +214,22 @@ void import_navigation(FileKind kind, const std::string& path, IVyrFileConverter
 }
 
 }  // namespace
+
+std::string counts_summary(const std::vector<StoredCount>& counts) {
+    std::string lists, notes;
+    for (const StoredCount& count : counts) {
+        for (const std::string& note : count.notes) notes += "; " + note;
+        if (count.added == 0 && count.present == 0) continue;
+        lists +=
+            (lists.empty() ? "" : "; ") + count.list + " " + std::to_string(count.added) + " added";
+        if (count.present == 0) continue;
+        lists += ", " + std::to_string(count.present) + " already present";
+        if (count.otherKept > 0)
+            lists += " (" + std::to_string(count.otherKept) +
+                     " of the same satellite and time as another record: the first one kept)";
+    }
+    return (lists.empty() ? "nothing to store" : lists) + notes;
+}
 
 FileKind detect_file_kind(const std::string& path) {
     const std::vector<std::string> lines = first_lines(path);

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,18 +40,17 @@ TEST(ImportCommandCorpus, NavigationAndOrbitFilesAreStoredOnceWhateverTheirKind)
 
     const Outcome first = run_import(project, nav);
     ASSERT_EQ(first.status, 0) << first.out;
-    EXPECT_THAT(
-        first.out,
-        HasSubstr("RINEX navigation (mixed): GPS ephemerides: 225 added, 0 already present"));
-    EXPECT_THAT(first.out, HasSubstr("GLONASS ephemerides: 494 added"));
+    EXPECT_THAT(first.out, HasSubstr("RINEX navigation (mixed): GPS ephemerides 225 added; "));
+    EXPECT_THAT(first.out, HasSubstr("GLONASS ephemerides 494 added"));
     const Outcome again = run_import(project, nav);
     ASSERT_EQ(again.status, 0) << again.out;
-    EXPECT_THAT(again.out, HasSubstr("GPS ephemerides: 0 added, 225 already present"));
-    EXPECT_THAT(again.out, HasSubstr("GLONASS ephemerides: 0 added, 494 already present"));
+    EXPECT_THAT(again.out, HasSubstr("GPS ephemerides 0 added, 225 already present; "));
+    EXPECT_THAT(again.out, HasSubstr("GLONASS ephemerides 0 added, 494 already present"));
 
     const Outcome orbits = run_import(project, sp3);
     ASSERT_EQ(orbits.status, 0) << orbits.out;
-    EXPECT_THAT(orbits.out, HasSubstr("SP3 precise orbit: precise orbit positions: 22831 added"));
+    EXPECT_EQ(std::count(orbits.out.begin(), orbits.out.end(), '\n'), 1) << orbits.out;
+    EXPECT_THAT(orbits.out, HasSubstr("SP3 precise orbit: precise orbit positions 22831 added\n"));
     fs::remove_all(dir);
 }
 
@@ -108,6 +108,29 @@ TEST(ImportCommandCorpus, TwoHalvesOfADayMakeTheStationOfTheWholeFile) {
     };
     EXPECT_GT(read_past(whole.out), 0);
     EXPECT_EQ(read_past(a.out) + read_past(b.out), read_past(whole.out));
+    fs::remove_all(dir);
+}
+
+// Records of the same satellite and time from another source are counted as present, and the
+// line says that the first one was kept: a second analysis centre's orbits, and the I/NAV and
+// F/NAV messages of one time in a navigation file.
+TEST(ImportCommandCorpus, RecordsOfTheSameSatelliteAndTimeKeepTheFirst) {
+    const fs::path esa = corpus_dir() / "sp3/esa15253.sp3";
+    const fs::path igl = corpus_dir() / "sp3/igl15253.sp3";
+    const fs::path nav = corpus_dir() / "nav-v3/ESBC00DNK_R_20201770000_01D_MN.rnx";
+    REQUIRE_CORPUS_FILE(esa);
+    REQUIRE_CORPUS_FILE(igl);
+    REQUIRE_CORPUS_FILE(nav);
+    const fs::path dir =
+        fs::temp_directory_path() / ("vyr_first_kept_corpus_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    ASSERT_EQ(run_import(dir / "p.vyr", esa).status, 0);
+    EXPECT_THAT(run_import(dir / "p.vyr", igl).out,
+                HasSubstr("1728 already present (1728 of the same satellite and time as another "
+                          "record: the first one kept)"));
+    EXPECT_THAT(run_import(dir / "p.vyr", nav).out,
+                HasSubstr("Galileo ephemerides 823 added, 779 already present (779 of the same "
+                          "satellite and time as another record: the first one kept)"));
     fs::remove_all(dir);
 }
 
