@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <vyr/file_converter.h>
@@ -171,8 +172,12 @@ public:
         failureLine = line;
         failureText = problem;
     }
+    void OnSystemReadPast(char system, uint64_t satelliteEpochs) override {
+        systemsReadPast.emplace_back(system, satelliteEpochs);
+    }
 
     size_t failAtEpoch = 0;
+    std::vector<std::pair<char, uint64_t>> systemsReadPast;
     std::vector<VYR_OBSERVATIONEPOCH> epochs;
     std::vector<uint32_t> lines;
     std::vector<std::string> markers;

@@ -252,6 +252,10 @@ TEST_F(TextParser, OtherSystemsAndGalileoSignals) {
                              v2_epoch(18, 1, 1, 0, 0, 0, 0, {"E11", "R03", "S20", "C05", "J01"}) +
                              obs(1.0) + obs(2.0) + obs(3.0) + "\n" + obs(4.0) + obs(5.0) + "\n" +
                              obs(6.0) + obs(7.0) + "\n" + obs(8.0) + "\n" + obs(9.0) + "\n";
+    RecordingSink sink;
+    ASSERT_EQ(Vyr_ConvertRinexObsToSink(dir.Write("a.18o", file).c_str(), sink), VYR_OK);
+    using Counts = std::vector<std::pair<char, uint64_t>>;
+    EXPECT_EQ(sink.systemsReadPast, (Counts{{'C', 1}, {'J', 1}}));
     ASSERT_EQ(convert(dir.Write("a.18o", file), out), VYR_OK);
     const auto& epoch = out.at(0).epochs.at(0);
     ASSERT_EQ(epoch.satellites.size(), 3u);  // BeiDou and QZSS read past
