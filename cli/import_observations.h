@@ -26,8 +26,8 @@ struct ImportedSite {
 // Imports the file into the project. Throws CommandFailure "FILE:LINE: problem" when the file
 // cannot be read or stored; what it wrote is then still in the project, uncommitted, for the
 // caller to abandon. progress: draw a bar on stderr while the file is read.
-// expandedFrom: the compact file path was expanded from; messages then name that file and give
-// line numbers as lines of the expanded text.
+// expandedFrom: the compact file path stands for (path itself, expanded while it is read);
+// messages then name that file and give line numbers as lines of the expanded text.
 std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const std::string& path,
                                                   bool progress,
                                                   const std::string& expandedFrom = {});

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -27,9 +26,5 @@ TextFile open_input_text(const char* fileName, Expansion expansion, std::string&
 // "gzip data is damaged: ...", "compact line 12: ...", or the system's text. Empty when the
 // stream has no read failure (or is no stream of these).
 std::string read_problem(FILE* file);
-
-// Bytes of the file on disk consumed so far, and its size (0 when unknown): how far a read has
-// come, whatever the stream decodes.
-uint64_t stored_bytes_read(FILE* file);
 
 }  // namespace vyr_import
