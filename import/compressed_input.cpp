@@ -20,7 +20,11 @@ Packing packing_of(const unsigned char* bytes, size_t size) {
     if (starts_with(bytes, size, "\x1f\x8b", 2)) return Packing::kGzip;
     if (starts_with(bytes, size, "\x1f\x9d", 2)) return Packing::kCompress;
     if (starts_with(bytes, size, "BZh", 3)) return Packing::kBzip2;
-    if (starts_with(bytes, size, "\xfd" "7zXZ\0", 6)) return Packing::kXz;
+    if (starts_with(bytes, size,
+                    "\xfd"
+                    "7zXZ\0",
+                    6))
+        return Packing::kXz;
     // A local file header, or the end record of an empty archive.
     if (starts_with(bytes, size, "PK\x03\x04", 4) || starts_with(bytes, size, "PK\x05\x06", 4))
         return Packing::kZip;

@@ -6,12 +6,12 @@
 #include <string>
 #include <utility>
 
+#include "import/input_text.h"
 #include "import/rinex_obs_text_parser.h"
 #include "import/rinex_station_builder.h"
 #include "import/rnx_diagnostic_memory.h"
 #include "import/rnx_reader_result_obs.h"
 #include "import/rnx_result_codes.h"
-#include "import/input_text.h"
 #include "import/text_file.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "import/convert_rinex_nav_values.h"
-#include "import/line_classification.h"
 #include "import/input_text.h"
+#include "import/line_classification.h"
 #include "import/text_file.h"
 #include "vyr/mjd_time.h"
 

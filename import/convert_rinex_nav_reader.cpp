@@ -6,9 +6,9 @@
 
 #include "import/convert_rinex_nav_records.h"
 #include "import/convert_rinex_nav_values.h"
+#include "import/input_text.h"
 #include "import/rnx_diagnostic_memory.h"
 #include "import/rnx_result_codes.h"
-#include "import/input_text.h"
 #include "import/text_file.h"
 
 using namespace vyr_import;
@@ -75,7 +75,8 @@ VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav
     // The run ends with its first error, or else with its first warning that lost a message.
     RnxDiagnosticMemory::Diagnostic told = diagnostics.Of(run);
     // The reader knows only that the stream failed; the stream knows what broke.
-    if (run == eRNX_E_FILE_READ_ERROR && std::ferror(file.get())) told.message = read_problem(file.get());
+    if (run == eRNX_E_FILE_READ_ERROR && std::ferror(file.get()))
+        told.message = read_problem(file.get());
     if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
     return note_failure(report, result, told.line, told.message);
 }

@@ -105,8 +105,7 @@ VYR_ERROR CConvertFileSp3::Convert(std::vector<VYR_PRECISEEPHEMERIS>& out, uint3
         }
     }
     if (std::ferror(file.get()))
-        return note_failure(m_report, VYR_E_FAILED_TO_READ, line + 1,
-                            read_problem(file.get()));
+        return note_failure(m_report, VYR_E_FAILED_TO_READ, line + 1, read_problem(file.get()));
     if (!sawEnd)
         m_report.remarks.push_back({0, "the file ends without its \"EOF\" line (truncated?)"});
     return VYR_OK;

@@ -204,8 +204,8 @@ bool Vyr_CountTextLines(const char* fileName, uint64_t& lines) {
     char buffer[1 << 16];
     size_t n = 0;
     while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
-        for (const char* at = buffer; (at = static_cast<const char*>(
-                                           std::memchr(at, '\n', buffer + n - at))) != nullptr;
+        for (const char* at = buffer;
+             (at = static_cast<const char*>(std::memchr(at, '\n', buffer + n - at))) != nullptr;
              ++at)
             ++lines;
     return !std::ferror(in.get());

@@ -30,6 +30,7 @@ struct CompactStage {
     std::string carry;  // the start of a line the next chunk ends
     std::vector<char> chunk = std::vector<char>(kChunk);
     bool finished = false;
+    bool broken = false;  // the text before the failure is handed out, then the failure
 };
 
 // One stream: where its bytes come from, what was read ahead, and what broke.
@@ -103,7 +104,7 @@ bool feed(Input& input, std::string_view line) {
     return false;
 }
 
-// Expands chunks of compact lines until there is plain text to hand out, or the end.
+// Expands chunks of compact lines until there is plain text to hand out, the end or a failure.
 bool expand_more(Input& input) {
     CompactStage& stage = *input.compact;
     stage.out.clear();
@@ -136,8 +137,8 @@ bool expand_more(Input& input) {
         }
         // A line past the expander's limit is kept one character too long: the expander
         // refuses it, and damage does not make the carry grow.
-        const size_t room = CCompactRinexExpander::kMaxLineLength + 1 - std::min(
-                                stage.carry.size(), CCompactRinexExpander::kMaxLineLength + 1);
+        const size_t room = CCompactRinexExpander::kMaxLineLength + 1 -
+                            std::min(stage.carry.size(), CCompactRinexExpander::kMaxLineLength + 1);
         stage.carry.append(at, std::min(room, static_cast<size_t>(last - at)));
     }
     return true;
@@ -147,9 +148,12 @@ ssize_t read_input(void* cookie, char* bytes, size_t size) {
     Input& input = *static_cast<Input*>(cookie);
     if (input.compact == nullptr) return read_text(input, bytes, size);
     CompactStage& stage = *input.compact;
-    if (stage.outAt == stage.out.size() && !expand_more(input)) {
-        errno = EIO;
-        return -1;
+    if (stage.outAt == stage.out.size()) {
+        if (!stage.broken && !expand_more(input)) stage.broken = true;
+        if (stage.outAt == stage.out.size() && stage.broken) {
+            errno = EIO;
+            return -1;
+        }
     }
     const size_t n = std::min(size, stage.out.size() - stage.outAt);
     std::memcpy(bytes, stage.out.data() + stage.outAt, n);
@@ -171,8 +175,7 @@ int close_input(void* cookie) {
 // Reads the decoded text's first line (or what of it the first bytes hold) ahead, to tell
 // compact RINEX by it.
 bool starts_compact(Input& input) {
-    while (input.ahead.size() < kFirstLineBytes &&
-           input.ahead.find('\n') == std::string::npos) {
+    while (input.ahead.size() < kFirstLineBytes && input.ahead.find('\n') == std::string::npos) {
         char bytes[kFirstLineBytes];
         const ssize_t got = read_text(input, bytes, sizeof bytes);
         if (got <= 0) break;  // a failure shows at the first read of the stream
