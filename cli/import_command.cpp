@@ -1,9 +1,6 @@
 // `vyr import PROJECT FILE...`: creates the project when it is missing and imports each file.
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -46,55 +43,6 @@ ImportedFile import_records(IVyrStorageEx& project, FileKind kind, const std::st
     return imported;
 }
 
-// A file of the temporary directory with a name no other process picks, removed when this goes.
-class TemporaryFile {
-public:
-    // shown: the file the temporary one stands for, named in messages.
-    TemporaryFile(const std::string& suffix, const std::string& shown) {
-        static unsigned made = 0;
-        std::error_code error;
-        const std::filesystem::path dir = std::filesystem::temp_directory_path(error);
-        if (error)
-            throw CommandFailure{shown +
-                                 ": no folder for temporary files (TMPDIR): " + error.message()};
-        for (;;) {
-            m_path =
-                dir / ("vyr-" + std::to_string(getpid()) + "-" + std::to_string(++made) + suffix);
-            std::FILE* file = std::fopen(m_path.c_str(), "wx");  // fails when it exists
-            if (file != nullptr) {
-                std::fclose(file);
-                break;
-            }
-            if (errno != EEXIST)
-                throw CommandFailure{shown + ": temporary file " + m_path.string() + ": " +
-                                     std::strerror(errno)};
-        }
-    }
-    ~TemporaryFile() {
-        std::error_code ignored;
-        std::filesystem::remove(m_path, ignored);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    std::string path() const { return m_path.string(); }
-
-private:
-    std::filesystem::path m_path;
-};
-
-// A compact RINEX file is expanded into a temporary plain file and imported from there; every
-// message names the compact file.
-ImportedObservations import_compact_file(IVyrStorageEx& project, const std::string& path,
-                                         const ObservationImportOptions& options) {
-    const TemporaryFile expanded(".rnx", path);
-    uint64_t line = 0;
-    std::string problem;
-    if (!Vyr_ExpandCompactRinex(path.c_str(), expanded.path().c_str(), line, problem))
-        throw CommandFailure{path + (line != 0 ? ":" + std::to_string(line) : std::string()) +
-                             ": " + problem};
-    return import_observation_file(project, expanded.path(), options, path);
-}
-
 // Imports one file into the project; throws CommandFailure when it cannot.
 ImportedFile import_file(IVyrStorageEx& project, const std::string& path,
                          ObservationImportOptions options) {
@@ -110,9 +58,9 @@ ImportedFile import_file(IVyrStorageEx& project, const std::string& path,
     if (kind == FileKind::kUnknown) throw CommandFailure{path + ": not a kind of file vyr imports"};
     if (kind != FileKind::kRinexObservation && kind != FileKind::kCompactRinexObservation)
         return import_records(project, kind, path);
-    const ImportedObservations observations = kind == FileKind::kRinexObservation
-                                                  ? import_observation_file(project, path, options)
-                                                  : import_compact_file(project, path, options);
+    // A compact file is expanded while it is read; its problems name the expanded line.
+    const ImportedObservations observations = import_observation_file(
+        project, path, options, kind == FileKind::kCompactRinexObservation ? path : "");
     ImportedFile imported;
     for (const ImportedSite& site : observations.sites) {
         imported.lines.push_back(site_summary(path, site));
@@ -201,7 +149,8 @@ void add_import_command(CLI::App& app) {
     command
         ->add_option("FILE", *files,
                      "RINEX observation (plain or compact) or navigation, SP3 or ionosphere "
-                     "model files")
+                     "model files; each may be compressed (gzip, .Z, bzip2, xz or a zip of one "
+                     "file), told by its content")
         ->required();
     command->add_flag("--new-station", options->newStation,
                       "Make a new station of every site, even one that continues a station of "

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 #include <type_traits>
 #include <unordered_set>
@@ -19,12 +18,14 @@ constexpr int kLinesToLookAt = 60;
 constexpr size_t kBytesToLookAt = 64 * 1024;
 constexpr double kGpsOriginMjd = 44244.0;
 
-// The first lines of a file; LF, CR LF and a lone CR all end a line.
+// The first lines of a file as the importers read it: decompressed, compact RINEX left as it is
+// so that its first line tells it. LF, CR LF and a lone CR all end a line. Throws when the file
+// cannot be decoded.
 std::vector<std::string> first_lines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(kBytesToLookAt, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    std::string bytes;
+    std::string problem;
+    if (!Vyr_ReadLeadingText(path.c_str(), kBytesToLookAt, bytes, problem))
+        throw CommandFailure{path + ": " + problem};
     std::vector<std::string> lines;
     for (size_t at = 0; at < bytes.size() && lines.size() <= kLinesToLookAt;) {
         const size_t end = std::min(bytes.find_first_of("\r\n", at), bytes.size());

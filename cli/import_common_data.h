@@ -24,7 +24,8 @@ enum class FileKind {
 
 // The kind of a file judged by its first lines (ended by LF, CR LF or a lone CR): the RINEX
 // "RINEX VERSION / TYPE" line (type and system letters), the compact RINEX "CRINEX VERS   / TYPE"
-// line, the SP3 "#a".."#d" first line, or the labels of an ionosphere model file.
+// line, the SP3 "#a".."#d" first line, or the labels of an ionosphere model file. A compressed
+// file is judged by what it decompresses to; one that does not decompress throws CommandFailure.
 FileKind detect_file_kind(const std::string& path);
 const char* file_kind_name(FileKind kind);
 

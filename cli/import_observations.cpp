@@ -68,21 +68,13 @@ VYR_ERROR count_epochs(IVyrStationEx& station, double first, double last, uint64
     return VYR_OK;
 }
 
-// A progress bar over the lines of the file, drawn on stderr.
+// A progress bar over the lines of the file, drawn on stderr. The lines are those the converter
+// numbers: of the decompressed and expanded text, whatever the file stores.
 class ProgressBar {
 public:
     // path: the file read; name: the file it is shown as.
     ProgressBar(const std::string& path, const std::string& name) : m_name(name) {
-        FILE* file = std::fopen(path.c_str(), "rb");
-        if (file == nullptr) return;
-        char buffer[1 << 16];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            for (const char* at = buffer;
-                 (at = static_cast<const char*>(std::memchr(at, '\n', buffer + n - at))) != nullptr;
-                 ++at)
-                ++m_lines;
-        std::fclose(file);
+        if (!Vyr_CountTextLines(path.c_str(), m_lines)) m_lines = 0;  // no bar then
     }
     ~ProgressBar() {
         if (m_drawn >= 0) std::cerr << "\r\033[K" << std::flush;

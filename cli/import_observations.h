@@ -40,8 +40,8 @@ struct ImportedObservations {
 
 // Imports the file into the project. Throws CommandFailure "FILE:LINE: problem" when the file
 // cannot be read or stored; what it wrote is then still in the project, uncommitted, for the
-// caller to abandon. expandedFrom: the compact file path was expanded from; messages then name that
-// file and give line numbers as lines of the expanded text.
+// caller to abandon. expandedFrom: the compact file path stands for (path itself, expanded while
+// it is read); messages then name that file and give line numbers as lines of the expanded text.
 ImportedObservations import_observation_file(IVyrStorageEx& project, const std::string& path,
                                              const ObservationImportOptions& options,
                                              const std::string& expandedFrom = {});

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "import/input_text.h"
 #include "import/rinex_obs_text_parser.h"
 #include "import/rinex_station_builder.h"
 #include "import/rnx_diagnostic_memory.h"
@@ -72,11 +73,8 @@ VYR_ERROR CConvertFileRinexObs::ConvertText(IVyrStationRinexSink& sink) {
 }
 
 VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
-    if (FILE* probe = std::fopen(GetFileName(), "rb")) {
-        std::fclose(probe);
-    } else {
-        return VYR_E_FILE_NOT_FOUND;
-    }
+    const vyr_import::TextFile file = vyr_import::open_text_file(GetFileName());
+    if (!file) return VYR_E_FILE_NOT_FOUND;
     vyr_import::RinexStationBuilder builder(sink);
     CRnxReaderResultObs results(builder);
     vyr_import::RnxDiagnosticMemory diagnostics;
@@ -85,7 +83,7 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     reader->SetErrorHandler(&diagnostics);
     reader->SetObsHandler(&results);
     reader->SetOption(true);
-    reader->SetInputFiles({GetFileName()});
+    reader->SetInputStream(file.get());
     const eRNX run = reader->Run();
     const uint32_t lastLine = reader->GetLineNumber();
     std::array<uint64_t, 128> readPast{};
@@ -100,6 +98,9 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
         return VYR_OK;
     }
     vyr_import::RnxDiagnosticMemory::Diagnostic told = diagnostics.Of(run);
+    // The reader knows only that the stream failed; the stream knows what broke.
+    if (run == eRNX_E_FILE_READ_ERROR && std::ferror(file.get()))
+        told.message = vyr_import::read_problem(file.get());
     if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
     return builder.fail(result, told.line, told.message);
 }

@@ -4,6 +4,7 @@
 
 #include "import/convert_rinex_nav.h"
 #include "import/convert_rinex_nav_values.h"
+#include "import/input_text.h"
 #include "import/text_file.h"
 
 using namespace vyr_import;
@@ -62,7 +63,7 @@ VYR_ERROR CConvertFileFrequencyMapGlo::Convert(VYR_GLONASS_FREQUENCYMAP& map, ui
     const auto end = [&]() {
         if (!std::ferror(file.get())) return VYR_OK;
         return note_failure(m_report, VYR_E_FAILED_TO_READ, lines.number() + 1,
-                            "the file cannot be read");
+                            read_problem(file.get()));
     };
 
     int lineClass = kLineData;

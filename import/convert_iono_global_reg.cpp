@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "import/convert_rinex_nav_values.h"
+#include "import/input_text.h"
 #include "import/line_classification.h"
 #include "import/text_file.h"
 #include "vyr/mjd_time.h"
@@ -265,7 +266,7 @@ VYR_ERROR CConvertFileIonoGlobalReg::Fail(VYR_ERROR code, std::string problem) {
 VYR_ERROR CConvertFileIonoGlobalReg::EndInside(FILE* file, const char* part) {
     if (std::ferror(file)) {
         ++m_line;
-        return Fail(VYR_E_FAILED_TO_READ, "the file cannot be read");
+        return Fail(VYR_E_FAILED_TO_READ, read_problem(file));
     }
     return Fail(VYR_E_HEADER_OR_DATA_MISSING, std::string("the file ends inside ") + part);
 }
@@ -345,7 +346,7 @@ VYR_ERROR CConvertFileIonoGlobalReg::Convert(std::vector<VYR_IONO_GLOBALREG>& ou
     const auto end = [&]() {
         if (!std::ferror(file.get())) return VYR_OK;
         ++m_line;
-        return Fail(VYR_E_FAILED_TO_READ, "the file cannot be read");
+        return Fail(VYR_E_FAILED_TO_READ, read_problem(file.get()));
     };
     if (!skip_to_separator()) return end();
     for (;;) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "import/convert_rinex_nav_values.h"
+#include "import/input_text.h"
 #include "import/text_file.h"
 
 namespace vyr_import {
@@ -52,15 +53,21 @@ VYR_ERROR CConvertFileRinexIonoKlobuchar::Convert(std::vector<VYR_IONOUTC>& out,
     if (!file) return VYR_E_FILE_NOT_FOUND;
     char buffer[kLineBufferSize];
     int program = kLineProgram;
-    if (ReadRecord(file.get(), program, buffer) < 0) return VYR_OK;
+    if (ReadRecord(file.get(), program, buffer) < 0)
+        return std::ferror(file.get())
+                   ? note_failure(m_report, VYR_E_FAILED_TO_READ, 0, read_problem(file.get()))
+                   : VYR_OK;
     for (;;) {
         // Read into aligned arrays: the record's fields are packed.
         float alpha[4] = {};
         float beta[4] = {};
-        if (read_coefficients(file.get(), *this, kLineIonAlpha, "GPSA", alpha) == Found::kEnd)
-            return VYR_OK;
-        if (read_coefficients(file.get(), *this, kLineIonBeta, "GPSB", beta) == Found::kEnd)
-            return VYR_OK;
+        if (read_coefficients(file.get(), *this, kLineIonAlpha, "GPSA", alpha) == Found::kEnd ||
+            read_coefficients(file.get(), *this, kLineIonBeta, "GPSB", beta) == Found::kEnd) {
+            // A header cut by a read failure is a failure, not a header without coefficients.
+            if (!std::ferror(file.get())) return VYR_OK;
+            out.clear();
+            return note_failure(m_report, VYR_E_FAILED_TO_READ, 0, read_problem(file.get()));
+        }
         VYR_IONOUTC record{};
         std::memcpy(record.alpha, alpha, sizeof alpha);
         std::memcpy(record.beta, beta, sizeof beta);

@@ -6,6 +6,7 @@
 
 #include "import/convert_rinex_nav_records.h"
 #include "import/convert_rinex_nav_values.h"
+#include "import/input_text.h"
 #include "import/rnx_diagnostic_memory.h"
 #include "import/rnx_result_codes.h"
 #include "import/text_file.h"
@@ -52,14 +53,15 @@ namespace vyr_import {
 
 VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav& handler,
                                        VyrConversionReport& report) {
-    if (!open_text_file(fileName)) return VYR_E_FILE_NOT_FOUND;
+    const TextFile file = open_text_file(fileName);
+    if (!file) return VYR_E_FILE_NOT_FOUND;
     IRnxReader* reader = nullptr;
     if (GetNewRnxReader(reader) != eRNX_S_OK || reader == nullptr) return VYR_E_FAILED_TO_READ;
     RnxDiagnosticMemory diagnostics;
     reader->SetErrorHandler(&diagnostics);
     reader->SetNavHandler(&handler);
     reader->SetOption(true);
-    reader->SetInputFiles({std::string(fileName)});
+    reader->SetInputStream(file.get());
     eRNX run = eRNX_E_FILE_READ_ERROR;
     try {
         run = reader->Run();
@@ -72,6 +74,9 @@ VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav
     if (result == VYR_OK) return VYR_OK;
     // The run ends with its first error, or else with its first warning that lost a message.
     RnxDiagnosticMemory::Diagnostic told = diagnostics.Of(run);
+    // The reader knows only that the stream failed; the stream knows what broke.
+    if (run == eRNX_E_FILE_READ_ERROR && std::ferror(file.get()))
+        told.message = read_problem(file.get());
     if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
     return note_failure(report, result, told.line, told.message);
 }

@@ -6,6 +6,7 @@
 #include "import/conversion_report.h"
 #include "import/convert_rinex_nav_records.h"
 #include "import/convert_rinex_nav_values.h"
+#include "import/input_text.h"
 #include "import/text_file.h"
 
 namespace vyr_import {
@@ -105,7 +106,7 @@ private:
         return result != VYR_OK;
     }
     VYR_ERROR read_failure() {
-        return note_failure(m_report, VYR_E_FAILED_TO_READ, m_line + 1, "the file cannot be read");
+        return note_failure(m_report, VYR_E_FAILED_TO_READ, m_line + 1, read_problem(m_file));
     }
 
     FILE* m_file;

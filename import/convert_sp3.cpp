@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "import/convert_rinex_nav_values.h"
+#include "import/input_text.h"
 #include "import/text_file.h"
 #include "vyr/mjd_time.h"
 #include "vyr/satellite.h"
@@ -104,7 +105,7 @@ VYR_ERROR CConvertFileSp3::Convert(std::vector<VYR_PRECISEEPHEMERIS>& out, uint3
         }
     }
     if (std::ferror(file.get()))
-        return note_failure(m_report, VYR_E_FAILED_TO_READ, line + 1, "the file cannot be read");
+        return note_failure(m_report, VYR_E_FAILED_TO_READ, line + 1, read_problem(file.get()));
     if (!sawEnd)
         m_report.remarks.push_back({0, "the file ends without its \"EOF\" line (truncated?)"});
     return VYR_OK;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <new>
 
@@ -13,6 +14,7 @@
 #include "import/convert_iono_klobuchar.h"
 #include "import/convert_rinex_nav.h"
 #include "import/convert_sp3.h"
+#include "import/input_text.h"
 #include "import/text_file.h"
 #include "storage/file_name_manager.h"
 
@@ -154,9 +156,11 @@ bool Vyr_ExpandCompactRinex(const char* inFileName, const char* outFileName, uin
         problem = "no file name";
         return false;
     }
-    const vyr_import::TextFile in = vyr_import::open_text_file(inFileName);
+    std::string opening;
+    const vyr_import::TextFile in =
+        vyr_import::open_input_text(inFileName, vyr_import::Expansion::kAsStored, opening);
     if (!in) {
-        problem = "the file cannot be opened";
+        problem = "the file cannot be opened: " + opening;
         return false;
     }
     std::FILE* out = std::fopen(outFileName, "wb");
@@ -165,9 +169,44 @@ bool Vyr_ExpandCompactRinex(const char* inFileName, const char* outFileName, uin
         return false;
     }
     bool done = ExpandCompactRinex(in.get(), out, problemLine, problem);
+    // A damaged compressed file names what broke instead of a bare read failure.
+    if (!done && std::ferror(in.get())) problem = vyr_import::read_problem(in.get());
     if (std::fclose(out) != 0 && done) {
         problem = "writing the expanded file failed";
         done = false;
     }
     return done;
+}
+
+bool Vyr_ReadLeadingText(const char* fileName, size_t maxBytes, std::string& text,
+                         std::string& problem) {
+    text.clear();
+    problem.clear();
+    if (is_empty(fileName)) {
+        problem = "no file name";
+        return false;
+    }
+    const vyr_import::TextFile in =
+        vyr_import::open_input_text(fileName, vyr_import::Expansion::kAsStored, problem);
+    if (!in) return false;
+    text.resize(maxBytes);
+    text.resize(std::fread(text.data(), 1, maxBytes, in.get()));
+    if (!std::ferror(in.get())) return true;
+    problem = vyr_import::read_problem(in.get());
+    return false;
+}
+
+bool Vyr_CountTextLines(const char* fileName, uint64_t& lines) {
+    lines = 0;
+    if (is_empty(fileName)) return false;
+    const vyr_import::TextFile in = vyr_import::open_text_file(fileName);
+    if (!in) return false;
+    char buffer[1 << 16];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
+        for (const char* at = buffer;
+             (at = static_cast<const char*>(std::memchr(at, '\n', buffer + n - at))) != nullptr;
+             ++at)
+            ++lines;
+    return !std::ferror(in.get());
 }

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include <vyr/mjd_time.h>
+#include "import/input_text.h"
 #include "import/text_fields.h"
 
 namespace vyr_import {
@@ -123,7 +124,7 @@ int leap_seconds_on(uint32_t mjd) {
 }
 
 bool RinexObsTextParser::read_raw(char* buffer) {
-    if (std::fgets(buffer, kLineBufferSize, m_file) == nullptr) return false;
+    if (std::fgets(buffer, kLineBufferSize, m_file) == nullptr) return read_failed();
     ++m_line;
     size_t length = std::strlen(buffer);
     while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
@@ -132,9 +133,16 @@ bool RinexObsTextParser::read_raw(char* buffer) {
 }
 
 bool RinexObsTextParser::read_classified(char* buffer, int& lineClass) {
-    if (!ReadLine(m_file, buffer, lineClass)) return false;
+    if (!ReadLine(m_file, buffer, lineClass)) return read_failed();
     ++m_line;
     return true;
+}
+
+// No further line: a read failure (a damaged compressed file, a compact line that does not
+// expand) is told first, before anything that takes the end of the lines for the file's end.
+bool RinexObsTextParser::read_failed() {
+    if (std::ferror(m_file)) fail(VYR_E_FAILED_TO_READ, read_problem(m_file));
+    return false;
 }
 
 VYR_ERROR RinexObsTextParser::fail(VYR_ERROR code, const std::string& problem) {
@@ -144,6 +152,7 @@ VYR_ERROR RinexObsTextParser::fail(VYR_ERROR code, const std::string& problem) {
 VYR_ERROR RinexObsTextParser::Run() {
     VYR_ERROR result = read_header();
     if (result == VYR_OK) result = data();
+    if (std::ferror(m_file)) return VYR_E_FAILED_TO_READ;  // told by read_failed
     if (result == VYR_OK) m_builder.systems_read_past(m_otherSystems);
     return result;
 }

@@ -52,6 +52,7 @@ private:
 
     bool read_raw(char* buffer);
     bool read_classified(char* buffer, int& lineClass);
+    bool read_failed();
     VYR_ERROR fail(VYR_ERROR code, const std::string& problem);
 
     FILE* m_file;

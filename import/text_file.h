@@ -14,7 +14,8 @@ struct FileCloser {
 };
 using TextFile = std::unique_ptr<FILE, FileCloser>;
 
-// Null when the name is null or the file does not open for reading.
+// Null when the name is null or the file does not open for reading. The file is decoded as
+// open_input_text does (import/input_text.h): decompressed and compact RINEX expanded.
 TextFile open_text_file(const char* fileName);
 
 // Reads the next line of a file of open_text_file without its line end into buffer (size at

@@ -43,6 +43,15 @@ std::unique_ptr<LineSource> LineSource::open_file(const std::string& path) {
     return src;
 }
 
+std::unique_ptr<LineSource> LineSource::from_stream(std::FILE* stream) {
+    if (stream == nullptr) return nullptr;
+    std::unique_ptr<LineSource> src(new LineSource());
+    src->file_ = stream;
+    src->owned_ = false;
+    src->window_.resize(kWindow);
+    return src;
+}
+
 std::unique_ptr<LineSource> LineSource::from_memory(std::string_view bytes) {
     std::unique_ptr<LineSource> src(new LineSource());
     src->memory_ = bytes;
@@ -51,7 +60,7 @@ std::unique_ptr<LineSource> LineSource::from_memory(std::string_view bytes) {
 }
 
 LineSource::~LineSource() {
-    if (file_) std::fclose(file_);
+    if (file_ && owned_) std::fclose(file_);
 }
 
 // Moves the unconsumed tail to the front and reads more behind it; false when nothing new came.

@@ -19,6 +19,8 @@ public:
 
     static std::unique_ptr<LineSource> open_file(const std::string& path);
     static std::unique_ptr<LineSource> from_memory(std::string_view bytes);
+    // Lines of a stream the caller keeps open (and closes); a read failure makes failed() true.
+    static std::unique_ptr<LineSource> from_stream(std::FILE* stream);
     ~LineSource();
     LineSource(const LineSource&) = delete;
     LineSource& operator=(const LineSource&) = delete;
@@ -44,6 +46,7 @@ private:
     std::string_view take(size_t len, size_t consumed);
 
     std::FILE* file_ = nullptr;
+    bool owned_ = true;  // a file of open_file, closed with the source
     std::string_view memory_;
     std::vector<char> window_;
     size_t begin_ = 0;  // first unconsumed byte of the window

@@ -26,11 +26,19 @@ public:
         paths_ = paths;
         text_ = {};
         from_text_ = false;
+        stream_ = nullptr;
     }
     void SetInputText(std::string_view text) override {
         paths_.clear();
         text_ = text;
         from_text_ = true;
+        stream_ = nullptr;
+    }
+    void SetInputStream(std::FILE* stream) override {
+        paths_.clear();
+        text_ = {};
+        from_text_ = false;
+        stream_ = stream;
     }
     eRNX Run() override;
     double GetFormatVersion() const override { return version_; }
@@ -54,6 +62,7 @@ private:
     std::vector<std::string> paths_;
     std::string_view text_;
     bool from_text_ = false;
+    std::FILE* stream_ = nullptr;
     double version_ = 0.0;
     char file_type_ = ' ';
     char system_ = ' ';
@@ -69,12 +78,14 @@ eRNX CRnxReader::Run() {
     read_past_ = {};
     Diagnostics diag(error_handler_);
     eRNX result = eRNX_S_OK;
-    const size_t inputs = from_text_ ? 1 : paths_.size();
+    const size_t inputs = from_text_ || stream_ != nullptr ? 1 : paths_.size();
     if (inputs == 0) result = diag.fail(eRNX_E_FILE_NOT_FOUND, 0, "no input file was given");
     for (size_t i = 0; i < inputs && result == eRNX_S_OK; ++i) {
         std::unique_ptr<LineSource> lines;
         try {
-            lines = from_text_ ? LineSource::from_memory(text_) : LineSource::open_file(paths_[i]);
+            lines = from_text_           ? LineSource::from_memory(text_)
+                    : stream_ != nullptr ? LineSource::from_stream(stream_)
+                                         : LineSource::open_file(paths_[i]);
         } catch (const std::bad_alloc&) {
             result = diag.fail(eRNX_E_FILE_READ_ERROR, 0, "out of memory");
             break;

@@ -7,7 +7,9 @@ packages=(
   cmake ninja-build g++ make                       # build
   googletest libgtest-dev libgmock-dev             # unit tests
   libbenchmark-dev                                 # benchmarks
-  zlib1g-dev                                       # CRC-32, compressed input
+  zlib1g-dev                                       # CRC-32
+  libarchive-dev                                   # compressed input
+  ncompress bzip2 xz-utils zip                     # tests of compressed input: .Z, .bz2, .xz, .zip
   libcli11-dev nlohmann-json3-dev                  # the vyr command: arguments, --json
   clang libclang-rt-14-dev clang-format            # fuzz targets, sanitizers, formatting
   python3 python3-olefile libgsf-bin 7zip libolecf-utils  # interop peers reading our files

@@ -4,6 +4,7 @@
 
 #include <rinex/rnx_types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -185,6 +186,17 @@ VYR_API VYR_ERROR Vyr_ConvertRinexObsToSinkEx(const char* fileName, IVyrStationR
 // problemLine names the line of the compact file (0 when opening, reading or writing failed).
 VYR_API bool Vyr_ExpandCompactRinex(const char* inFileName, const char* outFileName,
                                     uint64_t& problemLine, std::string& problem);
+
+// The first bytes (at most maxBytes) of a file as the importers read it: decompressed when it is
+// gzip, Unix compress, bzip2, xz or a zip of one file (found by content), LF line ends, compact
+// RINEX left as it is. False when the file cannot be opened or decoded: problem tells why.
+VYR_API bool Vyr_ReadLeadingText(const char* fileName, size_t maxBytes, std::string& text,
+                                 std::string& problem);
+
+// The number of lines of a file as the importers read it (decompressed, compact RINEX
+// expanded): the line numbers a conversion reports run up to it. False when it cannot be read
+// to its end.
+VYR_API bool Vyr_CountTextLines(const char* fileName, uint64_t& lines);
 
 // One epoch of the RINEX access library as the system's epoch. strength[system][type] tells
 // that the file carries a signal-strength observation for that system (rows by eSATSYS 0-4)

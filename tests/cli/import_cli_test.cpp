@@ -336,9 +336,10 @@ TEST_F(ImportCli, ADamagedCompactFileNamesItsLineAndLeavesTheProjectAsItWas) {
     const Outcome failed = vyr({"import", project, broken});
     unsetenv("TMPDIR");
     EXPECT_EQ(failed.status, 1);
-    EXPECT_THAT(failed.err,
-                HasSubstr(broken + ":5611: G05 observation 2: difference \"1x5\" is not a whole "
-                                   "number"));
+    // The line of the compact file that broke, after the expanded line the reader had come to.
+    EXPECT_THAT(failed.err, HasSubstr(broken + ": expanded line "));
+    EXPECT_THAT(failed.err, HasSubstr(": compact line 5611: G05 observation 2: difference \"1x5\" "
+                                      "is not a whole number"));
     EXPECT_TRUE(failed.out.empty()) << failed.out;
     EXPECT_TRUE(fs::is_empty(tmp));
     EXPECT_THAT(differences(tree_of(project), before), ::testing::IsEmpty());
@@ -361,6 +362,30 @@ TEST_F(ImportCli, AProblemOfTheExpandedTextNamesTheCompactFile) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_THAT(failed.err, HasSubstr(bad + ": expanded line 10: ")) << failed.err;
     EXPECT_THAT(failed.err, ::testing::Not(HasSubstr(".rnx"))) << failed.err;
+}
+
+// A compact file inside gzip imports as its plain form does; cut short, it is refused whole.
+TEST_F(ImportCli, ACompressedCompactFileImportsAndACutOneIsRefused) {
+    const std::string compact = write("site0600.20d", compact_v3_file("PACKED", 3000));
+    ASSERT_EQ(std::system(("gzip -k '" + compact + "'").c_str()), 0);
+    const std::string packed = compact + ".gz";
+    const Outcome imported = vyr({"import", project, packed});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_THAT(imported.out,
+                HasSubstr(packed + ": station PACKED (marker PACKED): 3000 epochs, "));
+    const Outcome plain = vyr({"import", project, write("site.rnx", v3_file("PACKED", 3000))});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_THAT(plain.out, HasSubstr("is in the project already as station PACKED"));
+
+    const auto before = tree_of(project);
+    std::string bytes = slurp(packed);
+    bytes.resize(bytes.size() - 8);  // the trailer only: every line is there but its check
+    const std::string cut = write("cut.crx.gz", bytes);
+    const Outcome failed = vyr({"import", project, cut});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_THAT(failed.err, HasSubstr(cut + ": ")) << failed.err;
+    EXPECT_THAT(failed.err, HasSubstr("gzip data is damaged: ")) << failed.err;
+    EXPECT_THAT(differences(tree_of(project), before), ::testing::IsEmpty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -133,6 +134,10 @@ public:
     virtual uint32_t GetWarningCount() const = 0;
     virtual void Release() = 0;
     virtual ~IRnxReader() = default;
+    // Reads a stream the caller opened and keeps (not closed by the reader), positioned at the
+    // first line; a read failure of the stream (ferror) ends the run with eRNX_E_FILE_READ_ERROR.
+    // Appended here so that the operations before it keep their places.
+    virtual void SetInputStream(std::FILE* stream) = 0;
     // Satellites of the system with this letter ('C', 'J', 'I', ...) that the option left out
     // during the last run, counted once per epoch they appear in.
     virtual uint64_t GetSatellitesReadPast(char systemLetter) const = 0;
