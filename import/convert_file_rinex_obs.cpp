@@ -65,8 +65,9 @@ VYR_ERROR CConvertFileRinexObs::ConvertToSink(IVyrStationRinexSink& sink) {
 VYR_ERROR CConvertFileRinexObs::ConvertText(IVyrStationRinexSink& sink) {
     const vyr_import::TextFile file = vyr_import::open_text_file(GetFileName());
     if (!file) return VYR_E_FILE_NOT_FOUND;
-    vyr_import::RinexStationBuilder builder(sink);
+    vyr_import::RinexStationBuilder builder(sink, m_options.salvageCut);
     vyr_import::RinexObsTextParser parser(file.get(), builder);
+    parser.set_doppler_and_strength(m_options.v2DopplerAndStrength);
     return parser.Run();
 }
 
