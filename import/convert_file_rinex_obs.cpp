@@ -77,7 +77,7 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     } else {
         return VYR_E_FILE_NOT_FOUND;
     }
-    vyr_import::RinexStationBuilder builder(sink);
+    vyr_import::RinexStationBuilder builder(sink, m_options.salvageCut);
     CRnxReaderResultObs results(builder);
     vyr_import::RnxDiagnosticMemory diagnostics;
     IRnxReader* reader = nullptr;
@@ -88,6 +88,7 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     reader->SetInputFiles({GetFileName()});
     const eRNX run = reader->Run();
     const uint32_t lastLine = reader->GetLineNumber();
+    const uint64_t records = reader->GetRecordCount();
     ReleaseRnxReader(reader);
 
     if (results.SinkResult() != VYR_OK) return results.SinkResult();
@@ -95,5 +96,10 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     if (result == VYR_OK) return VYR_OK;
     vyr_import::RnxDiagnosticMemory::Diagnostic told = diagnostics.Of(run);
     if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
+    // Past the header, data missing at the end or a read failure is the input cut short: the
+    // reader has handed out only whole epochs.
+    const bool cut =
+        records > 0 && (run == eRNX_E_HEADER_DATA_MISSING || run == eRNX_E_FILE_READ_ERROR);
+    if (cut) return builder.cut(result, told.line, told.message);
     return builder.fail(result, told.line, told.message);
 }
