@@ -128,7 +128,8 @@ void import_samples(const std::string& path) {
     for (const char* name : {"vyra0020.21o", "VYRB00XXX_R_20210021200_06M_30S_MO.rnx"}) {
         const std::string file = (samples / name).string();
         std::cout << "vyr import " << path << ' ' << file << '\n';
-        for (const ImportedSite& site : import_observation_file(project.storage(), file, false))
+        for (const ImportedSite& site :
+             import_observation_file(project.storage(), file, false, kImportDefaults))
             std::cout << "  " << site_summary(file, site) << '\n';
     }
     project.commit();

@@ -88,18 +88,20 @@ private:
 // A compact RINEX file is expanded into a temporary plain file and imported from there; every
 // message names the compact file.
 std::vector<ImportedSite> import_compact_file(IVyrStorageEx& project, const std::string& path,
-                                              bool progress) {
+                                              bool progress,
+                                              const VyrObsConversionOptions& options) {
     const TemporaryFile expanded(".rnx", path);
     uint64_t line = 0;
     std::string problem;
     if (!Vyr_ExpandCompactRinex(path.c_str(), expanded.path().c_str(), line, problem))
         throw CommandFailure{path + (line != 0 ? ":" + std::to_string(line) : std::string()) +
                              ": " + problem};
-    return import_observation_file(project, expanded.path(), progress, path);
+    return import_observation_file(project, expanded.path(), progress, options, path);
 }
 
 // Imports one file into the project; throws CommandFailure when it cannot.
-ImportedFile import_file(IVyrStorageEx& project, const std::string& path) {
+ImportedFile import_file(IVyrStorageEx& project, const std::string& path,
+                         const VyrObsConversionOptions& options) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
     const bool progress = !error && size > kProgressBarBytes && isatty(STDERR_FILENO) == 1;
@@ -112,9 +114,10 @@ ImportedFile import_file(IVyrStorageEx& project, const std::string& path) {
     if (kind == FileKind::kUnknown) throw CommandFailure{path + ": not a kind of file vyr imports"};
     if (kind != FileKind::kRinexObservation && kind != FileKind::kCompactRinexObservation)
         return import_records(project, kind, path);
-    const std::vector<ImportedSite> sites = kind == FileKind::kRinexObservation
-                                                ? import_observation_file(project, path, progress)
-                                                : import_compact_file(project, path, progress);
+    const std::vector<ImportedSite> sites =
+        kind == FileKind::kRinexObservation
+            ? import_observation_file(project, path, progress, options)
+            : import_compact_file(project, path, progress, options);
     ImportedFile imported;
     for (const ImportedSite& site : sites) {
         imported.lines.push_back(site_summary(path, site));
@@ -127,7 +130,8 @@ ImportedFile import_file(IVyrStorageEx& project, const std::string& path) {
 // that takes its name with the first file committed into it.
 class ImportTarget {
 public:
-    explicit ImportTarget(const std::string& project) : m_project(project) {
+    ImportTarget(const std::string& project, const VyrObsConversionOptions& options)
+        : m_project(project), m_options(options) {
         std::error_code error;
         m_exists = std::filesystem::exists(project, error);
         if (error) throw CommandFailure{project + ": " + error.message()};
@@ -168,7 +172,7 @@ private:
         WritableProject project(m_exists ? m_project : m_new->work_path(), m_project);
         ImportedFile imported;
         try {
-            imported = import_file(project.storage(), file);
+            imported = import_file(project.storage(), file, m_options);
         } catch (const CommandFailure& failure) {
             if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
             const std::string cause = project.storage_failure();
@@ -183,6 +187,7 @@ private:
     }
 
     std::string m_project;
+    VyrObsConversionOptions m_options;
     bool m_exists = false;
     std::unique_ptr<NewProject> m_new;  // the project being made, until it has its name
 };
@@ -200,9 +205,18 @@ void add_import_command(CLI::App& app) {
                      "RINEX observation (plain or compact) or navigation, SP3 or ionosphere "
                      "model files")
         ->required();
-    command->callback([project, files] {
+    auto options = std::make_shared<VyrObsConversionOptions>(kImportDefaults);
+    auto asDescribed = std::make_shared<bool>(false);
+    command->add_flag("--salvage", options->salvageCut,
+                      "A file cut inside an epoch (a download or compressed data that breaks off): "
+                      "import its complete epochs instead of refusing it");
+    command->add_flag("--v2-as-described", *asDescribed,
+                      "Leave Doppler (D1, D2, ...) and signal strength (S1, S2, ...) of RINEX 2 "
+                      "files out of the epochs, as the library does by default");
+    command->callback([project, files, options, asDescribed] {
         catch_interrupts();
-        ImportTarget target(*project);
+        if (*asDescribed) options->v2DopplerAndStrength = false;
+        ImportTarget target(*project, *options);
         size_t failed = 0;
         for (const std::string& file : *files) {
             if (interrupted()) break;

@@ -28,8 +28,14 @@ struct ImportedSite {
 // caller to abandon. progress: draw a bar on stderr while the file is read.
 // expandedFrom: the compact file path was expanded from; messages then name that file and give
 // line numbers as lines of the expanded text.
+// The conversion `vyr import` runs unless told otherwise: version-2 Doppler and strength kept.
+inline constexpr VyrObsConversionOptions kImportDefaults{true, false};
+
+// options: the conversion's choices; a file cut inside an epoch is refused unless
+// options.salvageCut, and then named on stderr with the epochs imported.
 std::vector<ImportedSite> import_observation_file(IVyrStorageEx& project, const std::string& path,
                                                   bool progress,
+                                                  const VyrObsConversionOptions& options,
                                                   const std::string& expandedFrom = {});
 
 // The summary line of one site.
