@@ -171,6 +171,12 @@ public:
         failureLine = line;
         failureText = problem;
     }
+    void OnCut(uint32_t line, uint64_t completeEpochs, const char* problem) override {
+        ++cuts;
+        cutLine = line;
+        cutEpochs = completeEpochs;
+        cutText = problem;
+    }
 
     size_t failAtEpoch = 0;
     std::vector<VYR_OBSERVATIONEPOCH> epochs;
@@ -180,6 +186,10 @@ public:
     int failures = 0;
     uint32_t failureLine = 0;
     std::string failureText;
+    int cuts = 0;
+    uint32_t cutLine = 0;  // the last line of the last whole epoch
+    uint64_t cutEpochs = 0;
+    std::string cutText;
 };
 
 // The signal of a type in an epoch's satellite; null when it has none.
