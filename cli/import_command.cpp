@@ -156,8 +156,16 @@ void add_import_command(CLI::App& app) {
                       "Make a new station of every site, even one that continues a station of "
                       "the project (same marker, receiver and antenna, starting after its last "
                       "epoch)");
-    command->callback([project, files, options] {
+    auto asDescribed = std::make_shared<bool>(false);
+    command->add_flag("--salvage", options->conversion.salvageCut,
+                      "A file cut inside an epoch (a download or compressed data that breaks off): "
+                      "import its complete epochs instead of refusing it");
+    command->add_flag("--v2-as-described", *asDescribed,
+                      "Leave Doppler (D1, D2, ...) and signal strength (S1, S2, ...) of RINEX 2 "
+                      "files out of the epochs, as the library does by default");
+    command->callback([project, files, options, asDescribed] {
         catch_interrupts();
+        if (*asDescribed) options->conversion.v2DopplerAndStrength = false;
         ImportTarget target(*project, *options);
         size_t failed = 0;
         for (const std::string& file : *files) {

@@ -163,6 +163,17 @@ public:
         m_problem = problem;
     }
 
+    void OnCut(uint32_t line, uint64_t completeEpochs, const char* problem) override {
+        m_cut = true;
+        m_cutLine = line;
+        m_cutEpochs = completeEpochs;
+        m_cutProblem = problem != nullptr ? problem : "";
+    }
+    bool cut() const { return m_cut; }
+    uint64_t cut_epochs() const { return m_cutEpochs; }
+    // "FILE:LINE: cut: problem" with the line of the last complete epoch's end.
+    std::string cut_text() const { return where(m_cutLine) + ": cut: " + m_cutProblem; }
+
     // Receiver, antenna, occupations and points of every new station; occupations and points of
     // every station a site was appended to.
     VYR_ERROR describe_stations() {
@@ -182,16 +193,19 @@ public:
     std::string failure_text(VYR_ERROR code) const {
         std::string text;
         ErrorToStringDef(code, text);
-        std::string where = m_path;
-        if (m_problemLine != 0)
-            where += (m_expanded ? ": expanded line " : ":") + std::to_string(m_problemLine);
-        return where + ": " + (m_problem.empty() ? text : m_problem + " (" + text + ")");
+        return where(m_problemLine) + ": " +
+               (m_problem.empty() ? text : m_problem + " (" + text + ")");
     }
 
     const std::vector<ImportedSite>& sites() const { return m_sites; }
     const std::vector<std::pair<char, uint64_t>>& other_systems() const { return m_otherSystems; }
 
 private:
+    std::string where(uint32_t line) const {
+        if (line == 0) return m_path;
+        return m_path + (m_expanded ? ": expanded line " : ":") + std::to_string(line);
+    }
+
     VYR_ERROR fail(VYR_ERROR code, uint32_t line, const std::string& problem) {
         OnFailure(line, problem.c_str());
         return code;
@@ -405,6 +419,10 @@ private:
 
     uint32_t m_problemLine = 0;
     std::string m_problem;
+    bool m_cut = false;
+    uint32_t m_cutLine = 0;
+    uint64_t m_cutEpochs = 0;
+    std::string m_cutProblem;
 };
 
 }  // namespace
@@ -416,11 +434,21 @@ ImportedObservations import_observation_file(IVyrStorageEx& project, const std::
     std::unique_ptr<ProgressBar> bar;
     if (options.progress) bar = std::make_unique<ProgressBar>(path, shown);
     StationWriter writer(project, shown, !expandedFrom.empty(), options, bar.get());
-    VYR_ERROR result = Vyr_ConvertRinexObsToSink(path.c_str(), writer);
+    VYR_ERROR result = Vyr_ConvertRinexObsToSinkEx(path.c_str(), writer, options.conversion);
     bar.reset();
     if (VyrSucceeded(result)) result = writer.describe_stations();
-    if (VyrFailed(result)) throw CommandFailure{writer.failure_text(result)};
+    if (VyrFailed(result)) {
+        // A cut file is refused whole; the epochs before the cut are there for the asking.
+        std::string text = writer.failure_text(result);
+        if (writer.cut() && !options.conversion.salvageCut && writer.cut_epochs() > 0)
+            text += "\n" + std::to_string(writer.cut_epochs()) +
+                    " complete epochs could be imported with --salvage";
+        throw CommandFailure{text};
+    }
     if (writer.sites().empty()) throw CommandFailure{shown + ": no observation epochs in the file"};
+    if (writer.cut())
+        std::cerr << "vyr: " << writer.cut_text() << "; " << writer.cut_epochs()
+                  << " complete epochs imported\n";
     return {writer.sites(), writer.other_systems()};
 }
 

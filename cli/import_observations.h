@@ -25,10 +25,14 @@ struct ImportedSite {
     bool appended = false;        // the epochs went on a station that held earlier ones
 };
 
+// The conversion `vyr import` runs unless told otherwise: version-2 Doppler and strength kept.
+inline constexpr VyrObsConversionOptions kImportDefaults{true, false};
+
 // How `vyr import` takes observation files.
 struct ObservationImportOptions {
     bool progress = false;    // draw a bar on stderr while the file is read
     bool newStation = false;  // every site makes a station, even one continuing a stored one
+    VyrObsConversionOptions conversion = kImportDefaults;
 };
 
 // What an observation file gave: its sites, and the satellite-epochs of systems a project does
@@ -42,6 +46,8 @@ struct ImportedObservations {
 // cannot be read or stored; what it wrote is then still in the project, uncommitted, for the
 // caller to abandon. expandedFrom: the compact file path stands for (path itself, expanded while
 // it is read); messages then name that file and give line numbers as lines of the expanded text.
+// A file cut inside an epoch is refused unless options.conversion.salvageCut, and then named on
+// stderr with the epochs imported.
 ImportedObservations import_observation_file(IVyrStorageEx& project, const std::string& path,
                                              const ObservationImportOptions& options,
                                              const std::string& expandedFrom = {});

@@ -1,6 +1,7 @@
 // The RINEX access library's numbering of band digits and attribute letters in RNX_OBS_CODE.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 
@@ -25,6 +26,14 @@ constexpr uint32_t rinex_attribute_code(char letter) {
     constexpr std::string_view kLetters = "PCDYMNABIQSLXWZ";
     const size_t at = kLetters.find(letter);
     return at == std::string_view::npos ? 0 : static_cast<uint32_t>(at + 1);
+}
+
+// A signal-strength observation in dB-Hz as the stored quality (units of 0.05 dB-Hz), rounded to
+// the nearest unit and held inside 16 bits. Both observation readers use it, so that the same
+// strength gives the same quality from either format version.
+inline uint16_t quality_of_strength(double dBHz) {
+    const double quality = std::round(dBHz * 20.0);
+    return quality <= 0.0 ? 0 : quality >= 65535.0 ? 65535 : static_cast<uint16_t>(quality);
 }
 
 }  // namespace vyr_gnss

@@ -67,15 +67,16 @@ VYR_ERROR CConvertFileRinexObs::ConvertToSink(IVyrStationRinexSink& sink) {
 VYR_ERROR CConvertFileRinexObs::ConvertText(IVyrStationRinexSink& sink) {
     const vyr_import::TextFile file = vyr_import::open_text_file(GetFileName());
     if (!file) return VYR_E_FILE_NOT_FOUND;
-    vyr_import::RinexStationBuilder builder(sink);
+    vyr_import::RinexStationBuilder builder(sink, m_options.salvageCut);
     vyr_import::RinexObsTextParser parser(file.get(), builder);
+    parser.set_doppler_and_strength(m_options.v2DopplerAndStrength);
     return parser.Run();
 }
 
 VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     const vyr_import::TextFile file = vyr_import::open_text_file(GetFileName());
     if (!file) return VYR_E_FILE_NOT_FOUND;
-    vyr_import::RinexStationBuilder builder(sink);
+    vyr_import::RinexStationBuilder builder(sink, m_options.salvageCut);
     CRnxReaderResultObs results(builder);
     vyr_import::RnxDiagnosticMemory diagnostics;
     IRnxReader* reader = nullptr;
@@ -89,6 +90,7 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     std::array<uint64_t, 128> readPast{};
     for (size_t letter = 'A'; letter <= 'Z'; ++letter)
         readPast[letter] = reader->GetSatellitesReadPast(static_cast<char>(letter));
+    const uint64_t records = reader->GetRecordCount();
     ReleaseRnxReader(reader);
 
     if (results.SinkResult() != VYR_OK) return results.SinkResult();
@@ -102,5 +104,12 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     if (run == eRNX_E_FILE_READ_ERROR && std::ferror(file.get()))
         told.message = vyr_import::read_problem(file.get());
     if (told.message.empty()) told = {lastLine, "the RINEX reader stopped"};
-    return builder.fail(result, told.line, told.message);
+    // Past the header, data missing at the end or a read failure is the input cut short: the
+    // reader has handed out only whole epochs.
+    const bool cut =
+        records > 0 && (run == eRNX_E_HEADER_DATA_MISSING || run == eRNX_E_FILE_READ_ERROR);
+    if (!cut) return builder.fail(result, told.line, told.message);
+    const VYR_ERROR salvaged = builder.cut(result, told.line, told.message);
+    if (salvaged == VYR_OK) builder.systems_read_past(readPast);
+    return salvaged;
 }

@@ -169,3 +169,124 @@ TEST_F(LibraryPath, FailuresOfTheSinkAndOfTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+VYR_ERROR convert_to_sink(const std::string& path, IVyrStationRinexSink& sink, bool salvage) {
+    VyrObsConversionOptions options;
+    options.v2DopplerAndStrength = true;
+    options.salvageCut = salvage;
+    return Vyr_ConvertRinexObsToSinkEx(path.c_str(), sink, options);
+}
+
+}  // namespace
+
+TEST_F(LibraryPath, Version2DopplerAndStrengthLandWhereVersion3PutsThemForTheSameSignals) {
+    // The same observations of G05 (C/A and P(Y) on L2), GLONASS R07 and Galileo E11, once as
+    // version 2 and once as version 3.
+    struct Sat {
+        const char* v2;
+        const char* v3;
+        double values[8];  // L1 C1 D1 S1 L2 P2 D2 S2
+    };
+    const Sat sats[] = {
+        {"G05",
+         "G05",
+         {110000000.125, 20000000.25, -1234.5, 45.125, 85000000.5, 20000002.75, -961.875, 38.5}},
+        {"R07",
+         "R07",
+         {120000000.25, 21000000.5, 2100.25, 41.0, 93000000.75, 21000003.0, 1633.5, 33.25}},
+        {"E11", "E11", {130000000.5, 22000000.75, -500.125, 48.0, 0.0, 0.0, 0.0, 0.0}},
+    };
+    std::string v2 =
+        hdr(format("%9.2f%11s%-20s%c", 2.11, "", "OBSERVATION DATA", 'M'), "RINEX VERSION / TYPE") +
+        hdr("     8    L1    C1    D1    S1    L2    P2    D2    S2", "# / TYPES OF OBSERV") +
+        hdr("  2018     7    29    12     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+        hdr("", "END OF HEADER") + " 18  7 29 12  0  0.0000000  0  3G05R07E11\n";
+    std::string v3body = "> 2018 07 29 12 00  0.0000000  0  3\n";
+    for (const Sat& s : sats) {
+        for (int i = 0; i < 8; ++i) v2 += obs(s.values[i]) + (i == 4 ? "\n" : "");
+        v2 += "\n";
+        v3body += s.v3;
+        for (int i = 0; i < 8; ++i)
+            v3body += s.values[i] == 0.0 ? std::string(16, ' ') : obs(s.values[i]);
+        v3body += "\n";
+    }
+    const std::string v3 =
+        hdr("     3.04           OBSERVATION DATA    M", "RINEX VERSION / TYPE") +
+        hdr("G    8 L1C C1C D1C S1C L2P C2P D2P S2P", "SYS / # / OBS TYPES") +
+        hdr("R    8 L1C C1C D1C S1C L2P C2P D2P S2P", "SYS / # / OBS TYPES") +
+        hdr("E    8 L1X C1X D1X S1X L5X C5X D5X S5X", "SYS / # / OBS TYPES") +
+        hdr("  2018     7    29    12     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+        hdr("", "END OF HEADER") + v3body;
+
+    RecordingSink fromV2;
+    RecordingSink fromV3;
+    ASSERT_EQ(convert_to_sink(dir.Write("same.18o", v2), fromV2, false), VYR_OK);
+    ASSERT_EQ(convert_to_sink(dir.Write("same.rnx", v3), fromV3, false), VYR_OK);
+    ASSERT_EQ(fromV2.epochs.size(), 1u);
+    ASSERT_EQ(fromV3.epochs.size(), 1u);
+    const VYR_OBSERVATIONEPOCH& a = fromV2.epochs[0];
+    const VYR_OBSERVATIONEPOCH& b = fromV3.epochs[0];
+    ASSERT_EQ(a.satellites.size(), 3u);
+    ASSERT_EQ(b.satellites.size(), 3u);
+    size_t withDoppler = 0;
+    for (size_t s = 0; s < 3; ++s) {
+        SCOPED_TRACE(sats[s].v2);
+        ASSERT_EQ(a.satellites[s].satId, b.satellites[s].satId);
+        const auto& x = a.satellites[s].observations;
+        const auto& y = b.satellites[s].observations;
+        ASSERT_EQ(x.size(), y.size());
+        for (size_t i = 0; i < x.size(); ++i) {
+            SCOPED_TRACE(x[i].obsType);
+            EXPECT_EQ(x[i].obsType, y[i].obsType);
+            EXPECT_EQ(x[i].flags, y[i].flags);
+            EXPECT_EQ(+x[i].code, +y[i].code);
+            EXPECT_EQ(+x[i].phase, +y[i].phase);
+            EXPECT_EQ(+x[i].doppler, +y[i].doppler);
+            EXPECT_EQ(+x[i].quality, +y[i].quality);
+            withDoppler += (x[i].flags & VYR_OBSERVATIONEPOCH_SIGNAL::kDopplerValid) != 0;
+        }
+    }
+    EXPECT_EQ(withDoppler, 5u);  // the comparison compared something
+}
+
+TEST_F(LibraryPath, InputEndingInsideAnEpochIsACutThatSalvageTurnsIntoItsWholeEpochs) {
+    // Header lines 1-9; epochs at lines 10, 12 and 14, one satellite line each.
+    const std::string whole = v3_file(v3_epoch(0, 0) + v3_epoch(0, 30) + v3_epoch(1, 0));
+    const size_t lastRecordAt = whole.rfind("> 2018");
+    struct Case {
+        const char* name;
+        std::string text;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"whole", whole, false},
+        {"at an epoch boundary", whole.substr(0, lastRecordAt), false},
+        {"satellite line missing", whole.substr(0, whole.size() - 20 - 32), true},
+        {"inside a value", whole.substr(0, whole.size() - 20), true},
+        {"inside the epoch record", whole.substr(0, lastRecordAt + 12), true},
+    };
+    for (const Case& c : cases) {
+        for (const bool salvage : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (salvage ? ", salvaged" : ""));
+            RecordingSink sink;
+            const VYR_ERROR result = convert_to_sink(dir.Write("cut.rnx", c.text), sink, salvage);
+            EXPECT_EQ(sink.epochs.size(), c.cut || c.text != whole ? 2u : 3u);
+            EXPECT_EQ(sink.cuts, c.cut ? 1 : 0);
+            if (c.cut) {
+                EXPECT_EQ(sink.cutEpochs, 2u);
+                EXPECT_EQ(sink.cutLine, 13u);  // the second epoch's satellite line
+            }
+            if (!c.cut || salvage) {
+                EXPECT_EQ(result, VYR_OK);
+                ASSERT_EQ(sink.stations.size(), 1u);
+                EXPECT_EQ(sink.failures, 0);
+            } else {
+                EXPECT_EQ(result, VYR_E_HEADER_OR_DATA_MISSING);
+                EXPECT_EQ(sink.failures, 1);
+                EXPECT_TRUE(sink.stations.empty());
+            }
+        }
+    }
+}

@@ -175,6 +175,12 @@ public:
     void OnSystemReadPast(char system, uint64_t satelliteEpochs) override {
         systemsReadPast.emplace_back(system, satelliteEpochs);
     }
+    void OnCut(uint32_t line, uint64_t completeEpochs, const char* problem) override {
+        ++cuts;
+        cutLine = line;
+        cutEpochs = completeEpochs;
+        cutText = problem;
+    }
 
     size_t failAtEpoch = 0;
     std::vector<std::pair<char, uint64_t>> systemsReadPast;
@@ -185,6 +191,10 @@ public:
     int failures = 0;
     uint32_t failureLine = 0;
     std::string failureText;
+    int cuts = 0;
+    uint32_t cutLine = 0;  // the last line of the last whole epoch
+    uint64_t cutEpochs = 0;
+    std::string cutText;
 };
 
 // The signal of a type in an epoch's satellite; null when it has none.

@@ -76,12 +76,10 @@ void store_value(const RNX_OBS_VALUE& value, bool fileHasStrength,
             slot.doppler = value.value;
             slot.flags |= Signal::kDopplerValid;
             break;
-        case vyr_gnss::kRnxKindStrength: {
-            const double quality = std::round(value.value * 20.0);
-            slot.quality = quality <= 0.0 ? 0 : quality >= 65535.0 ? 65535 : uint16_t(quality);
+        case vyr_gnss::kRnxKindStrength:
+            slot.quality = vyr_gnss::quality_of_strength(value.value);
             slot.flags |= Signal::kQualityValid;
             break;
-        }
         default:
             break;
     }

@@ -6,8 +6,10 @@
 #include <iterator>
 
 #include <vyr/mjd_time.h>
+#include "gnss/rinex_codes.h"
 #include "import/input_text.h"
 #include "import/text_fields.h"
+#include "import/text_file.h"
 
 namespace vyr_import {
 namespace {
@@ -32,6 +34,18 @@ enum V2Code : int {
     kC8,
     kP1,
     kP2,
+    kD1,
+    kD2,
+    kD5,
+    kD6,
+    kD7,
+    kD8,
+    kS1,
+    kS2,
+    kS5,
+    kS6,
+    kS7,
+    kS8,
     kLA = 28,
     kLB,
     kLC,
@@ -40,7 +54,17 @@ enum V2Code : int {
     kCB,
     kCC,
     kCD,
+    kDA,
+    kDB,
+    kDC,
+    kDD,
+    kSA,
+    kSB,
+    kSC,
+    kSD,
 };
+
+static_assert(kSD == kV2CodeCount - 1, "the code table and its names agree");
 
 // First MJD day of each leap-second count from 1 on (count = index + 1).
 constexpr uint32_t kLeapSecondDays[] = {44786, 45151, 45516, 46247, 47161, 47892, 48257, 48804,
@@ -91,6 +115,34 @@ bool is_phase(int code) {
     return (code >= kL1 && code <= kL8) || (code >= kLA && code <= kLD);
 }
 
+bool is_doppler(int code) {
+    return (code >= kD1 && code <= kD8) || (code >= kDA && code <= kDD);
+}
+
+bool is_strength(int code) {
+    return (code >= kS1 && code <= kS8) || (code >= kSA && code <= kSD);
+}
+
+// The phase code of the band a Doppler or strength code belongs to: they are of the signal the
+// phase tracks, so they share its slot. Band 6 has no phase of ours; its code type is used.
+int phase_of_band(int code) {
+    static constexpr int kBandPhase[] = {kL1, kL2, kL5, kC6, kL7, kL8};
+    static constexpr int kLetterPhase[] = {kLA, kLB, kLC, kLD};
+    if (code >= kD1 && code <= kD8) return kBandPhase[code - kD1];
+    if (code >= kS1 && code <= kS8) return kBandPhase[code - kS1];
+    if (code >= kDA && code <= kDD) return kLetterPhase[code - kDA];
+    if (code >= kSA && code <= kSD) return kLetterPhase[code - kSA];
+    return code;
+}
+
+// Whether an observation line ends inside the 14 columns of a value that is not blank: the
+// rest of the value, and of the line, is missing.
+bool ends_inside_value(std::string_view line) {
+    const size_t partial = line.size() % 16;
+    if (partial == 0 || partial >= 14) return false;
+    return line.substr(line.size() - partial).find_first_not_of(' ') != std::string_view::npos;
+}
+
 struct DayAndFraction {
     uint32_t mjd = 0;
     double fraction = 0.0;
@@ -124,35 +176,49 @@ int leap_seconds_on(uint32_t mjd) {
 }
 
 bool RinexObsTextParser::read_raw(char* buffer) {
-    if (std::fgets(buffer, kLineBufferSize, m_file) == nullptr) return read_failed();
+    if (!read_line(m_file, buffer, kLineBufferSize, m_lineEnded)) return false;
     ++m_line;
     size_t length = std::strlen(buffer);
-    while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
-        buffer[--length] = '\0';
+    while (length > 0 && buffer[length - 1] == '\r') buffer[--length] = '\0';
     return true;
 }
 
 bool RinexObsTextParser::read_classified(char* buffer, int& lineClass) {
-    if (!ReadLine(m_file, buffer, lineClass)) return read_failed();
-    ++m_line;
+    if (!read_raw(buffer)) return false;
+    lineClass = ClassifyLine(buffer, lineClass);
     return true;
-}
-
-// No further line: a read failure (a damaged compressed file, a compact line that does not
-// expand) is told first, before anything that takes the end of the lines for the file's end.
-bool RinexObsTextParser::read_failed() {
-    if (std::ferror(m_file)) fail(VYR_E_FAILED_TO_READ, read_problem(m_file));
-    return false;
 }
 
 VYR_ERROR RinexObsTextParser::fail(VYR_ERROR code, const std::string& problem) {
     return m_builder.fail(code, m_line, problem);
 }
 
+// A read failure (a damaged compressed file, a compact line that does not expand) with what broke.
+std::string RinexObsTextParser::unreadable() const {
+    return "the file cannot be read past line " + std::to_string(m_line) + ": " +
+           read_problem(m_file);
+}
+
+VYR_ERROR RinexObsTextParser::cut(const std::string& problem) {
+    m_cut = true;
+    return m_builder.cut(VYR_E_HEADER_OR_DATA_MISSING, m_line, problem);
+}
+
+VYR_ERROR RinexObsTextParser::cut_at_end(uint32_t epochLine) {
+    if (std::ferror(m_file)) return cut(unreadable());
+    return cut("the file ends inside the epoch of line " + std::to_string(epochLine));
+}
+
+VYR_ERROR RinexObsTextParser::damaged(VYR_ERROR code, uint32_t epochLine,
+                                      const std::string& problem) {
+    if (m_lineEnded) return fail(code, problem);
+    return cut("the file ends inside the epoch of line " + std::to_string(epochLine) + " (" +
+               problem + ")");
+}
+
 VYR_ERROR RinexObsTextParser::Run() {
     VYR_ERROR result = read_header();
     if (result == VYR_OK) result = data();
-    if (std::ferror(m_file)) return VYR_E_FAILED_TO_READ;  // told by read_failed
     if (result == VYR_OK) m_builder.systems_read_past(m_otherSystems);
     return result;
 }
@@ -172,6 +238,7 @@ VYR_ERROR RinexObsTextParser::read_header() {
         const VYR_ERROR result = header_line(m_buffer, lineClass);
         if (result != VYR_OK) return result;
     }
+    if (std::ferror(m_file)) return fail(VYR_E_FAILED_TO_READ, unreadable());
     return fail(VYR_E_HEADER_OR_DATA_MISSING, "the file ends inside its header");
 }
 
@@ -324,8 +391,10 @@ VYR_ERROR RinexObsTextParser::data() {
         if (lineClass != kLineData) continue;  // comments and blank lines between records
         const VYR_ERROR result = epoch_record(m_buffer);
         if (result != VYR_OK) return result;
+        if (m_cut) return VYR_OK;  // salvaged: the sites are complete
         lineClass = kLineNone;
     }
+    if (std::ferror(m_file)) return cut_at_end(m_line);
     return m_builder.finish();
 }
 
@@ -341,7 +410,7 @@ VYR_ERROR RinexObsTextParser::epoch_record(std::string_view line) {
         parse_number(text_field(line, 26, 3), flag) &&
         parse_number(text_field(line, 29, 3), count) && count >= 0;
     if (!dated && !parse_number(text_field(line, 28, 1), flag))
-        return fail(VYR_E_FAILED_TO_READ, "not an epoch record");
+        return damaged(VYR_E_FAILED_TO_READ, epochLine, "not an epoch record");
     if (dated && year <= 1900) year += year < 80 ? 2000 : 1900;
     const DayAndFraction time =
         dated ? mjd_of(year, month, day, hour, minute, seconds) : DayAndFraction{};
@@ -352,17 +421,18 @@ VYR_ERROR RinexObsTextParser::epoch_record(std::string_view line) {
     switch (flag) {
         case 0:
         case 1: {
-            if (!dated) return fail(VYR_E_FAILED_TO_READ, "epoch record without a date");
-            VYR_ERROR result = satellite_list(line, count, m_satellites);
-            if (result != VYR_OK) return result;
+            if (!dated)
+                return damaged(VYR_E_FAILED_TO_READ, epochLine, "epoch record without a date");
+            VYR_ERROR result = satellite_list(line, count, m_satellites, epochLine);
+            if (result != VYR_OK || m_cut) return result;
             m_epoch.Reset();
             m_epoch.mjd = time.mjd;
             m_epoch.fraction = time.fraction;
             m_epoch.status = 1;
-            result = observations(m_satellites, m_epoch);
-            if (result != VYR_OK) return result;
+            result = observations(m_satellites, m_epoch, epochLine);
+            if (result != VYR_OK || m_cut) return result;
             // The sink reports its own failures.
-            result = m_builder.add_epoch(m_epoch, epochLine);
+            result = m_builder.add_epoch(m_epoch, epochLine, m_line);
             return VyrFailed(result) ? result : VYR_OK;
         }
         case 2:
@@ -397,8 +467,10 @@ VYR_ERROR RinexObsTextParser::epoch_record(std::string_view line) {
 VYR_ERROR RinexObsTextParser::header_lines(int count) {
     int lineClass = kLineNone;
     for (int i = 0; i < count; ++i) {
-        if (!read_classified(m_buffer, lineClass))
+        if (!read_classified(m_buffer, lineClass)) {
+            if (std::ferror(m_file)) return cut(unreadable());
             return fail(VYR_E_FAILED_TO_READ, "the file ends inside an event's header lines");
+        }
         const VYR_ERROR result = header_line(m_buffer, lineClass);
         if (result != VYR_OK) return result;
     }
@@ -407,27 +479,28 @@ VYR_ERROR RinexObsTextParser::header_lines(int count) {
 
 VYR_ERROR RinexObsTextParser::skip_lines(int count) {
     for (int i = 0; i < count; ++i)
-        if (!read_raw(m_buffer))
+        if (!read_raw(m_buffer)) {
+            if (std::ferror(m_file)) return cut(unreadable());
             return fail(VYR_E_FAILED_TO_READ, "the file ends inside an event record");
+        }
     return VYR_OK;
 }
 
 // 12 satellites per line in columns 33-68; continuation lines follow directly.
 VYR_ERROR RinexObsTextParser::satellite_list(std::string_view line, int count,
-                                             std::vector<uint8_t>& satellites) {
+                                             std::vector<uint8_t>& satellites, uint32_t epochLine) {
     satellites.clear();
     for (int i = 0; i < count; ++i) {
         if (i > 0 && i % kSatellitesPerLine == 0) {
-            if (!read_raw(m_buffer))
-                return fail(VYR_E_HEADER_OR_DATA_MISSING, "satellite list cut short");
+            if (!read_raw(m_buffer)) return cut_at_end(epochLine);
             line = m_buffer;
         }
         const size_t at = 32 + 3 * static_cast<size_t>(i % kSatellitesPerLine);
         const char letter = at < line.size() ? line[at] : ' ';
         int n = 0;
         if (!parse_number(text_field(line, at + 1, 2), n))
-            return fail(VYR_E_FAILED_TO_READ,
-                        "satellite " + std::to_string(i + 1) + " of the epoch does not parse");
+            return damaged(VYR_E_FAILED_TO_READ, epochLine,
+                           "satellite " + std::to_string(i + 1) + " of the epoch does not parse");
         const uint8_t compact = compact_number(letter, n);
         const bool otherSystem = std::isupper(static_cast<unsigned char>(letter)) != 0 &&
                                  std::strchr("GRES", letter) == nullptr;
@@ -438,7 +511,7 @@ VYR_ERROR RinexObsTextParser::satellite_list(std::string_view line, int count,
 }
 
 VYR_ERROR RinexObsTextParser::observations(const std::vector<uint8_t>& satellites,
-                                           VYR_OBSERVATIONEPOCH& epoch) {
+                                           VYR_OBSERVATIONEPOCH& epoch, uint32_t epochLine) {
     const size_t typeCount = m_types.size();
     const size_t linesPerSatellite = (typeCount + kValuesPerLine - 1) / kValuesPerLine;
     m_values.resize(typeCount);
@@ -449,8 +522,10 @@ VYR_ERROR RinexObsTextParser::observations(const std::vector<uint8_t>& satellite
         std::fill(m_lossOfLock.begin(), m_lossOfLock.end(), 0);
         for (size_t k = 0; k < linesPerSatellite; ++k) {
             // Read as they come: a line of a satellite without values there is blank.
-            if (!read_raw(m_buffer))
-                return fail(VYR_E_HEADER_OR_DATA_MISSING, "observation lines missing");
+            if (!read_raw(m_buffer)) return cut_at_end(epochLine);
+            if (!m_lineEnded && ends_inside_value(m_buffer))
+                return cut("the file ends inside the epoch of line " + std::to_string(epochLine) +
+                           " (an observation value is cut)");
             const uint16_t fields = m_splitter.Split(m_buffer);
             for (uint16_t i = 0; i < fields && i < kValuesPerLine; ++i) {
                 const size_t index = k * kValuesPerLine + i;
@@ -486,78 +561,69 @@ void RinexObsTextParser::satellite_signals(uint8_t compact, VYR_OBSERVATIONEPOCH
     const bool pTracking = m_versionClass == 1;
     const bool antiSpoofing = (lossOfLockL2 & 4) != 0;
 
+    // The observation type of a phase or code, by the rules of version-2 codes; 0: not used.
+    const auto type_of = [&](int code) {
+        switch (code) {
+            case kL1:
+                return galileo ? 9 : (pTracking || hasP1) ? 2 : 1;
+            case kL2:
+                return (pTracking || hasP2) ? (antiSpoofing ? 3 : 4) : hasL2C ? 5 : 0;
+            case kL5:
+            case kC5:
+                return galileo ? 7 : 6;
+            case kL7:
+            case kC7:
+                return 8;
+            case kL8:
+            case kC8:
+                return 10;
+            case kLA:
+            case kLB:
+            case kCA:
+            case kCB:
+                return 1;
+            case kLC:
+            case kLD:
+            case kCC:
+            case kCD:
+                return 5;
+            case kC1:
+                return galileo ? 9 : 1;
+            case kC2:
+                return pTracking ? 3 : 5;
+            case kC6:
+                return 11;
+            case kP1:
+                return 2;
+            case kP2:
+                return antiSpoofing ? 3 : 4;
+            default:
+                return 0;  // L6, T1, T2; Doppler and strength unless asked for
+        }
+    };
+
     Signal slots[12];
     for (size_t i = 0; i < m_types.size(); ++i) {
         const double value = m_values[i];
         if (value == 0.0) continue;  // missing
         const int code = m_types[i];
-        int type = 0;
-        switch (code) {
-            case kL1:
-                type = galileo ? 9 : (pTracking || hasP1) ? 2 : 1;
-                break;
-            case kL2:
-                type = (pTracking || hasP2) ? (antiSpoofing ? 3 : 4) : hasL2C ? 5 : 0;
-                break;
-            case kL5:
-                type = galileo ? 7 : 6;
-                break;
-            case kL7:
-                type = 8;
-                break;
-            case kL8:
-                type = 10;
-                break;
-            case kLA:
-            case kLB:
-                type = 1;
-                break;
-            case kLC:
-            case kLD:
-                type = 5;
-                break;
-            case kC1:
-                type = galileo ? 9 : 1;
-                break;
-            case kC2:
-                type = pTracking ? 3 : 5;
-                break;
-            case kC5:
-                type = galileo ? 7 : 6;
-                break;
-            case kC6:
-                type = 11;
-                break;
-            case kC7:
-                type = 8;
-                break;
-            case kC8:
-                type = 10;
-                break;
-            case kP1:
-                type = 2;
-                break;
-            case kP2:
-                type = antiSpoofing ? 3 : 4;
-                break;
-            case kCA:
-            case kCB:
-                type = 1;
-                break;
-            case kCC:
-            case kCD:
-                type = 5;
-                break;
-            default:
-                break;  // L6, Doppler, signal strength, T1, T2
-        }
-        if (type == 0) continue;
+        const bool extra = is_doppler(code) || is_strength(code);
+        if (extra && !m_dopplerAndStrength) continue;
+        const int type = type_of(extra ? phase_of_band(code) : code);
+        // Only Galileo has a band-6 signal of ours (E6).
+        if (type == 0 || (extra && type == 11 && !galileo)) continue;
         Signal& slot = slots[type];
         if (is_phase(code)) {
             slot.phase = value;
             if (!m_phaseShift.empty()) slot.phase -= m_phaseShift[code * kCompactSlots + compact];
             slot.flags |= Signal::kPhaseValid;
             if (m_lossOfLock[i] & 1) slot.flags |= Signal::kLossOfLock;
+        } else if (is_doppler(code)) {
+            slot.doppler = value;
+            slot.flags |= Signal::kDopplerValid;
+        } else if (is_strength(code)) {
+            slot.quality = vyr_gnss::quality_of_strength(value);
+            slot.flags |= Signal::kQualityValid;
         } else {
             slot.code = value;
             slot.flags |= Signal::kCodeValid;

@@ -29,6 +29,9 @@ public:
         : m_file(file), m_builder(builder) {}
 
     VYR_ERROR Run();
+    // Takes Doppler (D1, D2, ...) and signal strength (S1, S2, ...) into the slots of their
+    // band's signal, as version-3 files give them; off, they are left out of the epoch.
+    void set_doppler_and_strength(bool on) { m_dopplerAndStrength = on; }
 
     // After the header: the leap seconds the file gives, or those in force at its first epoch.
     int leap_seconds() const { return m_leapSeconds; }
@@ -46,19 +49,30 @@ private:
     VYR_ERROR epoch_record(std::string_view line);
     VYR_ERROR header_lines(int count);
     VYR_ERROR skip_lines(int count);
-    VYR_ERROR satellite_list(std::string_view line, int count, std::vector<uint8_t>& satellites);
-    VYR_ERROR observations(const std::vector<uint8_t>& satellites, VYR_OBSERVATIONEPOCH& epoch);
+    VYR_ERROR satellite_list(std::string_view line, int count, std::vector<uint8_t>& satellites,
+                             uint32_t epochLine);
+    VYR_ERROR observations(const std::vector<uint8_t>& satellites, VYR_OBSERVATIONEPOCH& epoch,
+                           uint32_t epochLine);
     void satellite_signals(uint8_t compact, VYR_OBSERVATIONEPOCH& epoch);
 
     bool read_raw(char* buffer);
     bool read_classified(char* buffer, int& lineClass);
-    bool read_failed();
+    std::string unreadable() const;
     VYR_ERROR fail(VYR_ERROR code, const std::string& problem);
+    // The input ended or broke off where a line of the epoch of line epochLine was needed.
+    VYR_ERROR cut_at_end(uint32_t epochLine);
+    VYR_ERROR cut(const std::string& problem);
+    // Damage met in the epoch of line epochLine: a cut when the line read last is the file's
+    // unterminated last line (cut in the middle), a failure with code otherwise.
+    VYR_ERROR damaged(VYR_ERROR code, uint32_t epochLine, const std::string& problem);
 
     FILE* m_file;
     RinexStationBuilder& m_builder;
     uint32_t m_line = 0;
+    bool m_lineEnded = true;  // the line read last had its line end
     char m_buffer[kLineBufferSize] = {};
+    bool m_dopplerAndStrength = false;
+    bool m_cut = false;  // the input ended inside an epoch; nothing more is read
 
     double m_version = 0.0;
     int m_versionClass = 0;

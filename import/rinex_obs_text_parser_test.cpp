@@ -271,3 +271,143 @@ TEST_F(TextParser, OtherSystemsAndGalileoSignals) {
 }
 
 }  // namespace
+
+namespace {
+
+VYR_ERROR convert_with(const std::string& path, IVyrStationRinexSink& sink, bool dopplerAndStrength,
+                       bool salvage) {
+    VyrObsConversionOptions options;
+    options.v2DopplerAndStrength = dopplerAndStrength;
+    options.salvageCut = salvage;
+    return Vyr_ConvertRinexObsToSinkEx(path.c_str(), sink, options);
+}
+
+}  // namespace
+
+TEST_F(TextParser, DopplerAndStrengthGoToTheSlotOfTheirBandsPhaseOnlyWhenAskedFor) {
+    // G05 has P1 (L1 is the P phase, type 2) and P2; E11 is Galileo (L1 is E1, L5 is E5a).
+    const std::vector<std::string> types = {"L1", "L2", "C1", "P1", "P2", "D1", "D2",
+                                            "S1", "S2", "L5", "D5", "S5", "D6", "S6"};
+    auto values = [](double p1, double l5, double d6) {
+        return obs(110000000.125, 1) + obs(85000000.5) + obs(20000000.25) + obs(p1) +
+               obs(20000002.75) + "\n" + obs(-1234.567) + obs(-961.875) + obs(45.125) + obs(38.0) +
+               obs(l5) + "\n" + obs(-921.5) + obs(40.04) + obs(d6) + obs(47.5) + "\n";
+    };
+    const std::string file = v2_header(types, "", 2.11, 'M') +
+                             v2_epoch(15, 2, 13, 0, 0, 0, 0, {"G05", "E11"}) +
+                             values(20000001.5, 0.0, 555.0) + values(0.0, 90000000.25, 777.0);
+    const std::string path = dir.Write("ds.15o", file);
+    using Signal = VYR_OBSERVATIONEPOCH_SIGNAL;
+    struct Expect {
+        VYR_SATELLITE_SYSTEM system;
+        uint8_t prn;
+        VYR_OBSTYPE type;
+        double doppler;
+        uint16_t quality;
+        uint16_t extraFlags;  // beyond phase and code
+        bool extrasOnly;      // no phase or code: no signal at all unless asked for
+    };
+    constexpr uint16_t kBoth = Signal::kDopplerValid | Signal::kQualityValid;
+    const Expect kept[] = {
+        {VYR_SATSYS_GPS, 5, VYR_OBS_L1P, -1234.567, 903, kBoth, false},
+        {VYR_SATSYS_GPS, 5, VYR_OBS_L2P, -961.875, 760, kBoth, false},
+        // No L5 phase: the band's Doppler and strength make the signal, as in version 3.
+        {VYR_SATSYS_GPS, 5, VYR_OBS_L5, -921.5, 801, kBoth, true},
+        {VYR_SATSYS_GALILEO, 11, VYR_OBS_E1, -1234.567, 903, kBoth, false},
+        {VYR_SATSYS_GALILEO, 11, VYR_OBS_E5A, -921.5, 801, kBoth, false},
+        // Band 6 is Galileo's E6 only.
+        {VYR_SATSYS_GALILEO, 11, VYR_OBS_E6, 777.0, 950, kBoth, true},
+    };
+    for (const bool asked : {false, true}) {
+        SCOPED_TRACE(asked ? "asked for" : "as described");
+        RecordingSink sink;
+        ASSERT_EQ(convert_with(path, sink, asked, false), VYR_OK);
+        ASSERT_EQ(sink.epochs.size(), 1u);
+        const VYR_OBSERVATIONEPOCH& epoch = sink.epochs[0];
+        const auto* g05 = find_sat(epoch, VYR_SATSYS_GPS, 5);
+        ASSERT_NE(g05, nullptr);
+        EXPECT_EQ(signal_of(*g05, VYR_OBS_E6), nullptr);  // GPS has no band 6 of ours
+        for (const Expect& e : kept) {
+            SCOPED_TRACE(std::to_string(e.prn) + "/" + std::to_string(e.type));
+            const auto* sat = find_sat(epoch, e.system, e.prn);
+            ASSERT_NE(sat, nullptr);
+            const auto* signal = signal_of(*sat, e.type);
+            if (e.extrasOnly && !asked) {
+                EXPECT_EQ(signal, nullptr);
+                continue;
+            }
+            ASSERT_NE(signal, nullptr);
+            const uint16_t extra = signal->flags & (Signal::kDopplerValid | Signal::kQualityValid);
+            EXPECT_EQ(extra, asked ? e.extraFlags : 0);
+            EXPECT_EQ(+signal->doppler, asked ? e.doppler : 0.0);
+            EXPECT_EQ(+signal->quality, asked ? e.quality : 0);
+        }
+    }
+}
+
+TEST_F(TextParser, InputEndingInsideAnEpochIsACutThatSalvageTurnsIntoItsWholeEpochs) {
+    // Header lines 1-9; epoch records at lines 10, 13 and 16 (two satellites, one line each).
+    const std::string header = v2_header({"L1", "C1"});
+    std::string whole = header;
+    std::vector<size_t> recordAt;
+    for (int i = 0; i < 3; ++i) {
+        recordAt.push_back(whole.size());
+        whole += v2_epoch(15, 2, 13, 0, i, 0.0, 0, {"G01", "G02"}) + obs(110000000.125 + i) +
+                 obs(20000000.25 + i) + "\n" + obs(120000000.5 + i) + obs(21000000.75 + i) + "\n";
+    }
+    const size_t lastSatelliteAt = whole.rfind(obs(120000000.5 + 2));
+    struct Case {
+        const char* name;
+        std::string text;
+        size_t epochs;  // handed out whole
+        bool cut;
+        uint32_t failureLine;
+    };
+    const Case cases[] = {
+        {"whole", whole, 3, false, 0},
+        {"last line without its end", whole.substr(0, whole.size() - 1), 3, false, 0},
+        {"at an epoch boundary", whole.substr(0, recordAt[2]), 2, false, 0},
+        {"a satellite's line missing", whole.substr(0, lastSatelliteAt), 2, true, 17},
+        {"inside a value", whole.substr(0, lastSatelliteAt + 16 + 8), 2, true, 18},
+        {"inside the epoch record", whole.substr(0, recordAt[2] + 20), 2, true, 16},
+        {"inside the satellite list", whole.substr(0, recordAt[2] + 36), 2, true, 16},
+    };
+    for (const Case& c : cases) {
+        for (const bool salvage : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (salvage ? ", salvaged" : ""));
+            RecordingSink sink;
+            const VYR_ERROR result =
+                convert_with(dir.Write("cut.15o", c.text), sink, false, salvage);
+            ASSERT_EQ(sink.epochs.size(), c.epochs);
+            EXPECT_EQ(sink.epochs.back().satellites.size(), 2u);
+            EXPECT_EQ(sink.cuts, c.cut ? 1 : 0);
+            if (!c.cut || salvage) {
+                EXPECT_EQ(result, VYR_OK);
+                EXPECT_EQ(sink.failures, 0);
+                ASSERT_EQ(sink.stations.size(), 1u);
+                ASSERT_EQ(sink.stations[0].occupations.size(), 1u);
+                EXPECT_DOUBLE_EQ(sink.stations[0].occupations[0].end,
+                                 sink.epochs.back().mjd + sink.epochs.back().fraction);
+            } else {
+                EXPECT_EQ(result, VYR_E_HEADER_OR_DATA_MISSING);
+                EXPECT_EQ(sink.failures, 1);
+                EXPECT_EQ(sink.failureLine, c.failureLine);
+                EXPECT_TRUE(sink.stations.empty());
+            }
+            if (c.cut) {
+                EXPECT_EQ(sink.cutEpochs, c.epochs);
+                EXPECT_EQ(sink.cutLine, 15u);  // the second epoch's last line
+                EXPECT_NE(sink.cutText.find("inside the epoch of line 16"), std::string::npos)
+                    << sink.cutText;
+            }
+        }
+    }
+
+    // A file cut inside its header is no cut: nothing to salvage.
+    RecordingSink inHeader;
+    EXPECT_EQ(convert_with(dir.Write("h.15o", header.substr(0, header.size() - 30)), inHeader,
+                           false, true),
+              VYR_E_HEADER_OR_DATA_MISSING);
+    EXPECT_EQ(inHeader.cuts, 0);
+    EXPECT_EQ(inHeader.failures, 1);
+}

@@ -47,7 +47,8 @@ void RinexStationBuilder::set_marker_name(const char* name) {
     copy_text_field(m_occupation.markerName, name);
 }
 
-VYR_ERROR RinexStationBuilder::add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t line) {
+VYR_ERROR RinexStationBuilder::add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t line,
+                                         uint32_t endLine) {
     if (m_siteEventPending) {
         const VYR_ERROR settled = settle_new_site();
         if (VyrFailed(settled)) return settled;
@@ -62,7 +63,12 @@ VYR_ERROR RinexStationBuilder::add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t l
     }
     ++m_occupationEpochs;
     ++m_stationEpochs;
-    return m_sink.OnEpoch(m_station, m_occupation, epoch, line);
+    const VYR_ERROR result = m_sink.OnEpoch(m_station, m_occupation, epoch, line);
+    if (VyrSucceeded(result)) {
+        ++m_fileEpochs;
+        m_lastEpochEnd = std::max(line, endLine);
+    }
+    return result;
 }
 
 // An occupation in which no epoch was read is no interval and is dropped.
@@ -162,6 +168,12 @@ VYR_ERROR RinexStationBuilder::fail(VYR_ERROR code, uint32_t line, const std::st
     if (!m_failed) m_sink.OnFailure(line, problem.c_str());
     m_failed = true;
     return code;
+}
+
+VYR_ERROR RinexStationBuilder::cut(VYR_ERROR code, uint32_t line, const std::string& problem) {
+    m_sink.OnCut(m_lastEpochEnd, m_fileEpochs, problem.c_str());
+    if (!m_salvageCut) return fail(code, line, problem);
+    return finish();
 }
 
 }  // namespace vyr_import

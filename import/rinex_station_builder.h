@@ -21,7 +21,9 @@ void copy_text_field(char (&field)[N], const char* text) {
 
 class RinexStationBuilder {
 public:
-    explicit RinexStationBuilder(IVyrStationRinexSink& sink) : m_sink(sink) {}
+    // salvageCut: a cut file (see cut) gives its complete epochs instead of failing.
+    explicit RinexStationBuilder(IVyrStationRinexSink& sink, bool salvageCut = false)
+        : m_sink(sink), m_salvageCut(salvageCut) {}
 
     VYR_STATION_RINEX& station() { return m_station; }
     VYR_OCCUPATION& occupation() { return m_occupation; }
@@ -33,7 +35,8 @@ public:
     void set_marker_name(const char* name);
 
     // A converted observation epoch: takes the current mode as its occupation and hands it on.
-    VYR_ERROR add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t line);
+    // line: its epoch record; endLine: its last line (0: the record's line).
+    VYR_ERROR add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t line, uint32_t endLine = 0);
     // The antenna starts moving: the occupation so far is closed and a kinematic one starts at
     // the given time (MJD with fraction; 0 keeps the time of the latest epoch).
     void start_moving(double eventTime);
@@ -58,6 +61,13 @@ public:
     }
     // Tells the sink where and why the conversion fails; returns code.
     VYR_ERROR fail(VYR_ERROR code, uint32_t line, const std::string& problem);
+    // The input ends, or breaks off, inside an epoch (line: where that was found). The sink
+    // hears of the cut with the epochs handed out whole; then the conversion fails with code, or,
+    // when salvaging, the site is completed with those epochs and VYR_OK (or the sink's failure)
+    // returned. The epoch cut short has not been handed out.
+    VYR_ERROR cut(VYR_ERROR code, uint32_t line, const std::string& problem);
+    // Epochs of the file handed out so far, over all sites.
+    uint64_t file_epochs() const { return m_fileEpochs; }
 
 private:
     void close_occupation();
@@ -66,6 +76,9 @@ private:
     VYR_ERROR settle_new_site();
 
     IVyrStationRinexSink& m_sink;
+    bool m_salvageCut = false;
+    uint64_t m_fileEpochs = 0;
+    uint32_t m_lastEpochEnd = 0;  // the last line of the latest epoch handed out
     VYR_STATION_RINEX m_station;
     VYR_OCCUPATION m_occupation{};
     uint64_t m_stationEpochs = 0;

@@ -46,7 +46,9 @@ int CRnxReaderResultObs::OnObsTypes(eSATSYS system, char, const std::vector<RNX_
 
 int CRnxReaderResultObs::OnEpoch(const RNX_OBS_EPOCH& epoch) {
     Vyr_ConvertToObsEpoch(epoch, m_strength, m_epoch);
-    return keep(m_builder.add_epoch(m_epoch, epoch.lineNumber));
+    // The reader delivers an epoch once all its satellite lines are read.
+    return keep(
+        m_builder.add_epoch(m_epoch, epoch.lineNumber, epoch.lineNumber + epoch.recordCount));
 }
 
 // Only the event record acts on a new site; the header lines that follow it (announced once

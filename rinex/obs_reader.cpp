@@ -73,6 +73,17 @@ uint8_t digit_at(std::string_view line, size_t at) {
     return c >= '0' && c <= '9' ? static_cast<uint8_t>(c - '0') : 0;
 }
 
+// Whether a satellite line ends inside its satellite or inside the 14 columns of a value that is
+// not blank: the rest of the value, and of the line, is missing.
+bool ends_inside_value(std::string_view line) {
+    if (line.size() < 3) return !is_blank(line);
+    const size_t partial = (line.size() - 3) % 16;
+    return partial != 0 && partial < 14 && !is_blank(line.substr(line.size() - partial));
+}
+
+// An epoch record holds its flag and satellite count in columns 32-35.
+constexpr size_t kEpochRecordColumns = 35;
+
 std::string quoted(std::string_view s) {
     std::string out(1, '"');
     out.append(trim(s));
@@ -454,16 +465,28 @@ bool ObsReader::epochs() {
 // "> yyyy mm dd hh mm ss.sssssss  f nnn      clock-offset"
 bool ObsReader::epoch_record(std::string_view line) {
     resync_ = false;
+    const uint32_t at = lines_.line_number();
+    // A record too short for its count is cut when nothing follows it: the input ends inside it.
+    // Looking ahead may move the window, so the record is read from a copy then.
+    std::string short_record;
+    if (line.size() < kEpochRecordColumns) {
+        short_record.assign(line);
+        if (no_line_follows()) return cut(at, "the file ends inside the epoch record");
+        line = short_record;
+    }
+    const auto warn_here = [&](const std::string& what) {
+        diag_.warn(eRNX_W_DATA_INVALID, at, what, true);
+    };
     int32_t flag = 0;
     int32_t count = 0;
     if (parse_int(column(line, 31, 1), flag) == Parsed::kBad || flag < 0 ||
         parse_int(column(line, 32, 3), count) == Parsed::kBad || count < 0) {
-        warn(eRNX_W_DATA_INVALID, "epoch record without a readable flag and count");
+        warn_here("epoch record without a readable flag and count");
         resync_ = true;
         return true;
     }
     if (flag > 6) {
-        warn(eRNX_W_DATA_INVALID, "epoch flag " + std::to_string(flag) + " is not defined");
+        warn_here("epoch flag " + std::to_string(flag) + " is not defined");
         resync_ = true;
         return true;
     }
@@ -471,7 +494,7 @@ bool ObsReader::epoch_record(std::string_view line) {
     e.time = RNX_TIME{};
     e.flag = static_cast<eEPOCHFLAG>(flag + 1);
     e.recordCount = static_cast<uint32_t>(count);
-    e.lineNumber = lines_.line_number();
+    e.lineNumber = at;
     e.clockOffset = 0.0;
     e.hasClockOffset = parse_double(column(line, 41, 15), e.clockOffset) == Parsed::kOk ? 1 : 0;
 
@@ -488,7 +511,7 @@ bool ObsReader::epoch_record(std::string_view line) {
         ok = ok && parse_double(column(line, 18, 11), seconds) == Parsed::kOk &&
              make_time(f[0], f[1], f[2], f[3], f[4], seconds, time_system_, e.time);
         if (!ok) {
-            warn(eRNX_W_DATA_INVALID, "epoch record with an unreadable date");
+            warn_here("epoch record with an unreadable date");
             if (!event) {
                 resync_ = true;
                 return true;
@@ -496,7 +519,7 @@ bool ObsReader::epoch_record(std::string_view line) {
             e.time = RNX_TIME{};
         }
     } else if (!event) {
-        warn(eRNX_W_DATA_INVALID, "observation epoch without a date");
+        warn_here("observation epoch without a date");
         resync_ = true;
         return true;
     }
@@ -507,24 +530,38 @@ bool ObsReader::epoch_record(std::string_view line) {
         if (count > 0) return header(e.flag, static_cast<uint32_t>(count));
         return true;
     }
-    const bool read_all = satellite_lines(static_cast<uint32_t>(count));
+    // An epoch cut short by the end of the input is not delivered.
+    if (!satellite_lines(static_cast<uint32_t>(count))) {
+        recycle();
+        return false;
+    }
     const int answer = flag == 6 ? out_.OnCycleSlipEpoch(e) : out_.OnEpoch(e);
     recycle();
-    return go(answer) && read_all;
+    return go(answer);
 }
 
+bool ObsReader::no_line_follows() {
+    std::string_view next;
+    if (!lines_.next(next)) return true;
+    lines_.unread();
+    return false;
+}
+
+bool ObsReader::cut(uint32_t line, const std::string& what) {
+    error_ = lines_.failed() ? diag_.fail(eRNX_E_FILE_READ_ERROR, lines_.line_number(),
+                                          "the file cannot be read past line " +
+                                              std::to_string(lines_.line_number()))
+                             : diag_.fail(eRNX_E_HEADER_DATA_MISSING, line, what);
+    return false;
+}
+
+// False when the input ends or breaks off inside the epoch (error_ then tells).
 bool ObsReader::satellite_lines(uint32_t count) {
     std::string_view line;
+    const uint32_t record = epoch_.lineNumber;
+    const std::string inside = "the file ends inside the epoch of line " + std::to_string(record);
     for (uint32_t i = 0; i < count; ++i) {
-        if (!lines_.next(line)) {
-            if (lines_.failed()) {
-                error_ = diag_.fail(eRNX_E_FILE_READ_ERROR, lines_.line_number(),
-                                    "the file cannot be read");
-                return false;
-            }
-            warn(eRNX_W_DATA_OBS_MISSING, "the file ends inside an epoch");
-            return true;
-        }
+        if (!lines_.next(line)) return cut(lines_.line_number(), inside);
         if (!line.empty() && line[0] == '>') {
             lines_.unread();
             warn(eRNX_W_DATA_OBS_MISSING, "the epoch announces " + std::to_string(count) +
@@ -532,6 +569,8 @@ bool ObsReader::satellite_lines(uint32_t count) {
             return true;
         }
         satellite_line(line);
+        if (ends_inside_value(line) && no_line_follows())
+            return cut(lines_.line_number(), inside + " (an observation value is cut)");
     }
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -58,6 +59,12 @@ private:
     bool epochs();
     bool epoch_record(std::string_view line);
     bool satellite_lines(uint32_t count);
+    // Whether the line just read is the last of the input. A line that follows is read again by
+    // the next call; views of the line just read are no longer valid.
+    bool no_line_follows();
+    // The input ends or breaks off inside an epoch: the run ends, with eRNX_E_FILE_READ_ERROR
+    // after a read failure and eRNX_E_HEADER_DATA_MISSING (at line, with what) otherwise.
+    bool cut(uint32_t line, const std::string& what);
     void satellite_line(std::string_view line);
     void recycle();
 

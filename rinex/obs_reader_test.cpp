@@ -154,22 +154,73 @@ TEST(ObsReader, EventRecordsCarryTheirHeaderLinesWithOrWithoutDate) {
               "event:5;begin:5;comment:antenna changed;end;slips;epoch;eod");
 }
 
-TEST(ObsReader, AnEpochCutShortIsDeliveredAndReported) {
-    // Announces three satellites, has one, then the next epoch starts; the file then ends inside
-    // an epoch.
+TEST(ObsReader, AnEpochWithFewerSatellitesThanAnnouncedIsDeliveredAndReported) {
+    // Announces three satellites, has one, then the next epoch starts.
     const std::string text = header() + epoch_line(2020, 1, 1, 0, 0, 0.0, 0, 3) +
-                             gps_line("G01", obs(1.0)) + epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 2) +
+                             gps_line("G01", obs(1.0)) + epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 1) +
                              gps_line("G02", obs(2.0));
     RecordingObs out;
     RecordingErrors errors;
     EXPECT_EQ(read_text(text, &out, nullptr, &errors), eRNX_W_DATA_OBS_MISSING);
     ASSERT_EQ(out.epochs.size(), 2u);
     EXPECT_EQ(out.epochs[0].satellites.size(), 1u);
-    EXPECT_EQ(out.epochs[1].satellites.size(), 1u);
     EXPECT_EQ(out.epochs[1].satellites[0].number, 2);
     EXPECT_TRUE(errors.has(eRNX_W_DATA_OBS_MISSING, 23));
-    EXPECT_TRUE(errors.has(eRNX_W_DATA_OBS_MISSING, 24));
     EXPECT_EQ(out.events.back(), "eod");
+}
+
+TEST(ObsReader, InputEndingInsideAnEpochEndsTheRunWithoutDeliveringIt) {
+    // Line 21 is the first epoch record (two satellites), 22-23 its satellites; line 24 the
+    // second record, 25-26 its satellites.
+    const std::string whole = header() + epoch_line(2020, 1, 1, 0, 0, 0.0, 0, 2) +
+                              gps_line("G01", obs(21000000.125) + obs(1.5)) +
+                              gps_line("G02", obs(22000000.25) + obs(2.5)) +
+                              epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 2) +
+                              gps_line("G01", obs(21000001.125) + obs(1.75)) +
+                              gps_line("G02", obs(22000001.25) + obs(2.75));
+    const std::string lastSatellite = gps_line("G02", obs(22000001.25) + obs(2.75));
+    const std::string lastRecord = epoch_line(2020, 1, 1, 0, 0, 30.0, 0, 2);
+    const size_t lastSatelliteAt = whole.size() - lastSatellite.size();
+    const size_t lastRecordAt = whole.find(lastRecord);
+    struct Case {
+        const char* name;
+        std::string text;
+        eRNX result;
+        size_t epochs;
+        uint32_t errorLine;  // 0: no error
+    };
+    const Case cases[] = {
+        {"whole", whole, eRNX_S_OK, 2, 0},
+        {"no line end after the last line", whole.substr(0, whole.size() - 1), eRNX_S_OK, 2, 0},
+        {"at the epoch boundary", whole.substr(0, lastRecordAt), eRNX_S_OK, 1, 0},
+        {"a satellite line missing", whole.substr(0, lastSatelliteAt), eRNX_E_HEADER_DATA_MISSING,
+         1, 25},
+        {"inside the last value", whole.substr(0, lastSatelliteAt + 3 + 16 + 12),
+         eRNX_E_HEADER_DATA_MISSING, 1, 26},
+        {"inside the satellite", whole.substr(0, lastSatelliteAt + 2), eRNX_E_HEADER_DATA_MISSING,
+         1, 26},
+        {"inside the epoch record", whole.substr(0, lastRecordAt + 20), eRNX_E_HEADER_DATA_MISSING,
+         1, 24},
+        {"the epoch record without its line end", whole.substr(0, lastRecordAt + 35),
+         eRNX_E_HEADER_DATA_MISSING, 1, 24},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingObs out;
+        RecordingErrors errors;
+        EXPECT_EQ(read_text(c.text, &out, nullptr, &errors), c.result);
+        ASSERT_EQ(out.epochs.size(), c.epochs);
+        // Every epoch delivered is whole.
+        for (const RNX_OBS_EPOCH& e : out.epochs) ASSERT_EQ(e.satellites.size(), 2u);
+        EXPECT_EQ(out.epochs.back().satellites[1].values[0].value,
+                  c.epochs == 2 ? 22000001.25 : 22000000.25);
+        if (c.errorLine != 0) {
+            EXPECT_TRUE(errors.has(c.result, c.errorLine));
+            EXPECT_NE(out.events.back(), "eod");  // the data did not end as it should
+        } else {
+            EXPECT_EQ(out.events.back(), "eod");
+        }
+    }
 }
 
 TEST(ObsReader, MalformedDataIsReadPastWithItsLineNumber) {

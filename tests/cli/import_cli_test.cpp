@@ -389,3 +389,84 @@ TEST_F(ImportCli, ACompressedCompactFileImportsAndACutOneIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A version-2 GPS file of count epochs at 1 s, G05 and G06 with L1 C1 D1 S1.
+std::string v2_file(const char* marker, int count) {
+    std::string text =
+        hdr("     2.11           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
+        hdr(marker, "MARKER NAME") + hdr("     4    L1    C1    D1    S1", "# / TYPES OF OBSERV") +
+        hdr("  2020     3     1     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+        hdr("", "END OF HEADER");
+    char line[160];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(line, sizeof line, " 20  3  1 %2d %2d %10.7f  0  2G05G06\n", i / 3600,
+                      i / 60 % 60, double(i % 60));
+        text += line;
+        for (int s = 0; s < 2; ++s) {
+            std::snprintf(line, sizeof line, "%14.3f  %14.3f  %14.3f  %14.3f  \n",
+                          105000000.25 + i * 55.0, 20000000.0 + i * 10.5 + s, -1234.5 - s,
+                          41.0 + s);
+            text += line;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(ImportCli, ACutFileIsRefusedWithAHintAndItsCompleteEpochsImportedWithSalvage) {
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    // Five whole epochs, then the sixth breaks off inside its first satellite's values.
+    const std::string v2 = v2_file("CUTTWO", 6);
+    const std::string v3 = v3_file("CUTTHREE", 6);
+    const Case cases[] = {
+        {"cut.20o", v2.substr(0, v2.rfind(" 20  3  1  0  0  5") + 60)},
+        {"cut.rnx", v3.substr(0, v3.rfind("> 2020 03 01 00 00") + 60)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = write(c.name, c.text);
+        const Outcome refused = vyr({"import", project, file});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_THAT(refused.err, HasSubstr("the file ends inside the epoch of line"));
+        EXPECT_THAT(refused.err,
+                    HasSubstr("\n5 complete epochs could be imported with --salvage\n"));
+        EXPECT_TRUE(refused.out.empty()) << refused.out;
+        EXPECT_FALSE(fs::exists(project));  // nothing stored, not even the new project
+
+        const Outcome salvaged = vyr({"import", "--salvage", project, file});
+        EXPECT_EQ(salvaged.status, 0) << salvaged.err;
+        EXPECT_THAT(salvaged.out, HasSubstr(": 5 epochs, 2020-03-01T00:00:00.000 to "
+                                            "2020-03-01T00:00:04.000"));
+        EXPECT_THAT(salvaged.err, HasSubstr(std::string(c.name) + ":"));
+        EXPECT_THAT(salvaged.err, HasSubstr(": cut: the file ends inside the epoch of line"));
+        EXPECT_THAT(salvaged.err, HasSubstr("; 5 complete epochs imported"));
+        fs::remove(project);
+    }
+
+    // A file that ends at an epoch boundary is whole: no cut, with or without --salvage.
+    const Outcome whole = vyr({"import", project, write("whole.20o", v2_file("WHOLE", 3))});
+    EXPECT_EQ(whole.status, 0) << whole.err;
+    EXPECT_THAT(whole.out, HasSubstr(": 3 epochs"));
+    EXPECT_TRUE(whole.err.empty()) << whole.err;
+}
+
+TEST_F(ImportCli, Version2DopplerAndStrengthAreKeptUnlessAskedToLeaveThemOut) {
+    const std::string file = write("ds.20o", v2_file("DS", 1));
+    const std::string described = (dir / "described.vyr").string();
+    ASSERT_EQ(vyr({"import", project, file}).status, 0);
+    ASSERT_EQ(vyr({"import", "--v2-as-described", described, file}).status, 0);
+
+    const Outcome kept = vyr({"obs", project, "DS", "--csv"});
+    ASSERT_EQ(kept.status, 0) << kept.err;
+    // G06: Doppler -1235.5, strength 42 dB-Hz as 840, flags phase, code, Doppler and quality.
+    EXPECT_THAT(kept.out, HasSubstr("G06,1,20000001.000,105000000.250,-1235.500,840,0x000f"));
+    const Outcome left = vyr({"obs", described, "DS", "--csv"});
+    ASSERT_EQ(left.status, 0) << left.err;
+    EXPECT_THAT(left.out, HasSubstr("G06,1,20000001.000,105000000.250,,0,0x0003"));
+}

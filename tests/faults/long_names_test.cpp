@@ -28,13 +28,14 @@ TEST_F(FaultTest, OverlongNamesAndPathsGiveOneLineAndExitOne) {
     EXPECT_EQ(slurp(project), base);
 }
 
-TEST_F(FaultTest, AnUnusableTemporaryFolderFailsTheCompactFileOnly) {
+// Compact files are expanded while they are read: no temporary file, so a folder for them that
+// cannot be used changes nothing.
+TEST_F(FaultTest, ACompactFileNeedsNoTemporaryFolder) {
     const std::string tmp =
         "TMPDIR=" + vyr_cli_test::quote(dir.string() + "/" + std::string(5000, 't'));
     const Outcome outcome = run_failing({"import", project, input("compact.crx")}, dir, tmp);
-    EXPECT_EQ(outcome.status, 1) << outcome.err;
-    EXPECT_NE(outcome.err.find("compact.crx"), std::string::npos) << outcome.err;
-    EXPECT_EQ(slurp(project), base);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find("compact.crx: station"), std::string::npos) << outcome.out;
 }
 
 }  // namespace
