@@ -78,7 +78,8 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     }
     vyr_import::RinexStationBuilder builder(sink);
     CRnxReaderResultObs results(builder);
-    vyr_import::RnxDiagnosticMemory diagnostics;
+    vyr_import::RnxDiagnosticMemory diagnostics(
+        [&builder](eRNX, uint32_t line, const char* message) { builder.warn(line, message); });
     IRnxReader* reader = nullptr;
     if (GetNewRnxReader(reader) != eRNX_S_OK || reader == nullptr) return VYR_E_FAILED_TO_READ;
     reader->SetErrorHandler(&diagnostics);

@@ -44,6 +44,27 @@ enum V2Code : int {
 constexpr uint32_t kLeapSecondDays[] = {44786, 45151, 45516, 46247, 47161, 47892, 48257, 48804,
                                         49169, 49534, 50083, 50630, 51179, 53736, 54832, 56109};
 
+// Labels a version-2 file may carry (also those of later versions that writers put in) that hold
+// nothing the parser keeps.
+constexpr std::string_view kPassedLabels[] = {
+    "PGM / RUN BY / DATE",  "MARKER NUMBER",        "MARKER TYPE",          "OBSERVER / AGENCY",
+    "WAVELENGTH FACT L1/2", "INTERVAL",             "TIME OF LAST OBS",     "RCV CLOCK OFFS APPL",
+    "# OF SATELLITES",      "PRN / # OF OBS",       "SIGNAL STRENGTH UNIT", "ANTENNA: DELTA X/Y/Z",
+    "ANTENNA: PHASECENTER", "ANTENNA: B.SIGHT XYZ", "ANTENNA: ZERODIR AZI", "ANTENNA: ZERODIR XYZ",
+    "CENTER OF MASS: XYZ",  "SYS / DCBS APPLIED",   "SYS / PCVS APPLIED",   "GLONASS SLOT / FRQ #",
+    "GLONASS COD/PHS/BIS",  "COMMENT",              "DOI",                  "LICENSE OF USE",
+    "STATION INFORMATION",  "ION ALPHA",            "ION BETA",             "DELTA-UTC: A0,A1,T,W",
+};
+
+// Lines of no class come with their "D"s turned into "E"s (as data lines need): their labels
+// are compared with that in mind.
+bool same_label(std::string_view read, std::string_view label) {
+    if (read.size() != label.size()) return false;
+    for (size_t i = 0; i < read.size(); ++i)
+        if (read[i] != label[i] && !(read[i] == 'E' && label[i] == 'D')) return false;
+    return true;
+}
+
 constexpr int kTypesPerHeaderLine = 9;
 constexpr int kValuesPerLine = 5;
 constexpr int kSatellitesPerLine = 12;
@@ -140,6 +161,10 @@ VYR_ERROR RinexObsTextParser::fail(VYR_ERROR code, const std::string& problem) {
     return m_builder.fail(code, m_line, problem);
 }
 
+void RinexObsTextParser::warn(const std::string& problem) {
+    m_builder.warn(m_line, problem);
+}
+
 VYR_ERROR RinexObsTextParser::Run() {
     VYR_ERROR result = read_header();
     if (result == VYR_OK) result = data();
@@ -188,9 +213,14 @@ VYR_ERROR RinexObsTextParser::header_line(char* buffer, int lineClass) {
             return VYR_OK;
         }
         case kLineLeapSeconds: {
+            // Read by tokens: writers put the count in odd columns. Without it the count in
+            // force at the first observation serves, as for a header that gives none.
             int values[1];
-            if (parse_numbers(content, values, 1) != 1 || values[0] < 0)
-                return fail(VYR_E_FAILED_TO_READ, "\"LEAP SECONDS\" does not parse");
+            if (parse_numbers(content, values, 1) != 1 || values[0] < 0) {
+                warn("\"LEAP SECONDS\" does not parse; the count in force at the first "
+                     "observation is used");
+                return VYR_OK;
+            }
             m_leapSeconds = values[0];
             m_leapGiven = true;
             return VYR_OK;
@@ -234,8 +264,10 @@ VYR_ERROR RinexObsTextParser::header_line(char* buffer, int lineClass) {
         }
         case kLinePhaseShift:
             return phase_shift_line(content);
+        case kLineBlank:
+            return VYR_OK;
         default:
-            return VYR_OK;  // other labels and unlabelled lines carry nothing we keep
+            return other_header_line(line);
     }
 }
 
@@ -264,22 +296,38 @@ VYR_ERROR RinexObsTextParser::obs_types_line(std::string_view content) {
     return VYR_OK;
 }
 
-// "SYS / PHASE SHIFT": system, code, correction, satellite count, satellites 10 per line.
+// A header line of no class the parser keeps: labels of other versions and records nothing here
+// uses are passed over; an unknown label is told, and so is a scale factor, which this parser
+// does not apply.
+VYR_ERROR RinexObsTextParser::other_header_line(std::string_view line) {
+    const std::string_view label = text_field(line, 60, 20);
+    if (same_label(label, "SYS / SCALE FACTOR"))
+        return fail(VYR_E_UNSUPPORTED_FILE,
+                    "\"SYS / SCALE FACTOR\" is not applied to version-2 files: the values "
+                    "would be stored scaled");
+    if (std::any_of(std::begin(kPassedLabels), std::end(kPassedLabels),
+                    [&](std::string_view known) { return same_label(label, known); }))
+        return VYR_OK;
+    if (label.empty())
+        warn("a header line without a label; read past");
+    else
+        warn("unknown header label \"" + std::string(label) + "\"; read past");
+    return VYR_OK;
+}
+
+// "SYS / PHASE SHIFT": system, code, correction, satellite count, satellites 10 per line. The
+// correction is subtracted from the phases: a correction or satellites that cannot be read refuse
+// the file; a record for signals or systems not read, or without a correction, changes nothing.
 VYR_ERROR RinexObsTextParser::phase_shift_line(std::string_view content) {
     const char system = content.empty() ? ' ' : content[0];
-    const auto [first, last] = compact_range(system);
-    if (first > last)
-        return fail(VYR_E_UNSUPPORTED_FILE,
-                    std::string("phase shift of unknown system '") + system + "'");
-    const int code = find_v2_code(text_field(content, 2, 3));
-    double correction = 0.0;
-    if (!parse_number(text_field(content, 6, 8), correction))
-        return fail(VYR_E_FAILED_TO_READ, "the phase shift correction does not parse");
+    const std::string_view codeField = text_field(content, 2, 3);
+    if (system == ' ' && codeField.empty()) return VYR_OK;  // no shift known
     uint16_t count = 0;
     const std::string_view countField = text_field(content, 16, 2);
     if (!countField.empty() && !parse_number(countField, count))
         return fail(VYR_E_FAILED_TO_READ, "the phase shift satellite count does not parse");
 
+    // The listed satellites and their continuation lines are read whatever the record is for.
     std::vector<uint8_t> satellites;
     std::string line(content);
     for (int listed = 0; listed < count;) {
@@ -297,7 +345,29 @@ VYR_ERROR RinexObsTextParser::phase_shift_line(std::string_view content) {
             satellites.push_back(compact);
         ++listed;
     }
+    const auto [first, last] = compact_range(system);
+    if (first > last) {
+        warn(std::string("\"SYS / PHASE SHIFT\" of system '") + system +
+             "', which is not read; read past");
+        return VYR_OK;
+    }
+    const int code = find_v2_code(codeField);
     if (code < 0 || !is_phase(code)) return VYR_OK;  // shifts of codes we do not read
+    double correction = 0.0;
+    const std::string_view valueField = text_field(content, 6, 8);
+    if (valueField.empty()) {
+        warn("\"SYS / PHASE SHIFT\" of " + std::string(codeField) +
+             " gives no correction; none is applied");
+        return VYR_OK;
+    }
+    if (!parse_number(valueField, correction)) {
+        // Off its columns: the third token, after the system and the code.
+        double tokens[1];
+        const size_t codeEnd = content.find(codeField) + codeField.size();
+        if (parse_numbers(content.substr(codeEnd), tokens, 1) != 1)
+            return fail(VYR_E_FAILED_TO_READ, "the phase shift correction does not parse");
+        correction = tokens[0];
+    }
     if (m_phaseShift.empty()) m_phaseShift.assign(kV2CodeCount * kCompactSlots, 0.0);
     if (count == 0) {
         for (int s = first; s <= last; ++s) m_phaseShift[code * kCompactSlots + s] = correction;

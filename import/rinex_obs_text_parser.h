@@ -41,6 +41,7 @@ private:
     VYR_ERROR header_line(char* line, int lineClass);
     VYR_ERROR obs_types_line(std::string_view line);
     VYR_ERROR phase_shift_line(std::string_view line);
+    VYR_ERROR other_header_line(std::string_view line);
     VYR_ERROR data();
     VYR_ERROR epoch_record(std::string_view line);
     VYR_ERROR header_lines(int count);
@@ -52,6 +53,8 @@ private:
     bool read_raw(char* buffer);
     bool read_classified(char* buffer, int& lineClass);
     VYR_ERROR fail(VYR_ERROR code, const std::string& problem);
+    // Something of the header read past: told to the sink, the conversion goes on.
+    void warn(const std::string& problem);
 
     FILE* m_file;
     RinexStationBuilder& m_builder;
