@@ -222,3 +222,27 @@ TEST(ConvertFileRinexNav, LibraryRoadTakesOnlyItsOwnSystemFromAMixedFile) {
     ASSERT_EQ(e.size(), 1u);
     EXPECT_EQ(+e[0].prn, 11);
 }
+
+// On the library road too a message the reader cannot use costs only itself: it is counted with
+// its line, and the file's other messages are kept.
+TEST(ConvertFileRinexNav, LibraryRoadReadsPastAMessageItCannotUse) {
+    const std::vector<std::vector<double>> orbit(7, {1.0, 2.0, 3.0, 4.0});
+    std::string bad = nav3_message("G06", 0.0, orbit);
+    bad.replace(bad.find("D+00", 100), 4, "Q+00");  // a value that is not a number
+    std::string shortOne = nav3_message("G07", 0.0, {orbit.begin(), orbit.begin() + 5});
+    // The header takes lines 1-2; each message 8 lines: the damaged ones start at 11 and 19.
+    const std::string text = nav_version_line("3.04", 'N', 'G') + hdr("", "END OF HEADER") +
+                             nav3_message("G05", 0.0, orbit) + bad + shortOne +
+                             nav3_message("G08", 0.0, orbit);
+    std::vector<VYR_BROADCASTEPHEMERIS> out;
+    VyrConversionReport report;
+    ASSERT_EQ(convert_text<CConvertFileRinexNav>(text, out, &report), VYR_OK);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(+out[0].prn, 5);
+    EXPECT_EQ(+out[1].prn, 8);
+    EXPECT_EQ(read_past_text(report),
+              (std::vector<std::string>{
+                  "1 records (lines 11): a message with a value that cannot be read",
+                  "1 records (lines 19): a message with fewer orbit lines than its system has"}));
+    EXPECT_TRUE(report.failure.problem.empty());
+}

@@ -326,7 +326,8 @@ bool ObsReader::flush_pending() {
             if (static_cast<int32_t>(pending_codes_.size()) < t.declared)
                 return refuse(std::string("SYS / # / OBS TYPES of ") + sys + " announces " +
                               std::to_string(t.declared) + " types but lists " +
-                              std::to_string(pending_codes_.size()));
+                              std::to_string(pending_codes_.size()),
+                              pending_line_);
             t.codes = pending_codes_;
             t.texts = pending_texts_;
             t.divisors.assign(t.codes.size(), 1.0);
@@ -355,6 +356,7 @@ bool ObsReader::obs_types_line(std::string_view line, bool first) {
         }
         pending_ = Pending::kObsTypes;
         pending_system_ = sys;
+        pending_line_ = lines_.line_number();
         pending_codes_.clear();
         pending_texts_.clear();
         types_of(sys).declared = declared;

@@ -75,8 +75,8 @@ private:
         warn(eRNX_W_HEADER_DATA_UNKNOWN, what + "; read past", false);
     }
     // A header record the values depend on, not readable: the file is refused.
-    bool refuse(const std::string& what) {
-        error_ = diag_.fail(eRNX_E_FILE_READ_ERROR, lines_.line_number(), what);
+    bool refuse(const std::string& what, uint32_t line = 0) {
+        error_ = diag_.fail(eRNX_E_FILE_READ_ERROR, line != 0 ? line : lines_.line_number(), what);
         return false;
     }
     SystemTypes& types_of(char letter) { return types_[static_cast<unsigned char>(letter)]; }
@@ -94,6 +94,7 @@ private:
 
     Pending pending_ = Pending::kNone;
     char pending_system_ = ' ';
+    uint32_t pending_line_ = 0;  // where the pending record begins
     std::vector<RNX_OBS_CODE> pending_codes_;
     std::vector<std::array<char, 3>> pending_texts_;
     int32_t pending_factor_ = 0;
