@@ -171,6 +171,10 @@ public:
         failureLine = line;
         failureText = problem;
     }
+    void OnWarning(uint32_t line, const char* problem) override {
+        warningLines.push_back(line);
+        warnings.push_back(problem);
+    }
 
     size_t failAtEpoch = 0;
     std::vector<VYR_OBSERVATIONEPOCH> epochs;
@@ -180,6 +184,8 @@ public:
     int failures = 0;
     uint32_t failureLine = 0;
     std::string failureText;
+    std::vector<uint32_t> warningLines;
+    std::vector<std::string> warnings;
 };
 
 // The signal of a type in an epoch's satellite; null when it has none.

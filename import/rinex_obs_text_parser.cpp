@@ -56,15 +56,6 @@ constexpr std::string_view kPassedLabels[] = {
     "STATION INFORMATION",  "ION ALPHA",            "ION BETA",             "DELTA-UTC: A0,A1,T,W",
 };
 
-// Lines of no class come with their "D"s turned into "E"s (as data lines need): their labels
-// are compared with that in mind.
-bool same_label(std::string_view read, std::string_view label) {
-    if (read.size() != label.size()) return false;
-    for (size_t i = 0; i < read.size(); ++i)
-        if (read[i] != label[i] && !(read[i] == 'E' && label[i] == 'D')) return false;
-    return true;
-}
-
 constexpr int kTypesPerHeaderLine = 9;
 constexpr int kValuesPerLine = 5;
 constexpr int kSatellitesPerLine = 12;
@@ -152,8 +143,11 @@ bool RinexObsTextParser::read_raw(char* buffer) {
 }
 
 bool RinexObsTextParser::read_classified(char* buffer, int& lineClass) {
-    if (!ReadLine(m_file, buffer, lineClass)) return false;
-    ++m_line;
+    if (!read_raw(buffer)) return false;
+    // Classifying turns the "D"s of a data line into "E"s: the line as written is kept for the
+    // labels of header lines of no class.
+    std::memcpy(m_written, buffer, std::strlen(buffer) + 1);
+    lineClass = ClassifyLine(buffer, lineClass);
     return true;
 }
 
@@ -267,7 +261,7 @@ VYR_ERROR RinexObsTextParser::header_line(char* buffer, int lineClass) {
         case kLineBlank:
             return VYR_OK;
         default:
-            return other_header_line(line);
+            return other_header_line(buffer == m_buffer ? std::string_view(m_written) : line);
     }
 }
 
@@ -301,12 +295,12 @@ VYR_ERROR RinexObsTextParser::obs_types_line(std::string_view content) {
 // does not apply.
 VYR_ERROR RinexObsTextParser::other_header_line(std::string_view line) {
     const std::string_view label = text_field(line, 60, 20);
-    if (same_label(label, "SYS / SCALE FACTOR"))
+    if (label == "SYS / SCALE FACTOR")
         return fail(VYR_E_UNSUPPORTED_FILE,
                     "\"SYS / SCALE FACTOR\" is not applied to version-2 files: the values "
                     "would be stored scaled");
-    if (std::any_of(std::begin(kPassedLabels), std::end(kPassedLabels),
-                    [&](std::string_view known) { return same_label(label, known); }))
+    if (std::find(std::begin(kPassedLabels), std::end(kPassedLabels), label) !=
+        std::end(kPassedLabels))
         return VYR_OK;
     if (label.empty())
         warn("a header line without a label; read past");

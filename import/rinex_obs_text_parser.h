@@ -60,6 +60,7 @@ private:
     RinexStationBuilder& m_builder;
     uint32_t m_line = 0;
     char m_buffer[kLineBufferSize] = {};
+    char m_written[kLineBufferSize] = {};  // the last classified line before classifying
 
     double m_version = 0.0;
     int m_versionClass = 0;
