@@ -116,12 +116,13 @@ public:
         for (const Group& g : m_groups) {
             for (uint32_t line : g.lines) {
                 std::string where = path;
-                if (line != 0) where += (expanded ? ": expanded line " : ":") + std::to_string(line);
+                if (line != 0)
+                    where += (expanded ? ": expanded line " : ":") + std::to_string(line);
                 out << "vyr: " << where << ": warning: " << terminal_text(g.problem) << "\n";
             }
             if (g.more > 0)
-                out << "vyr: " << path << ": warning: ... and " << g.more
-                    << " more like it (" << terminal_text(g.problem) << ")\n";
+                out << "vyr: " << path << ": warning: ... and " << g.more << " more like it ("
+                    << terminal_text(g.problem) << ")\n";
         }
         if (m_otherProblems > 0)
             out << "vyr: " << path << ": warning: ... and " << m_otherProblems

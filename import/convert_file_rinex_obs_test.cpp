@@ -182,12 +182,20 @@ TEST_F(LibraryPath, HeaderWarningsReachTheSinkAndNeededRecordsRefuseTheFile) {
         uint32_t failedAt;
     } cases[] = {
         {"phone-logger slots and an unknown label",
-         hdr("  2  R01  1  R02 -4", "GLONASS SLOT / FRQ #") + hdr("x", "PHONE MODEL"), VYR_OK,
-         {10}, 0},
+         hdr("  2  R01  1  R02 -4", "GLONASS SLOT / FRQ #") + hdr("x", "PHONE MODEL"),
+         VYR_OK,
+         {10},
+         0},
         {"leap seconds and an interval that are no numbers",
-         hdr("  many", "LEAP SECONDS") + hdr("often", "INTERVAL"), VYR_OK, {9, 10}, 0},
-        {"a scale factor that cannot be read", hdr("G    7", "SYS / SCALE FACTOR"),
-         VYR_E_FAILED_TO_READ, {}, 9},
+         hdr("  many", "LEAP SECONDS") + hdr("often", "INTERVAL"),
+         VYR_OK,
+         {9, 10},
+         0},
+        {"a scale factor that cannot be read",
+         hdr("G    7", "SYS / SCALE FACTOR"),
+         VYR_E_FAILED_TO_READ,
+         {},
+         9},
     };
     for (const auto& c : cases) {
         RecordingSink sink;

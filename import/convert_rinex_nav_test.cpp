@@ -51,7 +51,8 @@ TEST(ConvertFileRinexNav, DamagedMessagesAreReadPastAndTheMessagesAroundThemKept
     std::string blankInside = good;
     blankInside.insert(blankInside.find('\n') + 1, "\n");
     std::string lineMissing = good;  // orbit line 3 left out: the next message's line breaks it
-    const size_t third = lineMissing.find('\n', lineMissing.find('\n', lineMissing.find('\n') + 1) + 1) + 1;
+    const size_t third =
+        lineMissing.find('\n', lineMissing.find('\n', lineMissing.find('\n') + 1) + 1) + 1;
     lineMissing.erase(third, lineMissing.find('\n', third) + 1 - third);
     std::string badFirstLine = good;
     badFirstLine.replace(3, 2, "xx");  // the year
@@ -66,27 +67,39 @@ TEST(ConvertFileRinexNav, DamagedMessagesAreReadPastAndTheMessagesAroundThemKept
         bool thirdKept;
         std::vector<std::string> readPast;
     } cases[] = {
-        {"a missing value", gps_v2(10, 10, 1, 1, 2, 2), true,
+        {"a missing value",
+         gps_v2(10, 10, 1, 1, 2, 2),
+         true,
          {"1 records (lines 12): a message with a value that cannot be read"}},
-        {"an epoch line that does not parse", badFirstLine, true,
+        {"an epoch line that does not parse",
+         badFirstLine,
+         true,
          {"1 records (lines 12): a message with a value that cannot be read"}},
-        {"a blank line inside", blankInside, true,
+        {"a blank line inside",
+         blankInside,
+         true,
          {"1 records (lines 12): a message broken by a line that is no orbit line"}},
-        {"an orbit line missing", lineMissing, true,
+        {"an orbit line missing",
+         lineMissing,
+         true,
          {"1 records (lines 12): a message broken by a line that is no orbit line"}},
-        {"orbit lines without their first line", strayOrbit, true,
+        {"orbit lines without their first line",
+         strayOrbit,
+         true,
          {"1 records (lines 12): orbit lines without their message's first line"}},
-        {"a message cut by the end of the file", cut, false,
+        {"a message cut by the end of the file",
+         cut,
+         false,
          {"1 records (lines 12): a message cut by the end of the file"}},
     };
     for (const auto& c : cases) {
         std::vector<VYR_BROADCASTEPHEMERIS> out;
         VyrConversionReport report;
         const std::string third = c.thirdKept ? gps_v2(11, 10, 1, 1, 4) : "";
-        EXPECT_EQ(convert_text<CConvertFileRinexNav>(
-                      v2_header("2.11", 'N') + gps_v2(9, 10, 1, 1, 0) + c.second + third, out,
-                      &report),
-                  VYR_OK)
+        EXPECT_EQ(
+            convert_text<CConvertFileRinexNav>(
+                v2_header("2.11", 'N') + gps_v2(9, 10, 1, 1, 0) + c.second + third, out, &report),
+            VYR_OK)
             << c.what;
         ASSERT_EQ(out.size(), c.thirdKept ? 2u : 1u) << c.what;
         EXPECT_EQ(+out[0].prn, 9) << c.what;
@@ -107,27 +120,32 @@ TEST(ConvertFileRinexNav, NumberFormsAndShortLastLinesOfWriters) {
         const char* orbit1[4];  // IODE, Crs, delta n, M0 as written
         std::string last;       // the last orbit line
     } cases[] = {
-        {"upper-case D", {"4.500000000000D+01", "-1.250000000000D+01", "4.500000000000D-09",
-                          "1.250000000000D+00"}, "   " + d19(432018.0) + "\n"},
-        {"lower-case e", {"4.500000000000e+01", "-1.250000000000e+01", "4.500000000000e-09",
-                          "1.250000000000e+00"}, "   " + d19(432018.0) + d19(4.0) + "\n"},
-        {"lower-case d", {"4.500000000000d+01", "-1.250000000000d+01", "4.500000000000d-09",
-                          "1.250000000000d+00"}, "   " + d19(432018.0) + "\n"},
-        {"no leading zero", {".450000000000D+02", "-.125000000000D+02", ".450000000000D-08",
-                             ".125000000000E+01"}, "   " + d19(432018.0) + d19(4.0) + "\n"},
+        {"upper-case D",
+         {"4.500000000000D+01", "-1.250000000000D+01", "4.500000000000D-09", "1.250000000000D+00"},
+         "   " + d19(432018.0) + "\n"},
+        {"lower-case e",
+         {"4.500000000000e+01", "-1.250000000000e+01", "4.500000000000e-09", "1.250000000000e+00"},
+         "   " + d19(432018.0) + d19(4.0) + "\n"},
+        {"lower-case d",
+         {"4.500000000000d+01", "-1.250000000000d+01", "4.500000000000d-09", "1.250000000000d+00"},
+         "   " + d19(432018.0) + "\n"},
+        {"no leading zero",
+         {".450000000000D+02", "-.125000000000D+02", ".450000000000D-08", ".125000000000E+01"},
+         "   " + d19(432018.0) + d19(4.0) + "\n"},
     };
     for (const auto& c : cases) {
         std::string message = gps_v2(9, 10, 1, 1, 0);
         const size_t line1 = message.find('\n') + 1;
         const size_t lastLine = message.rfind('\n', message.size() - 2) + 1;
         message = message.substr(0, lastLine) + c.last;
-        message.replace(line1, message.find('\n', line1) + 1 - line1,
-                        format("   %19s%19s%19s%19s\n", c.orbit1[0], c.orbit1[1], c.orbit1[2],
-                               c.orbit1[3]));
+        message.replace(
+            line1, message.find('\n', line1) + 1 - line1,
+            format("   %19s%19s%19s%19s\n", c.orbit1[0], c.orbit1[1], c.orbit1[2], c.orbit1[3]));
         std::vector<VYR_BROADCASTEPHEMERIS> out;
         VyrConversionReport report;
-        ASSERT_EQ(convert_text<CConvertFileRinexNav>(v2_header("2.11", 'N') + message, out, &report),
-                  VYR_OK)
+        ASSERT_EQ(
+            convert_text<CConvertFileRinexNav>(v2_header("2.11", 'N') + message, out, &report),
+            VYR_OK)
             << c.what;
         ASSERT_EQ(out.size(), 1u) << c.what;
         EXPECT_TRUE(report.readPast.empty()) << c.what;

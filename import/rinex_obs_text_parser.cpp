@@ -44,16 +44,24 @@ enum V2Code : int {
 constexpr uint32_t kLeapSecondDays[] = {44786, 45151, 45516, 46247, 47161, 47892, 48257, 48804,
                                         49169, 49534, 50083, 50630, 51179, 53736, 54832, 56109};
 
-// Labels a version-2 file may carry (also those of later versions that writers put in) that hold
-// nothing the parser keeps.
+// Labels without a line class of their own (most of later versions, which writers put in
+// version-2 files too) that hold nothing the parser keeps.
 constexpr std::string_view kPassedLabels[] = {
-    "PGM / RUN BY / DATE",  "MARKER NUMBER",        "MARKER TYPE",          "OBSERVER / AGENCY",
-    "WAVELENGTH FACT L1/2", "INTERVAL",             "TIME OF LAST OBS",     "RCV CLOCK OFFS APPL",
-    "# OF SATELLITES",      "PRN / # OF OBS",       "SIGNAL STRENGTH UNIT", "ANTENNA: DELTA X/Y/Z",
-    "ANTENNA: PHASECENTER", "ANTENNA: B.SIGHT XYZ", "ANTENNA: ZERODIR AZI", "ANTENNA: ZERODIR XYZ",
-    "CENTER OF MASS: XYZ",  "SYS / DCBS APPLIED",   "SYS / PCVS APPLIED",   "GLONASS SLOT / FRQ #",
-    "GLONASS COD/PHS/BIS",  "COMMENT",              "DOI",                  "LICENSE OF USE",
-    "STATION INFORMATION",  "ION ALPHA",            "ION BETA",             "DELTA-UTC: A0,A1,T,W",
+    "MARKER TYPE",
+    "SIGNAL STRENGTH UNIT",
+    "ANTENNA: DELTA X/Y/Z",
+    "ANTENNA: PHASECENTER",
+    "ANTENNA: B.SIGHT XYZ",
+    "ANTENNA: ZERODIR AZI",
+    "ANTENNA: ZERODIR XYZ",
+    "CENTER OF MASS: XYZ",
+    "SYS / DCBS APPLIED",
+    "SYS / PCVS APPLIED",
+    "GLONASS SLOT / FRQ #",
+    "GLONASS COD/PHS/BIS",
+    "DOI",
+    "LICENSE OF USE",
+    "STATION INFORMATION",
 };
 
 constexpr int kTypesPerHeaderLine = 9;
@@ -211,8 +219,9 @@ VYR_ERROR RinexObsTextParser::header_line(char* buffer, int lineClass) {
             // force at the first observation serves, as for a header that gives none.
             int values[1];
             if (parse_numbers(content, values, 1) != 1 || values[0] < 0) {
-                warn("\"LEAP SECONDS\" does not parse; the count in force at the first "
-                     "observation is used");
+                warn(
+                    "\"LEAP SECONDS\" does not parse; the count in force at the first "
+                    "observation is used");
                 return VYR_OK;
             }
             m_leapSeconds = values[0];
@@ -261,6 +270,7 @@ VYR_ERROR RinexObsTextParser::header_line(char* buffer, int lineClass) {
         case kLineBlank:
             return VYR_OK;
         default:
+            if (lineClass < kLineBlank) return VYR_OK;  // a label whose content is not kept
             return other_header_line(buffer == m_buffer ? std::string_view(m_written) : line);
     }
 }
@@ -294,14 +304,17 @@ VYR_ERROR RinexObsTextParser::obs_types_line(std::string_view content) {
 // uses are passed over; an unknown label is told, and so is a scale factor, which this parser
 // does not apply.
 VYR_ERROR RinexObsTextParser::other_header_line(std::string_view line) {
+    // Labels are found anywhere in the line, as the classification finds them: writers do not
+    // all start them in column 61.
+    const auto holds = [&](std::string_view label) {
+        return line.find(label) != std::string_view::npos;
+    };
     const std::string_view label = text_field(line, 60, 20);
-    if (label == "SYS / SCALE FACTOR")
+    if (holds("SYS / SCALE FACTOR"))
         return fail(VYR_E_UNSUPPORTED_FILE,
                     "\"SYS / SCALE FACTOR\" is not applied to version-2 files: the values "
                     "would be stored scaled");
-    if (std::find(std::begin(kPassedLabels), std::end(kPassedLabels), label) !=
-        std::end(kPassedLabels))
-        return VYR_OK;
+    if (std::any_of(std::begin(kPassedLabels), std::end(kPassedLabels), holds)) return VYR_OK;
     if (label.empty())
         warn("a header line without a label; read past");
     else

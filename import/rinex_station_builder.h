@@ -48,7 +48,9 @@ public:
     // The end of the data: the last occupation and station are handed on.
     VYR_ERROR finish();
     // Tells the sink of something read past while the conversion goes on.
-    void warn(uint32_t line, const std::string& problem) { m_sink.OnWarning(line, problem.c_str()); }
+    void warn(uint32_t line, const std::string& problem) {
+        m_sink.OnWarning(line, problem.c_str());
+    }
     // Tells the sink where and why the conversion fails; returns code.
     VYR_ERROR fail(VYR_ERROR code, uint32_t line, const std::string& problem);
 

@@ -247,10 +247,10 @@ TEST(NavReader, NumberFormsAndShortLastLinesOfVersion3Writers) {
         for (int line = 1; line < 6; ++line) message += nav3_orbit(1, 2, 3, 4);
         RecordingNav out;
         RecordingErrors errors;
-        EXPECT_EQ(read_text(version_line(3.04, 'N', 'G') + hdr("", "END OF HEADER") + message +
-                                c.last,
-                            nullptr, &out, &errors),
-                  eRNX_S_OK)
+        EXPECT_EQ(
+            read_text(version_line(3.04, 'N', 'G') + hdr("", "END OF HEADER") + message + c.last,
+                      nullptr, &out, &errors),
+            eRNX_S_OK)
             << c.what;
         ASSERT_EQ(out.gps.size(), 1u) << c.what;
         EXPECT_TRUE(errors.all.empty()) << c.what;

@@ -325,8 +325,8 @@ bool ObsReader::flush_pending() {
             // The data lines are read by these columns: a short list would misplace values.
             if (static_cast<int32_t>(pending_codes_.size()) < t.declared)
                 return refuse(std::string("SYS / # / OBS TYPES of ") + sys + " announces " +
-                              std::to_string(t.declared) + " types but lists " +
-                              std::to_string(pending_codes_.size()),
+                                  std::to_string(t.declared) + " types but lists " +
+                                  std::to_string(pending_codes_.size()),
                               pending_line_);
             t.codes = pending_codes_;
             t.texts = pending_texts_;
@@ -466,15 +466,23 @@ bool ObsReader::glonass_slots(std::string_view line) {
         }
         entries[count++] = {slot, channel};
     }
-    // Loggers that write the entries a column off are read by their tokens.
-    if (!bad.empty()) return glonass_slots_by_tokens(line);
+    // Loggers that write the entries a column off are read by their tokens; when that fails
+    // too, the entries that were readable are kept.
+    if (!bad.empty()) {
+        bool read = false;
+        if (!glonass_slots_by_tokens(line, read)) return false;
+        if (read) return true;
+        read_past("GLONASS SLOT / FRQ # entry " + quoted(bad) + " is not readable");
+    }
     for (size_t i = 0; i < count; ++i)
         if (!go(out_.OnGlonassSlotFrequency(entries[i].slot, entries[i].channel))) return false;
     return true;
 }
 
-// [count] then pairs of a satellite ("R01", "R1" or "R 1") and its channel.
-bool ObsReader::glonass_slots_by_tokens(std::string_view line) {
+// [count] then pairs of a satellite ("R01", "R1" or "R 1") and its channel; read tells whether
+// the line was read so (and delivered).
+bool ObsReader::glonass_slots_by_tokens(std::string_view line, bool& read) {
+    read = false;
     std::string_view tokens[32];
     const size_t n = split_tokens(header_content(line), tokens, std::size(tokens));
     struct Entry {
@@ -498,10 +506,8 @@ bool ObsReader::glonass_slots_by_tokens(std::string_view line) {
              parse_int(tokens[i++], channel) == Parsed::kOk;
         if (ok) entries[count++] = {static_cast<uint8_t>(slot), channel};
     }
-    if (!ok) {
-        read_past("GLONASS SLOT / FRQ # is not readable");
-        return true;
-    }
+    if (!ok) return true;
+    read = true;
     for (size_t k = 0; k < count; ++k)
         if (!go(out_.OnGlonassSlotFrequency(entries[k].slot, entries[k].channel))) return false;
     return true;

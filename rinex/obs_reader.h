@@ -49,7 +49,7 @@ private:
     bool scale_line(std::string_view line, bool first);
     bool phase_shift_line(std::string_view line, bool first);
     bool glonass_slots(std::string_view line);
-    bool glonass_slots_by_tokens(std::string_view line);
+    bool glonass_slots_by_tokens(std::string_view line, bool& read);
     bool glonass_biases(std::string_view line);
     bool glonass_biases_by_tokens(std::string_view line);
     bool time_line(std::string_view line, RNX_TIME& time);
