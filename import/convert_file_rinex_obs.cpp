@@ -16,6 +16,7 @@
 namespace {
 
 constexpr size_t kEpochsPerProgress = 500;
+constexpr size_t kMaxRemarks = 100;
 
 // Collects sites with their epochs for the in-memory conversion, and the place of a failure.
 class GatheringSink final : public IVyrStationRinexSink {
@@ -39,6 +40,12 @@ public:
     }
     void OnFailure(uint32_t line, const char* problem) override {
         m_report.failure = {line, problem != nullptr ? problem : ""};
+    }
+    // Kept as remarks for the caller of the in-memory conversion; a file with a damaged record in
+    // every epoch keeps only the first ones.
+    void OnWarning(uint32_t line, const char* problem) override {
+        if (m_report.remarks.size() < kMaxRemarks)
+            m_report.remarks.push_back({line, problem != nullptr ? problem : ""});
     }
 
 private:

@@ -206,3 +206,22 @@ TEST_F(LibraryPath, HeaderWarningsReachTheSinkAndNeededRecordsRefuseTheFile) {
         EXPECT_EQ(sink.epochs.size(), c.result == VYR_OK ? 1u : 0u) << c.what;
     }
 }
+
+// The in-memory conversion keeps the warnings in its report, the first 100 of them.
+TEST_F(LibraryPath, InMemoryConversionKeepsWarningsAsRemarks) {
+    std::string records = v3_epoch(0, 0.0);
+    for (int i = 0; i < 120; ++i) records += v3_event(4, 1) + hdr("x", "PHONE MODEL");
+    CConvertFileRinexObs converter;
+    ASSERT_EQ(converter.SetFileName(
+                  dir.Write("c.rnx", v3_file(records, hdr("often", "INTERVAL"))).c_str()),
+              VYR_OK);
+    ASSERT_EQ(converter.Convert(out, nullptr), VYR_OK);
+    ASSERT_EQ(out.size(), 1u);
+    const std::vector<VyrLineProblem>& remarks = converter.Report().remarks;
+    ASSERT_EQ(remarks.size(), 100u);
+    EXPECT_EQ(remarks[0].line, 9u);
+    EXPECT_EQ(remarks[0].problem, "INTERVAL needs a number; read past");
+    // Header record lines of the events: the epoch takes lines 11-12, each event two lines.
+    EXPECT_EQ(remarks[1].line, 14u);
+    EXPECT_EQ(remarks[99].line, 14u + 98u * 2u);
+}
