@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -95,6 +96,60 @@ private:
     int m_drawn = -1;
 };
 
+// Warnings of one file for stderr: every distinct problem is shown with its first few lines, the
+// rest counted, so that a record damaged in every epoch gives a few lines, not one per epoch.
+class WarningGroups {
+public:
+    static constexpr size_t kShownPerProblem = 5;
+    static constexpr size_t kMaxProblems = 100;  // problems beyond are only counted
+
+    void add(uint32_t line, const char* problem) {
+        const std::string text = problem != nullptr ? problem : "";
+        auto group = std::find_if(m_groups.begin(), m_groups.end(),
+                                  [&](const Group& g) { return g.problem == text; });
+        if (group == m_groups.end()) {
+            if (m_groups.size() >= kMaxProblems) {
+                ++m_otherProblems;
+                return;
+            }
+            m_groups.push_back({text, {}, 0});
+            group = m_groups.end() - 1;
+        }
+        if (group->lines.size() < kShownPerProblem)
+            group->lines.push_back(line);
+        else
+            ++group->more;
+    }
+
+    // "vyr: FILE:LINE: warning: problem" lines; where names the file as failures do.
+    void print(std::ostream& out, const std::string& path, bool expanded) const {
+        for (const Group& g : m_groups) {
+            for (uint32_t line : g.lines) {
+                std::string where = path;
+                if (line != 0)
+                    where += (expanded ? ": expanded line " : ":") + std::to_string(line);
+                out << "vyr: " << where << ": warning: " << terminal_text(g.problem) << "\n";
+            }
+            if (g.more > 0)
+                out << "vyr: " << path << ": warning: ... and " << g.more << " more like it ("
+                    << terminal_text(g.problem) << ")\n";
+        }
+        if (m_otherProblems > 0)
+            out << "vyr: " << path << ": warning: ... and " << m_otherProblems
+                << " more of other kinds\n";
+        out.flush();
+    }
+
+private:
+    struct Group {
+        std::string problem;
+        std::vector<uint32_t> lines;
+        uint64_t more;
+    };
+    std::vector<Group> m_groups;
+    uint64_t m_otherProblems = 0;
+};
+
 // Writes the sites of one file into the project as the converter hands them out.
 class StationWriter final : public IVyrStationRinexSink {
 public:
@@ -173,6 +228,10 @@ public:
     uint64_t cut_epochs() const { return m_cutEpochs; }
     // "FILE:LINE: cut: problem" with the line of the last complete epoch's end.
     std::string cut_text() const { return where(m_cutLine) + ": cut: " + m_cutProblem; }
+
+    void OnWarning(uint32_t line, const char* problem) override { m_warnings.add(line, problem); }
+
+    void print_warnings() const { m_warnings.print(std::cerr, m_path, m_expanded); }
 
     // Receiver, antenna, occupations and points of every new station; occupations and points of
     // every station a site was appended to.
@@ -423,6 +482,7 @@ private:
     uint32_t m_cutLine = 0;
     uint64_t m_cutEpochs = 0;
     std::string m_cutProblem;
+    WarningGroups m_warnings;
 };
 
 }  // namespace
@@ -436,6 +496,7 @@ ImportedObservations import_observation_file(IVyrStorageEx& project, const std::
     StationWriter writer(project, shown, !expandedFrom.empty(), options, bar.get());
     VYR_ERROR result = Vyr_ConvertRinexObsToSinkEx(path.c_str(), writer, options.conversion);
     bar.reset();
+    writer.print_warnings();
     if (VyrSucceeded(result)) result = writer.describe_stations();
     if (VyrFailed(result)) {
         // A cut file is refused whole; the epochs before the cut are there for the asking.

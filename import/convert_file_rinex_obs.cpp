@@ -18,6 +18,7 @@
 namespace {
 
 constexpr size_t kEpochsPerProgress = 500;
+constexpr size_t kMaxRemarks = 100;
 
 // Collects sites with their epochs for the in-memory conversion, and the place of a failure.
 class GatheringSink final : public IVyrStationRinexSink {
@@ -41,6 +42,12 @@ public:
     }
     void OnFailure(uint32_t line, const char* problem) override {
         m_report.failure = {line, problem != nullptr ? problem : ""};
+    }
+    // Kept as remarks for the caller of the in-memory conversion; a file with a damaged record in
+    // every epoch keeps only the first ones.
+    void OnWarning(uint32_t line, const char* problem) override {
+        if (m_report.remarks.size() < kMaxRemarks)
+            m_report.remarks.push_back({line, problem != nullptr ? problem : ""});
     }
 
 private:
@@ -78,7 +85,8 @@ VYR_ERROR CConvertFileRinexObs::ConvertWithLibrary(IVyrStationRinexSink& sink) {
     if (!file) return VYR_E_FILE_NOT_FOUND;
     vyr_import::RinexStationBuilder builder(sink, m_options.salvageCut);
     CRnxReaderResultObs results(builder);
-    vyr_import::RnxDiagnosticMemory diagnostics;
+    vyr_import::RnxDiagnosticMemory diagnostics(
+        [&builder](eRNX, uint32_t line, const char* message) { builder.warn(line, message); });
     IRnxReader* reader = nullptr;
     if (GetNewRnxReader(reader) != eRNX_S_OK || reader == nullptr) return VYR_E_FAILED_TO_READ;
     reader->SetErrorHandler(&diagnostics);

@@ -290,3 +290,58 @@ TEST_F(LibraryPath, InputEndingInsideAnEpochIsACutThatSalvageTurnsIntoItsWholeEp
         }
     }
 }
+// The reader's warnings reach the sink with their lines and the import goes on; a record the
+// values depend on refuses the file with its line.
+TEST_F(LibraryPath, HeaderWarningsReachTheSinkAndNeededRecordsRefuseTheFile) {
+    // The header's first 8 lines come before the extra ones: they are lines 9 and 10.
+    const struct {
+        const char* what;
+        std::string extra;
+        VYR_ERROR result;
+        std::vector<uint32_t> warned;
+        uint32_t failedAt;
+    } cases[] = {
+        {"phone-logger slots and an unknown label",
+         hdr("  2  R01  1  R02 -4", "GLONASS SLOT / FRQ #") + hdr("x", "PHONE MODEL"),
+         VYR_OK,
+         {10},
+         0},
+        {"leap seconds and an interval that are no numbers",
+         hdr("  many", "LEAP SECONDS") + hdr("often", "INTERVAL"),
+         VYR_OK,
+         {9, 10},
+         0},
+        {"a scale factor that cannot be read",
+         hdr("G    7", "SYS / SCALE FACTOR"),
+         VYR_E_FAILED_TO_READ,
+         {},
+         9},
+    };
+    for (const auto& c : cases) {
+        RecordingSink sink;
+        const std::string path = dir.Write("b.rnx", v3_file(v3_epoch(0, 0.0), c.extra));
+        EXPECT_EQ(Vyr_ConvertRinexObsToSink(path.c_str(), sink), c.result) << c.what;
+        EXPECT_EQ(sink.warningLines, c.warned) << c.what;
+        EXPECT_EQ(sink.failureLine, c.failedAt) << c.what;
+        EXPECT_EQ(sink.epochs.size(), c.result == VYR_OK ? 1u : 0u) << c.what;
+    }
+}
+
+// The in-memory conversion keeps the warnings in its report, the first 100 of them.
+TEST_F(LibraryPath, InMemoryConversionKeepsWarningsAsRemarks) {
+    std::string records = v3_epoch(0, 0.0);
+    for (int i = 0; i < 120; ++i) records += v3_event(4, 1) + hdr("x", "PHONE MODEL");
+    CConvertFileRinexObs converter;
+    ASSERT_EQ(converter.SetFileName(
+                  dir.Write("c.rnx", v3_file(records, hdr("often", "INTERVAL"))).c_str()),
+              VYR_OK);
+    ASSERT_EQ(converter.Convert(out, nullptr), VYR_OK);
+    ASSERT_EQ(out.size(), 1u);
+    const std::vector<VyrLineProblem>& remarks = converter.Report().remarks;
+    ASSERT_EQ(remarks.size(), 100u);
+    EXPECT_EQ(remarks[0].line, 9u);
+    EXPECT_EQ(remarks[0].problem, "INTERVAL needs a number; read past");
+    // Header record lines of the events: the epoch takes lines 11-12, each event two lines.
+    EXPECT_EQ(remarks[1].line, 14u);
+    EXPECT_EQ(remarks[99].line, 14u + 98u * 2u);
+}

@@ -50,6 +50,14 @@ int CRnxReaderResultNav::OnEphemerisGalileo(const RNX_NAV_GAL& message) {
 }
 
 namespace vyr_import {
+namespace {
+
+// Warnings of the data part: one message (or a run of lines) the reader could not use.
+bool is_message_read_past(eRNX code) {
+    return code >= eRNX_W_DATA_READ_ERROR && code <= eRNX_W_DATA_PRN_INVALID;
+}
+
+}  // namespace
 
 VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav& handler,
                                        VyrConversionReport& report) {
@@ -57,7 +65,11 @@ VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav
     if (!file) return VYR_E_FILE_NOT_FOUND;
     IRnxReader* reader = nullptr;
     if (GetNewRnxReader(reader) != eRNX_S_OK || reader == nullptr) return VYR_E_FAILED_TO_READ;
-    RnxDiagnosticMemory diagnostics;
+    // Messages the reader could not use are read past and counted; the file's other messages
+    // are kept.
+    RnxDiagnosticMemory diagnostics([&report](eRNX code, uint32_t line, const char* message) {
+        if (is_message_read_past(code)) note_read_past(report, line, message);
+    });
     reader->SetErrorHandler(&diagnostics);
     reader->SetNavHandler(&handler);
     reader->SetOption(true);
@@ -70,7 +82,7 @@ VYR_ERROR read_navigation_with_library(const char* fileName, IRnxReaderResultNav
     }
     const uint32_t lastLine = reader->GetLineNumber();
     ReleaseRnxReader(reader);
-    const VYR_ERROR result = vyr_error_of(run);
+    const VYR_ERROR result = is_message_read_past(run) ? VYR_OK : vyr_error_of(run);
     if (result == VYR_OK) return VYR_OK;
     // The run ends with its first error, or else with its first warning that lost a message.
     RnxDiagnosticMemory::Diagnostic told = diagnostics.Of(run);

@@ -46,48 +46,113 @@ TEST(ConvertFileRinexNav, VersionTwoReadsGpsMessagesWithTheYearPivot) {
     EXPECT_FLOAT_EQ(+r.tgd, -1.1e-8f);
 }
 
-TEST(ConvertFileRinexNav, DamagedMessagesAreReportedAndKeepTheMessagesBeforeThem) {
-    std::string blankInside = gps_v2(10, 10, 1, 1, 2);
+TEST(ConvertFileRinexNav, DamagedMessagesAreReadPastAndTheMessagesAroundThemKept) {
+    const std::string good = gps_v2(10, 10, 1, 1, 2);
+    std::string blankInside = good;
     blankInside.insert(blankInside.find('\n') + 1, "\n");
-    std::string cut = gps_v2(10, 10, 1, 1, 2);
+    std::string lineMissing = good;  // orbit line 3 left out: the next message's line breaks it
+    const size_t third =
+        lineMissing.find('\n', lineMissing.find('\n', lineMissing.find('\n') + 1) + 1) + 1;
+    lineMissing.erase(third, lineMissing.find('\n', third) + 1 - third);
+    std::string badFirstLine = good;
+    badFirstLine.replace(3, 2, "xx");  // the year
+    const std::string strayOrbit = good.substr(good.find('\n') + 1);
+    std::string cut = good;
     cut.resize(cut.size() / 2);
     cut.resize(cut.rfind('\n') + 1);
     // The header takes lines 1-3 and the first message lines 4-11: the second starts at 12.
     const struct {
         const char* what;
         std::string second;
-        VYR_ERROR result;
+        bool thirdKept;
         std::vector<std::string> readPast;
-        VyrLineProblem failure;
     } cases[] = {
-        {"a missing value drops the message",
+        {"a missing value",
          gps_v2(10, 10, 1, 1, 2, 2),
-         VYR_OK,
-         {"1 records (lines 12): a message with a value that cannot be read"},
-         {}},
-        {"an orbit line that is not the next line fails",
+         true,
+         {"1 records (lines 12): a message with a value that cannot be read"}},
+        {"an epoch line that does not parse",
+         badFirstLine,
+         true,
+         {"1 records (lines 12): a message with a value that cannot be read"}},
+        {"a blank line inside",
          blankInside,
-         VYR_E_FAILED_TO_READ,
-         {},
-         {13, "broadcast orbit line 1 of the message of line 12 is not the next line"}},
-        {"a message cut by the end of the file is dropped",
+         true,
+         {"1 records (lines 12): a message broken by a line that is no orbit line"}},
+        {"an orbit line missing",
+         lineMissing,
+         true,
+         {"1 records (lines 12): a message broken by a line that is no orbit line"}},
+        {"orbit lines without their first line",
+         strayOrbit,
+         true,
+         {"1 records (lines 12): orbit lines without their message's first line"}},
+        {"a message cut by the end of the file",
          cut,
-         VYR_OK,
-         {"1 records (lines 12): a message cut by the end of the file"},
-         {}},
+         false,
+         {"1 records (lines 12): a message cut by the end of the file"}},
     };
     for (const auto& c : cases) {
         std::vector<VYR_BROADCASTEPHEMERIS> out;
         VyrConversionReport report;
-        EXPECT_EQ(convert_text<CConvertFileRinexNav>(
-                      v2_header("2.11", 'N') + gps_v2(9, 10, 1, 1, 0) + c.second, out, &report),
-                  c.result)
+        const std::string third = c.thirdKept ? gps_v2(11, 10, 1, 1, 4) : "";
+        EXPECT_EQ(
+            convert_text<CConvertFileRinexNav>(
+                v2_header("2.11", 'N') + gps_v2(9, 10, 1, 1, 0) + c.second + third, out, &report),
+            VYR_OK)
+            << c.what;
+        ASSERT_EQ(out.size(), c.thirdKept ? 2u : 1u) << c.what;
+        EXPECT_EQ(+out[0].prn, 9) << c.what;
+        if (c.thirdKept) {
+            EXPECT_EQ(+out[1].prn, 11) << c.what;
+            EXPECT_EQ(+out[1].toc, 5u * 86400u + 4u * 3600u) << c.what;  // 2010-01-01: a Friday
+        }
+        EXPECT_EQ(read_past_text(report), c.readPast) << c.what;
+        EXPECT_TRUE(report.failure.problem.empty()) << c.what;
+    }
+}
+
+// Number forms writers use: lower-case and "D"/"d" exponents, no leading zero, a last line
+// that stops after its first fields.
+TEST(ConvertFileRinexNav, NumberFormsAndShortLastLinesOfWriters) {
+    const struct {
+        const char* what;
+        const char* orbit1[4];  // IODE, Crs, delta n, M0 as written
+        std::string last;       // the last orbit line
+    } cases[] = {
+        {"upper-case D",
+         {"4.500000000000D+01", "-1.250000000000D+01", "4.500000000000D-09", "1.250000000000D+00"},
+         "   " + d19(432018.0) + "\n"},
+        {"lower-case e",
+         {"4.500000000000e+01", "-1.250000000000e+01", "4.500000000000e-09", "1.250000000000e+00"},
+         "   " + d19(432018.0) + d19(4.0) + "\n"},
+        {"lower-case d",
+         {"4.500000000000d+01", "-1.250000000000d+01", "4.500000000000d-09", "1.250000000000d+00"},
+         "   " + d19(432018.0) + "\n"},
+        {"no leading zero",
+         {".450000000000D+02", "-.125000000000D+02", ".450000000000D-08", ".125000000000E+01"},
+         "   " + d19(432018.0) + d19(4.0) + "\n"},
+    };
+    for (const auto& c : cases) {
+        std::string message = gps_v2(9, 10, 1, 1, 0);
+        const size_t line1 = message.find('\n') + 1;
+        const size_t lastLine = message.rfind('\n', message.size() - 2) + 1;
+        message = message.substr(0, lastLine) + c.last;
+        message.replace(
+            line1, message.find('\n', line1) + 1 - line1,
+            format("   %19s%19s%19s%19s\n", c.orbit1[0], c.orbit1[1], c.orbit1[2], c.orbit1[3]));
+        std::vector<VYR_BROADCASTEPHEMERIS> out;
+        VyrConversionReport report;
+        ASSERT_EQ(
+            convert_text<CConvertFileRinexNav>(v2_header("2.11", 'N') + message, out, &report),
+            VYR_OK)
             << c.what;
         ASSERT_EQ(out.size(), 1u) << c.what;
-        EXPECT_EQ(+out[0].prn, 9) << c.what;
-        EXPECT_EQ(read_past_text(report), c.readPast) << c.what;
-        EXPECT_EQ(report.failure.line, c.failure.line) << c.what;
-        EXPECT_EQ(report.failure.problem, c.failure.problem) << c.what;
+        EXPECT_TRUE(report.readPast.empty()) << c.what;
+        EXPECT_EQ(out[0].iodc & 0xff, 45) << c.what;
+        EXPECT_FLOAT_EQ(+out[0].crs, -12.5f) << c.what;
+        EXPECT_FLOAT_EQ(+out[0].deltaN, 4.5e-9f) << c.what;
+        EXPECT_DOUBLE_EQ(+out[0].m0, 1.25) << c.what;
     }
 }
 
@@ -174,4 +239,28 @@ TEST(ConvertFileRinexNav, LibraryRoadTakesOnlyItsOwnSystemFromAMixedFile) {
     ASSERT_EQ(convert_text<CConvertFileRinexNavGal>(text, e), VYR_OK);
     ASSERT_EQ(e.size(), 1u);
     EXPECT_EQ(+e[0].prn, 11);
+}
+
+// On the library road too a message the reader cannot use costs only itself: it is counted with
+// its line, and the file's other messages are kept.
+TEST(ConvertFileRinexNav, LibraryRoadReadsPastAMessageItCannotUse) {
+    const std::vector<std::vector<double>> orbit(7, {1.0, 2.0, 3.0, 4.0});
+    std::string bad = nav3_message("G06", 0.0, orbit);
+    bad.replace(bad.find("D+00", 100), 4, "Q+00");  // a value that is not a number
+    std::string shortOne = nav3_message("G07", 0.0, {orbit.begin(), orbit.begin() + 5});
+    // The header takes lines 1-2; each message 8 lines: the damaged ones start at 11 and 19.
+    const std::string text = nav_version_line("3.04", 'N', 'G') + hdr("", "END OF HEADER") +
+                             nav3_message("G05", 0.0, orbit) + bad + shortOne +
+                             nav3_message("G08", 0.0, orbit);
+    std::vector<VYR_BROADCASTEPHEMERIS> out;
+    VyrConversionReport report;
+    ASSERT_EQ(convert_text<CConvertFileRinexNav>(text, out, &report), VYR_OK);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(+out[0].prn, 5);
+    EXPECT_EQ(+out[1].prn, 8);
+    EXPECT_EQ(read_past_text(report),
+              (std::vector<std::string>{
+                  "1 records (lines 11): a message with a value that cannot be read",
+                  "1 records (lines 19): a message with fewer orbit lines than its system has"}));
+    EXPECT_TRUE(report.failure.problem.empty());
 }

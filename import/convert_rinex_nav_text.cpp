@@ -61,38 +61,46 @@ public:
         return VYR_OK;
     }
 
-    // Reads the next message: its epoch line (the next data line) and orbitLines lines that must
-    // follow it directly; the last orbit line needs only lastLineValues numbers. False at the end
-    // of the file or on a failure (result tells).
+    // Reads the next message: its epoch line (the next data line that is no orbit line) and
+    // orbitLines orbit lines that must follow it directly; the last orbit line needs only
+    // lastLineValues numbers (writers leave its spare fields off). A message broken by a line
+    // that is no orbit line, or with a value that cannot be read, is read past and noted; the
+    // line that broke it starts the next one. False at the end of the file or on a read failure
+    // (result tells).
     bool next(int orbitLines, int lastLineValues, TextMessage& m, VYR_ERROR& result) {
-        char buffer[kLineBufferSize];
-        int wanted = kLineData;
-        const int read = m_lines.ReadRecord(m_file, wanted, buffer);
-        if (read < 0) {
-            failed_at_end(result);
-            return false;
+        int lineClass = kLineNone;
+        bool strayNoted = false;
+        for (;;) {
+            if (!read(lineClass)) {
+                failed_at_end(result);
+                return false;
+            }
+            if (lineClass != kLineData) continue;
+            if (!is_orbit_line(m_buffer)) break;
+            // Orbit lines of a message broken before belong to that damaged record.
+            if (!m_afterBroken && !strayNoted)
+                note_read_past(m_report, m_line, "orbit lines without their message's first line");
+            strayNoted = true;
         }
-        m_line += read;
+        m_afterBroken = false;
         const uint32_t first = m_line;
         m = TextMessage{};
-        m.complete = parse_epoch_line(buffer, m);
+        m.complete = parse_epoch_line(m_buffer, m);
         for (int i = 0; i < orbitLines; ++i) {
-            int lineClass = kLineData;
-            if (!m_lines.ReadLine(m_file, buffer, lineClass)) {
+            if (!read(lineClass)) {
                 if (!failed_at_end(result))
                     note_read_past(m_report, first, "a message cut by the end of the file");
                 return false;
             }
-            ++m_line;
-            if (lineClass != kLineData) {
-                result = note_failure(m_report, VYR_E_FAILED_TO_READ, m_line,
-                                      "broadcast orbit line " + std::to_string(i + 1) +
-                                          " of the message of line " + std::to_string(first) +
-                                          " is not the next line");
-                return false;
+            if (lineClass != kLineData || !is_orbit_line(m_buffer)) {
+                if (lineClass == kLineData) m_held = true;  // the next message's first line
+                note_read_past(m_report, first, "a message broken by a line that is no orbit line");
+                m_afterBroken = true;
+                m.complete = false;
+                return true;
             }
             const int needed = i + 1 == orbitLines ? lastLineValues : 4;
-            if (parse_numbers(buffer, m.orbit[i], 4) < needed) m.complete = false;
+            if (parse_numbers(m_buffer, m.orbit[i], 4) < needed) m.complete = false;
         }
         if (!m.complete)
             note_read_past(m_report, first, "a message with a value that cannot be read");
@@ -100,6 +108,26 @@ public:
     }
 
 private:
+    // The next line into m_buffer, or the line held back; lower-case "d" exponents become "E"
+    // as the upper-case ones do.
+    bool read(int& lineClass) {
+        if (m_held) {
+            m_held = false;
+            lineClass = kLineData;
+            return true;
+        }
+        lineClass = kLineData;
+        if (!m_lines.ReadLine(m_file, m_buffer, lineClass)) return false;
+        ++m_line;
+        if (lineClass == kLineData)
+            for (char* c = m_buffer; *c != '\0'; ++c)
+                if (*c == 'd') *c = 'E';
+        return true;
+    }
+    // Orbit lines start with three blanks (3X); a message's first line with its satellite.
+    static bool is_orbit_line(const char* line) {
+        return line[0] == ' ' && line[1] == ' ' && line[2] == ' ';
+    }
     // At the end of the file: result is 0, or the read failure that ended it (then true).
     bool failed_at_end(VYR_ERROR& result) {
         result = std::ferror(m_file) ? read_failure() : VYR_OK;
@@ -113,6 +141,9 @@ private:
     const CLineClassification& m_lines;
     VyrConversionReport& m_report;
     uint32_t m_line = 0;
+    char m_buffer[kLineBufferSize] = {};
+    bool m_held = false;         // m_buffer holds a data line not yet taken
+    bool m_afterBroken = false;  // the last message was broken: its stray lines are not noted
 };
 
 VYR_ERROR read_messages(const char* fileName, const CLineClassification& lines,

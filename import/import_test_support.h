@@ -181,6 +181,10 @@ public:
         cutEpochs = completeEpochs;
         cutText = problem;
     }
+    void OnWarning(uint32_t line, const char* problem) override {
+        warningLines.push_back(line);
+        warnings.push_back(problem);
+    }
 
     size_t failAtEpoch = 0;
     std::vector<std::pair<char, uint64_t>> systemsReadPast;
@@ -195,6 +199,8 @@ public:
     uint32_t cutLine = 0;  // the last line of the last whole epoch
     uint64_t cutEpochs = 0;
     std::string cutText;
+    std::vector<uint32_t> warningLines;
+    std::vector<std::string> warnings;
 };
 
 // The signal of a type in an epoch's satellite; null when it has none.

@@ -70,6 +70,26 @@ static_assert(kSD == kV2CodeCount - 1, "the code table and its names agree");
 constexpr uint32_t kLeapSecondDays[] = {44786, 45151, 45516, 46247, 47161, 47892, 48257, 48804,
                                         49169, 49534, 50083, 50630, 51179, 53736, 54832, 56109};
 
+// Labels without a line class of their own (most of later versions, which writers put in
+// version-2 files too) that hold nothing the parser keeps.
+constexpr std::string_view kPassedLabels[] = {
+    "MARKER TYPE",
+    "SIGNAL STRENGTH UNIT",
+    "ANTENNA: DELTA X/Y/Z",
+    "ANTENNA: PHASECENTER",
+    "ANTENNA: B.SIGHT XYZ",
+    "ANTENNA: ZERODIR AZI",
+    "ANTENNA: ZERODIR XYZ",
+    "CENTER OF MASS: XYZ",
+    "SYS / DCBS APPLIED",
+    "SYS / PCVS APPLIED",
+    "GLONASS SLOT / FRQ #",
+    "GLONASS COD/PHS/BIS",
+    "DOI",
+    "LICENSE OF USE",
+    "STATION INFORMATION",
+};
+
 constexpr int kTypesPerHeaderLine = 9;
 constexpr int kValuesPerLine = 5;
 constexpr int kSatellitesPerLine = 12;
@@ -185,6 +205,9 @@ bool RinexObsTextParser::read_raw(char* buffer) {
 
 bool RinexObsTextParser::read_classified(char* buffer, int& lineClass) {
     if (!read_raw(buffer)) return false;
+    // Classifying turns the "D"s of a data line into "E"s: the line as written is kept for the
+    // labels of header lines of no class.
+    std::memcpy(m_written, buffer, std::strlen(buffer) + 1);
     lineClass = ClassifyLine(buffer, lineClass);
     return true;
 }
@@ -214,6 +237,9 @@ VYR_ERROR RinexObsTextParser::damaged(VYR_ERROR code, uint32_t epochLine,
     if (m_lineEnded) return fail(code, problem);
     return cut("the file ends inside the epoch of line " + std::to_string(epochLine) + " (" +
                problem + ")");
+}
+void RinexObsTextParser::warn(const std::string& problem) {
+    m_builder.warn(m_line, problem);
 }
 
 VYR_ERROR RinexObsTextParser::Run() {
@@ -266,9 +292,15 @@ VYR_ERROR RinexObsTextParser::header_line(char* buffer, int lineClass) {
             return VYR_OK;
         }
         case kLineLeapSeconds: {
+            // Read by tokens: writers put the count in odd columns. Without it the count in
+            // force at the first observation serves, as for a header that gives none.
             int values[1];
-            if (parse_numbers(content, values, 1) != 1 || values[0] < 0)
-                return fail(VYR_E_FAILED_TO_READ, "\"LEAP SECONDS\" does not parse");
+            if (parse_numbers(content, values, 1) != 1 || values[0] < 0) {
+                warn(
+                    "\"LEAP SECONDS\" does not parse; the count in force at the first "
+                    "observation is used");
+                return VYR_OK;
+            }
             m_leapSeconds = values[0];
             m_leapGiven = true;
             return VYR_OK;
@@ -312,8 +344,11 @@ VYR_ERROR RinexObsTextParser::header_line(char* buffer, int lineClass) {
         }
         case kLinePhaseShift:
             return phase_shift_line(content);
+        case kLineBlank:
+            return VYR_OK;
         default:
-            return VYR_OK;  // other labels and unlabelled lines carry nothing we keep
+            if (lineClass < kLineBlank) return VYR_OK;  // a label whose content is not kept
+            return other_header_line(buffer == m_buffer ? std::string_view(m_written) : line);
     }
 }
 
@@ -342,22 +377,41 @@ VYR_ERROR RinexObsTextParser::obs_types_line(std::string_view content) {
     return VYR_OK;
 }
 
-// "SYS / PHASE SHIFT": system, code, correction, satellite count, satellites 10 per line.
+// A header line of no class the parser keeps: labels of other versions and records nothing here
+// uses are passed over; an unknown label is told, and so is a scale factor, which this parser
+// does not apply.
+VYR_ERROR RinexObsTextParser::other_header_line(std::string_view line) {
+    // Labels are found anywhere in the line, as the classification finds them: writers do not
+    // all start them in column 61.
+    const auto holds = [&](std::string_view label) {
+        return line.find(label) != std::string_view::npos;
+    };
+    const std::string_view label = text_field(line, 60, 20);
+    if (holds("SYS / SCALE FACTOR"))
+        return fail(VYR_E_UNSUPPORTED_FILE,
+                    "\"SYS / SCALE FACTOR\" is not applied to version-2 files: the values "
+                    "would be stored scaled");
+    if (std::any_of(std::begin(kPassedLabels), std::end(kPassedLabels), holds)) return VYR_OK;
+    if (label.empty())
+        warn("a header line without a label; read past");
+    else
+        warn("unknown header label \"" + std::string(label) + "\"; read past");
+    return VYR_OK;
+}
+
+// "SYS / PHASE SHIFT": system, code, correction, satellite count, satellites 10 per line. The
+// correction is subtracted from the phases: a correction or satellites that cannot be read refuse
+// the file; a record for signals or systems not read, or without a correction, changes nothing.
 VYR_ERROR RinexObsTextParser::phase_shift_line(std::string_view content) {
     const char system = content.empty() ? ' ' : content[0];
-    const auto [first, last] = compact_range(system);
-    if (first > last)
-        return fail(VYR_E_UNSUPPORTED_FILE,
-                    std::string("phase shift of unknown system '") + system + "'");
-    const int code = find_v2_code(text_field(content, 2, 3));
-    double correction = 0.0;
-    if (!parse_number(text_field(content, 6, 8), correction))
-        return fail(VYR_E_FAILED_TO_READ, "the phase shift correction does not parse");
+    const std::string_view codeField = text_field(content, 2, 3);
+    if (system == ' ' && codeField.empty()) return VYR_OK;  // no shift known
     uint16_t count = 0;
     const std::string_view countField = text_field(content, 16, 2);
     if (!countField.empty() && !parse_number(countField, count))
         return fail(VYR_E_FAILED_TO_READ, "the phase shift satellite count does not parse");
 
+    // The listed satellites and their continuation lines are read whatever the record is for.
     std::vector<uint8_t> satellites;
     std::string line(content);
     for (int listed = 0; listed < count;) {
@@ -375,7 +429,29 @@ VYR_ERROR RinexObsTextParser::phase_shift_line(std::string_view content) {
             satellites.push_back(compact);
         ++listed;
     }
+    const auto [first, last] = compact_range(system);
+    if (first > last) {
+        warn(std::string("\"SYS / PHASE SHIFT\" of system '") + system +
+             "', which is not read; read past");
+        return VYR_OK;
+    }
+    const int code = find_v2_code(codeField);
     if (code < 0 || !is_phase(code)) return VYR_OK;  // shifts of codes we do not read
+    double correction = 0.0;
+    const std::string_view valueField = text_field(content, 6, 8);
+    if (valueField.empty()) {
+        warn("\"SYS / PHASE SHIFT\" of " + std::string(codeField) +
+             " gives no correction; none is applied");
+        return VYR_OK;
+    }
+    if (!parse_number(valueField, correction)) {
+        // Off its columns: the third token, after the system and the code.
+        double tokens[1];
+        const size_t codeEnd = content.find(codeField) + codeField.size();
+        if (parse_numbers(content.substr(codeEnd), tokens, 1) != 1)
+            return fail(VYR_E_FAILED_TO_READ, "the phase shift correction does not parse");
+        correction = tokens[0];
+    }
     if (m_phaseShift.empty()) m_phaseShift.assign(kV2CodeCount * kCompactSlots, 0.0);
     if (count == 0) {
         for (int s = first; s <= last; ++s) m_phaseShift[code * kCompactSlots + s] = correction;

@@ -45,6 +45,7 @@ private:
     VYR_ERROR header_line(char* line, int lineClass);
     VYR_ERROR obs_types_line(std::string_view line);
     VYR_ERROR phase_shift_line(std::string_view line);
+    VYR_ERROR other_header_line(std::string_view line);
     VYR_ERROR data();
     VYR_ERROR epoch_record(std::string_view line);
     VYR_ERROR header_lines(int count);
@@ -65,6 +66,8 @@ private:
     // Damage met in the epoch of line epochLine: a cut when the line read last is the file's
     // unterminated last line (cut in the middle), a failure with code otherwise.
     VYR_ERROR damaged(VYR_ERROR code, uint32_t epochLine, const std::string& problem);
+    // Something of the header read past: told to the sink, the conversion goes on.
+    void warn(const std::string& problem);
 
     FILE* m_file;
     RinexStationBuilder& m_builder;
@@ -72,7 +75,8 @@ private:
     bool m_lineEnded = true;  // the line read last had its line end
     char m_buffer[kLineBufferSize] = {};
     bool m_dopplerAndStrength = false;
-    bool m_cut = false;  // the input ended inside an epoch; nothing more is read
+    bool m_cut = false;                    // the input ended inside an epoch; nothing more is read
+    char m_written[kLineBufferSize] = {};  // the last classified line before classifying
 
     double m_version = 0.0;
     int m_versionClass = 0;

@@ -411,3 +411,73 @@ TEST_F(TextParser, InputEndingInsideAnEpochIsACutThatSalvageTurnsIntoItsWholeEpo
     EXPECT_EQ(inHeader.cuts, 0);
     EXPECT_EQ(inHeader.failures, 1);
 }
+
+// Header records of version-2 files written off their columns or not known: what the import can
+// do without is read past with a warning naming its line; what changes the values refuses the
+// file with its line.
+TEST_F(TextParser, HeaderRecordsTheImportCanDoWithoutAreReadPastWithAWarning) {
+    struct Case {
+        const char* what;
+        std::string line;  // goes in as line 9, before "END OF HEADER"
+        VYR_ERROR result;
+        const char* told;  // the start of the warning or failure of line 9; empty: none
+        double l1;         // the L1 phase the epoch keeps
+    };
+    const Case cases[] = {
+        {"leap seconds that are no number", hdr("  eighteen", "LEAP SECONDS"), VYR_OK,
+         "\"LEAP SECONDS\" does not parse", 1.0},
+        {"leap seconds in odd columns", hdr("       +17  ", "LEAP SECONDS"), VYR_OK, "", 1.0},
+        {"a phase shift without its value", hdr("G L1", "SYS / PHASE SHIFT"), VYR_OK,
+         "\"SYS / PHASE SHIFT\" of L1 gives no correction", 1.0},
+        {"a phase shift of a system not read", hdr("C L2I -0.25000", "SYS / PHASE SHIFT"), VYR_OK,
+         "\"SYS / PHASE SHIFT\" of system 'C'", 1.0},
+        {"an empty phase shift record", hdr("", "SYS / PHASE SHIFT"), VYR_OK, "", 1.0},
+        {"a phase shift that is applied", hdr("G L1   0.25000", "SYS / PHASE SHIFT"), VYR_OK, "",
+         0.75},
+        {"slots of a later version", hdr("  1 R01  1", "GLONASS SLOT / FRQ #"), VYR_OK, "", 1.0},
+        {"an antenna offset of a later version", hdr("  0.1 0.2 0.3", "ANTENNA: DELTA X/Y/Z"),
+         VYR_OK, "", 1.0},
+        {"a label a column late", "    30.000" + std::string(51, ' ') + "INTERVAL\n", VYR_OK, "",
+         1.0},
+        {"a later version's label a column late",
+         "  1 R01  1" + std::string(51, ' ') + "GLONASS SLOT / FRQ #\n", VYR_OK, "", 1.0},
+        {"an unknown label", hdr("Pixel 7", "PHONE MODEL"), VYR_OK,
+         "unknown header label \"PHONE MODEL\"", 1.0},
+        {"a line without a label", "just some text\n", VYR_OK, "a header line without a label",
+         1.0},
+        // Needed: the values depend on them.
+        {"a phase shift that cannot be read", hdr("G L1  quarter", "SYS / PHASE SHIFT"),
+         VYR_E_FAILED_TO_READ, "the phase shift correction does not parse", 0.0},
+        {"a scale factor", hdr("G   10   1 L1", "SYS / SCALE FACTOR"), VYR_E_UNSUPPORTED_FILE,
+         "\"SYS / SCALE FACTOR\" is not applied", 0.0},
+        {"a first observation that does not parse", hdr("  2015 February 13", "TIME OF FIRST OBS"),
+         VYR_E_FAILED_TO_READ, "\"TIME OF FIRST OBS\" does not parse", 0.0},
+    };
+    const std::string epoch = v2_epoch(15, 2, 13, 0, 0, 0.0, 0, {"G01"}) + obs(1.0) + "\n";
+    for (const Case& c : cases) {
+        RecordingSink sink;
+        const std::string path = dir.Write("a.15o", v2_header({"L1"}, c.line) + epoch);
+        EXPECT_EQ(Vyr_ConvertRinexObsToSink(path.c_str(), sink), c.result) << c.what;
+        std::vector<std::string> told;
+        for (size_t i = 0; i < sink.warnings.size(); ++i) {
+            EXPECT_EQ(sink.warningLines[i], 9u) << c.what << ": " << sink.warnings[i];
+            told.push_back(sink.warnings[i]);
+        }
+        if (sink.failures > 0) {
+            EXPECT_EQ(sink.failureLine, 9u) << c.what;
+            told.push_back(sink.failureText);
+        }
+        if (*c.told == '\0') {
+            EXPECT_TRUE(told.empty()) << c.what << ": " << (told.empty() ? "" : told[0]);
+        } else {
+            ASSERT_EQ(told.size(), 1u) << c.what;
+            EXPECT_EQ(told[0].rfind(c.told, 0), 0u) << c.what << ": " << told[0];
+        }
+        if (c.result != VYR_OK) continue;
+        ASSERT_EQ(sink.epochs.size(), 1u) << c.what;
+        const VYR_OBSERVATIONEPOCH_SV* sat = find_sat(sink.epochs[0], VYR_SATSYS_GPS, 1);
+        ASSERT_NE(sat, nullptr) << c.what;
+        ASSERT_FALSE(sat->observations.empty()) << c.what;
+        EXPECT_DOUBLE_EQ(sat->observations[0].phase, c.l1) << c.what;
+    }
+}

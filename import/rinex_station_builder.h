@@ -59,6 +59,10 @@ public:
             if (byLetter[letter] != 0)
                 m_sink.OnSystemReadPast(static_cast<char>(letter), byLetter[letter]);
     }
+    // Tells the sink of something read past while the conversion goes on.
+    void warn(uint32_t line, const std::string& problem) {
+        m_sink.OnWarning(line, problem.c_str());
+    }
     // Tells the sink where and why the conversion fails; returns code.
     VYR_ERROR fail(VYR_ERROR code, uint32_t line, const std::string& problem);
     // The input ends, or breaks off, inside an epoch (line: where that was found). The sink

@@ -97,6 +97,20 @@ Parsed parse_int(std::string_view field, int32_t& value) {
     return Parsed::kOk;
 }
 
+size_t split_tokens(std::string_view text, std::string_view* out, size_t max) {
+    size_t n = 0;
+    size_t at = 0;
+    while (n < max) {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+        if (at >= text.size()) break;
+        size_t end = at;
+        while (end < text.size() && text[end] != ' ' && text[end] != '\t') ++end;
+        out[n++] = text.substr(at, end - at);
+        at = end;
+    }
+    return n;
+}
+
 void copy_text(std::string_view text, char* out, size_t capacity) {
     if (capacity == 0) return;
     text = trim(text);

@@ -59,6 +59,10 @@ inline Parsed parse_observation_value(std::string_view field, double& value) {
 // An integer field; a blank field is kBlank with value 0.
 Parsed parse_int(std::string_view field, int32_t& value);
 
+// Splits text at blanks into at most max tokens; how many were found. Tokens beyond max are
+// not counted: a caller that needs all of them passes a larger max than it expects.
+size_t split_tokens(std::string_view text, std::string_view* out, size_t max);
+
 // Copies trimmed text into a terminated buffer of size capacity, cutting what does not fit.
 void copy_text(std::string_view text, char* out, size_t capacity);
 

@@ -158,8 +158,7 @@ bool NavReader::data() {
         if (handled) {
             reported = false;
         } else if (!reported) {
-            warn(eRNX_W_DATA_INVALID,
-                 "not the start of a record; lines read past up to the next one");
+            warn(eRNX_W_DATA_INVALID, "lines that start no record, read past up to the next one");
             reported = true;
         }
     }
@@ -216,7 +215,7 @@ bool NavReader::message(std::string_view first, char message_type) {
     // Systems not delivered are read past without a word, whatever their lines hold.
     if (m.letter != 'G' && m.letter != 'R' && m.letter != 'E') return true;
     if (!first_ok) {
-        diag_.warn(eRNX_W_DATA_INVALID, m.line, "message with an unreadable satellite or epoch",
+        diag_.warn(eRNX_W_DATA_INVALID, m.line, "a message whose satellite or epoch cannot be read",
                    true);
         return true;
     }
@@ -280,17 +279,15 @@ void NavReader::read_orbit_lines(Message& m) {
 }
 
 bool NavReader::deliver(const Message& m, char message_type) {
-    const std::string sat = std::string(1, m.letter) + std::to_string(m.number);
+    // The texts name no satellite: the line does, and readers group records by the text.
     if (!m.readable) {
-        diag_.warn(eRNX_W_DATA_READ_ERROR, m.line,
-                   "message of " + sat + " has a value that is not a number; read past", true);
+        diag_.warn(eRNX_W_DATA_READ_ERROR, m.line, "a message with a value that cannot be read",
+                   true);
         return true;
     }
     if (m.orbit_lines < required_orbit_lines(m.letter)) {
         diag_.warn(eRNX_W_DATA_OBS_MISSING, m.line,
-                   "message of " + sat + " has " + std::to_string(m.orbit_lines) + " of " +
-                       std::to_string(required_orbit_lines(m.letter)) + " orbit lines; read past",
-                   true);
+                   "a message with fewer orbit lines than its system has", true);
         return true;
     }
     const auto& v = m.v;

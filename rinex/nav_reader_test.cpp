@@ -217,3 +217,47 @@ TEST(NavReader, FileKindsTheNavigationReaderDoesNotRead) {
         EXPECT_EQ(read_text(c.text, nullptr, &out, &errors), c.expected) << c.name;
     }
 }
+
+// Number forms writers use, and last lines that stop after their first fields.
+TEST(NavReader, NumberFormsAndShortLastLinesOfVersion3Writers) {
+    struct Case {
+        const char* what;
+        std::string orbit1;  // IODE, Crs, delta n, M0 as written
+        std::string last;    // the last orbit line
+    };
+    const std::string plainLast = nav3_orbit(25, 4, 0, 0);
+    const Case cases[] = {
+        {"upper-case D", "    " + d19(45) + d19(-12.5) + d19(4.5e-9) + d19(1.25) + "\n", plainLast},
+        {"lower-case e",
+         "     4.500000000000e+01-1.250000000000e+01 4.500000000000e-09 1.250000000000e+00\n",
+         plainLast},
+        {"lower-case d",
+         "     4.500000000000d+01-1.250000000000d+01 4.500000000000d-09 1.250000000000d+00\n",
+         plainLast},
+        {"no leading zero",
+         "      .450000000000D+02 -.125000000000D+02  .450000000000E-08  .125000000000e+01\n",
+         plainLast},
+        {"last line with the transmission time only", nav3_orbit(45, -12.5, 4.5e-9, 1.25),
+         "    " + d19(25) + "\n"},
+        {"last line up to the fit interval", nav3_orbit(45, -12.5, 4.5e-9, 1.25),
+         "    " + d19(25) + d19(4) + "\n"},
+    };
+    for (const Case& c : cases) {
+        std::string message = nav3_first("G07", 2020, 1, 1, 2, 0, 0, 1e-4, 0, 0) + c.orbit1;
+        for (int line = 1; line < 6; ++line) message += nav3_orbit(1, 2, 3, 4);
+        RecordingNav out;
+        RecordingErrors errors;
+        EXPECT_EQ(
+            read_text(version_line(3.04, 'N', 'G') + hdr("", "END OF HEADER") + message + c.last,
+                      nullptr, &out, &errors),
+            eRNX_S_OK)
+            << c.what;
+        ASSERT_EQ(out.gps.size(), 1u) << c.what;
+        EXPECT_TRUE(errors.all.empty()) << c.what;
+        EXPECT_EQ(out.gps[0].iode, 45) << c.what;
+        EXPECT_EQ(out.gps[0].crs, -12.5) << c.what;
+        EXPECT_DOUBLE_EQ(out.gps[0].deltaN, 4.5e-9) << c.what;
+        EXPECT_EQ(out.gps[0].m0, 1.25) << c.what;
+        EXPECT_EQ(out.gps[0].transmissionTime, 25) << c.what;
+    }
+}

@@ -83,6 +83,24 @@ bool ends_inside_value(std::string_view line) {
 
 // An epoch record holds its flag and satellite count in columns 32-35.
 constexpr size_t kEpochRecordColumns = 35;
+// The first n blank-separated tokens of text as numbers, for records written off their columns;
+// false unless there are exactly n.
+bool doubles_by_tokens(std::string_view text, double* v, size_t n) {
+    std::string_view tokens[8];
+    if (n >= std::size(tokens) || split_tokens(text, tokens, n + 1) != n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (parse_double(tokens[i], v[i]) != Parsed::kOk) return false;
+    return true;
+}
+
+// The first n tokens as whole numbers; more tokens may follow.
+bool ints_by_tokens(std::string_view text, int32_t* v, size_t n) {
+    std::string_view tokens[8];
+    if (n > std::size(tokens) || split_tokens(text, tokens, n) != n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (parse_int(tokens[i], v[i]) != Parsed::kOk) return false;
+    return true;
+}
 
 std::string quoted(std::string_view s) {
     std::string out(1, '"');
@@ -187,11 +205,16 @@ bool ObsReader::header_line(std::string_view line, std::string_view label) {
     if (label == "APPROX POSITION XYZ" || label == "ANTENNA: DELTA H/E/N" ||
         label == "ANTENNA: DELTA X/Y/Z") {
         double v[3];
-        for (int i = 0; i < 3; ++i) {
-            if (parse_double(column(c, 14 * i, 14), v[i]) != Parsed::kOk) {
-                warn(eRNX_W_HEADER_DATA_UNKNOWN, std::string(label) + " needs three numbers");
-                return true;
-            }
+        bool ok = true;
+        for (int i = 0; i < 3; ++i)
+            ok = ok && parse_double(column(c, 14 * i, 14), v[i]) == Parsed::kOk;
+        if (!ok && !doubles_by_tokens(c, v, 3)) {
+            // Position and antenna height are stored with the station: without them it would
+            // be placed wrongly. The X/Y/Z offset is not taken into the station.
+            if (label != "ANTENNA: DELTA X/Y/Z")
+                return refuse(std::string(label) + " needs three numbers");
+            read_past(std::string(label) + " needs three numbers");
+            return true;
         }
         if (label == "ANTENNA: DELTA H/E/N") return go(out_.OnAntennaDeltaHEN(v[0], v[1], v[2]));
         const RNX_COORD xyz{1, v[0], v[1], v[2]};
@@ -200,26 +223,26 @@ bool ObsReader::header_line(std::string_view line, std::string_view label) {
     }
     if (label == "INTERVAL") {
         double seconds = 0;
-        if (parse_double(column(c, 0, 10), seconds) != Parsed::kOk) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN, "INTERVAL needs a number");
+        if (parse_double(column(c, 0, 10), seconds) != Parsed::kOk &&
+            !doubles_by_tokens(c, &seconds, 1)) {
+            read_past("INTERVAL needs a number");
             return true;
         }
         return go(out_.OnInterval(seconds));
     }
-    if (label == "TIME OF FIRST OBS" || label == "TIME OF LAST OBS") {
+    if (label == "TIME OF FIRST OBS") return first_obs(c);
+    if (label == "TIME OF LAST OBS") {
         RNX_TIME t{};
-        if (!time_line(c, t)) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN, std::string(label) + " is not a valid time");
+        if (!time_line(c, t) && !time_by_tokens(c, t)) {
+            read_past("TIME OF LAST OBS is not a valid time");
             return true;
         }
-        if (label == "TIME OF LAST OBS") return go(out_.OnTimeOfLastObs(t));
-        time_system_ = t.timeSystem;
-        return go(out_.OnTimeOfFirstObs(t));
+        return go(out_.OnTimeOfLastObs(t));
     }
     if (label == "RCV CLOCK OFFS APPL" || label == "# OF SATELLITES") {
         int32_t n = 0;
-        if (parse_int(column(c, 0, 6), n) != Parsed::kOk) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN, std::string(label) + " needs a number");
+        if (parse_int(column(c, 0, 6), n) != Parsed::kOk && !ints_by_tokens(c, &n, 1)) {
+            read_past(std::string(label) + " needs a number");
             return true;
         }
         if (label == "# OF SATELLITES") return go(out_.OnNumberOfSatellites(n));
@@ -229,12 +252,21 @@ bool ObsReader::header_line(std::string_view line, std::string_view label) {
         int32_t v[4];
         const size_t at[4] = {0, 6, 12, 18};
         const size_t width[4] = {6, 6, 6, 4};
-        for (int i = 0; i < 4; ++i) {
-            if (parse_int(column(c, at[i], width[i]), v[i]) == Parsed::kBad ||
-                (i == 0 && is_blank(column(c, 0, 6)))) {
-                warn(eRNX_W_HEADER_DATA_UNKNOWN, "LEAP SECONDS is not readable");
-                return true;
-            }
+        bool ok = !is_blank(column(c, 0, 6));
+        for (int i = 0; i < 4; ++i)
+            ok = ok && parse_int(column(c, at[i], width[i]), v[i]) != Parsed::kBad;
+        if (!ok) {
+            // Odd columns: the numbers in their order, up to the time system's letters.
+            std::string_view tokens[5];
+            const size_t n = split_tokens(c, tokens, 5);
+            size_t read = 0;
+            while (read < n && read < 4 && parse_int(tokens[read], v[read]) == Parsed::kOk) ++read;
+            for (size_t i = read; i < 4; ++i) v[i] = 0;
+            ok = read >= 1 && (read == n || time_system_of(tokens[read]) != eTIMESYS_NONE);
+        }
+        if (!ok) {
+            read_past("LEAP SECONDS is not readable");
+            return true;
         }
         return go(out_.OnLeapSeconds(v[0], v[1], v[2], v[3]));
     }
@@ -255,6 +287,42 @@ bool ObsReader::time_line(std::string_view c, RNX_TIME& t) {
     return make_time(f[0], f[1], f[2], f[3], f[4], seconds, sys, t);
 }
 
+// The same written off its columns: five whole numbers, the seconds, an optional time system.
+bool ObsReader::time_by_tokens(std::string_view c, RNX_TIME& t) {
+    std::string_view tokens[8];
+    const size_t n = split_tokens(c, tokens, 8);
+    if (n < 6 || n > 7) return false;
+    int32_t f[5];
+    for (int i = 0; i < 5; ++i)
+        if (parse_int(tokens[i], f[i]) != Parsed::kOk) return false;
+    double seconds = 0;
+    if (parse_double(tokens[5], seconds) != Parsed::kOk) return false;
+    eTIMESYS sys = default_time_system(settings_.system_letter);
+    if (n == 7 && (sys = time_system_of(tokens[6])) == eTIMESYS_NONE) return false;
+    return make_time(f[0], f[1], f[2], f[3], f[4], seconds, sys, t);
+}
+
+// The epochs carry their own dates, so a damaged date is read past; the time system is what
+// their dates count in, and a mixed file names it only here.
+bool ObsReader::first_obs(std::string_view c) {
+    std::string_view tokens[8];
+    const size_t n = split_tokens(c, tokens, 8);
+    std::string_view named = trim(column(c, 48, 3));
+    if (named.empty() && n == 7) named = tokens[6];
+    const eTIMESYS sys = named.empty() ? eTIMESYS_NONE : time_system_of(named);
+    if (sys == eTIMESYS_NONE && !named.empty() && settings_.system_letter == 'M')
+        return refuse("TIME OF FIRST OBS names time system " + quoted(named) +
+                      ", which is not known: the times of the epochs cannot be told");
+    RNX_TIME t{};
+    if (time_line(c, t) || time_by_tokens(c, t)) {
+        time_system_ = t.timeSystem;
+        return go(out_.OnTimeOfFirstObs(t));
+    }
+    if (sys != eTIMESYS_NONE) time_system_ = sys;
+    read_past("TIME OF FIRST OBS is not a valid time");
+    return true;
+}
+
 bool ObsReader::flush_pending() {
     const Pending what = pending_;
     pending_ = Pending::kNone;
@@ -264,11 +332,12 @@ bool ObsReader::flush_pending() {
             return true;
         case Pending::kObsTypes: {
             SystemTypes& t = types_of(sys);
+            // The data lines are read by these columns: a short list would misplace values.
             if (static_cast<int32_t>(pending_codes_.size()) < t.declared)
-                warn(eRNX_W_HEADER_DATA_MISSING, std::string("SYS / # / OBS TYPES of ") + sys +
-                                                     " announces " + std::to_string(t.declared) +
-                                                     " types but lists " +
-                                                     std::to_string(pending_codes_.size()));
+                return refuse(std::string("SYS / # / OBS TYPES of ") + sys + " announces " +
+                                  std::to_string(t.declared) + " types but lists " +
+                                  std::to_string(pending_codes_.size()),
+                              pending_line_);
             t.codes = pending_codes_;
             t.texts = pending_texts_;
             t.divisors.assign(t.codes.size(), 1.0);
@@ -293,12 +362,11 @@ bool ObsReader::obs_types_line(std::string_view line, bool first) {
         int32_t declared = 0;
         if (!is_known_system_letter(sys) ||
             parse_int(column(line, 3, 3), declared) != Parsed::kOk || declared < 0) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN,
-                 "SYS / # / OBS TYPES needs a system letter and a count");
-            return true;
+            return refuse("SYS / # / OBS TYPES needs a system letter and a count");
         }
         pending_ = Pending::kObsTypes;
         pending_system_ = sys;
+        pending_line_ = lines_.line_number();
         pending_codes_.clear();
         pending_texts_.clear();
         types_of(sys).declared = declared;
@@ -326,9 +394,9 @@ bool ObsReader::scale_line(std::string_view line, bool first) {
         if (!is_known_system_letter(sys) || parse_int(column(line, 2, 4), factor) != Parsed::kOk ||
             (factor != 1 && factor != 10 && factor != 100 && factor != 1000) ||
             parse_int(column(line, 8, 2), count) == Parsed::kBad || count < 0) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN,
-                 "SYS / SCALE FACTOR needs a system letter and a factor of 1, 10, 100 or 1000");
-            return true;
+            // The factor divides the values: without it they would be stored scaled.
+            return refuse(
+                "SYS / SCALE FACTOR needs a system letter and a factor of 1, 10, 100 or 1000");
         }
         pending_ = Pending::kScale;
         pending_system_ = sys;
@@ -360,7 +428,8 @@ bool ObsReader::phase_shift_line(std::string_view line, bool first) {
         if (!is_known_system_letter(sys) || !parse_obs_code(code_field, pending_shift_code_) ||
             parse_double(column(line, 6, 8), pending_shift_) == Parsed::kBad ||
             parse_int(column(line, 16, 2), count) == Parsed::kBad || count < 0) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN, "SYS / PHASE SHIFT is not readable");
+            // Shifts are not applied to the values: the record only informs.
+            read_past("SYS / PHASE SHIFT is not readable");
             return true;
         }
         pending_ = Pending::kPhaseShift;
@@ -375,7 +444,7 @@ bool ObsReader::phase_shift_line(std::string_view line, bool first) {
         char letter = 0;
         uint8_t number = 0;
         if (!parse_satellite(field, letter, number)) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN, "SYS / PHASE SHIFT lists satellite " + quoted(field));
+            read_past("SYS / PHASE SHIFT lists satellite " + quoted(field));
             --pending_count_;
             continue;
         }
@@ -387,6 +456,13 @@ bool ObsReader::phase_shift_line(std::string_view line, bool first) {
 
 // I3, 1X, 8(A3, 1X, I2, 1X); continuation lines 4X, 8(A3, 1X, I2, 1X).
 bool ObsReader::glonass_slots(std::string_view line) {
+    struct Entry {
+        uint8_t slot;
+        int32_t channel;
+    };
+    Entry entries[8];
+    size_t count = 0;
+    std::string_view bad;
     for (size_t k = 0; k < 8; ++k) {
         const std::string_view sat = column(line, 4 + 7 * k, 3);
         if (is_blank(sat)) continue;
@@ -395,29 +471,96 @@ bool ObsReader::glonass_slots(std::string_view line) {
         int32_t channel = 0;
         if (!parse_satellite(sat, letter, slot) || letter != 'R' ||
             parse_int(column(line, 8 + 7 * k, 2), channel) != Parsed::kOk) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN,
-                 "GLONASS SLOT / FRQ # entry " + quoted(sat) + " is not readable");
+            if (bad.empty()) bad = sat;
             continue;
         }
-        if (!go(out_.OnGlonassSlotFrequency(slot, channel))) return false;
+        entries[count++] = {slot, channel};
     }
+    // Loggers that write the entries a column off are read by their tokens; when that fails
+    // too, the entries that were readable are kept.
+    if (!bad.empty()) {
+        bool read = false;
+        if (!glonass_slots_by_tokens(line, read)) return false;
+        if (read) return true;
+        read_past("GLONASS SLOT / FRQ # entry " + quoted(bad) + " is not readable");
+    }
+    for (size_t i = 0; i < count; ++i)
+        if (!go(out_.OnGlonassSlotFrequency(entries[i].slot, entries[i].channel))) return false;
+    return true;
+}
+
+// [count] then pairs of a satellite ("R01", "R1" or "R 1") and its channel; read tells whether
+// the line was read so (and delivered).
+bool ObsReader::glonass_slots_by_tokens(std::string_view line, bool& read) {
+    read = false;
+    std::string_view tokens[32];
+    const size_t n = split_tokens(header_content(line), tokens, std::size(tokens));
+    struct Entry {
+        uint8_t slot;
+        int32_t channel;
+    };
+    Entry entries[16];
+    size_t count = 0;
+    size_t i = 0;
+    int32_t number = 0;
+    if (n > 0 && parse_int(tokens[0], number) == Parsed::kOk) ++i;  // the count of satellites
+    bool ok = n > 0;
+    while (ok && i < n) {
+        const std::string_view t = tokens[i++];
+        ok = t.size() >= 1 && t.size() <= 3 && t[0] == 'R' && count < std::size(entries);
+        std::string_view digits = t.substr(ok ? 1 : 0);
+        if (ok && digits.empty() && i < n) digits = tokens[i++];
+        int32_t slot = 0;
+        int32_t channel = 0;
+        ok = ok && parse_int(digits, slot) == Parsed::kOk && slot >= 1 && slot <= 99 && i < n &&
+             parse_int(tokens[i++], channel) == Parsed::kOk;
+        if (ok) entries[count++] = {static_cast<uint8_t>(slot), channel};
+    }
+    if (!ok) return true;
+    read = true;
+    for (size_t k = 0; k < count; ++k)
+        if (!go(out_.OnGlonassSlotFrequency(entries[k].slot, entries[k].channel))) return false;
     return true;
 }
 
 // 4(1X, A3, 1X, F8.3).
 bool ObsReader::glonass_biases(std::string_view line) {
+    struct Entry {
+        RNX_OBS_CODE code;
+        double bias;
+    };
+    Entry entries[4];
+    size_t count = 0;
     for (size_t k = 0; k < 4; ++k) {
         const std::string_view field = trim(column(line, 1 + 13 * k, 3));
         if (field.empty()) continue;
         RNX_OBS_CODE code{};
         double bias = 0;
         if (!parse_obs_code(field, code) ||
-            parse_double(column(line, 5 + 13 * k, 8), bias) == Parsed::kBad) {
-            warn(eRNX_W_HEADER_DATA_UNKNOWN,
-                 "GLONASS COD/PHS/BIS entry " + quoted(field) + " is not readable");
-            continue;
+            parse_double(column(line, 5 + 13 * k, 8), bias) == Parsed::kBad)
+            return glonass_biases_by_tokens(line);
+        entries[count++] = {code, bias};
+    }
+    for (size_t i = 0; i < count; ++i)
+        if (!go(out_.OnGlonassCodePhaseBias(entries[i].code, entries[i].bias))) return false;
+    return true;
+}
+
+// Pairs of a code and its bias off their columns; a code without a number has no known bias.
+bool ObsReader::glonass_biases_by_tokens(std::string_view line) {
+    std::string_view tokens[16];
+    const size_t n = split_tokens(header_content(line), tokens, std::size(tokens));
+    for (size_t i = 0; i < n;) {
+        RNX_OBS_CODE code{};
+        if (!parse_obs_code(tokens[i], code)) {
+            read_past("GLONASS COD/PHS/BIS entry " + quoted(tokens[i]) + " is not readable");
+            return true;
         }
-        if (!go(out_.OnGlonassCodePhaseBias(code, bias))) return false;
+        double bias = 0;
+        if (++i < n && parse_double(tokens[i], bias) == Parsed::kOk) {
+            ++i;
+            if (!go(out_.OnGlonassCodePhaseBias(code, bias))) return false;
+        }
     }
     return true;
 }

@@ -52,8 +52,12 @@ private:
     bool scale_line(std::string_view line, bool first);
     bool phase_shift_line(std::string_view line, bool first);
     bool glonass_slots(std::string_view line);
+    bool glonass_slots_by_tokens(std::string_view line, bool& read);
     bool glonass_biases(std::string_view line);
+    bool glonass_biases_by_tokens(std::string_view line);
     bool time_line(std::string_view line, RNX_TIME& time);
+    bool time_by_tokens(std::string_view content, RNX_TIME& time);
+    bool first_obs(std::string_view content);
     void apply_scales();
 
     bool epochs();
@@ -75,6 +79,15 @@ private:
     void warn(eRNX code, const std::string& what, bool lost = true) {
         diag_.warn(code, lines_.line_number(), what, lost);
     }
+    // A header record the conversion can do without, not readable as written: read past.
+    void read_past(const std::string& what) {
+        warn(eRNX_W_HEADER_DATA_UNKNOWN, what + "; read past", false);
+    }
+    // A header record the values depend on, not readable: the file is refused.
+    bool refuse(const std::string& what, uint32_t line = 0) {
+        error_ = diag_.fail(eRNX_E_FILE_READ_ERROR, line != 0 ? line : lines_.line_number(), what);
+        return false;
+    }
     SystemTypes& types_of(char letter) { return types_[static_cast<unsigned char>(letter)]; }
 
     LineSource& lines_;
@@ -91,6 +104,7 @@ private:
 
     Pending pending_ = Pending::kNone;
     char pending_system_ = ' ';
+    uint32_t pending_line_ = 0;  // where the pending record begins
     std::vector<RNX_OBS_CODE> pending_codes_;
     std::vector<std::array<char, 3>> pending_texts_;
     int32_t pending_factor_ = 0;

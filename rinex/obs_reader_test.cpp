@@ -295,3 +295,111 @@ TEST(ObsReader, ANonZeroAnswerStopsTheRun) {
     EXPECT_EQ(out.epochs.size(), 2u);
     EXPECT_FALSE(out.saw("eod"));
 }
+
+namespace {
+
+// The header records the table below looks at, as short texts.
+class RecordingHeader : public RecordingObs {
+public:
+    int OnLeapSeconds(int32_t a, int32_t b, int32_t c, int32_t d) override {
+        return note(format("leap:%d,%d,%d,%d", a, b, c, d));
+    }
+    int OnGlonassCodePhaseBias(const RNX_OBS_CODE& code, double bias) override {
+        return note(format("bias:%u%u%u:%.3f", code.kind, code.band, code.attribute, bias));
+    }
+    int OnTimeOfLastObs(const RNX_TIME& t) override {
+        return note(format("last:%d-%d-%d %d:%d:%.1f", t.year, t.month, t.day, t.hour, t.minute,
+                           t.seconds));
+    }
+    int OnNumberOfSatellites(int32_t n) override { return note(format("satellites:%d", n)); }
+};
+
+}  // namespace
+
+// Header records written off their columns: those the conversion can do without are read by
+// their tokens, or read past with a warning naming the line; those the values depend on refuse
+// the file with their line.
+TEST(ObsReader, HeaderRecordsOffTheirColumns) {
+    struct Case {
+        const char* what;
+        std::string line;  // the file's second line
+        char system;
+        eRNX result;
+        std::string told;  // the notifications of the line, joined; empty: none
+        bool warned;       // a warning (not an error) names line 2
+    };
+    const Case cases[] = {
+        {"slots one column off, as phone loggers write them",
+         hdr("  3  R01  1  R02 -4  R03  5", "GLONASS SLOT / FRQ #"), 'M', eRNX_S_OK,
+         "slot:1:1;slot:2:-4;slot:3:5", false},
+        {"a slot written R 1", hdr("  1 R 1 -7", "GLONASS SLOT / FRQ #"), 'M', eRNX_S_OK,
+         "slot:1:-7", false},
+        {"slots that make no sense", hdr("  2 R01 x R02 y", "GLONASS SLOT / FRQ #"), 'M', eRNX_S_OK,
+         "", true},
+        {"one slot of two that makes no sense", hdr("  2 R01  1 R02 x", "GLONASS SLOT / FRQ #"),
+         'M', eRNX_S_OK, "slot:1:1", true},
+        {"biases off their columns", hdr("C1C -10.000  C1P  -10.5 C2C", "GLONASS COD/PHS/BIS"), 'M',
+         eRNX_S_OK, "bias:122:-10.000;bias:121:-10.500", false},
+        {"a bias entry that is no code", hdr(" ?1C   1.000", "GLONASS COD/PHS/BIS"), 'M', eRNX_S_OK,
+         "", true},
+        {"a phase shift without its value", hdr("G L1C           02 G01 G02", "SYS / PHASE SHIFT"),
+         'M', eRNX_S_OK, "shift:G:222:0.00000:1,2,", false},
+        {"a phase shift that cannot be read", hdr("G L1C  x.xxxxx", "SYS / PHASE SHIFT"), 'M',
+         eRNX_S_OK, "", true},
+        {"leap seconds in odd columns", hdr("   18   18  2185     7GPS", "LEAP SECONDS"), 'G',
+         eRNX_S_OK, "leap:18,18,2185,7", false},
+        {"leap seconds that are no number", hdr("  eighteen", "LEAP SECONDS"), 'G', eRNX_S_OK, "",
+         true},
+        {"interval off its columns", hdr("           1.000", "INTERVAL"), 'G', eRNX_S_OK,
+         "interval:1.000", false},
+        {"interval that is no number", hdr("one second", "INTERVAL"), 'G', eRNX_S_OK, "", true},
+        {"last observation off its columns", hdr(" 2020 1 2 3 4 5.0 GPS", "TIME OF LAST OBS"), 'G',
+         eRNX_S_OK, "last:2020-1-2 3:4:5.0", false},
+        {"satellite count that is no number", hdr("  many", "# OF SATELLITES"), 'G', eRNX_S_OK, "",
+         true},
+        {"an unknown label", hdr("whatever", "PHONE MODEL"), 'G', eRNX_S_OK, "record:PHONE MODEL",
+         true},
+        {"a damaged first observation in a GPS file", hdr("  2020    13", "TIME OF FIRST OBS"), 'G',
+         eRNX_S_OK, "", true},
+        {"first observation off its columns", hdr(" 2020 1 1 0 0 0.0 GPS", "TIME OF FIRST OBS"),
+         'M', eRNX_S_OK, "first:2020-1-1 0:0:0.0000 sys1", false},
+        // Needed: the values or the station depend on them.
+        {"an unknown time system in a mixed file",
+         hdr("  2020     1     1     0     0    0.0000000     XYZ", "TIME OF FIRST OBS"), 'M',
+         eRNX_E_FILE_READ_ERROR, "", false},
+        {"a position off its columns", hdr(" 4027893.7 307045.6 4919475.2", "APPROX POSITION XYZ"),
+         'G', eRNX_S_OK, "position:4027893.7000,307045.6000,4919475.2000", false},
+        {"a position of two numbers", hdr(" 4027893.7 307045.6", "APPROX POSITION XYZ"), 'G',
+         eRNX_E_FILE_READ_ERROR, "", false},
+        {"an antenna height that is no number", hdr("  1.5m  0  0", "ANTENNA: DELTA H/E/N"), 'G',
+         eRNX_E_FILE_READ_ERROR, "", false},
+        {"a scale factor of 7", hdr("G    7", "SYS / SCALE FACTOR"), 'G', eRNX_E_FILE_READ_ERROR,
+         "", false},
+        {"observation types without a count", hdr("E  xx C1C", "SYS / # / OBS TYPES"), 'M',
+         eRNX_E_FILE_READ_ERROR, "", false},
+        {"fewer observation types than announced", hdr("E    3 C1C L1C", "SYS / # / OBS TYPES"),
+         'M', eRNX_E_FILE_READ_ERROR, "", false},
+    };
+    for (const Case& c : cases) {
+        const std::string text = version_line(3.04, 'O', c.system) + c.line +
+                                 hdr("G    2 C1C L1C", "SYS / # / OBS TYPES") +
+                                 hdr("", "END OF HEADER");
+        RecordingHeader out;
+        RecordingErrors errors;
+        EXPECT_EQ(read_text(text, &out, nullptr, &errors), c.result) << c.what;
+        std::string told;
+        for (const std::string& e : out.events)
+            if (e != "begin:0" && e != "end" && e != "eod" && e.rfind("types:", 0) != 0)
+                told += (told.empty() ? "" : ";") + e;
+        EXPECT_EQ(told, c.told) << c.what;
+        const bool refused = c.result != eRNX_S_OK;
+        bool warned = false;
+        bool failed = false;
+        for (const Diagnostic& d : errors.all) {
+            if (d.line != 2) continue;
+            (d.error ? failed : warned) = true;
+        }
+        EXPECT_EQ(failed, refused) << c.what;
+        EXPECT_EQ(warned, c.warned) << c.what;
+    }
+}

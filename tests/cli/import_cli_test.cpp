@@ -214,6 +214,33 @@ TEST_F(ImportCli, AFailedFileNamesItsLineAndLeavesTheProjectAsItWas) {
     EXPECT_FALSE(fs::exists(fresh));
 }
 
+TEST_F(ImportCli, HeaderRecordsOffTheirColumnsImportWithGroupedWarnings) {
+    std::string text = v3_file("LOGGER", 10);
+    // Lines 6-8: slots a column off (read by their tokens), an unknown label, leap seconds that
+    // are no number.
+    text.insert(text.find(hdr("", "END OF HEADER")),
+                hdr("  2  R01  1  R02 -4", "GLONASS SLOT / FRQ #") + hdr("Pixel 7", "PHONE MODEL") +
+                    hdr("  many", "LEAP SECONDS"));
+    // The unknown label again in 8 header records inside the data.
+    for (int i = 0; i < 8; ++i)
+        text += "> 2020 03 01 00 00 10.0000000  4  1\n" + hdr("Pixel 7", "PHONE MODEL");
+    const std::string path = write("logger.rnx", text);
+    const Outcome result = vyr({"import", project, path});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_THAT(result.out, HasSubstr("station LOGGER (marker LOGGER): 10 epochs"));
+    EXPECT_THAT(result.err,
+                HasSubstr("vyr: " + path + ":7: warning: unknown header label \"PHONE MODEL\""));
+    EXPECT_THAT(result.err,
+                HasSubstr("vyr: " + path + ":8: warning: LEAP SECONDS is not readable"));
+    // Nine of one kind: five shown with their lines, the rest counted in one line.
+    size_t shown = 0;
+    for (size_t at = 0; (at = result.err.find("PHONE MODEL", at)) != std::string::npos; ++at)
+        ++shown;
+    EXPECT_EQ(shown, 6u) << result.err;
+    EXPECT_THAT(result.err, HasSubstr("vyr: " + path + ": warning: ... and 4 more like it"));
+    EXPECT_THAT(result.err, ::testing::Not(HasSubstr("SLOT")));
+}
+
 TEST_F(ImportCli, StreamedImportStoresWhatTheInMemoryConversionAndAddEpochsStore) {
     const std::string file = write("long.rnx", v3_file("LONG", 2500));
     ASSERT_EQ(vyr({"import", project, file}).status, 0);
