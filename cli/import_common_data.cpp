@@ -218,8 +218,15 @@ void import_navigation(FileKind kind, const std::string& path, IVyrFileConverter
 
 std::string counts_summary(const std::vector<StoredCount>& counts) {
     std::string lists, notes;
+    std::vector<std::string> said;
     for (const StoredCount& count : counts) {
-        for (const std::string& note : count.notes) notes += "; " + note;
+        // The conversions of a mixed navigation file each read the whole file: a damaged
+        // message is met by each of them, and told once.
+        for (const std::string& note : count.notes) {
+            if (std::find(said.begin(), said.end(), note) != said.end()) continue;
+            said.push_back(note);
+            notes += "; " + note;
+        }
         if (count.added == 0 && count.present == 0) continue;
         lists +=
             (lists.empty() ? "" : "; ") + count.list + " " + std::to_string(count.added) + " added";

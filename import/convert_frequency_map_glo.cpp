@@ -1,5 +1,6 @@
 #include "import/convert_frequency_map_glo.h"
 
+#include <cstring>
 #include <string>
 
 #include "import/convert_rinex_nav.h"
@@ -57,8 +58,9 @@ VYR_ERROR CConvertFileFrequencyMapGlo::Convert(VYR_GLONASS_FREQUENCYMAP& map, ui
                             "the header has no END OF HEADER");
     CountedLines lines(file.get(), *this);
     lines.skipped(headerLines);
-    const auto fail = [&](const std::string& problem) {
-        return note_failure(m_report, VYR_E_FAILED_TO_READ, lines.number(), problem);
+    // A message that cannot be used is read past; the channels of the others are kept.
+    const auto read_past = [&](uint32_t line, const char* problem) {
+        note_read_past(m_report, line, problem);
     };
     const auto end = [&]() {
         if (!std::ferror(file.get())) return VYR_OK;
@@ -69,8 +71,12 @@ VYR_ERROR CConvertFileFrequencyMapGlo::Convert(VYR_GLONASS_FREQUENCYMAP& map, ui
     int lineClass = kLineData;
     bool haveLine = lines.read(buffer, lineClass);
     while (haveLine) {
-        // Look for the first line of a message: a data line that starts with the satellite.
-        if (lineClass != kLineData || (systemLetter && (buffer[0] == ' ' || buffer[0] == '\0'))) {
+        // Look for the first line of a message: a data line that starts with the satellite
+        // (orbit lines start with blanks, which is how reading finds its way after a damaged
+        // message).
+        const bool satelliteFirst = systemLetter ? buffer[0] != ' ' && buffer[0] != '\0'
+                                                 : std::strncmp(buffer, "   ", 3) != 0;
+        if (lineClass != kLineData || !satelliteFirst) {
             haveLine = lines.read(buffer, lineClass);
             continue;
         }
@@ -79,25 +85,27 @@ VYR_ERROR CConvertFileFrequencyMapGlo::Convert(VYR_GLONASS_FREQUENCYMAP& map, ui
             haveLine = lines.read(buffer, lineClass);
             continue;
         }
-        int slot = 0;
-        if (parse_integers(systemLetter ? buffer + 1 : buffer, &slot, 1) != 1)
-            return fail("a message whose slot number cannot be read");
         const uint32_t first = lines.number();
-        const std::string orbitLine = " of the message of line " + std::to_string(first);
+        int slot = 0;
+        if (parse_integers(systemLetter ? buffer + 1 : buffer, &slot, 1) != 1) {
+            read_past(first, "a message whose slot number cannot be read");
+            haveLine = lines.read(buffer, lineClass);
+            continue;
+        }
         Step step = lines.read_next_data_line(buffer);  // orbit line 1
         if (step == Step::kNext) step = lines.read_next_data_line(buffer);
         if (step == Step::kEnd) return end();
-        if (step == Step::kFailure)
-            return fail("an orbit line" + orbitLine + " is not the next line");
         double orbit[4] = {};
-        if (parse_numbers(buffer, orbit, 4) != 4)
-            return fail("orbit line 2" + orbitLine + " holds no frequency channel number");
-        if (slot >= 1 && slot <= VYR_GLONASS_FREQUENCYMAP::kSlots)
-            map.channel[slot - 1] = round_half_away<int8_t>(orbit[3]);
-        step = lines.read_next_data_line(buffer);  // orbit line 3
-        if (step == Step::kEnd) return end();
-        if (step == Step::kFailure)
-            return fail("an orbit line" + orbitLine + " is not the next line");
+        if (step == Step::kFailure) {
+            read_past(first, "a message whose orbit lines do not follow it");
+        } else if (parse_numbers(buffer, orbit, 4) != 4) {
+            read_past(first, "a message whose orbit line 2 holds no frequency channel number");
+        } else {
+            if (slot >= 1 && slot <= VYR_GLONASS_FREQUENCYMAP::kSlots)
+                map.channel[slot - 1] = round_half_away<int8_t>(orbit[3]);
+            step = lines.read_next_data_line(buffer);  // orbit line 3
+            if (step == Step::kEnd) return end();
+        }
         haveLine = lines.read(buffer, lineClass);
     }
     return end();

@@ -83,33 +83,41 @@ TEST(ConvertFileFrequencyMapGlo, VersionThreeAndFourTakeOnlyGlonassMessages) {
     EXPECT_EQ(+v4.channel[3], 6);
 }
 
-TEST(ConvertFileFrequencyMapGlo, FailuresNameTheLine) {
+// A damaged header fails the file with its line; a message that cannot be used is read past
+// with its line, and the channels of the others are kept.
+TEST(ConvertFileFrequencyMapGlo, DamagedMessagesAreReadPastWithTheirLines) {
     std::string blankInside = message_v2(3, d19(-4.0));
     blankInside.insert(blankInside.find('\n') + 1, "\n");
+    const std::string good = message_v2(5, d19(2.0));
     // The header takes lines 1 and 2; a message starts on line 3.
     const struct {
         std::string text;
         VYR_ERROR expected;
-        uint32_t line;
+        uint32_t failedAt;
+        uint32_t readPastAt;  // 0: nothing read past
     } cases[] = {
-        {nav_version_line("1", 'G') + hdr("", "END OF HEADER"), VYR_E_NOT_IMPLEMENTED, 1},
+        {nav_version_line("1", 'G') + hdr("", "END OF HEADER"), VYR_E_NOT_IMPLEMENTED, 1, 0},
         // No version at all is damage.
-        {hdr("", "END OF HEADER"), VYR_E_FAILED_TO_READ, 1},
-        {nav_version_line("2.11", 'G') + message_v2(3, d19(-4.0)), VYR_E_HEADER_OR_DATA_MISSING, 0},
-        {header("2.11") + blankInside, VYR_E_FAILED_TO_READ, 4},  // a blank between orbit lines
-        {header("2.11") + message_v2(3, ""), VYR_E_FAILED_TO_READ,
-         5},  // orbit line 2: three values
-        {header("2.11") + "xx 21  1  1  0 15  0.0\n", VYR_E_FAILED_TO_READ, 3},
+        {hdr("", "END OF HEADER"), VYR_E_FAILED_TO_READ, 1, 0},
+        {nav_version_line("2.11", 'G') + message_v2(3, d19(-4.0)), VYR_E_HEADER_OR_DATA_MISSING, 0,
+         0},
+        {header("2.11") + blankInside + good, VYR_OK, 0, 3},        // a blank between orbit lines
+        {header("2.11") + message_v2(3, "") + good, VYR_OK, 0, 3},  // orbit line 2: three values
+        {header("2.11") + "xx 21  1  1  0 15  0.0\n" + good, VYR_OK, 0, 3},
         // The end of the file inside a message ends the import.
-        {header("2.11") + message_v2(3, d19(-4.0)).substr(0, 60), VYR_OK, 0},
+        {header("2.11") + good + message_v2(3, d19(-4.0)).substr(0, 60), VYR_OK, 0, 0},
     };
     for (const auto& c : cases) {
         VYR_GLONASS_FREQUENCYMAP map{};
         VyrConversionReport report;
         EXPECT_EQ(convert_text<CConvertFileFrequencyMapGlo>(c.text, map, &report), c.expected)
             << c.text;
-        EXPECT_EQ(report.failure.line, c.line) << c.text;
+        EXPECT_EQ(report.failure.line, c.failedAt) << c.text;
         EXPECT_EQ(report.failure.problem.empty(), c.expected == VYR_OK) << c.text;
+        EXPECT_EQ(report.readPast.empty() ? 0u : report.readPast[0].lines.at(0), c.readPastAt)
+            << c.text;
         EXPECT_EQ(+map.channel[10], -111);
+        EXPECT_EQ(+map.channel[4], c.expected == VYR_OK ? 2 : -111) << c.text;
+        EXPECT_NE(+map.channel[2], -4) << c.text;
     }
 }

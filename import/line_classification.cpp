@@ -80,7 +80,9 @@ int CLineClassification::ClassifyLine(char* line, const int& previousClass) cons
     }
     if (IsBlank(line)) return kLineBlank;
     if (previousClass == kLineObsTypes) return kLineObsTypes;
+    // Fortran exponents, as some writers give them in lower case.
     ReplaceChar(line, 'D', 'E');
+    ReplaceChar(line, 'd', 'E');
     return kLineData;
 }
 
