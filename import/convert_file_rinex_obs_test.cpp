@@ -238,9 +238,9 @@ TEST_F(LibraryPath, Version2DopplerAndStrengthLandWhereVersion3PutsThemForTheSam
         const auto& y = b.satellites[s].observations;
         ASSERT_EQ(x.size(), y.size());
         for (size_t i = 0; i < x.size(); ++i) {
-            SCOPED_TRACE(x[i].obsType);
-            EXPECT_EQ(x[i].obsType, y[i].obsType);
-            EXPECT_EQ(x[i].flags, y[i].flags);
+            SCOPED_TRACE(+x[i].obsType);
+            EXPECT_EQ(+x[i].obsType, +y[i].obsType);
+            EXPECT_EQ(+x[i].flags, +y[i].flags);
             EXPECT_EQ(+x[i].code, +y[i].code);
             EXPECT_EQ(+x[i].phase, +y[i].phase);
             EXPECT_EQ(+x[i].doppler, +y[i].doppler);

@@ -212,7 +212,7 @@ TEST(ObsReader, InputEndingInsideAnEpochEndsTheRunWithoutDeliveringIt) {
         ASSERT_EQ(out.epochs.size(), c.epochs);
         // Every epoch delivered is whole.
         for (const RNX_OBS_EPOCH& e : out.epochs) ASSERT_EQ(e.satellites.size(), 2u);
-        EXPECT_EQ(out.epochs.back().satellites[1].values[0].value,
+        EXPECT_EQ(+out.epochs.back().satellites[1].values[0].value,
                   c.epochs == 2 ? 22000001.25 : 22000000.25);
         if (c.errorLine != 0) {
             EXPECT_TRUE(errors.has(c.result, c.errorLine));
