@@ -162,6 +162,13 @@ bool CCompactRinexExpander::Feed(std::string_view line, std::string& out) {
     return fail("unknown state");
 }
 
+bool CCompactRinexExpander::FeedLast(std::string_view line, std::string& out) {
+    if (!m_problem.empty()) return false;
+    if (m_stage != Stage::kClock && m_stage != Stage::kData) return Feed(line, out);
+    ++m_lineNumber;
+    return fail("the file ends inside an epoch, in a line without its line end");
+}
+
 bool CCompactRinexExpander::Finish() {
     if (!m_problem.empty()) return false;
     switch (m_stage) {
@@ -488,8 +495,8 @@ bool ExpandCompactRinex(std::FILE* in, std::FILE* out, uint64_t& problemLine,
         problem = std::move(what);
         return false;
     };
-    const auto feed = [&]() {
-        if (expander.Feed(line, text)) return true;
+    const auto feed = [&](bool last) {
+        if (last ? expander.FeedLast(line, text) : expander.Feed(line, text)) return true;
         return failed(expander.ProblemLine(), expander.Problem());
     };
     size_t n = 0;
@@ -500,14 +507,14 @@ bool ExpandCompactRinex(std::FILE* in, std::FILE* out, uint64_t& problemLine,
                 if (line.size() <= CCompactRinexExpander::kMaxLineLength) line += buffer[i];
                 continue;
             }
-            if (!feed()) return false;
+            if (!feed(false)) return false;
             line.clear();
         }
         if (text.size() >= sizeof buffer && !flush())
             return failed(0, "writing the expanded file failed");
     }
     if (std::ferror(in)) return failed(0, "reading the file failed");
-    if (!line.empty() && !feed()) return false;
+    if (!line.empty() && !feed(true)) return false;
     if (!expander.Finish()) return failed(expander.ProblemLine(), expander.Problem());
     if (!flush() || std::fflush(out) != 0) return failed(0, "writing the expanded file failed");
     return true;

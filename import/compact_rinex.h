@@ -26,6 +26,9 @@ public:
     // when the line cannot be expanded; Problem() then tells why and ProblemLine() where. Once
     // false, every further line is refused.
     bool Feed(std::string_view line, std::string& out);
+    // The last line of a file that has no line end. Inside an epoch it is taken for a cut: a
+    // value broken off is a whole number too, and would be expanded into a wrong one.
+    bool FeedLast(std::string_view line, std::string& out);
     // After the last line: false when the file stopped before the end of its header, inside an
     // epoch or inside the lines of an event.
     bool Finish();

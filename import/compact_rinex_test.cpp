@@ -316,6 +316,10 @@ TEST(CompactRinex, DamagedInputNamesTheLine) {
          "not a whole number"},
         {with(header, {initialised(" 15  2 13  0  0  0.0000000  0  3G07")}), 7, "fewer satellites"},
         {with(header, {initialised(" 15  2 13  0  0  0.0000000  9  1G07")}), 7, "epoch flag"},
+        {with(header, {initialised(" 15  2 13  0  0  0.0000000  0  2G07G07")}), 7,
+         "G07 is listed twice"},
+        {with(header, {initialised(" 15  2 13  0  0  0.0000000  0  1Gx7")}), 7,
+         "\"Gx7\" is not a satellite"},
         {with(header, {initialised(kEpoch0), ""}), 8, "ends inside an epoch"},
         {{header[0], header[1], header[2]}, 3, "before \"END OF HEADER\""},
         {{labelled("2.0", "CRINEX VERS   / TYPE")}, 1, "version \"2.0\""},
@@ -387,6 +391,46 @@ TEST(CompactRinex, FirstLineRecognised) {
     EXPECT_TRUE(IsCompactRinexFirstLine(v3_header()[0]));
     EXPECT_FALSE(IsCompactRinexFirstLine(v1_header(1)[2]));
     EXPECT_FALSE(IsCompactRinexFirstLine(""));
+}
+
+// A last line without its line end inside an epoch may be a value broken off ("10" of "1000"):
+// refused as a cut, never expanded into a wrong value. Outside an epoch it is read as it is.
+TEST(CompactRinex, ALastLineWithoutItsLineEndInsideAnEpochIsACut) {
+    const std::vector<std::string> epoch = {initialised(kEpoch0), "", "3&1000"};
+    struct Case {
+        const char* what;
+        std::string text;
+        bool ok;
+        uint64_t line;
+    };
+    std::string whole;
+    for (const std::string& line : with(v1_header(1), epoch)) whole += line + "\n";
+    const std::string nextEpoch = text_difference(kEpoch0, kEpoch1);
+    const Case cases[] = {
+        {"the last value with its line end", whole, true, 0},
+        {"the last value without", whole.substr(0, whole.size() - 1), false, 9},
+        {"the last value cut short", whole.substr(0, whole.size() - 3), false, 9},
+        {"ending after the epoch line", whole + nextEpoch + "\n", false, 10},
+        {"the epoch line without", whole + nextEpoch, false, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::FILE* in = std::tmpfile();
+        std::FILE* out = std::tmpfile();
+        ASSERT_NE(in, nullptr);
+        ASSERT_NE(out, nullptr);
+        std::fwrite(c.text.data(), 1, c.text.size(), in);
+        std::rewind(in);
+        uint64_t problemLine = 0;
+        std::string problem;
+        EXPECT_EQ(ExpandCompactRinex(in, out, problemLine, problem), c.ok) << problem;
+        EXPECT_EQ(problemLine, c.line) << problem;
+        if (!c.ok) {
+            EXPECT_NE(problem.find("ends inside an epoch"), std::string::npos) << problem;
+        }
+        std::fclose(in);
+        std::fclose(out);
+    }
 }
 
 }  // namespace
