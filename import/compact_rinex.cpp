@@ -79,7 +79,8 @@ void append_fixed(std::string& out, int64_t value, int decimals, size_t width) {
     char digits[48];
     char* const end = digits + sizeof digits;
     char* at = end;
-    for (int i = 0; i < decimals; ++i, magnitude /= 10) *--at = static_cast<char>('0' + magnitude % 10);
+    for (int i = 0; i < decimals; ++i, magnitude /= 10)
+        *--at = static_cast<char>('0' + magnitude % 10);
     *--at = '.';
     do {
         *--at = static_cast<char>('0' + magnitude % 10);
@@ -439,9 +440,7 @@ bool CCompactRinexExpander::data_line(std::string_view line, std::string& out) {
     if (!ended) apply_text_difference(satellite.flags, line.substr(at));
 
     const std::string& flags = satellite.flags;
-    const auto flag = [&flags](size_t index) {
-        return index < flags.size() ? flags[index] : ' ';
-    };
+    const auto flag = [&flags](size_t index) { return index < flags.size() ? flags[index] : ' '; };
     const auto append_field = [&](size_t i) {
         if (!m_present[i]) {
             out.append(16, ' ');

@@ -87,11 +87,11 @@ private:
 
     std::string m_epoch;  // the last epoch line as the compact file gives it (satellites inline)
     bool m_haveEpoch = false;
-    uint64_t m_dataEpoch = 0;              // data epochs counted, see Satellite::listedIn
-    std::vector<int32_t> m_slots;          // satellite slot -> index into m_table, -1 for none
-    std::vector<Satellite> m_table;        // every satellite seen
-    std::vector<uint32_t> m_satellites;    // the current epoch's, as indices into m_table
-    std::vector<int64_t> m_values;         // one data line's values and whether given
+    uint64_t m_dataEpoch = 0;            // data epochs counted, see Satellite::listedIn
+    std::vector<int32_t> m_slots;        // satellite slot -> index into m_table, -1 for none
+    std::vector<Satellite> m_table;      // every satellite seen
+    std::vector<uint32_t> m_satellites;  // the current epoch's, as indices into m_table
+    std::vector<int64_t> m_values;       // one data line's values and whether given
     std::vector<char> m_present;
     size_t m_idleArcs = 0;  // arcs taken since memory was last given back
     size_t m_nextSatellite = 0;

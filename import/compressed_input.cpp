@@ -6,9 +6,9 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <algorithm>
 #include <cstring>
 
 namespace vyr_import {
@@ -171,7 +171,8 @@ ssize_t CompressedInput::read_gzip(char* bytes, size_t size) {
             do {
                 got = ::read(g.fd, g.in, sizeof g.in);
             } while (got < 0 && errno == EINTR);
-            if (got < 0) return failed(std::string("reading the file failed: ") + std::strerror(errno));
+            if (got < 0)
+                return failed(std::string("reading the file failed: ") + std::strerror(errno));
             if (got == 0) g.atEnd = true;
             z.next_in = g.in;
             z.avail_in = static_cast<uInt>(got);
@@ -185,7 +186,8 @@ ssize_t CompressedInput::read_gzip(char* bytes, size_t size) {
             if (g.padding || z.next_in[0] == 0) {
                 g.padding = true;
                 for (; z.avail_in > 0; ++z.next_in, --z.avail_in)
-                    if (*z.next_in != 0) return failed("other bytes follow the zero padding after the gzip data");
+                    if (*z.next_in != 0)
+                        return failed("other bytes follow the zero padding after the gzip data");
                 continue;
             }
             if (inflateReset(&z) != Z_OK) return failed("the decompressor cannot be reset");

@@ -347,7 +347,8 @@ TEST(InputText, GzipTrailerIsCheckedAndMembersFollowOneAnother) {
     ScratchDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Read read = read_all(dir.Write("member.gz", c.bytes), vyr_import::Expansion::kAsStored);
+        const Read read =
+            read_all(dir.Write("member.gz", c.bytes), vyr_import::Expansion::kAsStored);
         ASSERT_TRUE(read.opened);
         EXPECT_EQ(read.failed, c.problem != nullptr) << read.problem;
         if (c.problem == nullptr) {

@@ -94,8 +94,8 @@ ssize_t text_then_failure(void* cookie, char* bytes, size_t size) {
 
 TEST(LineSource, AReadFailureShowsAfterTheLinesReadBeforeIt) {
     std::string text = "one\ntwo\nthree";
-    std::FILE* stream = fopencookie(&text, "r", cookie_io_functions_t{text_then_failure, nullptr,
-                                                                      nullptr, nullptr});
+    std::FILE* stream = fopencookie(
+        &text, "r", cookie_io_functions_t{text_then_failure, nullptr, nullptr, nullptr});
     ASSERT_NE(stream, nullptr);
     auto src = rnx::LineSource::from_stream(stream);
     std::string_view line;

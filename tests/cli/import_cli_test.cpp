@@ -484,7 +484,8 @@ TEST_F(ImportCli, ACutFileIsRefusedWithAHintAndItsCompleteEpochsImportedWithSalv
         const Outcome refused = vyr({"import", project, file});
         EXPECT_EQ(refused.status, 1);
         EXPECT_THAT(refused.err, HasSubstr(c.words));
-        EXPECT_THAT(refused.err, HasSubstr("\n" + complete + " could be imported with --salvage\n"));
+        EXPECT_THAT(refused.err,
+                    HasSubstr("\n" + complete + " could be imported with --salvage\n"));
         EXPECT_TRUE(refused.out.empty()) << refused.out;
         EXPECT_FALSE(fs::exists(project));  // nothing stored, not even the new project
 
