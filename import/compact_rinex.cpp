@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -71,13 +72,12 @@ void apply_text_difference(std::string& reference, std::string_view difference) 
     }
 }
 
-// A value held in units of the last decimal, appended with that many decimals right-aligned in
-// width columns, as the plain format writes F14.3, F12.9 and F15.12.
-void append_fixed(std::string& out, int64_t value, int decimals, size_t width) {
+// A value held in units of the last decimal with that many decimals, as the plain format
+// writes F14.3, F12.9 and F15.12, written backwards so that it ends just before end. Returns its
+// length; end must have 48 bytes before it.
+size_t format_fixed(char* end, int64_t value, int decimals) {
     uint64_t magnitude =
         value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    char digits[48];
-    char* const end = digits + sizeof digits;
     char* at = end;
     for (int i = 0; i < decimals; ++i, magnitude /= 10)
         *--at = static_cast<char>('0' + magnitude % 10);
@@ -87,9 +87,15 @@ void append_fixed(std::string& out, int64_t value, int decimals, size_t width) {
         magnitude /= 10;
     } while (magnitude != 0);
     if (value < 0) *--at = '-';
-    const size_t length = static_cast<size_t>(end - at);
+    return static_cast<size_t>(end - at);
+}
+
+// The value right-aligned in width columns (wider when it needs more).
+void append_fixed(std::string& out, int64_t value, int decimals, size_t width) {
+    char digits[48];
+    const size_t length = format_fixed(digits + sizeof digits, value, decimals);
     if (length < width) out.append(width - length, ' ');
-    out.append(at, length);
+    out.append(digits + sizeof digits - length, length);
 }
 
 // Satellite slots: a system letter or blank, then two characters each a digit or blank.
@@ -441,31 +447,76 @@ bool CCompactRinexExpander::data_line(std::string_view line, std::string& out) {
 
     const std::string& flags = satellite.flags;
     const auto flag = [&flags](size_t index) { return index < flags.size() ? flags[index] : ' '; };
-    const auto append_field = [&](size_t i) {
-        if (!m_present[i]) {
-            out.append(16, ' ');
-            return;
-        }
-        append_fixed(out, m_values[i], 3, 14);
-        out += flag(2 * i);
-        out += flag(2 * i + 1);
-    };
-    if (m_version == 1) {
-        // Five observations to a line.
-        for (size_t first = 0; first < types || first == 0; first += 5) {
+    if (!write_in_place(id, types, out)) {
+        // A value wider than its 14 columns: written field by field, as wide as it is.
+        const auto append_field = [&](size_t i) {
+            if (!m_present[i]) {
+                out.append(16, ' ');
+                return;
+            }
+            append_fixed(out, m_values[i], 3, 14);
+            out += flag(2 * i);
+            out += flag(2 * i + 1);
+        };
+        if (m_version == 1) {
+            // Five observations to a line.
+            for (size_t first = 0; first < types || first == 0; first += 5) {
+                const size_t start = out.size();
+                for (size_t i = first; i < types && i < first + 5; ++i) append_field(i);
+                trim_right_from(out, start);
+                out += '\n';
+            }
+        } else {
             const size_t start = out.size();
-            for (size_t i = first; i < types && i < first + 5; ++i) append_field(i);
+            out.append(id);
+            for (size_t i = 0; i < types; ++i) append_field(i);
             trim_right_from(out, start);
             out += '\n';
         }
-    } else {
-        const size_t start = out.size();
-        out.append(id);
-        for (size_t i = 0; i < types; ++i) append_field(i);
-        trim_right_from(out, start);
-        out += '\n';
     }
     if (++m_nextSatellite == m_satellites.size()) m_stage = Stage::kEpoch;
+    return true;
+}
+
+bool CCompactRinexExpander::write_in_place(std::string_view id, size_t types, std::string& out) {
+    const std::string& flags = m_table[m_satellites[m_nextSatellite]].flags;
+    // Room for every line made once; lines are written into it and cut to their last non-blank.
+    const size_t lines = m_version == 1 ? std::max<size_t>(1, (types + 4) / 5) : 1;
+    const size_t start = out.size();
+    out.resize(start + 3 + 16 * types + lines);
+    char* const base = out.data();
+    char* at = base + start;
+    char* lineStart = at;
+    const auto end_line = [&]() {
+        while (at > lineStart && at[-1] == ' ') --at;
+        *at++ = '\n';
+        lineStart = at;
+    };
+    if (m_version != 1) {
+        std::memcpy(at, id.data(), 3);
+        at += 3;
+    }
+    for (size_t i = 0; i < types; ++i) {
+        if (m_version == 1 && i > 0 && i % 5 == 0) end_line();  // five observations to a line
+        if (!m_present[i]) {
+            std::memset(at, ' ', 16);
+            at += 16;
+            continue;
+        }
+        char digits[48];
+        const size_t length = format_fixed(digits + sizeof digits, m_values[i], 3);
+        if (length > 14) {
+            out.resize(start);
+            return false;
+        }
+        std::memset(at, ' ', 14 - length);
+        std::memcpy(at + 14 - length, digits + sizeof digits - length, length);
+        at += 14;
+        *at++ = 2 * i < flags.size() ? flags[2 * i] : ' ';
+        *at++ = 2 * i + 1 < flags.size() ? flags[2 * i + 1] : ' ';
+    }
+    end_line();
+    out.resize(static_cast<size_t>(at - base));
     return true;
 }
 

@@ -67,6 +67,9 @@ private:
     bool next_value(std::string_view field, std::string_view subject, size_t observation, Arc& arc,
                     int64_t& value, bool& present);
     void write_epoch(std::string& out) const;
+    // The plain lines of the current satellite's values (m_values, m_present) written in place;
+    // false, with nothing written, when a value is wider than its 14 columns.
+    bool write_in_place(std::string_view id, size_t types, std::string& out);
     int types_of(char system) const;
     // The table index of a satellite's three characters; -1 when they name none.
     static int slot_of(const char* id);

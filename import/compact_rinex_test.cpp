@@ -295,6 +295,28 @@ TEST(CompactRinex, VersionThreeEpochsAndSatelliteLines) {
     EXPECT_EQ(lines, expected);
 }
 
+// A value too wide for F14.3 is written as wide as it is (the line then takes the slower way),
+// and the lines after it are laid out as usual; version 1.0 wraps after five values.
+TEST(CompactRinex, AValueWiderThanItsColumnsIsWrittenWhole) {
+    const std::string e0 = "> 2019 01 01 20 56 45.0000000  0  2      G01E11";
+    const Expansion v3 =
+        expand(with(v3_header(), {e0, "", "3&-99999999999999 3&1234  1 7", "3&-1234567890123"}));
+    ASSERT_TRUE(v3.ok) << v3.problem;
+    EXPECT_EQ(body(v3.text),
+              (std::vector<std::string>{e0.substr(0, 35), "G01-99999999999.999 1         1.234 7",
+                                        "E11-1234567890.123"}));
+
+    std::vector<std::string> header = v1_header(6);
+    const Expansion v1 = expand(
+        with(header, {initialised(kEpoch0), "", "1&1 1&2 1&3 1&123456789012345 1&5 1&6  1"}));
+    ASSERT_TRUE(v1.ok) << v1.problem;
+    EXPECT_EQ(body(v1.text),
+              (std::vector<std::string>{kEpoch0,
+                                        "         0.001 1         0.002           0.003  "
+                                        "123456789012.345           0.005",
+                                        "         0.006"}));
+}
+
 TEST(CompactRinex, DamagedInputNamesTheLine) {
     struct Case {
         std::vector<std::string> lines;
