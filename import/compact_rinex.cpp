@@ -76,16 +76,28 @@ void apply_text_difference(std::string& reference, std::string_view difference) 
 // writes F14.3, F12.9 and F15.12, written backwards so that it ends just before end. Returns its
 // length; end must have 48 bytes before it.
 size_t format_fixed(char* end, int64_t value, int decimals) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     uint64_t magnitude =
         value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     char* at = end;
-    for (int i = 0; i < decimals; ++i, magnitude /= 10)
-        *--at = static_cast<char>('0' + magnitude % 10);
-    *--at = '.';
-    do {
+    const auto pair = [&]() {
+        at -= 2;
+        std::memcpy(at, kPairs + 2 * (magnitude % 100), 2);
+        magnitude /= 100;
+    };
+    int left = decimals;
+    if (left % 2 != 0) {
         *--at = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
-    } while (magnitude != 0);
+        --left;
+    }
+    for (; left > 0; left -= 2) pair();
+    *--at = '.';
+    while (magnitude >= 10) pair();
+    if (magnitude != 0 || *at == '.') *--at = static_cast<char>('0' + magnitude);
     if (value < 0) *--at = '-';
     return static_cast<size_t>(end - at);
 }

@@ -317,6 +317,34 @@ TEST(CompactRinex, AValueWiderThanItsColumnsIsWrittenWhole) {
                                         "         0.006"}));
 }
 
+// Values across the digit counts and signs come out as F14.3 writes them, compared with the
+// whole and thousandths parts printed apart.
+TEST(CompactRinex, ValuesOfEveryLengthAreWrittenDigitForDigit) {
+    const int64_t values[] = {
+        0,        1,         -1,           9,           10,          -10,         99,     100,
+        999,      1000,      -1000,        1001,        10000,       99999,       100000, 1234567,
+        -1234567, 100000000, 123456789012, -9999999999, 99999999999, 100000000000};
+    std::vector<std::string> lines = v1_header(1);
+    std::vector<std::string> expected;
+    std::string epoch = kEpoch0;
+    for (const int64_t value : values) {
+        lines.push_back(initialised(epoch));
+        lines.push_back("");
+        lines.push_back("1&" + std::to_string(value));
+        const int64_t magnitude = value < 0 ? -value : value;
+        std::string fraction = std::to_string(magnitude % 1000);
+        fraction.insert(0, 3 - fraction.size(), '0');
+        std::string text =
+            (value < 0 ? "-" : "") + std::to_string(magnitude / 1000) + "." + fraction;
+        if (text.size() < 14) text.insert(0, 14 - text.size(), ' ');
+        expected.push_back(epoch);
+        expected.push_back(text);
+    }
+    const Expansion result = expand(lines);
+    ASSERT_TRUE(result.ok) << result.problem;
+    EXPECT_EQ(body(result.text), expected);
+}
+
 TEST(CompactRinex, DamagedInputNamesTheLine) {
     struct Case {
         std::vector<std::string> lines;
