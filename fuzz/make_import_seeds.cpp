@@ -1,5 +1,9 @@
 // Writes the seed corpus of the converters' fuzz target: the bundled sample observation files,
-// the RINEX reader's seeds and a small file of every other kind the system converts.
+// the RINEX reader's seeds and a small file of every other kind the system converts, and files
+// packed as they are downloaded (gzip of a plain and of a compact observation file, a compact
+// file of version 1.0), so that the converters meet the input layer's decoders.
+#include <zlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -85,6 +89,40 @@ std::string compact_observation() {
            "-1000\n";
 }
 
+// Compact RINEX 1.0 (version 2 observations): two epochs, the second as differences.
+std::string compact_observation2() {
+    return labelled60("1.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE") +
+           labelled60("TOOL 1.0                                01-Jan-15 00:00",
+                      "CRINEX PROG / DATE") +
+           labelled60("     2.11           OBSERVATION DATA    G (GPS)", "RINEX VERSION / TYPE") +
+           labelled60("     2    L1    C1", "# / TYPES OF OBSERV") +
+           labelled60("  2015     2    13     0     0    0.0000000     GPS", "TIME OF FIRST OBS") +
+           labelled60("", "END OF HEADER") +
+           "&15  2 13  0  0  0.0000000  0  2G07G09\n"
+           "\n"
+           "3&120000000123 3&22000000456  1 8\n"
+           "3&110000000000\n"
+           "                3\n"
+           "1&-12345\n"
+           "1000 2000\n"
+           "-1000\n";
+}
+
+// text as one gzip member.
+std::string gzipped(const std::string& text) {
+    z_stream z{};
+    if (deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+    std::string out(deflateBound(&z, text.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const bool done = deflate(&z, Z_FINISH) == Z_STREAM_END;
+    out.resize(done ? z.total_out : 0);
+    deflateEnd(&z);
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,6 +139,9 @@ int main(int argc, char** argv) {
         {"nav4.rnx", navigation4()},
         {"glonass2.rnx", glonass_navigation2()},
         {"compact.crx", compact_observation()},
+        {"compact2.crx", compact_observation2()},
+        {"obs3.rnx.gz", gzipped(observation())},
+        {"compact.crx.gz", gzipped(compact_observation())},
         {"orbit.sp3", sp3()},
         {"model.ion", ionosphere_model()},
     };

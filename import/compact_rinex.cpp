@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -21,16 +22,35 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-void trim_right(std::string& text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
+// Drops the blanks that end the line begun at start.
+void trim_right_from(std::string& text, size_t start) {
+    while (text.size() > start && text.back() == ' ') text.pop_back();
+}
+
+// Blanks up to the column width (counted from start).
+void pad_to(std::string& text, size_t start, size_t width) {
+    if (text.size() < start + width) text.append(start + width - text.size(), ' ');
 }
 
 // A whole number in text of its own: an optional minus sign and digits, nothing else.
 bool parse_whole(std::string_view text, int64_t& value) {
     if (text.empty() || text.front() == '+') return false;
-    const char* end = text.data() + text.size();
-    const auto [at, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc{} && at == end;
+    const bool negative = text.front() == '-';
+    const size_t digits = text.size() - (negative ? 1 : 0);
+    if (digits == 0 || digits > 18) {
+        // Too long to be sure of no overflow below: the library finds the range.
+        const char* end = text.data() + text.size();
+        const auto [at, error] = std::from_chars(text.data(), end, value);
+        return error == std::errc{} && at == end;
+    }
+    uint64_t magnitude = 0;
+    for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+        if (digit > 9) return false;
+        magnitude = magnitude * 10 + digit;
+    }
+    value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+    return true;
 }
 
 // A count in a fixed field (blanks around it allowed); -1 when the field holds no number.
@@ -52,18 +72,53 @@ void apply_text_difference(std::string& reference, std::string_view difference) 
     }
 }
 
-// A value held in units of the last decimal, written with that many decimals right-aligned in
-// width columns, as the plain format writes F14.3, F12.9 and F15.12.
-std::string fixed(int64_t value, int decimals, size_t width) {
+// A value held in units of the last decimal with that many decimals, as the plain format
+// writes F14.3, F12.9 and F15.12, written backwards so that it ends just before end. Returns its
+// length; end must have 48 bytes before it.
+size_t format_fixed(char* end, int64_t value, int decimals) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     uint64_t magnitude =
         value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    uint64_t scale = 1;
-    for (int i = 0; i < decimals; ++i) scale *= 10;
-    std::string fraction = std::to_string(magnitude % scale);
-    fraction.insert(0, static_cast<size_t>(decimals) - fraction.size(), '0');
-    std::string text = (value < 0 ? "-" : "") + std::to_string(magnitude / scale) + "." + fraction;
-    if (text.size() < width) text.insert(0, width - text.size(), ' ');
-    return text;
+    char* at = end;
+    const auto pair = [&]() {
+        at -= 2;
+        std::memcpy(at, kPairs + 2 * (magnitude % 100), 2);
+        magnitude /= 100;
+    };
+    int left = decimals;
+    if (left % 2 != 0) {
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+        --left;
+    }
+    for (; left > 0; left -= 2) pair();
+    *--at = '.';
+    while (magnitude >= 10) pair();
+    if (magnitude != 0 || *at == '.') *--at = static_cast<char>('0' + magnitude);
+    if (value < 0) *--at = '-';
+    return static_cast<size_t>(end - at);
+}
+
+// The value right-aligned in width columns (wider when it needs more).
+void append_fixed(std::string& out, int64_t value, int decimals, size_t width) {
+    char digits[48];
+    const size_t length = format_fixed(digits + sizeof digits, value, decimals);
+    if (length < width) out.append(width - length, ' ');
+    out.append(digits + sizeof digits - length, length);
+}
+
+// Satellite slots: a system letter or blank, then two characters each a digit or blank.
+constexpr int kNumberChars = 11;
+constexpr int kSlots = 27 * kNumberChars * kNumberChars;
+// Arcs kept for satellites not in the last epoch before their memory is given back.
+constexpr size_t kIdleArcsKept = 1 << 20;
+
+int number_char(char c) {
+    if (c == ' ') return 0;
+    return c >= '0' && c <= '9' ? c - '0' + 1 : -1;
 }
 
 // Text of the file quoted in a problem, cut short when long.
@@ -126,6 +181,13 @@ bool CCompactRinexExpander::Feed(std::string_view line, std::string& out) {
     return fail("unknown state");
 }
 
+bool CCompactRinexExpander::FeedLast(std::string_view line, std::string& out) {
+    if (!m_problem.empty()) return false;
+    if (m_stage != Stage::kClock && m_stage != Stage::kData) return Feed(line, out);
+    ++m_lineNumber;
+    return fail("the file ends inside an epoch, in a line without its line end");
+}
+
 bool CCompactRinexExpander::Finish() {
     if (!m_problem.empty()) return false;
     switch (m_stage) {
@@ -152,7 +214,7 @@ bool CCompactRinexExpander::header_line(std::string_view line, std::string& out)
     if (label_of(line) == "END OF HEADER") {
         if (m_version == 1 && m_typesV2 == 0)
             return fail("the header has no \"# / TYPES OF OBSERV\" line");
-        if (m_version == 3 && m_typesBySystem.empty())
+        if (m_version == 3 && !m_haveTypesV3)
             return fail("the header has no \"SYS / # / OBS TYPES\" line");
         m_stage = Stage::kEpoch;
     }
@@ -170,15 +232,23 @@ bool CCompactRinexExpander::learn_header_line(std::string_view line) {
         if (line[0] == ' ') return true;  // a continuation line
         const int count = parse_count(line, 3, 3);
         if (count < 0) return fail("bad number of observation types");
-        m_typesBySystem[line[0]] = count;
+        m_typesBySystem[static_cast<unsigned char>(line[0])] = count;
+        m_haveTypesV3 = true;
     }
     return true;
 }
 
 int CCompactRinexExpander::types_of(char system) const {
     if (m_version == 1) return m_typesV2;
-    const auto found = m_typesBySystem.find(system);
-    return found == m_typesBySystem.end() ? -1 : found->second;
+    return m_typesBySystem[static_cast<unsigned char>(system)];
+}
+
+int CCompactRinexExpander::slot_of(const char* id) {
+    const int system = id[0] == ' ' ? 0 : (id[0] >= 'A' && id[0] <= 'Z' ? id[0] - 'A' + 1 : -1);
+    const int tens = number_char(id[1]);
+    const int units = number_char(id[2]);
+    if (system < 0 || tens < 0 || units < 0) return -1;
+    return (system * kNumberChars + tens) * kNumberChars + units;
 }
 
 bool CCompactRinexExpander::epoch_line(std::string_view line, std::string& out) {
@@ -186,8 +256,9 @@ bool CCompactRinexExpander::epoch_line(std::string_view line, std::string& out) 
     if (!line.empty() && line.front() == initial) {
         m_epoch.assign(line);
         if (m_version == 1) m_epoch[0] = ' ';
-        // A new start: every value and flag that follows is given afresh.
-        m_state.clear();
+        // A new start: every value and flag that follows is given afresh (no satellite was
+        // listed in the data epoch before the next one).
+        m_dataEpoch += 2;
         m_clock = Arc{};
         m_haveEpoch = true;
     } else {
@@ -208,9 +279,9 @@ bool CCompactRinexExpander::epoch_line(std::string_view line, std::string& out) 
     const char flag = m_epoch[flagAt];
     if (flag >= '2' && flag <= '5') {
         // An event: the epoch line and the header lines that follow it are given as they are.
-        std::string plain = m_epoch.substr(0, flagAt + 4);
-        trim_right(plain);
-        out += plain;
+        const size_t start = out.size();
+        out.append(m_epoch, 0, flagAt + 4);
+        trim_right_from(out, start);
         out += '\n';
         m_eventLinesLeft = count;
         m_stage = count > 0 ? Stage::kEvent : Stage::kEpoch;
@@ -220,24 +291,42 @@ bool CCompactRinexExpander::epoch_line(std::string_view line, std::string& out) 
     if (m_epoch.size() < satellitesAt + 3 * static_cast<size_t>(count))
         return fail("the epoch line lists fewer satellites than its count " +
                     std::to_string(count));
-    std::vector<std::string> satellites;
-    std::map<std::string, Satellite> state;
-    for (int i = 0; i < count; ++i) {
-        std::string id = m_epoch.substr(satellitesAt + 3 * static_cast<size_t>(i), 3);
-        if (types_of(id[0]) < 0)
-            return fail("satellite " + id + " is of a system without observation types");
-        auto node = m_state.extract(id);
-        if (node.empty()) {
-            if (state.count(id) != 0) return fail("satellite " + id + " is listed twice");
-            state.emplace(id, Satellite{});
-        } else {
-            state.insert(std::move(node));
+    ++m_dataEpoch;
+    if (m_idleArcs > kIdleArcsKept) {
+        // Damaged input naming ever new satellites with long lines must not pile up memory.
+        for (Satellite& satellite : m_table) {
+            if (satellite.listedIn + 1 >= m_dataEpoch) continue;
+            std::vector<Arc>().swap(satellite.arcs);
+            std::string().swap(satellite.flags);
         }
-        satellites.push_back(std::move(id));
+        m_idleArcs = 0;
     }
-    // A satellite that is not in this epoch starts afresh when it comes back.
-    m_state = std::move(state);
-    m_satellites = std::move(satellites);
+    if (m_slots.empty()) m_slots.assign(kSlots, -1);
+    m_satellites.clear();
+    for (int i = 0; i < count; ++i) {
+        const char* id = m_epoch.data() + satellitesAt + 3 * static_cast<size_t>(i);
+        if (types_of(id[0]) < 0)
+            return fail("satellite " + std::string(id, 3) +
+                        " is of a system without observation types");
+        const int slot = slot_of(id);
+        if (slot < 0) return fail(quoted(std::string_view(id, 3)) + " is not a satellite");
+        int32_t& index = m_slots[static_cast<size_t>(slot)];
+        if (index < 0) {
+            index = static_cast<int32_t>(m_table.size());
+            m_table.emplace_back();
+            std::copy(id, id + 3, m_table.back().id);
+        }
+        Satellite& satellite = m_table[static_cast<size_t>(index)];
+        if (satellite.listedIn == m_dataEpoch)
+            return fail("satellite " + std::string(id, 3) + " is listed twice");
+        if (satellite.listedIn + 1 != m_dataEpoch) {
+            // A satellite that was not in the epoch before starts afresh.
+            std::fill(satellite.arcs.begin(), satellite.arcs.end(), Arc{});
+            satellite.flags.clear();
+        }
+        satellite.listedIn = m_dataEpoch;
+        m_satellites.push_back(static_cast<uint32_t>(index));
+    }
     m_stage = Stage::kClock;
     return true;
 }
@@ -256,32 +345,35 @@ bool CCompactRinexExpander::clock_line(std::string_view line, std::string& out) 
 }
 
 void CCompactRinexExpander::write_epoch(std::string& out) const {
+    const size_t start = out.size();
     if (m_version == 1) {
         // Twelve satellites on the first line with the clock offset after them, twelve on each
         // continuation line.
-        std::string first = m_epoch.substr(0, 32);
-        first.resize(32, ' ');
-        for (size_t i = 0; i < m_satellites.size() && i < 12; ++i) first += m_satellites[i];
+        out.append(m_epoch, 0, 32);
+        pad_to(out, start, 32);
+        for (size_t i = 0; i < m_satellites.size() && i < 12; ++i)
+            out.append(m_table[m_satellites[i]].id, 3);
         if (m_clockPresent) {
-            first.resize(68, ' ');
-            first += fixed(m_clockValue, 9, 12);
+            pad_to(out, start, 68);
+            append_fixed(out, m_clockValue, 9, 12);
         }
-        trim_right(first);
-        out += first;
+        trim_right_from(out, start);
         out += '\n';
         for (size_t i = 12; i < m_satellites.size(); i += 12) {
-            std::string more(32, ' ');
-            for (size_t j = i; j < m_satellites.size() && j < i + 12; ++j) more += m_satellites[j];
-            out += more;
+            out.append(32, ' ');
+            for (size_t j = i; j < m_satellites.size() && j < i + 12; ++j)
+                out.append(m_table[m_satellites[j]].id, 3);
             out += '\n';
         }
         return;
     }
-    std::string line = m_epoch.substr(0, 35);
-    line.resize(35, ' ');
-    if (m_clockPresent) line += "      " + fixed(m_clockValue, 12, 15);
-    trim_right(line);
-    out += line;
+    out.append(m_epoch, 0, 35);
+    pad_to(out, start, 35);
+    if (m_clockPresent) {
+        out.append(6, ' ');
+        append_fixed(out, m_clockValue, 12, 15);
+    }
+    trim_right_from(out, start);
     out += '\n';
 }
 
@@ -333,13 +425,18 @@ bool CCompactRinexExpander::next_value(std::string_view field, std::string_view 
 }
 
 bool CCompactRinexExpander::data_line(std::string_view line, std::string& out) {
-    const std::string& id = m_satellites[m_nextSatellite];
-    Satellite& satellite = m_state[id];
+    Satellite& satellite = m_table[m_satellites[m_nextSatellite]];
+    const std::string_view id(satellite.id, 3);
     const size_t types = static_cast<size_t>(types_of(id[0]));
-    satellite.arcs.resize(types);
+    if (satellite.arcs.size() != types) {
+        m_idleArcs += types;
+        satellite.arcs.resize(types);
+    }
+    if (m_values.size() < types) {
+        m_values.resize(types);
+        m_present.resize(types);
+    }
 
-    std::vector<int64_t> values(types, 0);
-    std::vector<bool> present(types, false);
     size_t at = 0;
     bool ended = false;
     for (size_t i = 0; i < types; ++i) {
@@ -355,38 +452,83 @@ bool CCompactRinexExpander::data_line(std::string_view line, std::string& out) {
             }
         }
         bool given = false;
-        if (!next_value(field, id, i + 1, satellite.arcs[i], values[i], given)) return false;
-        present[i] = given;
+        if (!next_value(field, id, i + 1, satellite.arcs[i], m_values[i], given)) return false;
+        m_present[i] = given;
     }
     if (!ended) apply_text_difference(satellite.flags, line.substr(at));
 
-    const auto flag = [&satellite](size_t index) {
-        return index < satellite.flags.size() ? satellite.flags[index] : ' ';
-    };
-    const auto field_text = [&](size_t i) {
-        if (!present[i]) return std::string(16, ' ');
-        std::string text = fixed(values[i], 3, 14);
-        text += flag(2 * i);
-        text += flag(2 * i + 1);
-        return text;
-    };
-    if (m_version == 1) {
-        // Five observations to a line.
-        for (size_t first = 0; first < types || first == 0; first += 5) {
-            std::string plain;
-            for (size_t i = first; i < types && i < first + 5; ++i) plain += field_text(i);
-            trim_right(plain);
-            out += plain;
+    const std::string& flags = satellite.flags;
+    const auto flag = [&flags](size_t index) { return index < flags.size() ? flags[index] : ' '; };
+    if (!write_in_place(id, types, out)) {
+        // A value wider than its 14 columns: written field by field, as wide as it is.
+        const auto append_field = [&](size_t i) {
+            if (!m_present[i]) {
+                out.append(16, ' ');
+                return;
+            }
+            append_fixed(out, m_values[i], 3, 14);
+            out += flag(2 * i);
+            out += flag(2 * i + 1);
+        };
+        if (m_version == 1) {
+            // Five observations to a line.
+            for (size_t first = 0; first < types || first == 0; first += 5) {
+                const size_t start = out.size();
+                for (size_t i = first; i < types && i < first + 5; ++i) append_field(i);
+                trim_right_from(out, start);
+                out += '\n';
+            }
+        } else {
+            const size_t start = out.size();
+            out.append(id);
+            for (size_t i = 0; i < types; ++i) append_field(i);
+            trim_right_from(out, start);
             out += '\n';
         }
-    } else {
-        std::string plain = id;
-        for (size_t i = 0; i < types; ++i) plain += field_text(i);
-        trim_right(plain);
-        out += plain;
-        out += '\n';
     }
     if (++m_nextSatellite == m_satellites.size()) m_stage = Stage::kEpoch;
+    return true;
+}
+
+bool CCompactRinexExpander::write_in_place(std::string_view id, size_t types, std::string& out) {
+    const std::string& flags = m_table[m_satellites[m_nextSatellite]].flags;
+    // Room for every line made once; lines are written into it and cut to their last non-blank.
+    const size_t lines = m_version == 1 ? std::max<size_t>(1, (types + 4) / 5) : 1;
+    const size_t start = out.size();
+    out.resize(start + 3 + 16 * types + lines);
+    char* const base = out.data();
+    char* at = base + start;
+    char* lineStart = at;
+    const auto end_line = [&]() {
+        while (at > lineStart && at[-1] == ' ') --at;
+        *at++ = '\n';
+        lineStart = at;
+    };
+    if (m_version != 1) {
+        std::memcpy(at, id.data(), 3);
+        at += 3;
+    }
+    for (size_t i = 0; i < types; ++i) {
+        if (m_version == 1 && i > 0 && i % 5 == 0) end_line();  // five observations to a line
+        if (!m_present[i]) {
+            std::memset(at, ' ', 16);
+            at += 16;
+            continue;
+        }
+        char digits[48];
+        const size_t length = format_fixed(digits + sizeof digits, m_values[i], 3);
+        if (length > 14) {
+            out.resize(start);
+            return false;
+        }
+        std::memset(at, ' ', 14 - length);
+        std::memcpy(at + 14 - length, digits + sizeof digits - length, length);
+        at += 14;
+        *at++ = 2 * i < flags.size() ? flags[2 * i] : ' ';
+        *at++ = 2 * i + 1 < flags.size() ? flags[2 * i + 1] : ' ';
+    }
+    end_line();
+    out.resize(static_cast<size_t>(at - base));
     return true;
 }
 
@@ -415,8 +557,8 @@ bool ExpandCompactRinex(std::FILE* in, std::FILE* out, uint64_t& problemLine,
         problem = std::move(what);
         return false;
     };
-    const auto feed = [&]() {
-        if (expander.Feed(line, text)) return true;
+    const auto feed = [&](bool last) {
+        if (last ? expander.FeedLast(line, text) : expander.Feed(line, text)) return true;
         return failed(expander.ProblemLine(), expander.Problem());
     };
     size_t n = 0;
@@ -427,14 +569,14 @@ bool ExpandCompactRinex(std::FILE* in, std::FILE* out, uint64_t& problemLine,
                 if (line.size() <= CCompactRinexExpander::kMaxLineLength) line += buffer[i];
                 continue;
             }
-            if (!feed()) return false;
+            if (!feed(false)) return false;
             line.clear();
         }
         if (text.size() >= sizeof buffer && !flush())
             return failed(0, "writing the expanded file failed");
     }
     if (std::ferror(in)) return failed(0, "reading the file failed");
-    if (!line.empty() && !feed()) return false;
+    if (!line.empty() && !feed(true)) return false;
     if (!expander.Finish()) return failed(expander.ProblemLine(), expander.Problem());
     if (!flush() || std::fflush(out) != 0) return failed(0, "writing the expanded file failed");
     return true;

@@ -2,14 +2,14 @@
 // 3.0 for RINEX 3 and 4) back into the plain RINEX text it stands for, one line at a time.
 //
 // What is held between lines is the last epoch line, the receiver clock offset and, for each
-// satellite of the last epoch, its values with their differences and its flag text: nothing
-// grows with the length of the file.
+// satellite seen, its values with their differences and its flag text, in a flat table indexed
+// by the satellite's three characters: nothing grows with the length of the file, and after the
+// first epochs a line is expanded without a heap allocation.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +26,9 @@ public:
     // when the line cannot be expanded; Problem() then tells why and ProblemLine() where. Once
     // false, every further line is refused.
     bool Feed(std::string_view line, std::string& out);
+    // The last line of a file that has no line end. Inside an epoch it is taken for a cut: a
+    // value broken off is a whole number too, and would be expanded into a wrong one.
+    bool FeedLast(std::string_view line, std::string& out);
     // After the last line: false when the file stopped before the end of its header, inside an
     // epoch or inside the lines of an event.
     bool Finish();
@@ -44,6 +47,10 @@ private:
     struct Satellite {
         std::vector<Arc> arcs;
         std::string flags;
+        char id[3] = {};
+        // The number of the data epoch the satellite was last listed in: its values go on only
+        // from the epoch just before.
+        uint64_t listedIn = 0;
     };
     enum class Stage { kVersion, kProgram, kHeader, kEpoch, kClock, kData, kEvent };
 
@@ -60,7 +67,12 @@ private:
     bool next_value(std::string_view field, std::string_view subject, size_t observation, Arc& arc,
                     int64_t& value, bool& present);
     void write_epoch(std::string& out) const;
+    // The plain lines of the current satellite's values (m_values, m_present) written in place;
+    // false, with nothing written, when a value is wider than its 14 columns.
+    bool write_in_place(std::string_view id, size_t types, std::string& out);
     int types_of(char system) const;
+    // The table index of a satellite's three characters; -1 when they name none.
+    static int slot_of(const char* id);
 
     Stage m_stage = Stage::kVersion;
     int m_version = 0;  // 1 or 3
@@ -69,12 +81,22 @@ private:
 
     // The observation types: one count for RINEX 2, one per system letter for RINEX 3 and 4.
     int m_typesV2 = 0;
-    std::map<char, int> m_typesBySystem;
+    std::array<int, 256> m_typesBySystem = [] {
+        std::array<int, 256> none{};
+        none.fill(-1);
+        return none;
+    }();
+    bool m_haveTypesV3 = false;
 
     std::string m_epoch;  // the last epoch line as the compact file gives it (satellites inline)
     bool m_haveEpoch = false;
-    std::vector<std::string> m_satellites;  // the satellites of the current epoch
-    std::map<std::string, Satellite> m_state;
+    uint64_t m_dataEpoch = 0;            // data epochs counted, see Satellite::listedIn
+    std::vector<int32_t> m_slots;        // satellite slot -> index into m_table, -1 for none
+    std::vector<Satellite> m_table;      // every satellite seen
+    std::vector<uint32_t> m_satellites;  // the current epoch's, as indices into m_table
+    std::vector<int64_t> m_values;       // one data line's values and whether given
+    std::vector<char> m_present;
+    size_t m_idleArcs = 0;  // arcs taken since memory was last given back
     size_t m_nextSatellite = 0;
     Arc m_clock;
     bool m_clockPresent = false;

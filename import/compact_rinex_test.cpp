@@ -295,6 +295,56 @@ TEST(CompactRinex, VersionThreeEpochsAndSatelliteLines) {
     EXPECT_EQ(lines, expected);
 }
 
+// A value too wide for F14.3 is written as wide as it is (the line then takes the slower way),
+// and the lines after it are laid out as usual; version 1.0 wraps after five values.
+TEST(CompactRinex, AValueWiderThanItsColumnsIsWrittenWhole) {
+    const std::string e0 = "> 2019 01 01 20 56 45.0000000  0  2      G01E11";
+    const Expansion v3 =
+        expand(with(v3_header(), {e0, "", "3&-99999999999999 3&1234  1 7", "3&-1234567890123"}));
+    ASSERT_TRUE(v3.ok) << v3.problem;
+    EXPECT_EQ(body(v3.text),
+              (std::vector<std::string>{e0.substr(0, 35), "G01-99999999999.999 1         1.234 7",
+                                        "E11-1234567890.123"}));
+
+    std::vector<std::string> header = v1_header(6);
+    const Expansion v1 = expand(
+        with(header, {initialised(kEpoch0), "", "1&1 1&2 1&3 1&123456789012345 1&5 1&6  1"}));
+    ASSERT_TRUE(v1.ok) << v1.problem;
+    EXPECT_EQ(body(v1.text),
+              (std::vector<std::string>{kEpoch0,
+                                        "         0.001 1         0.002           0.003  "
+                                        "123456789012.345           0.005",
+                                        "         0.006"}));
+}
+
+// Values across the digit counts and signs come out as F14.3 writes them, compared with the
+// whole and thousandths parts printed apart.
+TEST(CompactRinex, ValuesOfEveryLengthAreWrittenDigitForDigit) {
+    const int64_t values[] = {
+        0,        1,         -1,           9,           10,          -10,         99,     100,
+        999,      1000,      -1000,        1001,        10000,       99999,       100000, 1234567,
+        -1234567, 100000000, 123456789012, -9999999999, 99999999999, 100000000000};
+    std::vector<std::string> lines = v1_header(1);
+    std::vector<std::string> expected;
+    std::string epoch = kEpoch0;
+    for (const int64_t value : values) {
+        lines.push_back(initialised(epoch));
+        lines.push_back("");
+        lines.push_back("1&" + std::to_string(value));
+        const int64_t magnitude = value < 0 ? -value : value;
+        std::string fraction = std::to_string(magnitude % 1000);
+        fraction.insert(0, 3 - fraction.size(), '0');
+        std::string text =
+            (value < 0 ? "-" : "") + std::to_string(magnitude / 1000) + "." + fraction;
+        if (text.size() < 14) text.insert(0, 14 - text.size(), ' ');
+        expected.push_back(epoch);
+        expected.push_back(text);
+    }
+    const Expansion result = expand(lines);
+    ASSERT_TRUE(result.ok) << result.problem;
+    EXPECT_EQ(body(result.text), expected);
+}
+
 TEST(CompactRinex, DamagedInputNamesTheLine) {
     struct Case {
         std::vector<std::string> lines;
@@ -316,6 +366,10 @@ TEST(CompactRinex, DamagedInputNamesTheLine) {
          "not a whole number"},
         {with(header, {initialised(" 15  2 13  0  0  0.0000000  0  3G07")}), 7, "fewer satellites"},
         {with(header, {initialised(" 15  2 13  0  0  0.0000000  9  1G07")}), 7, "epoch flag"},
+        {with(header, {initialised(" 15  2 13  0  0  0.0000000  0  2G07G07")}), 7,
+         "G07 is listed twice"},
+        {with(header, {initialised(" 15  2 13  0  0  0.0000000  0  1Gx7")}), 7,
+         "\"Gx7\" is not a satellite"},
         {with(header, {initialised(kEpoch0), ""}), 8, "ends inside an epoch"},
         {{header[0], header[1], header[2]}, 3, "before \"END OF HEADER\""},
         {{labelled("2.0", "CRINEX VERS   / TYPE")}, 1, "version \"2.0\""},
@@ -387,6 +441,46 @@ TEST(CompactRinex, FirstLineRecognised) {
     EXPECT_TRUE(IsCompactRinexFirstLine(v3_header()[0]));
     EXPECT_FALSE(IsCompactRinexFirstLine(v1_header(1)[2]));
     EXPECT_FALSE(IsCompactRinexFirstLine(""));
+}
+
+// A last line without its line end inside an epoch may be a value broken off ("10" of "1000"):
+// refused as a cut, never expanded into a wrong value. Outside an epoch it is read as it is.
+TEST(CompactRinex, ALastLineWithoutItsLineEndInsideAnEpochIsACut) {
+    const std::vector<std::string> epoch = {initialised(kEpoch0), "", "3&1000"};
+    struct Case {
+        const char* what;
+        std::string text;
+        bool ok;
+        uint64_t line;
+    };
+    std::string whole;
+    for (const std::string& line : with(v1_header(1), epoch)) whole += line + "\n";
+    const std::string nextEpoch = text_difference(kEpoch0, kEpoch1);
+    const Case cases[] = {
+        {"the last value with its line end", whole, true, 0},
+        {"the last value without", whole.substr(0, whole.size() - 1), false, 9},
+        {"the last value cut short", whole.substr(0, whole.size() - 3), false, 9},
+        {"ending after the epoch line", whole + nextEpoch + "\n", false, 10},
+        {"the epoch line without", whole + nextEpoch, false, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::FILE* in = std::tmpfile();
+        std::FILE* out = std::tmpfile();
+        ASSERT_NE(in, nullptr);
+        ASSERT_NE(out, nullptr);
+        std::fwrite(c.text.data(), 1, c.text.size(), in);
+        std::rewind(in);
+        uint64_t problemLine = 0;
+        std::string problem;
+        EXPECT_EQ(ExpandCompactRinex(in, out, problemLine, problem), c.ok) << problem;
+        EXPECT_EQ(problemLine, c.line) << problem;
+        if (!c.ok) {
+            EXPECT_NE(problem.find("ends inside an epoch"), std::string::npos) << problem;
+        }
+        std::fclose(in);
+        std::fclose(out);
+    }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// Compressed files, told by their first bytes and decompressed through libarchive while they are
-// read: gzip, Unix compress (.Z), bzip2, xz, and a zip archive of one file.
+// Compressed files, told by their first bytes and decompressed while they are read: gzip through
+// zlib (which checks each member's CRC-32 and length; libarchive does not), Unix compress (.Z),
+// bzip2, xz and a zip archive of one file through libarchive.
 #pragma once
 
 #include <sys/types.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 struct archive;
@@ -20,7 +22,7 @@ const char* packing_name(Packing packing);
 
 class CompressedInput {
 public:
-    CompressedInput() = default;
+    CompressedInput();
     ~CompressedInput();
     CompressedInput(const CompressedInput&) = delete;
     CompressedInput& operator=(const CompressedInput&) = delete;
@@ -34,10 +36,14 @@ public:
     const std::string& problem() const { return m_problem; }
 
 private:
+    struct Gzip;
+
     bool fail(const std::string& what);
     bool start(const char* fileName);
+    ssize_t read_gzip(char* bytes, size_t size);
 
     struct archive* m_archive = nullptr;
+    std::unique_ptr<Gzip> m_gzip;
     Packing m_packing = Packing::kPlain;
     std::string m_problem;
 };

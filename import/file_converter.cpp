@@ -191,7 +191,7 @@ bool Vyr_ReadLeadingText(const char* fileName, size_t maxBytes, std::string& tex
     if (!in) return false;
     text.resize(maxBytes);
     text.resize(std::fread(text.data(), 1, maxBytes, in.get()));
-    if (!std::ferror(in.get())) return true;
+    if (!std::ferror(in.get()) || !text.empty()) return true;
     problem = vyr_import::read_problem(in.get());
     return false;
 }

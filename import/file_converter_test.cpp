@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "import/import_test_support.h"
 
@@ -70,3 +73,34 @@ TEST(FileConverter, KlobucharReferenceTimeIsGpsWeekAndSecondsOfWeek) {
 }
 
 }  // namespace
+
+// The leading text tells a file's kind; damage after it is the importer's to find and name, so
+// that the complete epochs of a cut compressed file can be salvaged.
+TEST(FileConverter, LeadingTextComesWithDamageFoundAfterIt) {
+    ScratchDir dir;
+    const std::string text = "     3.04           OBSERVATION DATA    M\nline two\n";
+    const std::string plain = dir.Write("lead.rnx", text);
+    ASSERT_EQ(std::system(("gzip -f '" + plain + "'").c_str()), 0);
+    std::ifstream in(plain + ".gz", std::ios::binary);
+    std::string packed(std::istreambuf_iterator<char>(in), {});
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool ok;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"whole", packed, true, text},
+        {"trailer cut", packed.substr(0, packed.size() - 8), true, text},
+        {"header only", packed.substr(0, 10), false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string got;
+        std::string problem;
+        const std::string path = dir.Write("lead.gz", c.bytes);
+        EXPECT_EQ(Vyr_ReadLeadingText(path.c_str(), 4096, got, problem), c.ok) << problem;
+        EXPECT_EQ(got, c.text);
+        EXPECT_EQ(problem.empty(), c.ok) << problem;
+    }
+}

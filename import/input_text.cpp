@@ -96,9 +96,10 @@ ssize_t read_text(Input& input, char* bytes, size_t size) {
     }
 }
 
-bool feed(Input& input, std::string_view line) {
+bool feed(Input& input, std::string_view line, bool last = false) {
     CompactStage& stage = *input.compact;
-    if (stage.expander.Feed(line, stage.out)) return true;
+    if (last ? stage.expander.FeedLast(line, stage.out) : stage.expander.Feed(line, stage.out))
+        return true;
     failure(input, "compact line " + std::to_string(stage.expander.ProblemLine()) + ": " +
                        stage.expander.Problem());
     return false;
@@ -114,7 +115,7 @@ bool expand_more(Input& input) {
         if (got < 0) return false;
         if (got == 0) {
             stage.finished = true;
-            if (!stage.carry.empty() && !feed(input, stage.carry)) return false;
+            if (!stage.carry.empty() && !feed(input, stage.carry, true)) return false;
             if (!stage.expander.Finish()) {
                 failure(input, "compact line " + std::to_string(stage.expander.ProblemLine()) +
                                    ": " + stage.expander.Problem());

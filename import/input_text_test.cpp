@@ -3,6 +3,7 @@
 #include "import/input_text.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -158,9 +159,8 @@ TEST(InputText, DamagedAndCutFilesFailWithOneLineNamingWhatBroke) {
         Damage damage;
         const char* problemStart;
     };
-    // (A changed byte inside gzip data may inflate to other bytes: libarchive does not compare
-    // the CRC-32 of the trailer, so that case is not one the layer can see.)
     const Case cases[] = {
+        {1, Damage::kChangedByte, "gzip data is damaged: "},
         {1, Damage::kCutInHalf, "gzip data is damaged: "},
         {1, Damage::kTrailerCut, "gzip data is damaged: "},
         {2, Damage::kChangedByte, "bzip2 data is damaged: "},
@@ -291,6 +291,72 @@ TEST(InputText, ConvertersSeeTheReadFailureOfACompressedFileCutAtAnEpoch) {
     std::vector<VYR_STATION_RINEX> cut;
     EXPECT_NE(convert(dir.Write("cut.rnx.gz", bytes), cut, problem), VYR_OK);
     EXPECT_EQ(problem.rfind("gzip data is damaged: ", 0), 0u) << problem;
+}
+
+// One gzip member of text made by zlib; level 0 stores the text as it is, so that a changed byte
+// of it still inflates and only the trailer's check can tell.
+std::string gzip_member(const std::string& text, int level) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string out(deflateBound(&z, text.size()), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+TEST(InputText, GzipTrailerIsCheckedAndMembersFollowOneAnother) {
+    const std::string first = v3_text(300);
+    const std::string second = "second member\n";
+    const std::string stored = gzip_member(first, 0);
+    // The trailer: CRC-32 then the length, the last eight bytes.
+    const size_t crcAt = stored.size() - 8;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string text;     // what the stream hands out
+        const char* problem;  // nullptr: read to its end without failure
+    };
+    const auto changed = [](std::string bytes, size_t at) {
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x20);
+        return bytes;
+    };
+    const Case cases[] = {
+        {"one member", stored, first, nullptr},
+        {"a byte of the stored data changed", changed(stored, stored.size() / 2), "",
+         "gzip data is damaged: CRC mismatch"},
+        {"a byte of the CRC changed", changed(stored, crcAt + 1), "",
+         "gzip data is damaged: CRC mismatch"},
+        {"a byte of the length changed", changed(stored, crcAt + 5), "",
+         "gzip data is damaged: length mismatch"},
+        {"two members", gzip_member(first, 9) + gzip_member(second, 6), first + second, nullptr},
+        {"a stored member then a compressed one", stored + gzip_member(second, 9), first + second,
+         nullptr},
+        {"the second member's CRC changed",
+         stored + changed(gzip_member(second, 9), gzip_member(second, 9).size() - 8), "",
+         "gzip data is damaged: CRC mismatch"},
+        {"the second member cut", stored + gzip_member(second, 9).substr(0, 12), "",
+         "gzip data is damaged: truncated gzip input"},
+        {"zero padding after the last member", stored + std::string(512, '\0'), first, nullptr},
+        {"other bytes after the last member", stored + "junk", "", "gzip data is damaged: "},
+    };
+    ScratchDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Read read =
+            read_all(dir.Write("member.gz", c.bytes), vyr_import::Expansion::kAsStored);
+        ASSERT_TRUE(read.opened);
+        EXPECT_EQ(read.failed, c.problem != nullptr) << read.problem;
+        if (c.problem == nullptr) {
+            EXPECT_TRUE(read.text == c.text);
+        } else {
+            EXPECT_EQ(read.problem.rfind(c.problem, 0), 0u) << read.problem;
+        }
+    }
 }
 
 }  // namespace

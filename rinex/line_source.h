@@ -32,7 +32,9 @@ public:
     void unread() { unread_ = true; }
 
     uint32_t line_number() const { return line_number_; }
-    bool failed() const { return failed_; }
+    // A read failure shows once the lines read before it are handed out: a stream that gives
+    // its last bytes and fails in the same read is cut after those lines, not before them.
+    bool failed() const { return failed_ && begin_ >= end_ && !unread_; }
     // True when the line just returned was cut at kMaxLine.
     bool was_cut() const { return cut_; }
 

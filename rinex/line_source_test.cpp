@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -69,4 +72,46 @@ TEST(LineSource, UnreadGivesTheSameLineAgainAndCountsItOnce) {
     EXPECT_EQ(src->line_number(), 1u);
     ASSERT_TRUE(src->next(line));
     EXPECT_EQ(line, "two");
+}
+
+namespace {
+
+// A stream that gives its text in one read and fails at the next, as a decompressor does on
+// damage found after the text it already gave.
+ssize_t text_then_failure(void* cookie, char* bytes, size_t size) {
+    auto* text = static_cast<std::string*>(cookie);
+    if (text->empty()) {
+        errno = EIO;
+        return -1;
+    }
+    const size_t n = std::min(size, text->size());
+    std::memcpy(bytes, text->data(), n);
+    text->erase(0, n);
+    return static_cast<ssize_t>(n);
+}
+
+}  // namespace
+
+TEST(LineSource, AReadFailureShowsAfterTheLinesReadBeforeIt) {
+    std::string text = "one\ntwo\nthree";
+    std::FILE* stream = fopencookie(
+        &text, "r", cookie_io_functions_t{text_then_failure, nullptr, nullptr, nullptr});
+    ASSERT_NE(stream, nullptr);
+    auto src = rnx::LineSource::from_stream(stream);
+    std::string_view line;
+    std::vector<std::string> lines;
+    while (src->next(line)) {
+        lines.emplace_back(line);
+        if (lines.size() == 1) {
+            // The failure came with the first read, but two lines and a piece are still due.
+            EXPECT_FALSE(src->failed());
+            src->unread();
+            EXPECT_FALSE(src->failed());
+            ASSERT_TRUE(src->next(line));
+        }
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_TRUE(src->failed());
+    EXPECT_EQ(src->line_number(), 3u);
+    std::fclose(stream);
 }

@@ -189,7 +189,9 @@ VYR_API bool Vyr_ExpandCompactRinex(const char* inFileName, const char* outFileN
 
 // The first bytes (at most maxBytes) of a file as the importers read it: decompressed when it is
 // gzip, Unix compress, bzip2, xz or a zip of one file (found by content), LF line ends, compact
-// RINEX left as it is. False when the file cannot be opened or decoded: problem tells why.
+// RINEX left as it is. False when the file cannot be opened or decoded: problem tells why. Damage
+// found after some text was decoded leaves that text and true: it is the importer's to find
+// (a cut file's complete epochs can then be salvaged).
 VYR_API bool Vyr_ReadLeadingText(const char* fileName, size_t maxBytes, std::string& text,
                                  std::string& problem);
 

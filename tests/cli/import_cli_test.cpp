@@ -444,35 +444,60 @@ std::string v2_file(const char* marker, int count) {
 }  // namespace
 
 TEST_F(ImportCli, ACutFileIsRefusedWithAHintAndItsCompleteEpochsImportedWithSalvage) {
-    struct Case {
-        const char* name;
-        std::string text;
-    };
     // Five whole epochs, then the sixth breaks off inside its first satellite's values.
     const std::string v2 = v2_file("CUTTWO", 6);
     const std::string v3 = v3_file("CUTTHREE", 6);
+    // The compact form: 8 lines before the epochs, 4 per epoch; the sixth keeps its epoch line,
+    // clock line and first satellite (line 31), its second satellite is missing.
+    const std::string compact = compact_v3_file("CUTCRX", 6);
+    size_t end = 0;
+    for (int line = 0; line < 31; ++line) end = compact.find('\n', end) + 1;
+    const std::string cutCompact = compact.substr(0, end);
+    const auto gzipped = [this](const std::string& name, const std::string& text) {
+        const std::string path = write(name, text);
+        EXPECT_EQ(std::system(("gzip -f '" + path + "'").c_str()), 0);
+        return slurp(path + ".gz");
+    };
+    // Whole but for the gzip trailer: all six epochs come out, then the read fails.
+    std::string cutGzip = gzipped("whole.crx", compact);
+    cutGzip.resize(cutGzip.size() - 8);
+    struct Case {
+        const char* name;
+        std::string text;
+        int epochs;         // complete before the cut
+        const char* words;  // naming the cut
+    };
     const Case cases[] = {
-        {"cut.20o", v2.substr(0, v2.rfind(" 20  3  1  0  0  5") + 60)},
-        {"cut.rnx", v3.substr(0, v3.rfind("> 2020 03 01 00 00") + 60)},
+        {"cut.20o", v2.substr(0, v2.rfind(" 20  3  1  0  0  5") + 60), 5,
+         "the file ends inside the epoch of line"},
+        {"cut.rnx", v3.substr(0, v3.rfind("> 2020 03 01 00 00") + 60), 5,
+         "the file ends inside the epoch of line"},
+        {"cut.crx", cutCompact, 5, "compact line 31: the file ends inside an epoch"},
+        {"cut-inside.crx.gz", gzipped("inside.crx", cutCompact), 5,
+         "compact line 31: the file ends inside an epoch"},
+        {"cut-short.crx.gz", cutGzip, 6, "gzip data is damaged: truncated gzip input"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string file = write(c.name, c.text);
+        const std::string complete = std::to_string(c.epochs) + " complete epochs";
         const Outcome refused = vyr({"import", project, file});
         EXPECT_EQ(refused.status, 1);
-        EXPECT_THAT(refused.err, HasSubstr("the file ends inside the epoch of line"));
+        EXPECT_THAT(refused.err, HasSubstr(c.words));
         EXPECT_THAT(refused.err,
-                    HasSubstr("\n5 complete epochs could be imported with --salvage\n"));
+                    HasSubstr("\n" + complete + " could be imported with --salvage\n"));
         EXPECT_TRUE(refused.out.empty()) << refused.out;
         EXPECT_FALSE(fs::exists(project));  // nothing stored, not even the new project
 
         const Outcome salvaged = vyr({"import", "--salvage", project, file});
         EXPECT_EQ(salvaged.status, 0) << salvaged.err;
-        EXPECT_THAT(salvaged.out, HasSubstr(": 5 epochs, 2020-03-01T00:00:00.000 to "
-                                            "2020-03-01T00:00:04.000"));
+        EXPECT_THAT(salvaged.out,
+                    HasSubstr(": " + std::to_string(c.epochs) +
+                              " epochs, 2020-03-01T00:00:00.000 to 2020-03-01T00:00:0" +
+                              std::to_string(c.epochs - 1) + ".000"));
         EXPECT_THAT(salvaged.err, HasSubstr(std::string(c.name) + ":"));
-        EXPECT_THAT(salvaged.err, HasSubstr(": cut: the file ends inside the epoch of line"));
-        EXPECT_THAT(salvaged.err, HasSubstr("; 5 complete epochs imported"));
+        EXPECT_THAT(salvaged.err, HasSubstr(std::string(": cut: ") + c.words));
+        EXPECT_THAT(salvaged.err, HasSubstr("; " + complete + " imported"));
         fs::remove(project);
     }
 
