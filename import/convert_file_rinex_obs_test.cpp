@@ -170,17 +170,6 @@ TEST_F(LibraryPath, FailuresOfTheSinkAndOfTheFile) {
 
 }  // namespace
 
-namespace {
-
-VYR_ERROR convert_to_sink(const std::string& path, IVyrStationRinexSink& sink, bool salvage) {
-    VyrObsConversionOptions options;
-    options.v2DopplerAndStrength = true;
-    options.salvageCut = salvage;
-    return Vyr_ConvertRinexObsToSinkEx(path.c_str(), sink, options);
-}
-
-}  // namespace
-
 TEST_F(LibraryPath, Version2DopplerAndStrengthLandWhereVersion3PutsThemForTheSameSignals) {
     // The same observations of G05 (C/A and P(Y) on L2), GLONASS R07 and Galileo E11, once as
     // version 2 and once as version 3.
@@ -222,8 +211,8 @@ TEST_F(LibraryPath, Version2DopplerAndStrengthLandWhereVersion3PutsThemForTheSam
 
     RecordingSink fromV2;
     RecordingSink fromV3;
-    ASSERT_EQ(convert_to_sink(dir.Write("same.18o", v2), fromV2, false), VYR_OK);
-    ASSERT_EQ(convert_to_sink(dir.Write("same.rnx", v3), fromV3, false), VYR_OK);
+    ASSERT_EQ(convert_with(dir.Write("same.18o", v2), fromV2, true, false), VYR_OK);
+    ASSERT_EQ(convert_with(dir.Write("same.rnx", v3), fromV3, true, false), VYR_OK);
     ASSERT_EQ(fromV2.epochs.size(), 1u);
     ASSERT_EQ(fromV3.epochs.size(), 1u);
     const VYR_OBSERVATIONEPOCH& a = fromV2.epochs[0];
@@ -271,7 +260,8 @@ TEST_F(LibraryPath, InputEndingInsideAnEpochIsACutThatSalvageTurnsIntoItsWholeEp
         for (const bool salvage : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (salvage ? ", salvaged" : ""));
             RecordingSink sink;
-            const VYR_ERROR result = convert_to_sink(dir.Write("cut.rnx", c.text), sink, salvage);
+            const VYR_ERROR result =
+                convert_with(dir.Write("cut.rnx", c.text), sink, true, salvage);
             EXPECT_EQ(sink.epochs.size(), c.cut || c.text != whole ? 2u : 3u);
             EXPECT_EQ(sink.cuts, c.cut ? 1 : 0);
             if (c.cut) {

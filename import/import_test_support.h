@@ -203,6 +203,15 @@ public:
     std::vector<std::string> warnings;
 };
 
+// The streaming observation conversion with its two choices.
+inline VYR_ERROR convert_with(const std::string& path, IVyrStationRinexSink& sink,
+                              bool dopplerAndStrength, bool salvage) {
+    VyrObsConversionOptions options;
+    options.v2DopplerAndStrength = dopplerAndStrength;
+    options.salvageCut = salvage;
+    return Vyr_ConvertRinexObsToSinkEx(path.c_str(), sink, options);
+}
+
 // The signal of a type in an epoch's satellite; null when it has none.
 inline const VYR_OBSERVATIONEPOCH_SIGNAL* signal_of(const VYR_OBSERVATIONEPOCH_SV& sat,
                                                     VYR_OBSTYPE type) {

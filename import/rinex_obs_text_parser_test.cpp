@@ -272,18 +272,6 @@ TEST_F(TextParser, OtherSystemsAndGalileoSignals) {
 
 }  // namespace
 
-namespace {
-
-VYR_ERROR convert_with(const std::string& path, IVyrStationRinexSink& sink, bool dopplerAndStrength,
-                       bool salvage) {
-    VyrObsConversionOptions options;
-    options.v2DopplerAndStrength = dopplerAndStrength;
-    options.salvageCut = salvage;
-    return Vyr_ConvertRinexObsToSinkEx(path.c_str(), sink, options);
-}
-
-}  // namespace
-
 TEST_F(TextParser, DopplerAndStrengthGoToTheSlotOfTheirBandsPhaseOnlyWhenAskedFor) {
     // G05 has P1 (L1 is the P phase, type 2) and P2; E11 is Galileo (L1 is E1, L5 is E5a).
     const std::vector<std::string> types = {"L1", "L2", "C1", "P1", "P2", "D1", "D2",
