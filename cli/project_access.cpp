@@ -1,6 +1,9 @@
 #include "project_access.h"
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "commands.h"
 
@@ -15,12 +18,52 @@ void check(VYR_ERROR code, const std::string& path) {
     throw CommandFailure{path + ": " + (text.empty() ? "failed" : text) + " (" + hex + ")"};
 }
 
+namespace {
+
+constexpr unsigned char kCompoundSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+// Why a file that should be a project did not open, in words; empty when the file is a compound
+// document (damage inside it is the library's to tell). The library answers "Storage not found"
+// for all of these alike.
+std::string why_not_a_project(const std::string& path, HRESULT opened) {
+    if (opened == STG_E_LOCKVIOLATION || opened == STG_E_SHAREVIOLATION)
+        return "is in use by another program";
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) return "does not exist";
+    if (std::filesystem::is_directory(path, error)) return "is a folder, not a project";
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    if (head.size() >= sizeof kCompoundSignature &&
+        std::memcmp(head.data(), kCompoundSignature, sizeof kCompoundSignature) == 0)
+        return {};
+    const std::string first = head.substr(0, head.find_first_of("\r\n"));
+    const bool compact = first.find("CRINEX VERS   / TYPE") != std::string::npos;
+    const bool rinex = first.find("RINEX VERSION / TYPE") != std::string::npos;
+    if (compact || (rinex && first.size() > 20 && first[20] == 'O'))
+        return "looks like a RINEX observation file: did you mean `vyr import PROJECT FILE`?";
+    if (rinex) return "looks like a RINEX file: did you mean `vyr import PROJECT FILE`?";
+    return "is not a project (not a compound document)";
+}
+
+}  // namespace
+
+void check_project_open(VYR_ERROR code, const std::string& path, HRESULT opened,
+                        const std::string& shown) {
+    if (code >= 0) return;
+    const std::string& named = shown.empty() ? path : shown;
+    const std::string why = why_not_a_project(path, opened);
+    if (!why.empty()) throw CommandFailure{named + ": " + why};
+    check(code, named);
+}
+
 ReadOnlyProject::ReadOnlyProject(const std::string& path) {
     std::u16string name;
     if (!cfb::utf8_to_utf16(path, name)) throw CommandFailure{path + ": not a valid file name"};
-    if (FAILED(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
-                              &m_document)))
-        check(VYR_E_STORAGE_NOT_FOUND, path);
+    const HRESULT opened = StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
+                                          nullptr, 0, &m_document);
+    if (FAILED(opened)) check_project_open(VYR_E_STORAGE_NOT_FOUND, path, opened);
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
     VYR_ERROR result = root.IsValid() ? root->OpenStorageOnStorage(m_document, m_project)
                                       : VYR_E_INVALID_INTERFACE;
@@ -65,7 +108,8 @@ WritableProject::WritableProject(const std::string& path, const std::string& sho
         m_project.Reset();
         m_bytes->undo();
         m_bytes->Release();
-        check(result, m_shown);
+        m_bytes = nullptr;
+        check_project_open(result, path, S_OK, m_shown);
     }
 }
 

@@ -10,6 +10,13 @@ namespace vyr_cli {
 // Throws CommandFailure "PATH: text (0xCODE)" when code is a failure.
 void check(VYR_ERROR code, const std::string& path);
 
+// Like check, for the opening of a project at path: a file that is missing, in use, a folder,
+// or no compound document (a RINEX file given in its place) is named in words instead of the
+// library's "Storage not found". opened: what the engine's open answered; shown: the name
+// messages give the file (path when empty).
+void check_project_open(VYR_ERROR code, const std::string& path, HRESULT opened,
+                        const std::string& shown = {});
+
 // What a failed write, flush or commit of the compound-file engine means, in a user's words:
 // "no space left on device".
 std::string storage_failure_text(HRESULT code);

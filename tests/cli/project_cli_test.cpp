@@ -24,6 +24,7 @@ using vyr_cli_test::slurp;
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 class ProjectCli : public vyr_cli_test::CliTest {};
 
@@ -73,10 +74,35 @@ TEST_F(ProjectCli, ShowNamesTheFileAndTheProblem) {
     const Outcome map = vyr({"show", project, "glonass-map"});
     EXPECT_EQ(map.status, 1);
     EXPECT_THAT(map.err, HasSubstr("Entry not found. (0x80009004)"));
-    const Outcome missing = vyr({"show", (dir / "none.vyr").string(), "version"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_THAT(missing.err, HasSubstr("none.vyr: Storage not found."));
     EXPECT_EQ(vyr({"show", project, "nonsense"}).status, 2);
+}
+
+// What is not a project is named in words, not as the library's "Storage not found", by the
+// read-only commands and by `vyr import` with its words swapped (which leaves the file alone).
+TEST_F(ProjectCli, WhatIsNotAProjectIsNamedInWords) {
+    const std::string text = (dir / "notes.txt").string();
+    std::ofstream(text) << "not a project\n";
+    const std::string rinex = vyr_cli_test::sample("vyra0020.21o");
+    const std::string rinexBytes = slurp(rinex);
+    const struct {
+        std::vector<std::string> args;
+        std::string said;
+    } cases[] = {
+        {{"show", (dir / "none.vyr").string(), "version"}, "none.vyr: does not exist"},
+        {{"info", dir.string()}, ": is a folder, not a project"},
+        {{"info", text}, "notes.txt: is not a project (not a compound document)"},
+        {{"info", rinex},
+         "vyra0020.21o: looks like a RINEX observation file: did you mean `vyr import PROJECT "
+         "FILE`?"},
+        {{"import", rinex, project}, "vyra0020.21o: looks like a RINEX observation file"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = vyr(c.args);
+        EXPECT_EQ(outcome.status, 1) << c.said;
+        EXPECT_THAT(outcome.err, HasSubstr(c.said));
+        EXPECT_THAT(outcome.err, Not(HasSubstr("Storage not found")));
+    }
+    EXPECT_EQ(slurp(rinex), rinexBytes);
 }
 
 TEST_F(ProjectCli, CopyKeepsTheSourceAndNeverReplacesTheDestination) {
