@@ -2,9 +2,12 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <string>
+#include <vector>
 
 #include <vyr/vyr.h>
 
+#include "command_words.h"
 #include "commands.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +27,10 @@ int main(int argc, char** argv) {
     vyr_cli::add_export_command(app);
 
     try {
-        app.parse(argc, argv);
+        std::vector<std::string> words = vyr_cli::checked_words(app, {argv, argv + argc});
+        std::vector<char*> pointers;
+        for (std::string& word : words) pointers.push_back(word.data());
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForVersion& e) {

@@ -77,6 +77,30 @@ TEST_F(ProjectCli, ShowNamesTheFileAndTheProblem) {
     EXPECT_EQ(vyr({"show", project, "nonsense"}).status, 2);
 }
 
+// A first word that is no command is a usage error naming it and what was likely meant;
+// `vyr help [COMMAND]` is `--help`.
+TEST_F(ProjectCli, UnknownCommandsSayWhatWasLikelyMeant) {
+    const std::string file = (dir / "p.txt").string();
+    std::ofstream(file) << "x\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string said;
+    } cases[] = {
+        {{"imprt", "p.vyr", "a.rnx"}, 2, "unknown command 'imprt'; did you mean 'import'?"},
+        {{"hepl"}, 2, "unknown command 'hepl'; did you mean 'help'?"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'; vyr --help lists the commands"},
+        {{file, "info"}, 2, "the command comes first (vyr info " + file},
+        {{"help"}, 0, "Usage:"},
+        {{"help", "import"}, 0, "import [OPTIONS] PROJECT FILE..."},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = vyr(c.args);
+        EXPECT_EQ(outcome.status, c.status) << c.said;
+        EXPECT_THAT(outcome.out + outcome.err, HasSubstr(c.said));
+    }
+}
+
 // What is not a project is named in words, not as the library's "Storage not found", by the
 // read-only commands and by `vyr import` with its words swapped (which leaves the file alone).
 TEST_F(ProjectCli, WhatIsNotAProjectIsNamedInWords) {
