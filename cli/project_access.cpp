@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "commands.h"
+#include "import_common_data.h"
 
 namespace vyr_cli {
 
@@ -32,18 +33,23 @@ std::string why_not_a_project(const std::string& path, HRESULT opened) {
     if (!std::filesystem::exists(path, error)) return "does not exist";
     if (std::filesystem::is_directory(path, error)) return "is a folder, not a project";
     std::ifstream in(path, std::ios::binary);
-    std::string head(4096, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<size_t>(in.gcount()));
-    if (head.size() >= sizeof kCompoundSignature &&
-        std::memcmp(head.data(), kCompoundSignature, sizeof kCompoundSignature) == 0)
+    char head[sizeof kCompoundSignature] = {};
+    in.read(head, sizeof head);
+    if (in.gcount() == sizeof head && std::memcmp(head, kCompoundSignature, sizeof head) == 0)
         return {};
-    const std::string first = head.substr(0, head.find_first_of("\r\n"));
-    const bool compact = first.find("CRINEX VERS   / TYPE") != std::string::npos;
-    const bool rinex = first.find("RINEX VERSION / TYPE") != std::string::npos;
-    if (compact || (rinex && first.size() > 20 && first[20] == 'O'))
+    // The kinds `vyr import` knows, compressed or not: the likely mix-up is the import's words
+    // swapped.
+    FileKind kind = FileKind::kUnknown;
+    try {
+        kind = detect_file_kind(path);
+    } catch (const CommandFailure&) {
+        // Unreadable as text: no kind to tell of.
+    }
+    if (kind == FileKind::kRinexObservation || kind == FileKind::kCompactRinexObservation)
         return "looks like a RINEX observation file: did you mean `vyr import PROJECT FILE`?";
-    if (rinex) return "looks like a RINEX file: did you mean `vyr import PROJECT FILE`?";
+    if (kind != FileKind::kUnknown)
+        return std::string("looks like a ") + file_kind_name(kind) +
+               " file: did you mean `vyr import PROJECT FILE`?";
     return "is not a project (not a compound document)";
 }
 

@@ -5,6 +5,7 @@
 #include "import/import_test_support.h"
 
 using import_test::signal_of;
+using rnx_test::sat;
 
 namespace {
 
@@ -18,14 +19,6 @@ RNX_OBS_VALUE value(const char* code, double v, uint8_t lli = 0, uint8_t ssi = 0
         v,
         lli,
         ssi};
-}
-
-RNX_OBS_SAT sat(eSATSYS system, uint8_t number, std::vector<RNX_OBS_VALUE> values) {
-    RNX_OBS_SAT s{};
-    s.system = system;
-    s.number = number;
-    s.values = std::move(values);
-    return s;
 }
 
 RNX_OBS_EPOCH epoch_at(std::vector<RNX_OBS_SAT> sats) {

@@ -23,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using rnx_test::RecordingErrors;
 using rnx_test::RecordingObs;
+using rnx_test::sat;
 
 class TempDir {
 public:
@@ -77,14 +78,6 @@ RNX_OBS_CODE code(const char* text) {
 RNX_TIME at(int h, int mi, double s) {
     return RNX_TIME{
         eTIMESYS_GPS, 2024, 3, 15, static_cast<uint8_t>(h), static_cast<uint8_t>(mi), s};
-}
-
-RNX_OBS_SAT sat(eSATSYS system, uint8_t number, std::vector<RNX_OBS_VALUE> values) {
-    RNX_OBS_SAT s{};
-    s.system = system;
-    s.number = number;
-    s.values = std::move(values);
-    return s;
 }
 
 RNX_OBS_VALUE val(const char* c, double v, uint8_t lli = 0, uint8_t ssi = 0) {

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rinex/rnx_reader.h"
@@ -42,6 +43,15 @@ inline std::string epoch_line(int y, int mo, int d, int h, int mi, double s, int
 }
 
 // One observation field: F14.3 and the two digits (a blank digit when below 0).
+// A satellite of an epoch with its values, as the reader delivers it.
+inline RNX_OBS_SAT sat(eSATSYS system, uint8_t number, std::vector<RNX_OBS_VALUE> values) {
+    RNX_OBS_SAT s{};
+    s.system = system;
+    s.number = number;
+    s.values = std::move(values);
+    return s;
+}
+
 inline std::string obs(double value, int lli = -1, int ssi = -1) {
     std::string f = format("%14.3f", value);
     f += lli < 0 ? ' ' : static_cast<char>('0' + lli);
