@@ -24,6 +24,8 @@ void add_project_commands(CLI::App& app);
 void add_errors_command(CLI::App& app);
 void add_import_command(CLI::App& app);
 void add_station_commands(CLI::App& app);
+void add_info_command(CLI::App& app);
+void add_show_command(CLI::App& app);
 void add_assoc_commands(CLI::App& app);
 void add_results_commands(CLI::App& app);
 void add_export_command(CLI::App& app);

@@ -19,8 +19,10 @@ int main(int argc, char** argv) {
     vyr_cli::add_explain_command(app);
     vyr_cli::add_cfb_commands(app);
     vyr_cli::add_project_commands(app);
+    vyr_cli::add_show_command(app);
     vyr_cli::add_errors_command(app);
     vyr_cli::add_import_command(app);
+    vyr_cli::add_info_command(app);
     vyr_cli::add_station_commands(app);
     vyr_cli::add_assoc_commands(app);
     vyr_cli::add_results_commands(app);

@@ -82,4 +82,24 @@ CVyrIPtrSmart<IVyrStationAssocEx> find_assoc(IVyrStorageEx& storage, const std::
     return assoc;
 }
 
+// Whether the station holds an epoch at all.
+static bool has_epochs(IVyrStationEx& station, const std::string& path) {
+    CVyrIPtrSmart<IVyrObservations> observations;
+    check(station.GetObservations(observations), path);
+    VYR_OBSERVATIONEPOCH epoch;
+    const VYR_ERROR first = observations->StartAndGetFirst(epoch, nullptr, false, 0);
+    if (first != VYR_E_ITERATOR_AT_END) check(first, path);
+    return first == VYR_OK;
+}
+
+// The statistics per system; empty for a station that never had epochs. Resetting a station's
+// observations leaves an empty entry, which does not read; with epochs that is damage.
+vyr::ObservationStatistics system_statistics(IVyrStationEx& station, const std::string& path) {
+    vyr::ObservationStatistics statistics;
+    const VYR_ERROR got = station.GetObservationStatistics(statistics);
+    if (got == VYR_E_ENTRY_NOT_FOUND) return {};
+    if (got != VYR_E_READ_ENTRY_FAILED || has_epochs(station, path)) check(got, path);
+    return statistics;
+}
+
 }  // namespace vyr_cli

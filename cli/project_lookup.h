@@ -26,4 +26,8 @@ VYR_STATION_ASSOC_KEY find_assoc_key(IVyrStorageEx& storage, const std::string& 
 CVyrIPtrSmart<IVyrStationAssocEx> find_assoc(IVyrStorageEx& storage, const std::string& path,
                                              const std::string& name);
 
+// A station's statistics per system; empty for a station that never had epochs. Throws
+// CommandFailure naming the project when they do not read.
+vyr::ObservationStatistics system_statistics(IVyrStationEx& station, const std::string& path);
+
 }  // namespace vyr_cli
