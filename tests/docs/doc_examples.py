@@ -163,12 +163,14 @@ def help_sections(text):
     return sections
 
 
-def command_tree(vyr, path=()):
-    """(path, options) of the command at path and of every command below it."""
-    done = subprocess.run([vyr, *path, "--help"], capture_output=True, text=True,
+def command_tree(vyr, path=(), words=()):
+    """(path, options) of the command at path and of every command below it. words are the
+    arguments that reach it: a nested command comes after its parent's positionals (PROJECT
+    STATION), which stand there as placeholders."""
+    done = subprocess.run([vyr, *words, "--help"], capture_output=True, text=True,
                           stdin=subprocess.DEVNULL, timeout=COMMAND_TIMEOUT_S)
     if done.returncode != 0:
-        raise SystemExit(f"vyr {' '.join(path)} --help: exit status {done.returncode}")
+        raise SystemExit(f"vyr {' '.join(words)} --help: exit status {done.returncode}")
     sections = help_sections(done.stdout)
     options = []
     for line in sections.get("options", []):
@@ -178,10 +180,12 @@ def command_tree(vyr, path=()):
             if name not in ("-h", "--help"):
                 options.append(name)
     found = [(path, options)]
+    placeholders = tuple(line.split()[0] for line in sections.get("positionals", [])
+                         if "REQUIRED" in line.split())
     for line in sections.get("subcommands", []):
-        words = line.split()
-        if words and line.startswith("  ") and not line.startswith("   "):
-            found.extend(command_tree(vyr, (*path, words[0])))
+        name = line.split()[0] if line.startswith("  ") and not line.startswith("   ") else None
+        if name:
+            found.extend(command_tree(vyr, (*path, name), (*words, *placeholders, name)))
     return found
 
 
