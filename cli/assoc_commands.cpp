@@ -26,9 +26,10 @@ uint32_t flags_option(const std::string& text) {
     // Decimal or 0x hex only: a leading 0 is no octal prefix here (010 is ten).
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
-    if (text.empty() || *end != '\0' || !std::isxdigit(static_cast<unsigned char>(text[hex ? 2 : 0])) ||
-        value > UINT32_MAX)
+    const unsigned long long value =
+        std::strtoull(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
+    if (text.empty() || *end != '\0' ||
+        !std::isxdigit(static_cast<unsigned char>(text[hex ? 2 : 0])) || value > UINT32_MAX)
         throw CommandFailure{
             "--flags: " + text + " is not a number from 0 to 4294967295 (decimal or 0x hex)",
             kExitUsage};

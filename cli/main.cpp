@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
     vyr_cli::add_export_command(app);
 
     try {
-        std::vector<std::string> words = vyr_cli::help_words(app, vyr_cli::checked_words(app, {argv, argv + argc}));
+        std::vector<std::string> words =
+            vyr_cli::help_words(app, vyr_cli::checked_words(app, {argv, argv + argc}));
         std::vector<char*> pointers;
         for (std::string& word : words) pointers.push_back(word.data());
         app.parse(static_cast<int>(pointers.size()), pointers.data());

@@ -28,11 +28,11 @@ std::optional<double> number_in_range(const std::string& text, double lowest, do
 }
 
 CLI::Validator number_range(double lowest, double highest, const std::string& what) {
-    const std::string range = "from " + number_text(lowest) + " to " + number_text(highest);
+    const std::string range = number_text(lowest) + " to " + number_text(highest);
     return CLI::Validator(
         [=](std::string& text) -> std::string {
             if (number_in_range(text, lowest, highest)) return {};
-            return text + " is not " + what + " " + range;
+            return text + " is not " + what + " from " + range;
         },
         range);
 }

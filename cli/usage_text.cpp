@@ -71,7 +71,8 @@ std::vector<std::vector<const CLI::Option*>> choices_of(const CLI::App& app) {
 
 std::string choice_words(const std::vector<const CLI::Option*>& choice) {
     std::string words;
-    for (const CLI::Option* option : choice) words += (words.empty() ? "" : "|") + option_word(*option);
+    for (const CLI::Option* option : choice)
+        words += (words.empty() ? "" : "|") + option_word(*option);
     return words;
 }
 
