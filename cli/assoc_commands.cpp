@@ -1,5 +1,6 @@
 // `vyr assoc`: a project's station associations (a rover, optionally one reference station, and
 // flags) added, listed with the results they hold, and deleted.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -22,11 +23,16 @@ namespace {
 using nlohmann::ordered_json;
 
 uint32_t flags_option(const std::string& text) {
+    // Decimal or 0x hex only: a leading 0 is no octal prefix here (010 is ten).
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || text[0] == '-' || value > UINT32_MAX)
+    const unsigned long long value =
+        std::strtoull(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
+    if (text.empty() || *end != '\0' ||
+        !std::isxdigit(static_cast<unsigned char>(text[hex ? 2 : 0])) || value > UINT32_MAX)
         throw CommandFailure{
-            "--flags: not a number from 0 to 4294967295 (decimal or 0x hex): " + text, kExitUsage};
+            "--flags: " + text + " is not a number from 0 to 4294967295 (decimal or 0x hex)",
+            kExitUsage};
     return static_cast<uint32_t>(value);
 }
 

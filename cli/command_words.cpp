@@ -40,8 +40,9 @@ std::vector<std::string> checked_words(const CLI::App& app, std::vector<std::str
     const std::string& first = words[1];
     if (is_command(names, first)) return words;
     if (first == "help") {
+        // --help last: `vyr help windows add` is the help of `windows add`.
         words.erase(words.begin() + 1);
-        words.insert(words.begin() + std::min<size_t>(words.size(), 2), "--help");
+        words.push_back("--help");
         return words;
     }
     std::error_code error;

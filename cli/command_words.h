@@ -9,7 +9,7 @@
 
 namespace vyr_cli {
 
-// Rewrites `vyr help` to `vyr --help` and `vyr help COMMAND` to `vyr COMMAND --help`. Throws
+// Rewrites `vyr help` to `vyr --help` and `vyr help COMMAND...` to `vyr COMMAND... --help`. Throws
 // CommandFailure with kExitUsage when the first word is no command: "unknown command 'imprt';
 // did you mean 'import'?", or, when the second word is a command and the first a file, that the
 // words are swapped.

@@ -44,7 +44,11 @@ void add_explain_command(CLI::App& app) {
     command->add_option("CODE", *code_text, "Code in hex (0x8000E002) or decimal")->required();
     command->callback([code_text] {
         const auto code = parse_code(*code_text);
-        if (!code) throw CommandFailure{"not a result code: " + *code_text, kExitUsage};
+        if (!code)
+            throw CommandFailure{"CODE: " + *code_text +
+                                     " is not a result code: 0x00000000 to 0xFFFFFFFF in hex, or "
+                                     "-2147483648 to 4294967295 in decimal",
+                                 kExitUsage};
         std::string text;
         if (ErrorToStringDef(static_cast<VYR_ERROR>(*code), text) != VYR_OK)
             throw CommandFailure{"no text for code " + hex(*code)};

@@ -9,9 +9,11 @@
 
 #include "command_words.h"
 #include "commands.h"
+#include "usage_text.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"vyr - GNSS project files: import, inspect, export"};
+    vyr_cli::use_usage_lines(app);
     app.set_version_flag("--version", std::string("vyr ") + vyr_version());
     app.require_subcommand(1);
 
@@ -29,7 +31,8 @@ int main(int argc, char** argv) {
     vyr_cli::add_export_command(app);
 
     try {
-        std::vector<std::string> words = vyr_cli::checked_words(app, {argv, argv + argc});
+        std::vector<std::string> words =
+            vyr_cli::help_words(app, vyr_cli::checked_words(app, {argv, argv + argc}));
         std::vector<char*> pointers;
         for (std::string& word : words) pointers.push_back(word.data());
         app.parse(static_cast<int>(pointers.size()), pointers.data());

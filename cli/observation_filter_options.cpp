@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "number_options.h"
 #include "station_text.h"
 
 namespace vyr_cli {
@@ -31,7 +32,7 @@ void add_filter_options(CLI::App& command, FilterOptions& options, bool repair) 
     command.add_option("--from", options.from, "First time (ISO)");
     command.add_option("--to", options.to, "Last time (ISO)");
     command.add_option("--interval", options.interval, "Sampling interval in seconds")
-        ->check(CLI::NonNegativeNumber);
+        ->check(interval_seconds());
     command.add_option("--exclude-system", options.excludeSystems, "Systems, e.g. G,R,E,S");
     command.add_option("--exclude-sat", options.excludeSats, "Satellites, e.g. G05,R12");
     if (repair)

@@ -92,7 +92,7 @@ TEST_F(ProjectCli, UnknownCommandsSayWhatWasLikelyMeant) {
         {{"frobnicate"}, 2, "unknown command 'frobnicate'; vyr --help lists the commands"},
         {{file, "info"}, 2, "the command comes first (vyr info " + file},
         {{"help"}, 0, "Usage:"},
-        {{"help", "import"}, 0, "import [OPTIONS] PROJECT FILE..."},
+        {{"help", "import"}, 0, "Usage: vyr import PROJECT FILE... [OPTIONS]"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = vyr(c.args);
