@@ -184,6 +184,8 @@ def command_tree(vyr, path=(), words=()):
                          if "REQUIRED" in line.split())
     for line in sections.get("subcommands", []):
         name = line.split()[0] if line.startswith("  ") and not line.startswith("   ") else None
+        if name == "vyr":  # a nested command is listed by its usage line: vyr WORDS NAME ...
+            name = line.split()[1 + len(words) + len(placeholders)]
         if name:
             found.extend(command_tree(vyr, (*path, name), (*words, *placeholders, name)))
     return found
