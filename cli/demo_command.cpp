@@ -68,8 +68,7 @@ public:
                                      (error ? ": " + error.message() : "")};
             add(*at);
         }
-        if (!fs::is_directory(folder))
-            throw CommandFailure{folder.string() + ": not a folder"};
+        if (!fs::is_directory(folder)) throw CommandFailure{folder.string() + ": not a folder"};
     }
 
     void write_file(const std::filesystem::path& path, const unsigned char* bytes, size_t size) {
@@ -92,8 +91,8 @@ void check_names_free(const std::filesystem::path& folder) {
         std::error_code error;
         if (std::filesystem::exists(std::filesystem::symlink_status(folder / name, error)))
             throw CommandFailure{(folder / name).string() +
-                                 " exists; the demo makes demo.vyr, samples/ and rinex/ in its "
-                                 "folder and overwrites nothing: give another folder",
+                                     " exists; the demo makes demo.vyr, samples/ and rinex/ in its "
+                                     "folder and overwrites nothing: give another folder",
                                  kExitUsage};
     }
 }
@@ -235,8 +234,9 @@ void export_sample(const std::string& path, const std::filesystem::path& out, Ma
 
 void add_demo_command(CLI::App& app) {
     auto* command = app.add_subcommand(
-        "demo", "Run the library's main road on samples built into the command, in a folder of "
-                "its own that is removed afterwards");
+        "demo",
+        "Run the library's main road on samples built into the command, in a folder of "
+        "its own that is removed afterwards");
     auto dir = std::make_shared<std::string>();
     auto keep = std::make_shared<bool>(false);
     command->add_option("DIR", *dir,
@@ -246,6 +246,7 @@ void add_demo_command(CLI::App& app) {
     command->callback([dir, keep] {
         namespace fs = std::filesystem;
         MadePaths made;
+        if (*keep) made.keep();  // a demo that fails half way leaves its files too, to be looked at
         fs::path folder = *dir;
         if (folder.empty()) {
             fs::path pattern = fs::temp_directory_path() / "vyr-demo-XXXXXX";
@@ -275,7 +276,6 @@ void add_demo_command(CLI::App& app) {
         show_info(project);
         export_sample(project, folder / "rinex", made);
         if (*keep) {
-            made.keep();
             std::cout << "the demo's files are kept in " << folder.string() << '\n';
         } else {
             std::cout << "the demo's files are removed (--keep leaves them)\n";

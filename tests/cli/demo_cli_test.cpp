@@ -88,10 +88,10 @@ TEST_F(DemoCli, KeepLeavesTheProjectAndSaysWhere) {
     name.pop_back();  // the folder's '/'
     const fs::path folder = temporary / name;
     EXPECT_THAT(run.out, HasSubstr("the demo's files are kept in " + folder.string() + "\n"));
-    EXPECT_THAT(entries(folder),
-                ElementsAre("demo.vyr", "rinex/", ::testing::StartsWith("rinex/"), "samples/",
-                            "samples/VYRB00XXX_R_20210021200_06M_30S_MO.rnx",
-                            "samples/vyra0020.21o"));
+    EXPECT_THAT(
+        entries(folder),
+        ElementsAre("demo.vyr", "rinex/", ::testing::StartsWith("rinex/"), "samples/",
+                    "samples/VYRB00XXX_R_20210021200_06M_30S_MO.rnx", "samples/vyra0020.21o"));
     // The samples built into the command are the bundled ones, byte for byte.
     for (const char* name : {"vyra0020.21o", "VYRB00XXX_R_20210021200_06M_30S_MO.rnx"})
         EXPECT_EQ(slurp(folder / "samples" / name), slurp(vyr_cli_test::sample(name))) << name;
@@ -114,17 +114,31 @@ TEST_F(DemoCli, AFolderGivenKeepsWhatWasThereAndRefusesToOverwrite) {
         std::ofstream(path) << text;
     };
     const Case cases[] = {
-        {"a folder with a file of its own", [&](const fs::path& w) { write(w / "d/mine.txt", "x"); },
-         {"d"}, 0, {"d/", "d/mine.txt"}, ""},
+        {"a folder with a file of its own",
+         [&](const fs::path& w) { write(w / "d/mine.txt", "x"); },
+         {"d"},
+         0,
+         {"d/", "d/mine.txt"},
+         ""},
         {"missing folders are made and removed", [](const fs::path&) {}, {"a/b/c/"}, 0, {}, ""},
         {"a project of the name there already",
-         [&](const fs::path& w) { write(w / "d/demo.vyr", "mine"); }, {"d"}, 2,
-         {"d/", "d/demo.vyr"}, "d/demo.vyr exists"},
+         [&](const fs::path& w) { write(w / "d/demo.vyr", "mine"); },
+         {"d"},
+         2,
+         {"d/", "d/demo.vyr"},
+         "d/demo.vyr exists"},
         {"a samples folder there already",
-         [&](const fs::path& w) { write(w / "d/samples/a.rnx", "mine"); }, {"d"}, 2,
-         {"d/", "d/samples/", "d/samples/a.rnx"}, "d/samples exists"},
-        {"a file in the folder's place", [&](const fs::path& w) { write(w / "d", "mine"); }, {"d"},
-         2, {"d"}, "d: not a folder"},
+         [&](const fs::path& w) { write(w / "d/samples/a.rnx", "mine"); },
+         {"d"},
+         2,
+         {"d/", "d/samples/", "d/samples/a.rnx"},
+         "d/samples exists"},
+        {"a file in the folder's place",
+         [&](const fs::path& w) { write(w / "d", "mine"); },
+         {"d"},
+         2,
+         {"d"},
+         "d: not a folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
