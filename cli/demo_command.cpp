@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@
 #include <vyr/vyr.h>
 
 #include "commands.h"
+#include "demo_samples.h"
 #include "import_observations.h"
 #include "project_access.h"
 
@@ -24,6 +26,76 @@ extern char** environ;
 
 namespace vyr_cli {
 namespace {
+
+// What the demo made, removed again (the last made first) unless it is kept. Only what the demo
+// made is listed: a folder given with other files in it keeps them.
+class MadePaths {
+public:
+    MadePaths() = default;
+    MadePaths(const MadePaths&) = delete;
+    MadePaths& operator=(const MadePaths&) = delete;
+    ~MadePaths() {
+        if (m_keep) return;
+        for (auto made = m_made.rbegin(); made != m_made.rend(); ++made) {
+            std::error_code error;
+            std::filesystem::remove_all(*made, error);
+            if (error)
+                std::cerr << "vyr: " << made->string() << ": not removed: " << error.message()
+                          << '\n';
+        }
+    }
+
+    void keep() { m_keep = true; }
+    // A path the demo is about to make; everything below it is then the demo's too.
+    void add(const std::filesystem::path& path) { m_made.push_back(path); }
+
+    // The folder and the folders above it that are missing; a folder there already is used as
+    // it is.
+    void make_folder(const std::filesystem::path& folder) {
+        namespace fs = std::filesystem;
+        std::vector<fs::path> missing;
+        fs::path start = fs::absolute(folder).lexically_normal();
+        if (!start.has_filename()) start = start.parent_path();  // "dir/" names dir
+        for (fs::path at = start; !at.empty(); at = at.parent_path()) {
+            std::error_code error;
+            if (fs::exists(fs::symlink_status(at, error)) || at == at.parent_path()) break;
+            missing.push_back(at);
+        }
+        for (auto at = missing.rbegin(); at != missing.rend(); ++at) {
+            std::error_code error;
+            if (!fs::create_directory(*at, error) || error)
+                throw CommandFailure{at->string() + ": cannot make the folder" +
+                                     (error ? ": " + error.message() : "")};
+            add(*at);
+        }
+        if (!fs::is_directory(folder)) throw CommandFailure{folder.string() + ": not a folder"};
+    }
+
+    void write_file(const std::filesystem::path& path, const unsigned char* bytes, size_t size) {
+        add(path);
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+        out.close();
+        if (!out) throw CommandFailure{path.string() + ": cannot write the sample"};
+    }
+
+private:
+    std::vector<std::filesystem::path> m_made;
+    bool m_keep = false;
+};
+
+// The names the demo makes in a folder given to it: none may be there already, so that nothing
+// of the folder's is overwritten or, later, removed.
+void check_names_free(const std::filesystem::path& folder) {
+    for (const char* name : {"demo.vyr", "samples", "rinex"}) {
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(folder / name, error)))
+            throw CommandFailure{(folder / name).string() +
+                                     " exists; the demo makes demo.vyr, samples/ and rinex/ in its "
+                                     "folder and overwrites nothing: give another folder",
+                                 kExitUsage};
+    }
+}
 
 // Walks every message identifier, counts the texts of each block and checks that the root's
 // two lookups agree with the free function.
@@ -82,12 +154,11 @@ void list_root(const std::string& path) {
 }
 
 // Creates a project and reads its default records back.
-void create_project(const std::filesystem::path& dir) {
-    const std::string path = (dir / "demo.vyr").string();
-    std::filesystem::remove(path);
+void create_project(const std::string& path, MadePaths& made) {
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
     {
         CVyrIPtrSmart<IVyrStorage> project;
+        made.add(path);
         if (root->CreateStorage(path.c_str(), project) != VYR_OK)
             throw CommandFailure{path + ": cannot create a project"};
     }
@@ -109,27 +180,18 @@ void create_project(const std::filesystem::path& dir) {
               << ", processing parameters read back\n";
 }
 
-// The bundled samples: samples/ in the working folder, else beside the source tree the command
-// was built in (build/cli/vyr).
-std::filesystem::path samples_folder() {
-    namespace fs = std::filesystem;
-    if (fs::is_directory("samples")) return "samples";
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    const fs::path beside = self.parent_path().parent_path().parent_path() / "samples";
-    if (!error && fs::is_directory(beside)) return beside;
-    throw CommandFailure{"the bundled samples/ folder was not found"};
-}
-
-// Imports the sample observation files into the project, as `vyr import` does.
-void import_samples(const std::string& path) {
-    const std::filesystem::path samples = samples_folder();
+// Imports the built-in samples, written out to the samples folder, into the project, as
+// `vyr import` does.
+void import_samples(const std::string& path, const std::filesystem::path& samples,
+                    MadePaths& made) {
     WritableProject project(path);
-    for (const char* name : {"vyra0020.21o", "VYRB00XXX_R_20210021200_06M_30S_MO.rnx"}) {
-        const std::string file = (samples / name).string();
-        std::cout << "vyr import " << path << ' ' << file << '\n';
-        for (const ImportedSite& site : import_observation_file(project.storage(), file, {}).sites)
-            std::cout << "  " << site_summary(file, site) << '\n';
+    for (const EmbeddedFile& sample : demo_samples()) {
+        const std::filesystem::path file = samples / sample.name;
+        made.write_file(file, sample.bytes, sample.size);
+        std::cout << "vyr import " << path << ' ' << file.string() << '\n';
+        for (const ImportedSite& site :
+             import_observation_file(project.storage(), file.string(), {}).sites)
+            std::cout << "  " << site_summary(file.string(), site) << '\n';
     }
     project.commit();
 }
@@ -150,19 +212,19 @@ void show_info(const std::string& path) {
 
 // Writes the first imported station as a RINEX file, as `vyr export` does, and shows the
 // start of it.
-void export_sample(const std::string& path, const std::filesystem::path& folder) {
+void export_sample(const std::string& path, const std::filesystem::path& out, MadePaths& made) {
     ReadOnlyProject project(path);
     auto& storage = static_cast<IVyrStorageEx&>(project.storage());
     CVyrIPtrSmart<IVyrCollectionStationEx> stations;
     CVyrIPtrSmart<IVyrStationEx> station;
     check(storage.GetStationsEx(stations), path);
     check(stations->GetStationExAt(0, station), path);
-    const std::string out = (folder / "rinex").string();
-    std::filesystem::create_directories(out);
+    made.make_folder(out);
     VYR_RINEX_EXPORT_RESULT result;
-    if (station->ExportRinexEx(out.c_str(), {}, result) != VYR_OK)
-        throw CommandFailure{path + ": the export failed: " + result.problem};
-    std::cout << "vyr export " << path << " -o " << out << '\n' << result.path << '\n';
+    const VYR_ERROR exported = station->ExportRinexEx(out.string().c_str(), {}, result);
+    if (!result.path.empty()) made.add(result.path);
+    if (exported != VYR_OK) throw CommandFailure{path + ": the export failed: " + result.problem};
+    std::cout << "vyr export " << path << " -o " << out.string() << '\n' << result.path << '\n';
     std::ifstream file(result.path);
     std::string line;
     for (int n = 0; n < 24 && std::getline(file, line); ++n) std::cout << "  " << line << '\n';
@@ -171,28 +233,53 @@ void export_sample(const std::string& path, const std::filesystem::path& folder)
 }  // namespace
 
 void add_demo_command(CLI::App& app) {
-    auto* command = app.add_subcommand("demo", "Run the library's main road on bundled samples");
+    auto* command = app.add_subcommand(
+        "demo",
+        "Run the library's main road on samples built into the command, in a folder of "
+        "its own that is removed afterwards");
     auto dir = std::make_shared<std::string>();
-    command->add_option("DIR", *dir, "Folder for the demo's files (default: a new temporary one)");
-    command->callback([dir] {
+    auto keep = std::make_shared<bool>(false);
+    command->add_option("DIR", *dir,
+                        "Folder for the demo's files: demo.vyr, samples/ and rinex/, none of "
+                        "which may exist there (default: a new temporary folder)");
+    command->add_flag("--keep", *keep, "Leave the files the demo made, and say where");
+    command->callback([dir, keep] {
+        namespace fs = std::filesystem;
+        MadePaths made;
+        if (*keep) made.keep();  // a demo that fails half way leaves its files too, to be looked at
+        fs::path folder = *dir;
+        if (folder.empty()) {
+            fs::path pattern = fs::temp_directory_path() / "vyr-demo-XXXXXX";
+            std::string name = pattern.string();
+            if (mkdtemp(name.data()) == nullptr)
+                throw CommandFailure{name + ": cannot make a temporary folder"};
+            folder = name;
+            made.add(folder);
+        } else {
+            std::error_code error;
+            if (fs::exists(fs::symlink_status(folder, error)) && !fs::is_directory(folder))
+                throw CommandFailure{folder.string() + ": not a folder", kExitUsage};
+            check_names_free(folder);
+            made.make_folder(folder);
+        }
+
         std::cout << "vyr " << vyr_version() << '\n';
         check_message_table();
         std::string text;
         ErrorToStringDef(VYR_E_FAILED_TO_READ, text);
         std::cout << "example: 0x8000E002 -> " << text << '\n';
 
-        std::filesystem::path folder = *dir;
-        if (folder.empty()) {
-            char pattern[] = "/tmp/vyr-demo-XXXXXX";
-            if (mkdtemp(pattern) == nullptr) throw CommandFailure{"cannot make a temporary folder"};
-            folder = pattern;
-        }
-        std::filesystem::create_directories(folder);
-        create_project(folder);
         const std::string project = (folder / "demo.vyr").string();
-        import_samples(project);
+        create_project(project, made);
+        made.make_folder(folder / "samples");
+        import_samples(project, folder / "samples", made);
         show_info(project);
-        export_sample(project, folder);
+        export_sample(project, folder / "rinex", made);
+        if (*keep) {
+            std::cout << "the demo's files are kept in " << folder.string() << '\n';
+        } else {
+            std::cout << "the demo's files are removed (--keep leaves them)\n";
+        }
     });
 }
 

@@ -152,6 +152,10 @@ void add_import_command(CLI::App& app) {
                      "model files; each may be compressed (gzip, .Z, bzip2, xz or a zip of one "
                      "file), told by its content")
         ->required();
+    command->footer(
+        "An observation file over 4 MiB shows a progress line while stderr is a terminal: the "
+        "share of its lines read, MB/s of the file as stored (compressed bytes for a compressed "
+        "file; MB = 10^6 bytes) and the time left.");
     command->add_flag("--new-station", options->newStation,
                       "Make a new station of every site, even one that continues a station of "
                       "the project (same marker, receiver and antenna, starting after its last "

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -14,6 +15,7 @@
 #include "commands.h"
 #include "interrupt.h"
 #include "output_text.h"
+#include "progress_bar.h"
 #include "project_access.h"
 #include "station_text.h"
 
@@ -68,33 +70,6 @@ VYR_ERROR count_epochs(IVyrStationEx& station, double first, double last, uint64
     for (count = 1; observations->MoveNext(false) == VYR_OK;) ++count;
     return VYR_OK;
 }
-
-// A progress bar over the lines of the file, drawn on stderr. The lines are those the converter
-// numbers: of the decompressed and expanded text, whatever the file stores.
-class ProgressBar {
-public:
-    // path: the file read; name: the file it is shown as.
-    ProgressBar(const std::string& path, const std::string& name) : m_name(name) {
-        if (!Vyr_CountTextLines(path.c_str(), m_lines)) m_lines = 0;  // no bar then
-    }
-    ~ProgressBar() {
-        if (m_drawn >= 0) std::cerr << "\r\033[K" << std::flush;
-    }
-    void at_line(uint32_t line) {
-        if (m_lines == 0) return;
-        const int percent = static_cast<int>(std::min<uint64_t>(100, line * 100ull / m_lines));
-        if (percent == m_drawn) return;
-        m_drawn = percent;
-        const int filled = percent / 4;
-        std::cerr << "\r[" << std::string(filled, '#') << std::string(25 - filled, ' ') << "] "
-                  << percent << "% " << m_name << std::flush;
-    }
-
-private:
-    std::string m_name;
-    uint64_t m_lines = 0;
-    int m_drawn = -1;
-};
 
 // Warnings of one file for stderr: every distinct problem is shown with its first few lines, the
 // rest counted, so that a record damaged in every epoch gives a few lines, not one per epoch.
@@ -165,7 +140,7 @@ public:
 
     VYR_ERROR OnEpoch(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
                       VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
-        if (m_progress != nullptr) m_progress->at_line(line);
+        if (m_progress != nullptr) m_progress->at(line);
         if (interrupted()) return fail(VYR_E_INVALID_STATUS, line, "interrupted");
         if (m_site.epochs == 0) {
             const VYR_ERROR begun = begin_site(station, occupation, epoch);
@@ -485,6 +460,16 @@ private:
     WarningGroups m_warnings;
 };
 
+// A bar over the lines the converter numbers: of the decompressed and expanded text, whatever
+// the file stores; its speed is of the file as stored. None when the lines cannot be counted.
+std::unique_ptr<ProgressBar> line_progress_bar(const std::string& path, const std::string& name) {
+    uint64_t lines = 0;
+    std::error_code error;
+    const uintmax_t bytes = std::filesystem::file_size(path, error);
+    if (error || !Vyr_CountTextLines(path.c_str(), lines) || lines == 0) return nullptr;
+    return std::make_unique<ProgressBar>(name, lines, bytes);
+}
+
 }  // namespace
 
 ImportedObservations import_observation_file(IVyrStorageEx& project, const std::string& path,
@@ -492,7 +477,7 @@ ImportedObservations import_observation_file(IVyrStorageEx& project, const std::
                                              const std::string& expandedFrom) {
     const std::string& shown = expandedFrom.empty() ? path : expandedFrom;
     std::unique_ptr<ProgressBar> bar;
-    if (options.progress) bar = std::make_unique<ProgressBar>(path, shown);
+    if (options.progress) bar = line_progress_bar(path, shown);
     StationWriter writer(project, shown, !expandedFrom.empty(), options, bar.get());
     VYR_ERROR result = Vyr_ConvertRinexObsToSinkEx(path.c_str(), writer, options.conversion);
     bar.reset();
