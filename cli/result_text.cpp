@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "output_text.h"
 #include "station_text.h"
+#include "time_text.h"
 
 namespace vyr_cli {
 namespace {
@@ -93,8 +94,8 @@ public:
     }
 
     double Time(const std::string& field) const {
-        const std::optional<double> time = parse_iso_time(field);
-        if (!time) Fail("not a time: '" + terminal_text(field) + "'");
+        const std::optional<double> time = parse_time(field);
+        if (!time) Fail("not a time: '" + terminal_text(field) + "'; accepted: " + kTimeForms);
         return *time;
     }
 
@@ -227,6 +228,7 @@ std::vector<VYR_RESIDUAL_OFFSET_SV> read_offsets_csv(const std::string& file) {
             csv.Fail("offsets belong to GLONASS slots R01 to R24, not " + fields[0]);
         const double from = csv.Time(fields[1]);
         const double to = csv.Time(fields[2]);
+        if (to < from) csv.Fail("'to' lies before 'from'");
         const double offset = csv.Number(fields[3]);
         const auto [it, added] = index_of_slot.emplace(sat.prn, slots.size());
         if (added) slots.push_back({sat.prn, {}});
