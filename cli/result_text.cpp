@@ -228,7 +228,6 @@ std::vector<VYR_RESIDUAL_OFFSET_SV> read_offsets_csv(const std::string& file) {
             csv.Fail("offsets belong to GLONASS slots R01 to R24, not " + fields[0]);
         const double from = csv.Time(fields[1]);
         const double to = csv.Time(fields[2]);
-        if (to < from) csv.Fail("'to' lies before 'from'");
         const double offset = csv.Number(fields[3]);
         const auto [it, added] = index_of_slot.emplace(sat.prn, slots.size());
         if (added) slots.push_back({sat.prn, {}});
