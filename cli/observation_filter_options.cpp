@@ -46,10 +46,10 @@ std::set<VYR_SATELLITE_SYSTEM> systems_of(const std::string& text, const char* o
 }  // namespace
 
 void add_filter_options(CLI::App& command, FilterOptions& options, bool repair) {
-    const std::string forms =
-        std::string("; GPS time, as the observation files give it: ") + kTimeForms;
-    command.add_option("--from", options.from, "First time" + forms);
-    command.add_option("--to", options.to, "Last time (not before --from)" + forms);
+    command.add_option("--from", options.from,
+                       "First epoch, GPS time: 2021-01-02T12:05:30[.5][Z], \"2021-01-02 12:05\", "
+                       "2021-01-02, 2021:002[:12:05:30], 2021-002, gps:2138:561930");
+    command.add_option("--to", options.to, "Last epoch, GPS time, not before --from; same forms");
     command.add_option("--interval", options.interval, "Sampling interval in seconds")
         ->check(CLI::NonNegativeNumber);
     auto* exclude = command.add_option("--exclude-system", options.excludeSystems,
