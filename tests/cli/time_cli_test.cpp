@@ -83,40 +83,24 @@ TEST_F(TimeCli, EveryFormGivesItsTime) {
 }
 
 TEST_F(TimeCli, NonsenseIsAUsageErrorNamingTheArgumentAndTheForms) {
-    const char* const refused[] = {
-        "yesterday",
-        "2024-02-30",
-        "2023-02-29",
-        "2023:366",
-        "2024:000",
-        "2024-01-01T24:00",
-        "2024-01-01T10:60",
-        "2024-01-01T10:00:60",
-        "2024-01-01T10",
-        "2024-01-01T10:5",
-        "2024-1-01",
-        "2024-01-01Z",
-        "2024-13-01",
-        "2024-01-01T10:00:2",
-        "2024-01-01T10:00:20.",
-        " 2024-01-01",
-        "2024/01/01",
-        "2024:01:01",
-        "1800-01-01",
-        "20240-01-01",
-        "2024-01-01T10:00:20 ",
-        "gps:1943:604800",
-        "gps:-1:0",
-        "gps:1943",
-        "gps:1943:1e5",
-        "gps::5",
-        "",
+    const std::pair<const char*, std::vector<std::string>> refused[] = {
+        {"no day", {"2024-02-30", "2023-02-29", "2023:366", "2024:000", "2024-13-01"}},
+        {"no clock", {"2024-01-01T24:00", "2024-01-01T10:60", "2024-01-01T10:00:60"}},
+        {"short field", {"2024-01-01T10", "2024-01-01T10:5", "2024-1-01", "2024-01-01T10:00:2"}},
+        {"long field", {"20240-01-01", "2024-001-01", "2024-01-01T10:00:200"}},
+        {"trailing", {"2024-01-01T10:00:20.", "2024-01-01Z", "2024-01-01T10:00:20 "}},
+        {"blank", {" 2024-01-01", ""}},
+        {"separator", {"2024/01/01", "2024:01:01", "2024-01-01:10:00"}},
+        {"week", {"gps:1943:604800", "gps:-1:0", "gps:1943", "gps:1943:1e5", "gps::5"}},
+        {"other", {"yesterday", "1800-01-01"}},
     };
-    for (const char* text : refused) {
-        const Outcome from = vyr({"windows", project, "BASE", "add", text, "2024-01-02"});
-        EXPECT_EQ(from.status, 2) << text;
-        EXPECT_THAT(from.err, HasSubstr("FROM: not a time")) << text;
-        EXPECT_THAT(from.err, HasSubstr("gps:WEEK:SECONDS")) << text;
+    for (const auto& [why, texts] : refused) {
+        for (const std::string& text : texts) {
+            const Outcome from = vyr({"windows", project, "BASE", "add", text, "2024-01-02"});
+            EXPECT_EQ(from.status, 2) << why << ": " << text;
+            EXPECT_THAT(from.err, HasSubstr("FROM: not a time")) << text;
+            EXPECT_THAT(from.err, HasSubstr("gps:WEEK:SECONDS")) << text;
+        }
     }
     const Outcome to = vyr({"obs", project, "BASE", "--to", "2024-02-30"});
     EXPECT_EQ(to.status, 2);
