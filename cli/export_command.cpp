@@ -49,6 +49,7 @@ void export_station(const ExportOptions& options) {
                              (options.filter.from.empty() && options.filter.to.empty() &&
                                       options.filter.interval == 0 &&
                                       options.filter.excludeSystems.empty() &&
+                                      options.filter.onlySystems.empty() &&
                                       options.filter.excludeSats.empty() && !options.filter.windows
                                   ? ""
                                   : " through the filter")};

@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "output_text.h"
 #include "station_text.h"
+#include "time_text.h"
 
 namespace vyr_cli {
 namespace {
@@ -93,8 +94,8 @@ public:
     }
 
     double Time(const std::string& field) const {
-        const std::optional<double> time = parse_iso_time(field);
-        if (!time) Fail("not a time: '" + terminal_text(field) + "'");
+        const std::optional<double> time = parse_time(field);
+        if (!time) Fail("not a time: '" + terminal_text(field) + "'; accepted: " + kTimeForms);
         return *time;
     }
 

@@ -23,6 +23,7 @@
 #include "project_access.h"
 #include "project_lookup.h"
 #include "station_text.h"
+#include "time_text.h"
 
 namespace vyr_cli {
 namespace {
@@ -172,8 +173,11 @@ void add_windows_command(CLI::App& app) {
     auto from = std::make_shared<std::string>();
     auto to = std::make_shared<std::string>();
     auto add_sat = std::make_shared<std::string>();
-    add->add_option("FROM", *from, "Start, e.g. 2024-03-01T10:00:00")->required();
-    add->add_option("TO", *to, "End")->required();
+    add->add_option("FROM", *from,
+                    "Start, GPS time: 2021-01-02T12:05:30[.5][Z], 2021-01-02, 2021:002[:12:05:30], "
+                    "gps:2138:561930")
+        ->required();
+    add->add_option("TO", *to, "End, not before FROM, in the same forms")->required();
     add->add_option("--sat", *add_sat, "One GPS or GLONASS satellite, e.g. G05");
     add->callback([=] {
         const VYR_INTERVAL window{time_option(*from, "FROM"), time_option(*to, "TO")};

@@ -1,5 +1,5 @@
-// Text forms the station commands read and print: ISO times of MJD epochs, RINEX-style
-// satellite names, and the station a command line names.
+// Text forms the station commands read and print: RINEX-style satellite names and the station a
+// command line names. Times have their own file; it comes along for the commands that print both.
 #pragma once
 
 #include <optional>
@@ -7,14 +7,9 @@
 
 #include <vyr/vyr.h>
 
-namespace vyr_cli {
+#include "time_text.h"
 
-// "YYYY-MM-DDTHH:MM:SS.sss": the calendar of the MJD day and fraction, milliseconds rounded.
-std::string iso_time(uint32_t mjd, double fraction);
-// The same for an MJD with its fraction in one number, as results keep their times.
-std::string iso_time(double mjd);
-// The same text (seconds optional, any number of decimals) as MJD day plus fraction.
-std::optional<double> parse_iso_time(const std::string& text);
+namespace vyr_cli {
 
 // G05, R12, E11; SBAS as S and the PRN minus 100 (S20 for PRN 120).
 std::string satellite_name(const VYR_SATID& satellite);

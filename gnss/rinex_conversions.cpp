@@ -1,5 +1,6 @@
 #include <vyr/rinex_conversions.h>
 
+#include <string>
 #include <string_view>
 
 #include "gnss/rinex_codes.h"
@@ -49,6 +50,12 @@ constexpr TypeToRinex kTypeToRinex[] = {
     {eSATSYS_SBAS, VYR_OBS_L5, '5', 'I'},
 };
 
+const TypeToRinex* written_signal(eSATSYS system, VYR_OBSTYPE type) {
+    for (const TypeToRinex& entry : kTypeToRinex)
+        if (entry.system == system && entry.type == type) return &entry;
+    return nullptr;
+}
+
 bool has_attribute(std::string_view letters, uint32_t attribute) {
     for (const char letter : letters) {
         if (rinex_attribute_code(letter) == attribute) return true;
@@ -80,14 +87,16 @@ VYR_OBSTYPE Vyr_Rnx2VyrObsType(const eSATSYS& system, const RNX_OBS_CODE& code) 
 
 RNX_OBS_CODE Vyr_Vyr2RnxObsType(const eSATSYS& system, const VYR_OBSTYPE& type) {
     RNX_OBS_CODE code{};
-    for (const TypeToRinex& entry : kTypeToRinex) {
-        if (entry.system == system && entry.type == type) {
-            code.band = rinex_band_code(entry.band);
-            code.attribute = rinex_attribute_code(entry.attribute);
-            break;
-        }
+    if (const TypeToRinex* entry = written_signal(system, type)) {
+        code.band = rinex_band_code(entry->band);
+        code.attribute = rinex_attribute_code(entry->attribute);
     }
     return code;
+}
+
+std::string Vyr_RnxSignalText(const eSATSYS& system, const VYR_OBSTYPE& type) {
+    const TypeToRinex* entry = written_signal(system, type);
+    return entry != nullptr ? std::string{entry->band, entry->attribute} : std::string();
 }
 
 uint16_t Vyr_RnxSnrFlag2VyrQualitydBHz(const unsigned short& flag) {

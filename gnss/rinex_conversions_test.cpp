@@ -73,7 +73,7 @@ TEST(Rnx2VyrObsType, ReadsEveryListedSignalAndNothingElse) {
     EXPECT_EQ(Vyr_Rnx2VyrObsType(eSATSYS_GPS, RNX_OBS_CODE{1, 99, 99}), VYR_OBS_NONE);
 }
 
-// Every written code reads back as its signal.
+// Every written code reads back as its signal; its text is the same band and attribute.
 TEST(Vyr2RnxObsType, WritesOneCodePerSignalAndZeroForTheRest) {
     struct Case {
         int sys, type;
@@ -88,11 +88,17 @@ TEST(Vyr2RnxObsType, WritesOneCodePerSignalAndZeroForTheRest) {
     for (int sys = 0; sys <= 5; ++sys) {
         for (int type = 0; type <= 12; ++type) {
             RNX_OBS_CODE expected{};
+            std::string text;
             for (const Case& c : listed) {
-                if (c.sys == sys && c.type == type) expected = code_of(c.band, c.attribute);
+                if (c.sys == sys && c.type == type) {
+                    expected = code_of(c.band, c.attribute);
+                    text = {c.band, c.attribute};
+                }
             }
             const auto system = static_cast<eSATSYS>(sys);
             const RNX_OBS_CODE code = Vyr_Vyr2RnxObsType(system, static_cast<VYR_OBSTYPE>(type));
+            EXPECT_EQ(Vyr_RnxSignalText(system, static_cast<VYR_OBSTYPE>(type)), text)
+                << sys << "/" << type;
             EXPECT_EQ(std::make_tuple(+code.kind, +code.band, +code.attribute),
                       std::make_tuple(0u, +expected.band, +expected.attribute))
                 << sys << "/" << type;

@@ -5,6 +5,7 @@
 #include <rinex/rnx_types.h>
 
 #include <cstdint>
+#include <string>
 
 #include "vyr/error.h"
 #include "vyr/export.h"
@@ -21,6 +22,9 @@ VYR_API VYR_SATELLITE_SYSTEM Vyr_Rnx2VyrSatSys(const eSATSYS& system);
 VYR_API VYR_OBSTYPE Vyr_Rnx2VyrObsType(const eSATSYS& system, const RNX_OBS_CODE& code);
 // The RINEX band and attribute of a signal; the kind stays 0 for the caller to set.
 VYR_API RNX_OBS_CODE Vyr_Vyr2RnxObsType(const eSATSYS& system, const VYR_OBSTYPE& type);
+// The same signal as RINEX text, band digit and attribute letter ("1C" for GPS L1 C/A), to which
+// a kind letter (C, L, D, S) makes the observation code; empty where there is no code.
+VYR_API std::string Vyr_RnxSignalText(const eSATSYS& system, const VYR_OBSTYPE& type);
 
 // Signal quality is kept in units of 0.05 dB-Hz; RINEX carries a one-digit strength flag.
 VYR_API uint16_t Vyr_RnxSnrFlag2VyrQualitydBHz(const unsigned short& flag);

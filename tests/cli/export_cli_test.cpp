@@ -1,4 +1,5 @@
 // `vyr export` end to end: the bundled samples imported, exported, imported again.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -103,20 +104,29 @@ TEST_F(ExportCliTest, Version211KeepsEpochsSatellitesAndL1) {
     EXPECT_EQ(l1(after), l1(before));
 }
 
+// Leaving out GLONASS and Galileo and keeping only GPS and SBAS write the same file.
 TEST_F(ExportCliTest, TheFilterOptionsOfObsApply) {
     ImportSamples();
-    const std::string path =
-        Export("VYRB", {"--from", "2021-01-02T12:01:00", "--to", "2021-01-02T12:03:00",
-                        "--exclude-system", "R,E", "--interval", "60"});
-    const std::string text = slurp(path);
-    EXPECT_THAT(text,
-                HasSubstr("    60.000                                                  INTERVAL"));
-    size_t epochs = 0;
-    for (const std::string& line : lines_of(text)) {
-        if (!line.empty() && line[0] == '>') ++epochs;
-        EXPECT_FALSE(!line.empty() && (line[0] == 'R' || line[0] == 'E')) << line;
+    std::vector<std::string> written;
+    for (const std::vector<std::string>& systems :
+         {std::vector<std::string>{"--exclude-system", "R,E"}, {"--only-system", "G,S"}}) {
+        std::vector<std::string> options = {"--from",           "2021-01-02T12:01:00", "--to",
+                                            "2021-01-02 12:03", "--interval",          "60"};
+        options.insert(options.end(), systems.begin(), systems.end());
+        const std::string text = slurp(Export("VYRB", options));
+        EXPECT_THAT(text, HasSubstr("    60.000                                                  "
+                                    "INTERVAL"));
+        size_t epochs = 0;
+        for (const std::string& line : lines_of(text)) {
+            if (!line.empty() && line[0] == '>') ++epochs;
+            EXPECT_FALSE(!line.empty() && (line[0] == 'R' || line[0] == 'E')) << line;
+            if (line.find("PGM / RUN BY / DATE") == std::string::npos) written.push_back(line);
+        }
+        EXPECT_EQ(epochs, 3u) << systems[0];  // 12:01, 12:02, 12:03
     }
-    EXPECT_EQ(epochs, 3u);  // 12:01, 12:02, 12:03
+    ASSERT_EQ(written.size() % 2, 0u);
+    const auto half = written.begin() + static_cast<std::ptrdiff_t>(written.size() / 2);
+    EXPECT_TRUE(std::equal(written.begin(), half, half));
 }
 
 TEST_F(ExportCliTest, FailuresSayWhyAndLeaveNoFile) {
@@ -135,6 +145,10 @@ TEST_F(ExportCliTest, FailuresSayWhyAndLeaveNoFile) {
     run = vyr({"export", project, "VYRA", "-o", out.string(), "--exclude-system", "X"});
     EXPECT_EQ(run.status, 2);
     EXPECT_THAT(run.err, HasSubstr("--exclude-system: not a system: X"));
+    run = vyr({"export", project, "VYRA", "-o", out.string(), "--only-system", "G",
+               "--exclude-system", "R"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, HasSubstr("--exclude-system excludes --only-system"));
 
     // An output folder that is a file.
     const fs::path file = dir / "plain";

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -90,13 +91,53 @@ protected:
         VYR_ANTENNA antenna;
         std::strcpy(antenna.fields.type, "ANTENNA Y");
         std::strcpy(antenna.fields.serialNumber, "0815");
+        antenna.fields.offsetEast = antenna.fields.offsetEast2 = 0.1f;
+        antenna.fields.offsetNorth = antenna.fields.offsetNorth2 = -0.2f;
         ASSERT_EQ(station->SetAntenna(antenna), VYR_OK);
         if (bare) return;
+        describe_site(*station);
         CVyrIPtrSmart<IVyrObservations> observations;
         ASSERT_EQ(station->GetObservations(observations), VYR_OK);
         ASSERT_EQ(observations->AddEpochs({epoch_at(36000), epoch_at(36030), epoch_at(36060)}),
                   VYR_OK);
     }
+
+    // As an import stores a site: a static then a kinematic occupation (antenna 1.5 m high), and
+    // the a-priori position at kLatitude, kLongitude, kHeight as the static one's point.
+    void describe_site(IVyrStation& station) {
+        CVyrIPtrSmart<IVyrCollectionPointDesc> descriptions;
+        ASSERT_EQ(station.GetPointDescriptions(descriptions), VYR_OK);
+        uint32_t staticId = 0;
+        for (const auto mode : {VYR_OCCUPATION::MODE_STATIC, VYR_OCCUPATION::MODE_KINEMATIC}) {
+            VYR_OCCUPATION occupation{};
+            const bool still = mode == VYR_OCCUPATION::MODE_STATIC;
+            occupation.start = kMjd + (still ? 36000.0 : 36030.0) / 86400.0;
+            occupation.end = kMjd + (still ? 36030.0 : 36060.0) / 86400.0;
+            occupation.antennaHeight = 1.5;
+            occupation.mode = mode;
+            std::strcpy(occupation.markerName, "BASE 1");
+            VYR_POINT_DESCRIPTION description;
+            std::memcpy(&description, &occupation, sizeof description);
+            VYR_POINT_DESC stored{};
+            ASSERT_EQ(descriptions->AddPointDesc(description, stored), VYR_OK);
+            if (still) staticId = stored.id;
+        }
+        // The position of a geodetic point on WGS-84, by the closed form.
+        constexpr double kA = 6378137.0, kF = 1.0 / 298.257223563, kE2 = kF * (2.0 - kF);
+        const double lat = kLatitude * std::numbers::pi / 180.0,
+                     lon = kLongitude * std::numbers::pi / 180.0;
+        const double n = kA / std::sqrt(1.0 - kE2 * std::sin(lat) * std::sin(lat));
+        VYR_APRIORI_POINT point{};
+        point.number = staticId;
+        point.x = (n + kHeight) * std::cos(lat) * std::cos(lon);
+        point.y = (n + kHeight) * std::cos(lat) * std::sin(lon);
+        point.z = (n * (1.0 - kE2) + kHeight) * std::sin(lat);
+        ASSERT_EQ(station.AddAprioriPoints({point}), VYR_OK);
+        position = point;
+    }
+
+    static constexpr double kLatitude = 47.3765432, kLongitude = -8.5412345, kHeight = 512.3456;
+    VYR_APRIORI_POINT position{};
 
     std::vector<std::string> lines(const std::string& text) {
         std::vector<std::string> out;
@@ -121,15 +162,49 @@ TEST_F(StationCli, InfoDescribesStationsAndCommonData) {
     EXPECT_EQ(station["last"], "2024-01-01T10:01:00.000");
     EXPECT_EQ(station["rate_ms"], 30000);
     EXPECT_EQ(station["receiver"], (json{{"type", "RECEIVER X"}, {"number", "4711"}}));
-    EXPECT_EQ(station["antenna"], (json{{"type", "ANTENNA Y"}, {"number", "0815"}}));
-    EXPECT_EQ(station["systems"]["G"], (json{{"satellites", 2}, {"types", {1, 2}}}));
+    EXPECT_EQ(station["antenna"],
+              (json{{"type", "ANTENNA Y"}, {"number", "0815"}, {"east", 0.1}, {"north", -0.2}}));
+    // G05 had L1 C/A code and phase and L1 P code only; SBAS code and phase.
+    EXPECT_EQ(station["systems"]["G"], (json{{"satellites", 2},
+                                             {"types", {1, 2}},
+                                             {"rinex", {{"1", {"C1C", "L1C"}}, {"2", {"C1P"}}}}}));
     EXPECT_EQ(station["systems"]["S"]["satellites"], 1);
+    EXPECT_EQ(station["systems"]["S"]["rinex"], (json{{"1", {"C1C", "L1C"}}}));
+    EXPECT_EQ(info["time_scale"], "GPS");
     EXPECT_EQ(info["common"]["broadcast_gps"], 0);
     EXPECT_EQ(info["common"]["iono_models"], 0);
 
+    const json& at = station["position"];
+    EXPECT_EQ(at["x"], position.x);
+    EXPECT_EQ(at["z"], position.z);
+    EXPECT_NEAR(at["latitude"].get<double>(), kLatitude, 1e-9);
+    EXPECT_NEAR(at["longitude"].get<double>(), kLongitude, 1e-9);
+    EXPECT_NEAR(at["height"].get<double>(), kHeight, 1e-4);
+    ASSERT_EQ(station["occupations"].size(), 2u);
+    EXPECT_EQ(station["occupations"][1], (json{{"mode", "kinematic"},
+                                               {"first", "2024-01-01T10:00:30.000"},
+                                               {"last", "2024-01-01T10:01:00.000"},
+                                               {"antenna_height", 1.5},
+                                               {"marker", "BASE 1"}}));
+
     const Outcome text = vyr({"info", project});
-    EXPECT_THAT(text.out, HasSubstr("version\t3.0\nstation\tBASE\nreceiver\tRECEIVER X\t4711\n"));
-    EXPECT_THAT(text.out, HasSubstr("rate_ms\t30000\nsystem\tG\t2\t1,2\n"));
+    EXPECT_THAT(text.out, HasSubstr("version\t3.0\ntime_scale\tGPS\nstation\tBASE\n"
+                                    "receiver\tRECEIVER X\t4711\n"));
+    EXPECT_THAT(text.out, HasSubstr("antenna\tANTENNA Y\t0815\nantenna_delta\t1.5000\t0.1000\t"
+                                    "-0.2000\nposition\t"));
+    EXPECT_THAT(text.out, HasSubstr("\ngeodetic\t47.376543200\t-8.541234500\t512.3456\n"
+                                    "occupation\tstatic\t2024-01-01T10:00:00.000\t"
+                                    "2024-01-01T10:00:30.000\t1.5000\tBASE 1\noccupation\t"
+                                    "kinematic\t"));
+    EXPECT_THAT(text.out,
+                HasSubstr("rate_ms\t30000\nsystem\tG\t2\t1,2\nsignals\tG\tC1C L1C C1P\n"));
+
+    // A station with no position or occupations stored gets no such lines.
+    project = (dir / "bare.vyr").string();
+    build_project(true, "BARE");
+    const Outcome bare = vyr({"info", project});
+    EXPECT_THAT(bare.out, HasSubstr("station\tBARE\nreceiver\tRECEIVER X\t4711\nantenna\tANTENNA "
+                                    "Y\t0815\nantenna_delta\t-\t0.1000\t-0.2000\nepochs\t0\n"));
 }
 
 TEST_F(StationCli, ObsShowsEverySignalInStoredOrderWithSbasByDefault) {
@@ -158,6 +233,43 @@ TEST_F(StationCli, ObsShowsEverySignalInStoredOrderWithSbasByDefault) {
     EXPECT_THAT(vyr({"obs", project, "NONE"}).err, HasSubstr("no station NONE"));
     EXPECT_EQ(vyr({"obs", project, "BASE", "--from", "yesterday"}).status, 2);
     EXPECT_EQ(vyr({"obs", project, "BASE", "--exclude-sat", "X99"}).status, 2);
+}
+
+// Epochs at 10:00:00, :30 and 10:01:00 each with G05 (two signals), G12 and S20.
+TEST_F(StationCli, OnlySystemKeepsTheSystemsItNames) {
+    build_project();
+    struct Case {
+        std::vector<std::string> options;
+        int status;
+        std::vector<std::string> satellites;  // of each epoch's rows, in order
+        const char* said;
+    };
+    const Case cases[] = {
+        {{"--only-system", "G"}, 0, {"G05", "G05", "G12"}, ""},
+        {{"--only-system", "S"}, 0, {"S20"}, ""},
+        {{"--only-system", "S,G"}, 0, {"G05", "G05", "G12", "S20"}, ""},
+        {{"--only-system", "G", "--exclude-sat", "G05"}, 0, {"G12"}, ""},
+        {{"--only-system", "E,R"}, 0, {}, ""},
+        {{"--only-system", "G", "--exclude-system", "S"}, 2, {}, "excludes"},
+        {{"--only-system", "X"}, 2, {}, "--only-system: not a system: X (one of G, R, E, S)"},
+        {{"--only-system", "GE"}, 2, {}, "--only-system: not a system: GE"},
+        {{"--only-system", ","}, 2, {}, "--only-system: no system given"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"obs", project, "BASE"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Outcome outcome = vyr(args);
+        const std::string what = c.options[1];
+        ASSERT_EQ(outcome.status, c.status) << what << ": " << outcome.err;
+        EXPECT_THAT(outcome.err, HasSubstr(c.said)) << what;
+        if (c.status != 0) continue;
+        std::vector<std::string> expected, seen;
+        for (int epoch = 0; epoch < 3; ++epoch)
+            expected.insert(expected.end(), c.satellites.begin(), c.satellites.end());
+        for (const std::string& row : lines(outcome.out))
+            if (row.rfind("2024-", 0) == 0) seen.push_back(row.substr(24, 3));
+        EXPECT_EQ(seen, expected) << what;
+    }
 }
 
 TEST_F(StationCli, WindowsAreAddedListedAppliedAndCleared) {
