@@ -102,7 +102,8 @@ double tidy(double value) {
     for (int precision : {15, 16}) {
         const auto end =
             std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
-        if (reads_back(text, end.ptr, value)) return std::strtod(std::string(text, end.ptr).c_str(), nullptr);
+        if (reads_back(text, end.ptr, value))
+            return std::strtod(std::string(text, end.ptr).c_str(), nullptr);
     }
     return value;
 }
@@ -192,8 +193,8 @@ Fields fields_of(const VYR_BROADCASTEPHEMERIS_GAL& r, bool as_json) {
     fields["satellite"] = prn_name('E', r.prn);
     put_time(fields, "toe", week_time(r.week, r.toe), as_json);
     // One clock set is filled per message; the other stays 0.
-    const bool e5b = r.tocE5bE1 != 0 || r.af0E5bE1 != 0 || r.af1E5bE1 != 0 || r.af2E5bE1 != 0 ||
-                     r.bgdE5bE1 != 0;
+    const bool e5b =
+        r.tocE5bE1 != 0 || r.af0E5bE1 != 0 || r.af1E5bE1 != 0 || r.af2E5bE1 != 0 || r.bgdE5bE1 != 0;
     fields["clock"] = e5b ? "E5b/E1" : "E5a/E1";
     put_time(fields, "toc", clock_time(r.week, r.toe, e5b ? r.tocE5bE1 : r.tocE5aE1), as_json);
     put(fields, "week", r.week);

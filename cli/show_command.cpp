@@ -1,11 +1,11 @@
 // `vyr show`: one kind of record a project holds, as lines or JSON.
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
-#include <optional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -214,8 +214,7 @@ std::optional<Fields> pz90(ReadOnlyProject& project, const std::string& path, bo
     return fields;
 }
 
-std::optional<Fields> glonass_map(ReadOnlyProject& project, const std::string& path,
-                                  bool as_json) {
+std::optional<Fields> glonass_map(ReadOnlyProject& project, const std::string& path, bool as_json) {
     VYR_GLONASS_FREQUENCYMAP map{};
     std::optional<Fields> fields =
         unless_missing(project.common_data().GetFrequencyChannelMapGlo(map), path);
@@ -245,8 +244,7 @@ const Kind kKinds[] = {
      parameters, "processing parameters"},
     {"leap-seconds", "GPS-UTC leap seconds and the time since when they count", nullptr,
      leap_seconds, "leap seconds"},
-    {"pz90", "PZ-90 to WGS-84 transformation, nine values", nullptr, pz90,
-     "PZ-90 transformation"},
+    {"pz90", "PZ-90 to WGS-84 transformation, nine values", nullptr, pz90, "PZ-90 transformation"},
     {"glonass-map", "GLONASS frequency channel of each slot R01-R24 (null: not set)", nullptr,
      glonass_map, "GLONASS channel map"},
     {"broadcast-gps", "GPS broadcast ephemerides, one message per line",

@@ -1,4 +1,5 @@
-// `vyr create`, `copy` and `explain` end to end (`vyr show` in show_cli_test.cpp): exit status, output and the files left.
+// `vyr create`, `copy` and `explain` end to end (`vyr show` in show_cli_test.cpp): exit status,
+// output and the files left.
 #include <sys/wait.h>
 #include <unistd.h>
 
