@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "output_text.h"
+#include "record_fields.h"
 
 namespace vyr_cli {
 
@@ -28,10 +29,18 @@ public:
         std::string line;
         for (const auto& [name, value] : record.items()) {
             if (!line.empty()) line += '\t';
-            line += name + "=" +
-                    (value.is_string() ? terminal_text(value.get<std::string>()) : value.dump());
+            line += name + "=" + value_text(value);
         }
         std::cout << line << '\n';
+    }
+
+    // Strings for the terminal, numbers with their shortest digits (350000, not 350000.0), no
+    // value as "-".
+    static std::string value_text(const nlohmann::ordered_json& value) {
+        if (value.is_string()) return terminal_text(value.get<std::string>());
+        if (value.is_number_float()) return number_text(value.get<double>());
+        if (value.is_null()) return "-";
+        return value.dump();
     }
 
 private:

@@ -1,9 +1,11 @@
 // `vyr show`: one kind of record a project holds, as lines or JSON.
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,41 +22,15 @@
 namespace vyr_cli {
 namespace {
 
-using nlohmann::json;
-
-// One line "name<TAB>value" per field, or one JSON object.
-class FieldPrinter {
-public:
-    explicit FieldPrinter(bool as_json) : m_json(as_json) {}
-    ~FieldPrinter() {
-        if (m_json) std::cout << json_text(m_object) << '\n';
+// A single record: one line "name<TAB>value" per field, or one JSON object.
+void print_single(const Fields& fields, bool as_json) {
+    if (as_json) {
+        std::cout << json_text(fields) << '\n';
+        return;
     }
-    template <class T>
-    void field(const std::string& name, T value) {  // by value: fields may be packed
-        if (m_json) {
-            m_object[name] = value;
-        } else {
-            std::cout << name << '\t' << text_of(value) << '\n';
-        }
-    }
-
-private:
-    static std::string text_of(double value) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.17g", value);
-        return text;
-    }
-    template <class T>
-    static std::string text_of(const T& value) {
-        if constexpr (std::is_same_v<T, std::string>)
-            return terminal_text(value);
-        else
-            return std::to_string(value);
-    }
-
-    bool m_json;
-    json m_object = json::object();
-};
+    for (const auto& [name, value] : fields.items())
+        std::cout << name << '\t' << RecordLines::value_text(value) << '\n';
+}
 
 // The processing parameters' fields, named by type and offset within their block.
 struct FieldOf {
@@ -137,36 +113,36 @@ const std::vector<FieldOf> kOrbitFields = {
 
 #undef VYR_FIELD
 
-void print_block(FieldPrinter& out, const char* block, const void* fields,
-                 const std::vector<FieldOf>& table) {
+void put_block(Fields& out, const char* block, const void* fields,
+               const std::vector<FieldOf>& table) {
     const auto* bytes = static_cast<const uint8_t*>(fields);
     for (const FieldOf& f : table) {
         const std::string name = std::string(block) + "." + f.name;
         if (f.floating) {
             double value = 0;
             std::memcpy(&value, bytes + f.offset, sizeof value);
-            out.field(name, value);
+            out[name] = tidy(value);
         } else {
             uint64_t value = 0;  // little-endian: the low bytes hold the field
             std::memcpy(&value, bytes + f.offset, f.size);
-            out.field(name, value);
+            out[name] = value;
         }
     }
 }
 
-void show_processing_parameters(IVyrCommonData& common, const std::string& path, bool as_json) {
-    VYR_PROCESSING_PARAMETERS parameters;
-    check(common.GetProcessingParameters(parameters), path);
-    FieldPrinter out(as_json);
-    print_block(out, "outer", &parameters.outer, kOuterFields);
-    print_block(out, "kernel", &parameters.kernel.fields, kKernelFields);
+// The fields have no meaning of their own to the library: they keep their offset names.
+Fields processing_parameters(const VYR_PROCESSING_PARAMETERS& parameters) {
+    Fields out;
+    put_block(out, "outer", &parameters.outer, kOuterFields);
+    put_block(out, "kernel", &parameters.kernel.fields, kKernelFields);
     for (const auto& [key, value] : parameters.kernel.values)
-        out.field("kernel.values." + std::to_string(key), value);
-    print_block(out, "orbit", &parameters.orbit.fields, kOrbitFields);
+        out["kernel.values." + std::to_string(key)] = value;
+    put_block(out, "orbit", &parameters.orbit.fields, kOrbitFields);
     std::string satellites;
     for (const VYR_SATID& satellite : parameters.orbit.satellites)
         satellites += (satellites.empty() ? "" : ",") + satellite_name(satellite);
-    out.field("orbit.satellites", satellites);
+    out["orbit.satellites"] = satellites;
+    return out;
 }
 
 // One record per line; a list the project never received is empty.
@@ -177,7 +153,7 @@ void show_list(IVyrCommonData& common, VYR_ERROR (IVyrCommonData::*get)(std::vec
     const VYR_ERROR got = (common.*get)(records);
     if (got != VYR_E_ENTRY_NOT_FOUND) check(got, path);
     RecordLines out(as_json);
-    for (const T& record : records) out.add(fields_of(record));
+    for (const T& record : records) out.add(fields_of(record, as_json));
 }
 
 using ListShower = void (*)(IVyrCommonData&, const std::string&, bool);
@@ -187,81 +163,147 @@ void shower(IVyrCommonData& common, const std::string& path, bool as_json) {
     show_list(common, Get, path, as_json);
 }
 
-const std::vector<std::pair<std::string, ListShower>> kLists = {
-    {"broadcast-gps",
+// A single record: its fields, or nothing when the project never stored it.
+using SingleReader = std::optional<Fields> (*)(ReadOnlyProject&, const std::string&, bool);
+
+// Single records written only by some imports or programs are missing from other projects.
+std::optional<Fields> unless_missing(VYR_ERROR got, const std::string& path) {
+    if (got == VYR_E_ENTRY_NOT_FOUND) return std::nullopt;
+    check(got, path);
+    return Fields::object();
+}
+
+std::optional<Fields> version(ReadOnlyProject& project, const std::string& path, bool) {
+    VYR_VERSION version{};
+    check(project.storage().GetVersion(version), path);
+    return Fields{{"major", +version.major}, {"minor", +version.minor}};
+}
+
+std::optional<Fields> status(ReadOnlyProject& project, const std::string& path, bool) {
+    VYR_STORAGE_STATUS status{};
+    check(project.storage().GetStorageStatus(status), path);
+    return Fields{{"status", static_cast<uint32_t>(status)}};
+}
+
+std::optional<Fields> parameters(ReadOnlyProject& project, const std::string& path, bool) {
+    VYR_PROCESSING_PARAMETERS stored;
+    if (!unless_missing(project.common_data().GetProcessingParameters(stored), path))
+        return std::nullopt;
+    return processing_parameters(stored);
+}
+
+std::optional<Fields> leap_seconds(ReadOnlyProject& project, const std::string& path,
+                                   bool as_json) {
+    VYR_UTC_LEAP_SECONDS leap{};
+    std::optional<Fields> fields =
+        unless_missing(project.common_data().GetUtcLeapSeconds(leap), path);
+    if (!fields) return fields;
+    const double fraction = leap.fractionOfDay;
+    put_time(*fields, "since", leap.mjd + fraction, as_json);
+    (*fields)["leap_seconds_s"] = leap.leapSeconds;
+    return fields;
+}
+
+// The nine values have no meaning given beyond their order: named by their index.
+std::optional<Fields> pz90(ReadOnlyProject& project, const std::string& path, bool) {
+    VYR_TRANSFORMATION_PZ90_TO_WGS84 transform{};
+    std::optional<Fields> fields =
+        unless_missing(project.common_data().GetTransformPZ90ToWGS84(transform), path);
+    for (int i = 0; fields && i < 9; ++i)
+        (*fields)["value" + std::to_string(i)] = tidy(double{transform.value[i]});
+    return fields;
+}
+
+std::optional<Fields> glonass_map(ReadOnlyProject& project, const std::string& path, bool as_json) {
+    VYR_GLONASS_FREQUENCYMAP map{};
+    std::optional<Fields> fields =
+        unless_missing(project.common_data().GetFrequencyChannelMapGlo(map), path);
+    for (int slot = 1; fields && slot <= VYR_GLONASS_FREQUENCYMAP::kSlots; ++slot) {
+        const int16_t channel = map.channel[slot - 1];
+        const std::string name = satellite_name(VYR_SATID{VYR_SATSYS_GLONASS, uint8_t(slot)});
+        if (channel == VYR_GLONASS_FREQUENCYMAP::kNotSet)
+            (*fields)[name] = as_json ? Fields() : Fields("not set");
+        else
+            (*fields)[name] = channel;
+    }
+    return fields;
+}
+
+struct Kind {
+    const char* name;
+    const char* what;
+    ListShower list = nullptr;
+    SingleReader single = nullptr;
+    const char* missing = "";  // what a single record's absence is called
+};
+
+const Kind kKinds[] = {
+    {"version", "project file version (major, minor)", nullptr, version, "version"},
+    {"status", "project status word", nullptr, status, "status"},
+    {"processing-parameters", "processing parameters, fields named by block and offset", nullptr,
+     parameters, "processing parameters"},
+    {"leap-seconds", "GPS-UTC leap seconds and the time since when they count", nullptr,
+     leap_seconds, "leap seconds"},
+    {"pz90", "PZ-90 to WGS-84 transformation, nine values", nullptr, pz90, "PZ-90 transformation"},
+    {"glonass-map", "GLONASS frequency channel of each slot R01-R24 (null: not set)", nullptr,
+     glonass_map, "GLONASS channel map"},
+    {"broadcast-gps", "GPS broadcast ephemerides, one message per line",
      shower<VYR_BROADCASTEPHEMERIS, &IVyrCommonData::GetBroadcastEphemerisRecords>},
-    {"broadcast-glo",
+    {"broadcast-glo", "GLONASS broadcast ephemerides, one message per line",
      shower<VYR_BROADCASTEPHEMERIS_GLO, &IVyrCommonData::GetBroadcastEphemerisGloRecords>},
-    {"broadcast-gal",
+    {"broadcast-gal", "Galileo broadcast ephemerides, one message per line",
      shower<VYR_BROADCASTEPHEMERIS_GAL, &IVyrCommonData::GetBroadcastEphemerisGalRecords>},
-    {"precise", shower<VYR_PRECISEEPHEMERIS, &IVyrCommonData::GetPreciseEphemerisRecords>},
-    {"iono-utc", shower<VYR_IONOUTC, &IVyrCommonData::GetIonoUtcRecords>},
-    {"iono-models", shower<VYR_IONO_GLOBALREG, &IVyrCommonData::GetIonoGlobalRegRecords>},
-    {"almanac-gps", shower<VYR_ALMANACHEPHEMERIS, &IVyrCommonData::GetAlmanachEphemerisRecords>},
-    {"almanac-glo",
+    {"precise", "precise (SP3) positions and clocks, one satellite and epoch per line",
+     shower<VYR_PRECISEEPHEMERIS, &IVyrCommonData::GetPreciseEphemerisRecords>},
+    {"iono-utc", "Klobuchar ionosphere coefficients of navigation files",
+     shower<VYR_IONOUTC, &IVyrCommonData::GetIonoUtcRecords>},
+    {"iono-models", "spherical-harmonic ionosphere models, one per line",
+     shower<VYR_IONO_GLOBALREG, &IVyrCommonData::GetIonoGlobalRegRecords>},
+    {"almanac-gps", "GPS almanacs: satellite and time",
+     shower<VYR_ALMANACHEPHEMERIS, &IVyrCommonData::GetAlmanachEphemerisRecords>},
+    {"almanac-glo", "GLONASS almanacs: satellite and time",
      shower<VYR_ALMANACHEPHEMERIS_GLO, &IVyrCommonData::GetAlmanachEphemerisGloRecords>},
-    {"almanac-gal",
+    {"almanac-gal", "Galileo almanacs: satellite and time",
      shower<VYR_ALMANACHEPHEMERIS_GAL, &IVyrCommonData::GetAlmanachEphemerisGalRecords>},
-    {"established-points",
+    {"established-points", "names of the established points",
      shower<VYR_ESTABLISHED_POINT, &IVyrCommonData::GetEstablishedPointRecords>},
-    {"points-for-establishing",
+    {"points-for-establishing", "names of the points used for establishing",
      shower<VYR_USE_FOR_ESTABLISHING_POINT, &IVyrCommonData::GetUseForEstablishingPointRecords>},
 };
 
 void show(const std::string& path, const std::string& what, bool as_json) {
     ReadOnlyProject project(path);
-    IVyrCommonData& common = project.common_data();
-    for (const auto& [name, show_records] : kLists) {
-        if (name == what) {
-            show_records(common, path, as_json);
-            return;
-        }
-    }
-    if (what == "version") {
-        VYR_VERSION version{};
-        check(project.storage().GetVersion(version), path);
-        FieldPrinter out(as_json);
-        out.field("major", version.major);
-        out.field("minor", version.minor);
-    } else if (what == "status") {
-        VYR_STORAGE_STATUS status{};
-        check(project.storage().GetStorageStatus(status), path);
-        FieldPrinter(as_json).field("status", static_cast<uint32_t>(status));
-    } else if (what == "processing-parameters") {
-        show_processing_parameters(common, path, as_json);
-    } else if (what == "leap-seconds") {
-        VYR_UTC_LEAP_SECONDS leap{};
-        check(common.GetUtcLeapSeconds(leap), path);
-        FieldPrinter out(as_json);
-        out.field("mjd", leap.mjd);
-        out.field("fractionOfDay", leap.fractionOfDay);
-        out.field("leapSeconds", leap.leapSeconds);
-    } else if (what == "pz90") {
-        VYR_TRANSFORMATION_PZ90_TO_WGS84 transform{};
-        check(common.GetTransformPZ90ToWGS84(transform), path);
-        FieldPrinter out(as_json);
-        for (int i = 0; i < 9; ++i) out.field("value" + std::to_string(i), transform.value[i]);
-    } else if (what == "glonass-map") {
-        VYR_GLONASS_FREQUENCYMAP map{};
-        check(common.GetFrequencyChannelMapGlo(map), path);
-        FieldPrinter out(as_json);
-        for (int slot = 1; slot <= VYR_GLONASS_FREQUENCYMAP::kSlots; ++slot) {
-            const int16_t channel = map.channel[slot - 1];
-            char name[8];
-            std::snprintf(name, sizeof name, "R%02d", slot);
-            if (channel == VYR_GLONASS_FREQUENCYMAP::kNotSet)
-                out.field(name, std::string("not set"));
-            else
-                out.field(name, static_cast<int>(channel));
-        }
+    for (const Kind& kind : kKinds) {
+        if (what != kind.name) continue;
+        if (kind.list != nullptr) return kind.list(project.common_data(), path, as_json);
+        const std::optional<Fields> fields = kind.single(project, path, as_json);
+        if (fields)
+            print_single(*fields, as_json);
+        else if (as_json)
+            std::cout << "null\n";
+        else
+            std::cout << "no " << kind.missing << " stored\n";
+        return;
     }
 }
 
 std::vector<std::string> showable() {
-    std::vector<std::string> names = {"version",      "status", "processing-parameters",
-                                      "leap-seconds", "pz90",   "glonass-map"};
-    for (const auto& list : kLists) names.push_back(list.first);
+    std::vector<std::string> names;
+    for (const Kind& kind : kKinds) names.push_back(kind.name);
     return names;
+}
+
+// One line per kind for --help.
+std::string kinds_help() {
+    std::string text = "WHAT is one of:\n";
+    for (const Kind& kind : kKinds) {
+        std::string name = kind.name;
+        name.resize(std::max<size_t>(name.size() + 2, 25), ' ');
+        text += "  " + name + kind.what + "\n";
+    }
+    return text +
+           "Units are part of the field names (_m metres, _s seconds, _rad radians, _m05 square "
+           "root of metres, ...); times are ISO, with NAME_mjd beside them in --json.";
 }
 
 }  // namespace
@@ -276,6 +318,7 @@ void add_show_command(CLI::App& app) {
         ->required()
         ->check(CLI::IsMember(showable()));
     show_command->add_flag("--json", *as_json, "Print JSON");
+    show_command->footer(kinds_help());
     show_command->callback([=] { show(*show_path, *what, *as_json); });
 }
 

@@ -1,5 +1,4 @@
-// `vyr errors` and the list WHATs of `vyr show` end to end, on a project filled through the
-// library.
+// `vyr errors` end to end, on a project filled through the library.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,36 +75,6 @@ TEST_F(ListsCli, ErrorsComeWithTheirTextsAndTimes) {
     EXPECT_EQ(json[1]["code"], "0x00002004");
     EXPECT_EQ(json[1]["start"], "01.01.2010,06:00:00.00");
     EXPECT_EQ(json[1]["text"], "Missing orbit.");
-}
-
-TEST_F(ListsCli, ShowListsOneRecordPerLineWithNamedFields) {
-    {
-        CVyrIPtrSmart<IVyrStorageEx> opened = open_project();
-        CVyrIPtrSmart<IVyrCommonDataEx> common;
-        ASSERT_EQ(opened->GetCommonDataEx(common), VYR_OK);
-        VYR_BROADCASTEPHEMERIS gps{};
-        gps.prn = 5;
-        gps.week = 1565;
-        gps.toe = 7200;
-        ASSERT_EQ(common->AddBroadcastEphemerisRecords({gps, gps}), VYR_OK);
-        VYR_PRECISEEPHEMERIS precise{};
-        precise.satellite = 39;
-        precise.epoch = 55197.0;
-        precise.x = 15000123.456;
-        ASSERT_EQ(common->AddPreciseEphemerisRecords({precise}), VYR_OK);
-    }
-    const Outcome gps = vyr({"show", project, "broadcast-gps"});
-    ASSERT_EQ(gps.status, 0) << gps.err;
-    EXPECT_EQ(std::count(gps.out.begin(), gps.out.end(), '\n'), 1);
-    EXPECT_THAT(gps.out, HasSubstr("satellite=G05\tweek=1565\ttoe=7200\t"));
-    const auto precise = nlohmann::json::parse(vyr({"show", project, "precise", "--json"}).out);
-    ASSERT_EQ(precise.size(), 1u);
-    EXPECT_EQ(precise[0]["satellite"], "R07");
-    EXPECT_EQ(precise[0]["x"], 15000123.456);
-    // A list the project never received shows nothing.
-    const Outcome almanac = vyr({"show", project, "almanac-glo"});
-    EXPECT_EQ(almanac.status, 0);
-    EXPECT_EQ(almanac.out, "");
 }
 
 }  // namespace

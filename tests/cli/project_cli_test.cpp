@@ -1,4 +1,5 @@
-// `vyr create`, `copy`, `show` and `explain` end to end: exit status, output and the files left.
+// `vyr create`, `copy` and `explain` end to end (`vyr show` in show_cli_test.cpp): exit status,
+// output and the files left.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,46 +36,6 @@ TEST_F(ProjectCli, CreateMakesAProjectOnceAndRefusesToReplaceIt) {
     EXPECT_THAT(again.err, HasSubstr(project));
     EXPECT_THAT(again.err, HasSubstr("already exists"));
     EXPECT_EQ(vyr({"show", project, "version"}).out, "major\t3\nminor\t0\n");
-}
-
-TEST_F(ProjectCli, ShowGivesTheDefaultRecordsAsLinesOrJson) {
-    ASSERT_EQ(vyr({"create", project}).status, 0);
-    EXPECT_EQ(vyr({"show", project, "leap-seconds"}).out,
-              "mjd\t54832\nfractionOfDay\t0\nleapSeconds\t15\n");
-    const auto pz90 = nlohmann::json::parse(vyr({"show", project, "pz90", "--json"}).out);
-    EXPECT_EQ(pz90["value3"], 1.0);
-    EXPECT_EQ(pz90["value1"], 0.0);
-
-    const Outcome parameters = vyr({"show", project, "processing-parameters"});
-    EXPECT_EQ(parameters.status, 0);
-    EXPECT_THAT(parameters.out, HasSubstr("outer.f64_32\t350000\n"));
-    EXPECT_THAT(parameters.out, HasSubstr("kernel.f64_3\t0.26179938779914941\n"));
-    EXPECT_THAT(parameters.out, HasSubstr("orbit.u8_43\t2\n"));
-    EXPECT_EQ(vyr({"show", project, "status"}).out, "status\t0\n");
-}
-
-TEST_F(ProjectCli, ShowNamesOrbitSatellitesAsEveryOtherCommandDoes) {
-    {
-        CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
-        CVyrIPtrSmart<IVyrStorage> storage;
-        ASSERT_EQ(root->CreateStorage(project.c_str(), storage), VYR_OK);
-        CVyrIPtrSmart<IVyrCommonData> common;
-        ASSERT_EQ(storage->GetCommonData(common), VYR_OK);
-        VYR_PROCESSING_PARAMETERS parameters;
-        parameters.orbit.satellites = {{VYR_SATSYS_GPS, 5}, {VYR_SATSYS_SBAS, 1}};
-        ASSERT_EQ(common->SetProcessingParameters(parameters), VYR_OK);
-    }
-    // SBAS PRN 120 is stored as number 1 and named S20, as `vyr obs` names it.
-    EXPECT_THAT(vyr({"show", project, "processing-parameters"}).out,
-                HasSubstr("orbit.satellites\tG05,S20\n"));
-}
-
-TEST_F(ProjectCli, ShowNamesTheFileAndTheProblem) {
-    ASSERT_EQ(vyr({"create", project}).status, 0);
-    const Outcome map = vyr({"show", project, "glonass-map"});
-    EXPECT_EQ(map.status, 1);
-    EXPECT_THAT(map.err, HasSubstr("Entry not found. (0x80009004)"));
-    EXPECT_EQ(vyr({"show", project, "nonsense"}).status, 2);
 }
 
 // A first word that is no command is a usage error naming it and what was likely meant;
