@@ -169,7 +169,7 @@ void add_windows_command(CLI::App& app) {
     windows->add_option("PROJECT", *path, "Project file")->required();
     windows->add_option("STATION", *station, "Station key text or display text")->required();
 
-    auto* add = windows->add_subcommand("add", "Add a window FROM TO (ISO times)");
+    auto* add = windows->add_subcommand("add", "Add a window FROM TO (GPS time)");
     auto from = std::make_shared<std::string>();
     auto to = std::make_shared<std::string>();
     auto add_sat = std::make_shared<std::string>();
