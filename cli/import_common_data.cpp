@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "project_access.h"
+#include "time_text.h"
 
 namespace vyr_cli {
 namespace {
@@ -16,7 +17,6 @@ namespace {
 constexpr int kLinesToLookAt = 60;
 // Enough for the lines looked at; a file without line ends is not read to its end.
 constexpr size_t kBytesToLookAt = 64 * 1024;
-constexpr double kGpsOriginMjd = 44244.0;
 
 // The first lines of a file as the importers read it: decompressed, compact RINEX left as it is
 // so that its first line tells it. LF, CR LF and a lone CR all end a line. Throws when the file
@@ -178,7 +178,7 @@ StoredCount store_klobuchar(IVyrFileConverter& converter, IVyrCommonData& data,
                             const std::vector<VYR_BROADCASTEPHEMERIS>& gps,
                             const std::string& path) {
     if (gps.empty()) return {"Klobuchar coefficients", 0, 0, 0, {}};
-    const double epoch = kGpsOriginMjd + gps.front().week * 7.0 + gps.front().toc / 86400.0;
+    const double epoch = kGpsWeekOriginMjd + gps.front().week * 7.0 + gps.front().toc / 86400.0;
     std::vector<VYR_IONOUTC> records;
     check_conversion(converter.ConvertRinexIonoKlobuchar(path.c_str(), epoch, records), converter,
                      path);

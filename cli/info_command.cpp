@@ -119,8 +119,9 @@ json position_of(IVyrStationEx& station, const std::string& path) {
     if (got != VYR_E_ENTRY_NOT_FOUND) check(got, path);
     if (points.empty()) return nullptr;
     const VYR_APRIORI_POINT& point = points.front();
-    json position = {{"x", point.x}, {"y", point.y}, {"z", point.z}};
-    if (const auto llh = geodetic(point.x, point.y, point.z)) {
+    const double x = point.x, y = point.y, z = point.z;  // copies: the record is packed
+    json position = {{"x", x}, {"y", y}, {"z", z}};
+    if (const auto llh = geodetic(x, y, z)) {
         position["latitude"] = rounded((*llh)[0], 9);
         position["longitude"] = rounded((*llh)[1], 9);
         position["height"] = rounded((*llh)[2], 4);
@@ -146,7 +147,7 @@ json occupations_of(IVyrStationEx& station, const std::string& path) {
             {"mode", occupation.mode == VYR_OCCUPATION::MODE_STATIC ? "static" : "kinematic"},
             {"first", stored_time(occupation.start)},
             {"last", stored_time(occupation.end)},
-            {"antenna_height", occupation.antennaHeight},
+            {"antenna_height", +occupation.antennaHeight},  // a copy: the record is packed
             {"marker", text_field(occupation.markerName, sizeof occupation.markerName)},
         });
     }

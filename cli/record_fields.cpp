@@ -8,11 +8,11 @@
 #include <system_error>
 
 #include "station_text.h"
+#include "time_text.h"
 
 namespace vyr_cli {
 namespace {
 
-constexpr double kGpsOriginMjd = 44244.0;
 constexpr double kSecondsPerDay = 86400.0;
 constexpr int64_t kSecondsPerWeek = 604800;
 // Beyond this the calendar of an MJD is of no use (year 4596).
@@ -20,7 +20,7 @@ constexpr double kLastCalendarMjd = 1.0e6;
 
 // The MJD of a week (counted from the GPS origin) and its seconds.
 double week_time(int64_t week, double secondsOfWeek) {
-    return kGpsOriginMjd + static_cast<double>(week) * 7.0 + secondsOfWeek / kSecondsPerDay;
+    return kGpsWeekOriginMjd + static_cast<double>(week) * 7.0 + secondsOfWeek / kSecondsPerDay;
 }
 
 // A clock epoch given as seconds of week belongs to the week of the ephemeris' own epoch, or to

@@ -175,8 +175,8 @@ TEST_F(StationCli, InfoDescribesStationsAndCommonData) {
     EXPECT_EQ(info["common"]["iono_models"], 0);
 
     const json& at = station["position"];
-    EXPECT_EQ(at["x"], position.x);
-    EXPECT_EQ(at["z"], position.z);
+    EXPECT_EQ(at["x"], +position.x);
+    EXPECT_EQ(at["z"], +position.z);
     EXPECT_NEAR(at["latitude"].get<double>(), kLatitude, 1e-9);
     EXPECT_NEAR(at["longitude"].get<double>(), kLongitude, 1e-9);
     EXPECT_NEAR(at["height"].get<double>(), kHeight, 1e-4);
