@@ -85,10 +85,10 @@ struct ChainWalk {
 };
 
 struct SpaceLimits {
-    uint32_t end;                        // sectors of the file (or mini stream)
-    const SectorClaims* structures;      // sectors of the document's own tables; may be null
-    const char* unit;                    // "sector" or "mini sector"
-    const char* end_name;                // "file" or "mini stream"
+    uint32_t end;                    // sectors of the file (or mini stream)
+    const SectorClaims* structures;  // sectors of the document's own tables; may be null
+    const char* unit;                // "sector" or "mini sector"
+    const char* end_name;            // "file" or "mini stream"
 };
 
 // Follows each walk's chain as far as its size needs and it is sound. A sector met twice in
@@ -106,9 +106,9 @@ void walk_chains(std::vector<ChainWalk>& walks, const AllocationTable& table,
         uint32_t s = walk.start;
         while (walk.sectors.size() < needed) {
             const std::string from =
-                walk.sectors.empty() ? "its chain starts at "
-                                     : unit + " " + std::to_string(walk.sectors.back()) +
-                                           " links to ";
+                walk.sectors.empty()
+                    ? "its chain starts at "
+                    : unit + " " + std::to_string(walk.sectors.back()) + " links to ";
             const std::string at = unit + " " + std::to_string(s);
             std::string broke;
             if (s == kEndOfChain) {
@@ -266,7 +266,8 @@ HRESULT CompoundFile::load_salvaged(uint32_t file_sectors, SalvageReport& report
                 pending.push_back({held, id});
             }
         }
-        if (losses.count > 0) report.cuts.push_back({path_of(*p.storage), false, 0, 0, losses.text()});
+        if (losses.count > 0)
+            report.cuts.push_back({path_of(*p.storage), false, 0, 0, losses.text()});
     }
 
     walk_chains(regular_walks, regular_.table(), {file_sectors, &claimed, "sector", "file"},

@@ -90,8 +90,8 @@ struct Image {
 TEST(CfbSalvageInterop, SalvageReadsWhatOlefileReadsOfDamagedDocuments) {
     REQUIRE_PEER(have_olefile() ? std::optional<std::string>("olefile") : std::nullopt,
                  "python3-olefile");
-    const fs::path dir = fs::temp_directory_path() / ("vyr-salvage-interop-" +
-                                                      std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("vyr-salvage-interop-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir / "tree" / "Sub");
     std::map<std::string, std::string> original;
@@ -116,7 +116,9 @@ TEST(CfbSalvageInterop, SalvageReadsWhatOlefileReadsOfDamagedDocuments) {
                    img.follow(img.start("next"), 2));
          }},
         {"chain past the end",
-         [](Image& img) { put32(img.bytes, img.fat_entry(img.follow(img.start("big"), 9)), 80000); }},
+         [](Image& img) {
+             put32(img.bytes, img.fat_entry(img.follow(img.start("big"), 9)), 80000);
+         }},
         {"chain into a free sector",
          [](Image& img) {
              put32(img.bytes, img.fat_entry(img.follow(img.start("next"), 3)), 0xFFFFFFFFu);
@@ -142,9 +144,9 @@ TEST(CfbSalvageInterop, SalvageReadsWhatOlefileReadsOfDamagedDocuments) {
         EXPECT_EQ(run({VYR_CLI_PATH, "cfb", "ls", doc.string()}).status, 1);
         const fs::path out = dir / "out";
         fs::remove_all(out);
-        EXPECT_EQ(run({VYR_CLI_PATH, "cfb", "unpack", doc.string(), out.string(), "--salvage"})
-                      .status,
-                  1);
+        EXPECT_EQ(
+            run({VYR_CLI_PATH, "cfb", "unpack", doc.string(), out.string(), "--salvage"}).status,
+            1);
         const Outcome ole = run({"python3", "-c", kOlefileStreams, doc.string()});
         if (ole.status != 0) continue;  // olefile reads nothing of this one
         for (const auto& [path, hex] : nlohmann::json::parse(ole.out).items()) {
