@@ -119,6 +119,20 @@ HRESULT CompoundFile::create(ILockBytes* bytes, uint16_t major,
 }
 
 HRESULT CompoundFile::open(ILockBytes* bytes, bool writable, std::shared_ptr<CompoundFile>* out) {
+    return open_checked(bytes, writable, out, nullptr);
+}
+
+HRESULT CompoundFile::open_salvaged(ILockBytes* bytes, std::shared_ptr<CompoundFile>* out,
+                                    SalvageReport& report) {
+    const HRESULT hr = open_checked(bytes, false, out, &report);
+    if (FAILED(hr) && report.refusal.empty())
+        report.refusal = hr == STG_E_INVALIDHEADER ? "the header is not a compound file's"
+                                                   : "the file cannot be read";
+    return hr;
+}
+
+HRESULT CompoundFile::open_checked(ILockBytes* bytes, bool writable,
+                                   std::shared_ptr<CompoundFile>* out, SalvageReport* salvage) {
     const uint64_t size = byte_size(*bytes);
     if (size < kHeaderBytes) return STG_E_INVALIDHEADER;
     uint8_t raw[kHeaderBytes];
@@ -134,7 +148,8 @@ HRESULT CompoundFile::open(ILockBytes* bytes, bool writable, std::shared_ptr<Com
     std::shared_ptr<CompoundFile> file(new CompoundFile(bytes, header.major, writable));
     file->header_ = header;
     file->committed_bytes_ = size;
-    hr = file->load(static_cast<uint32_t>(file_sectors));
+    hr = salvage != nullptr ? file->load_salvaged(static_cast<uint32_t>(file_sectors), *salvage)
+                            : file->load(static_cast<uint32_t>(file_sectors));
     if (FAILED(hr)) return hr;
     file->changed_ = false;
     *out = std::move(file);

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "cfb/document.h"
 #include "cfb/header.h"
 #include "cfb/node.h"
 #include "cfb/sector_chain.h"
@@ -17,6 +18,9 @@ public:
     // opens even if nothing else is ever committed.
     static HRESULT create(ILockBytes* bytes, uint16_t major, std::shared_ptr<CompoundFile>* out);
     static HRESULT open(ILockBytes* bytes, bool writable, std::shared_ptr<CompoundFile>* out);
+    // A read-only open that reads what it can of a damaged document (cfb/salvage.cpp).
+    static HRESULT open_salvaged(ILockBytes* bytes, std::shared_ptr<CompoundFile>* out,
+                                 SalvageReport& report);
     ~CompoundFile();
     CompoundFile(const CompoundFile&) = delete;
     CompoundFile& operator=(const CompoundFile&) = delete;
@@ -51,7 +55,10 @@ public:
 
 private:
     CompoundFile(ILockBytes* bytes, uint16_t major, bool writable);
+    static HRESULT open_checked(ILockBytes* bytes, bool writable,
+                                std::shared_ptr<CompoundFile>* out, SalvageReport* salvage);
     HRESULT load(uint32_t file_sectors);
+    HRESULT load_salvaged(uint32_t file_sectors, SalvageReport& report);
     HRESULT load_stream_chain(Node& stream, uint32_t start, uint32_t file_sectors,
                               SectorClaims& claimed, SectorClaims& mini_claimed);
     void rebuild_tables();

@@ -82,6 +82,23 @@ HRESULT open_file(const OLECHAR* name, DWORD mode, IStorage** out) {
     return hr;
 }
 
+HRESULT salvage_on(ILockBytes* bytes, DWORD mode, IStorage** out, cfb::SalvageReport* report) {
+    std::shared_ptr<CompoundFile> file;
+    const HRESULT hr = CompoundFile::open_salvaged(bytes, &file, *report);
+    if (FAILED(hr)) return hr;
+    return root_storage(std::move(file), mode, out);
+}
+
+// A salvaged document is never written: its damage would be committed as the new state.
+HRESULT check_salvage_call(DWORD mode, IStorage** out, cfb::SalvageReport* report) {
+    if (out == nullptr || report == nullptr) return STG_E_INVALIDPOINTER;
+    *out = nullptr;
+    *report = {};
+    const HRESULT hr = cfb::check_mode(mode, cfb::ModeUse::open_document);
+    if (FAILED(hr)) return hr;
+    return cfb::can_write(cfb::access_of(mode)) ? STG_E_INVALIDFLAG : S_OK;
+}
+
 // Version 3 (512-byte sectors) unless the options ask for version 4's 4096-byte sectors.
 HRESULT major_from(const STGOPTIONS* options, uint16_t* major) {
     *major = 3;
@@ -148,3 +165,29 @@ HRESULT StgOpenStorageEx(const OLECHAR* pwcsName, DWORD grfMode, DWORD stgfmt, D
     if (stgfmt != STGFMT_DOCFILE && stgfmt != STGFMT_STORAGE) return STG_E_INVALIDPARAMETER;
     return open_file(pwcsName, grfMode, reinterpret_cast<IStorage**>(ppObjectOpen));
 }
+
+namespace cfb {
+
+HRESULT open_for_salvage(const char* path, DWORD grfMode, IStorage** out, SalvageReport* report) {
+    HRESULT hr = check_salvage_call(grfMode, out, report);
+    if (FAILED(hr)) return hr;
+    if (path == nullptr || *path == '\0') return STG_E_INVALIDNAME;
+    const bool shared = (grfMode & 0x70u) == STGM_SHARE_DENY_WRITE;
+    ILockBytes* bytes = nullptr;
+    hr = open_file_lock_bytes(path, false, shared ? FileOpen::existing_shared : FileOpen::existing,
+                              &bytes);
+    if (FAILED(hr)) return hr;
+    hr = salvage_on(bytes, grfMode, out, report);
+    bytes->Release();
+    return hr;
+}
+
+HRESULT open_for_salvage_on(ILockBytes* bytes, DWORD grfMode, IStorage** out,
+                            SalvageReport* report) {
+    if (bytes == nullptr) return STG_E_INVALIDPOINTER;
+    const HRESULT hr = check_salvage_call(grfMode, out, report);
+    if (FAILED(hr)) return hr;
+    return salvage_on(bytes, grfMode, out, report);
+}
+
+}  // namespace cfb

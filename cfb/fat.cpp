@@ -7,35 +7,49 @@
 namespace cfb {
 
 HRESULT load_fat(ILockBytes& bytes, const Header& header, uint32_t file_sectors,
-                 std::vector<uint32_t>& fat, SectorClaims& claimed) {
+                 std::vector<uint32_t>& fat, SectorClaims& claimed, bool salvage) {
     const uint32_t size = header.sector_size();
     const uint32_t per_sector = size / 4;
-    if (header.num_fat_sectors > file_sectors || header.num_difat_sectors > file_sectors)
-        return STG_E_DOCFILECORRUPT;
-    claimed.assign(std::max<size_t>(size_t{header.num_fat_sectors} * per_sector, file_sectors),
-                   false);
+    uint32_t fat_count = header.num_fat_sectors;
+    if (fat_count > file_sectors || header.num_difat_sectors > file_sectors) {
+        if (!salvage) return STG_E_DOCFILECORRUPT;
+        fat_count = std::min(fat_count, file_sectors);
+    }
+    claimed.assign(std::max<size_t>(size_t{fat_count} * per_sector, file_sectors), false);
     std::vector<uint32_t> fat_sectors;
-    for (uint32_t i = 0; i < std::min(header.num_fat_sectors, kHeaderDifatSlots); ++i)
+    for (uint32_t i = 0; i < std::min(fat_count, kHeaderDifatSlots); ++i)
         fat_sectors.push_back(header.difat[i]);
     std::vector<uint8_t> sector(size);
     uint32_t next = header.first_difat_sector;
-    for (uint32_t walked = 0; fat_sectors.size() < header.num_fat_sectors; ++walked) {
-        if (next >= file_sectors || walked >= header.num_difat_sectors || claimed[next])
-            return STG_E_DOCFILECORRUPT;
+    for (uint32_t walked = 0; fat_sectors.size() < fat_count; ++walked) {
+        // Claims bound the salvaged walk: the chain cannot loop.
+        if (next >= file_sectors || claimed[next] ||
+            (!salvage && walked >= header.num_difat_sectors)) {
+            if (!salvage) return STG_E_DOCFILECORRUPT;
+            break;
+        }
         claimed[next] = true;
         const HRESULT hr = read_bytes(bytes, (uint64_t{next} + 1) * size, sector.data(), size);
         if (FAILED(hr)) return hr;
-        for (uint32_t i = 0; i + 1 < per_sector && fat_sectors.size() < header.num_fat_sectors; ++i)
+        for (uint32_t i = 0; i + 1 < per_sector && fat_sectors.size() < fat_count; ++i)
             fat_sectors.push_back(get32(sector.data() + 4 * i));
         next = get32(sector.data() + size - 4);
     }
-    for (const uint32_t s : fat_sectors) {
-        if (s >= file_sectors || claimed[s]) return STG_E_DOCFILECORRUPT;
+    for (uint32_t& s : fat_sectors) {
+        if (s >= file_sectors || claimed[s]) {
+            if (!salvage) return STG_E_DOCFILECORRUPT;
+            s = kNoSector;  // its part of the table stays free
+            continue;
+        }
         claimed[s] = true;
     }
     // Runs of consecutive FAT sectors are read with one call each, straight into the table.
     fat.assign(size_t{fat_sectors.size()} * per_sector, kFreeSect);
     for (size_t k = 0; k < fat_sectors.size();) {
+        if (fat_sectors[k] == kNoSector) {
+            ++k;
+            continue;
+        }
         size_t end = k + 1;
         while (end < fat_sectors.size() && fat_sectors[end] == fat_sectors[end - 1] + 1) ++end;
         auto* raw = reinterpret_cast<uint8_t*>(fat.data() + k * per_sector);

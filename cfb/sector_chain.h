@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "cfb/sector_space.h"
@@ -31,6 +32,12 @@ public:
     HRESULT load(uint32_t start, uint32_t limit, SectorClaims& claimed);
     // The same check, keeping only start and length (the ids are read on first use).
     HRESULT load_deferred(uint32_t start, uint32_t limit, SectorClaims& claimed);
+
+    // A chain of sectors already checked (what a salvaging open kept of a damaged chain).
+    void assign(std::vector<uint32_t> sectors) {
+        sectors_ = std::move(sectors);
+        deferred_ = false;
+    }
 
     // Links the first `keep` sectors into `table` (a table being rebuilt) and forgets the rest.
     void relink(std::vector<uint32_t>& table, size_t keep);

@@ -134,11 +134,22 @@ std::vector<Element> children(const std::string& file, IStorage* storage) {
     return out;
 }
 
-void open_document(const std::string& file, DWORD mode, Ref<IStorage>& root) {
-    const std::u16string name = to_utf16(file, file);
-    const HRESULT hr = StgOpenStorage(name.c_str(), nullptr, mode, nullptr, 0, root.out());
+// With `salvage`, a damaged document is read as far as its chains are sound and the cuts are
+// recorded there; only an unreadable header or directory is refused.
+void open_document(const std::string& file, DWORD mode, Ref<IStorage>& root,
+                   cfb::SalvageReport* salvage = nullptr) {
+    HRESULT hr = S_OK;
+    if (salvage != nullptr) {
+        hr = cfb::open_for_salvage(file.c_str(), mode, root.out(), salvage);
+    } else {
+        const std::u16string name = to_utf16(file, file);
+        hr = StgOpenStorage(name.c_str(), nullptr, mode, nullptr, 0, root.out());
+    }
     if (FAILED(hr)) {
         if (hr == STG_E_FILENOTFOUND) throw CommandFailure{file + ": no such file"};
+        if (salvage != nullptr && !salvage->refusal.empty())
+            throw CommandFailure{file + ": cannot be read even with --salvage: " +
+                                 terminal_text(salvage->refusal) + " (" + status_text(hr) + ")"};
         throw CommandFailure{file + ": cannot open as a compound document (" + status_text(hr) +
                              ")"};
     }
@@ -203,6 +214,28 @@ std::string listed_path(const std::vector<std::u16string>& parts) {
     return out;
 }
 
+// One stderr line per cut whose path `wanted` accepts; ends the command with status 1 (and no
+// further line) when there was one.
+template <class Wanted>
+void report_cuts(const std::string& file, const cfb::SalvageReport& report, Wanted wanted) {
+    size_t named = 0;
+    for (const cfb::SalvageCut& cut : report.cuts) {
+        if (!wanted(cut.path)) continue;
+        const std::string path = cut.path.empty() ? "/" : listed_path(cut.path);
+        std::cerr << "vyr: " << file << ": " << path << ": ";
+        if (cut.stream) std::cerr << "cut at byte " << cut.at << ": ";
+        std::cerr << terminal_text(cut.reason) << '\n';
+        ++named;
+    }
+    if (named == 0) return;
+    std::cout.flush();
+    throw CommandFailure{""};
+}
+
+void report_cuts(const std::string& file, const cfb::SalvageReport& report) {
+    report_cuts(file, report, [](const std::vector<std::u16string>&) { return true; });
+}
+
 struct Line {
     std::string path;
     bool storage;
@@ -212,9 +245,10 @@ struct Line {
     }
 };
 
-void list_document(const std::string& file, bool json) {
+void list_document(const std::string& file, bool json, bool salvage) {
     Ref<IStorage> root;
-    open_document(file, kReadMode, root);
+    cfb::SalvageReport report;
+    open_document(file, kReadMode, root, salvage ? &report : nullptr);
     std::vector<Line> lines;
     std::vector<std::u16string> parts;
     auto visit = [&](const std::vector<std::u16string>& p, const Element& e, IStorage*) {
@@ -233,6 +267,7 @@ void list_document(const std::string& file, bool json) {
     } else {
         for (const Line& l : lines) std::cout << l.text() << '\n';
     }
+    report_cuts(file, report);
 }
 
 std::vector<std::string> split_path(const std::string& path) {
@@ -247,12 +282,10 @@ std::vector<std::string> split_path(const std::string& path) {
     return parts;
 }
 
-void cat_stream(const std::string& file, const std::string& path) {
-    Ref<IStorage> root;
-    open_document(file, kReadMode, root);
-    const std::vector<std::string> parts = split_path(path);
+void cat_path(const std::string& file, IStorage* root, const std::string& path,
+              const std::vector<std::string>& parts) {
     std::vector<std::unique_ptr<Ref<IStorage>>> chain;
-    IStorage* at = root.get();
+    IStorage* at = root;
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
         chain.push_back(std::make_unique<Ref<IStorage>>());
         const std::u16string name = to_utf16(file, parts[i]);
@@ -272,6 +305,30 @@ void cat_stream(const std::string& file, const std::string& path) {
             throw CommandFailure{"standard output: write failed"};
     });
     if (std::fflush(stdout) != 0) throw CommandFailure{"standard output: write failed"};
+}
+
+void cat_stream(const std::string& file, const std::string& path, bool salvage) {
+    Ref<IStorage> root;
+    cfb::SalvageReport report;
+    open_document(file, kReadMode, root, salvage ? &report : nullptr);
+    const std::vector<std::string> parts = split_path(path);
+    // The cuts on the way to the stream: its own, and lost elements of the storages above it
+    // (a missing stream may be one the damage lost: they are named before the refusal).
+    std::vector<std::u16string> wanted;
+    for (const std::string& part : parts) wanted.push_back(to_utf16(file, part));
+    auto on_path = [&](const std::vector<std::u16string>& cut) {
+        return cut.size() <= wanted.size() && std::equal(cut.begin(), cut.end(), wanted.begin());
+    };
+    try {
+        cat_path(file, root.get(), path, parts);
+    } catch (const CommandFailure& failure) {
+        try {
+            report_cuts(file, report, on_path);
+        } catch (const CommandFailure&) {
+        }
+        throw;
+    }
+    report_cuts(file, report, on_path);
 }
 
 // ---------------------------------------------------------------- pack
@@ -422,13 +479,15 @@ void unpack_storage(const std::string& file, IStorage* storage, const fs::path& 
     }
 }
 
-void unpack(const std::string& file, const std::string& dir) {
+void unpack(const std::string& file, const std::string& dir, bool salvage) {
     Ref<IStorage> root;
-    open_document(file, kReadMode, root);
+    cfb::SalvageReport report;
+    open_document(file, kReadMode, root, salvage ? &report : nullptr);
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir, ec)) throw CommandFailure{dir + ": cannot create the folder"};
     unpack_storage(file, root.get(), dir);
+    report_cuts(file, report);
 }
 
 // ---------------------------------------------------------------- check
@@ -500,24 +559,28 @@ void check(const std::string& file) {
 }  // namespace
 
 void add_cfb_commands(CLI::App& app) {
+    static const char* const kSalvageHelp =
+        "Read a damaged document as far as it is sound; name each cut on stderr, exit 1 if any";
     auto* cfb = app.add_subcommand("cfb", "Compound documents: list, read, pack, unpack, check");
     cfb->require_subcommand(1);
 
     struct Args {
         std::string file, path, dir;
-        bool json = false, v4 = false;
+        bool json = false, v4 = false, salvage = false;
     };
     auto args = std::make_shared<Args>();
 
     auto* ls = cfb->add_subcommand("ls", "List every storage and stream: path, kind, size");
     ls->add_option("FILE", args->file, "Compound document")->required();
     ls->add_flag("--json", args->json, "An array of {path, kind, size}");
-    ls->callback([args] { list_document(args->file, args->json); });
+    ls->add_flag("--salvage", args->salvage, kSalvageHelp);
+    ls->callback([args] { list_document(args->file, args->json, args->salvage); });
 
     auto* cat = cfb->add_subcommand("cat", "Write the bytes of one stream to standard output");
     cat->add_option("FILE", args->file, "Compound document")->required();
     cat->add_option("PATH", args->path, "Stream path, storages joined by /")->required();
-    cat->callback([args] { cat_stream(args->file, args->path); });
+    cat->add_flag("--salvage", args->salvage, kSalvageHelp);
+    cat->callback([args] { cat_stream(args->file, args->path, args->salvage); });
 
     auto* pk = cfb->add_subcommand("pack", "Make a new document of a folder's tree");
     pk->add_option("DIR", args->dir, "Folder: subfolders become storages, files streams")
@@ -529,7 +592,8 @@ void add_cfb_commands(CLI::App& app) {
     auto* up = cfb->add_subcommand("unpack", "Write a document's tree into a folder");
     up->add_option("FILE", args->file, "Compound document")->required();
     up->add_option("DIR", args->dir, "Folder (created when missing)")->required();
-    up->callback([args] { unpack(args->file, args->dir); });
+    up->add_flag("--salvage", args->salvage, kSalvageHelp);
+    up->callback([args] { unpack(args->file, args->dir, args->salvage); });
 
     auto* ck = cfb->add_subcommand("check", "Check a document's structure; exit 1 on damage");
     ck->add_option("FILE", args->file, "Compound document")->required();

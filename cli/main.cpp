@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
         app.exit(e);
         return vyr_cli::kExitUsage;
     } catch (const vyr_cli::CommandFailure& failure) {
-        std::cerr << "vyr: " << failure.message << '\n';
+        // An empty message: the command has named its failures itself.
+        if (!failure.message.empty()) std::cerr << "vyr: " << failure.message << '\n';
         return failure.status;
     } catch (const std::bad_alloc&) {
         std::cerr << "vyr: out of memory\n";

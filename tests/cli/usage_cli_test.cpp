@@ -82,7 +82,7 @@ TEST_F(UsageCli, UsageLinesShowTheWordsInTheOrderTheyAreTyped) {
         {{"results", "p.vyr", "add", "--help"}, resultsAdd},
         {{"assoc", "add", "--help"},
          "Usage: vyr assoc PROJECT add ROVER [--reference REFERENCE] [--flags FLAGS]"},
-        {{"cfb", "ls", "--help"}, "Usage: vyr cfb ls FILE [--json]"},
+        {{"cfb", "ls", "--help"}, "Usage: vyr cfb ls FILE [--json] [--salvage]"},
         {{"cfb", "pack", "--help"}, "Usage: vyr cfb pack DIR FILE [--v4]"},
         {{"import", "-h"}, "Usage: vyr import PROJECT FILE... [OPTIONS]"},
         {{"copy", "--help"},

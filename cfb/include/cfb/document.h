@@ -65,6 +65,30 @@ CFB_API bool is_file_locked(const char* path);
 // writable open cuts).
 CFB_API std::vector<std::string> validate_document(ILockBytes& bytes);
 
+// Salvage: reading what can be read of a damaged document. The open follows every chain as
+// far as it is sound and cuts a stream where its chain breaks (it then reads, and states its
+// size, as the bytes before the break); a storage whose sibling tree holds unusable links keeps
+// the elements still reachable. Only the header, the root entry and the directory's first
+// sector must be sound; without them the open fails and `refusal` says why. Each cut is
+// recorded. The document is read-only: a mode asking for write access gives STG_E_INVALIDFLAG.
+// Opens through StgOpenStorage never salvage, so damage there is refused as before.
+struct SalvageCut {
+    std::vector<std::u16string> path;  // element names from the root; empty: the root storage
+    bool stream = true;                // a stream cut short; else a storage that lost elements
+    uint64_t at = 0;                   // streams: the bytes kept
+    uint64_t size = 0;                 // streams: the size the directory gives
+    std::string reason;                // what broke, naming the sector or entry (UTF-8)
+};
+struct SalvageReport {
+    std::vector<SalvageCut> cuts;  // in path order
+    std::string refusal;           // when the open failed on damage: why
+};
+// grfMode: STGM_READ with STGM_SHARE_EXCLUSIVE or STGM_SHARE_DENY_WRITE, as for StgOpenStorage.
+CFB_API HRESULT open_for_salvage(const char* path, DWORD grfMode, IStorage** out,
+                                 SalvageReport* report);
+CFB_API HRESULT open_for_salvage_on(ILockBytes* bytes, DWORD grfMode, IStorage** out,
+                                    SalvageReport* report);
+
 // UTF-8 to UTF-16 and back; false when the input is not valid in its encoding.
 CFB_API bool utf8_to_utf16(const std::string& in, std::u16string& out);
 CFB_API bool utf16_to_utf8(const std::u16string& in, std::string& out);

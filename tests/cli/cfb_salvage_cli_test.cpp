@@ -1,0 +1,189 @@
+// `vyr cfb ls/cat/unpack --salvage` on documents packed by `vyr cfb pack` and then damaged: the
+// plain commands refuse them with one line, the salvaging ones read what is sound, name each cut
+// on stderr and exit 1.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using vyr_cli_test::Outcome;
+using vyr_cli_test::slurp;
+
+std::string pattern(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + seed) % 251);
+    return s;
+}
+
+uint32_t get32(const std::string& b, size_t at) {
+    uint32_t v = 0;
+    std::memcpy(&v, b.data() + at, 4);
+    return v;
+}
+void put32(std::string& b, size_t at, uint32_t v) {
+    std::memcpy(b.data() + at, &v, 4);
+}
+
+// A version 3 image with 512-byte sectors, read as the format lays it out.
+struct Image {
+    std::string bytes;
+    size_t fat_entry(uint32_t sector) const {
+        return (size_t{get32(bytes, 76 + 4 * (sector / 128))} + 1) * 512 + 4 * (sector % 128);
+    }
+    uint32_t next(uint32_t sector) const { return get32(bytes, fat_entry(sector)); }
+    size_t entry(uint32_t id) const {
+        uint32_t sector = get32(bytes, 48);
+        for (uint32_t i = 0; i < id / 4; ++i) sector = next(sector);
+        return (size_t{sector} + 1) * 512 + 128 * (id % 4);
+    }
+    // The entry of the element named `name` (ASCII).
+    size_t named(const std::string& name) const {
+        for (uint32_t id = 0;; ++id) {
+            const size_t e = entry(id);
+            bool same = get32(bytes, e + 64) % 65536 == (name.size() + 1) * 2;
+            for (size_t i = 0; same && i < name.size(); ++i)
+                same = bytes[e + 2 * i] == name[i] && bytes[e + 2 * i + 1] == 0;
+            if (same) return e;
+        }
+    }
+    uint32_t start(const std::string& name) const { return get32(bytes, named(name) + 116); }
+};
+
+class CfbSalvageCli : public vyr_cli_test::CliTest {
+protected:
+    const std::string mini = pattern(3000, 1);
+    const std::string big = pattern(20000, 2);
+    const std::string other = pattern(9000, 3);
+
+    // Packs a small tree and applies `damage` to the document's bytes.
+    std::string damaged(const std::function<void(Image&)>& damage) {
+        const fs::path tree = dir / "tree";
+        fs::create_directories(tree / "Sub");
+        std::ofstream(tree / "mini", std::ios::binary) << mini;
+        std::ofstream(tree / "Sub" / "big", std::ios::binary) << big;
+        std::ofstream(tree / "other", std::ios::binary) << other;
+        const std::string doc = (dir / "doc.cfb").string();
+        fs::remove(doc);
+        EXPECT_EQ(vyr({"cfb", "pack", tree.string(), doc}).status, 0);
+        Image image{slurp(doc)};
+        damage(image);
+        std::ofstream(doc, std::ios::binary | std::ios::trunc) << image.bytes;
+        return doc;
+    }
+};
+
+TEST_F(CfbSalvageCli, DamagedDocumentsAreRefusedPlainAndReadWithSalvage) {
+    struct Case {
+        const char* what;
+        std::function<void(Image&)> damage;
+        size_t kept;  // bytes Sub/big keeps
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"chain past the end of the file",
+         [](Image& img) {
+             const uint32_t third = img.next(img.next(img.start("big")));
+             put32(img.bytes, img.fat_entry(third), 900000);
+         },
+         3 * 512, "links to sector 900000, past the end of the file"},
+        {"size larger than the chain",
+         [](Image& img) { put32(img.bytes, img.named("big") + 120, 20000 + 2048); },
+         (20000 + 511) / 512 * 512, "its chain ends at sector"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string doc = damaged(c.damage);
+        const Outcome plain = vyr({"cfb", "ls", doc});
+        EXPECT_EQ(plain.status, 1);
+        EXPECT_EQ(plain.err,
+                  "vyr: " + doc + ": cannot open as a compound document (STG_E_DOCFILECORRUPT)\n");
+
+        const std::string cut_line =
+            "vyr: " + doc + ": Sub/big: cut at byte " + std::to_string(c.kept) + ": ";
+        const Outcome ls = vyr({"cfb", "ls", doc, "--salvage"});
+        EXPECT_EQ(ls.status, 1);
+        EXPECT_THAT(ls.err, StartsWith(cut_line));
+        EXPECT_THAT(ls.err, HasSubstr(c.reason));
+        EXPECT_EQ(std::count(ls.err.begin(), ls.err.end(), '\n'), 1);
+        EXPECT_EQ(ls.out, "Sub\tstorage\t0\nSub/big\tstream\t" + std::to_string(c.kept) +
+                              "\nmini\tstream\t3000\nother\tstream\t9000\n");
+
+        const Outcome cut = vyr({"cfb", "cat", doc, "Sub/big", "--salvage"});
+        EXPECT_EQ(cut.status, 1);
+        EXPECT_THAT(cut.err, StartsWith(cut_line));
+        const size_t known = std::min(c.kept, big.size());
+        EXPECT_EQ(cut.out.size(), c.kept);
+        EXPECT_EQ(cut.out.substr(0, known), big.substr(0, known));
+        // A sound stream of a damaged document reads whole and names no cut.
+        const Outcome whole = vyr({"cfb", "cat", doc, "other", "--salvage"});
+        EXPECT_EQ(whole.status, 0) << whole.err;
+        EXPECT_EQ(whole.err, "");
+        EXPECT_EQ(whole.out, other);
+
+        const fs::path out = dir / "out";
+        fs::remove_all(out);
+        EXPECT_EQ(vyr({"cfb", "unpack", doc, out.string()}).status, 1);
+        const Outcome unpack = vyr({"cfb", "unpack", doc, out.string(), "--salvage"});
+        EXPECT_EQ(unpack.status, 1);
+        EXPECT_THAT(unpack.err, StartsWith(cut_line));
+        EXPECT_EQ(slurp(out / "mini"), mini);
+        EXPECT_EQ(slurp(out / "other"), other);
+        EXPECT_EQ(slurp(out / "Sub" / "big").substr(0, known), big.substr(0, known));
+        EXPECT_EQ(fs::file_size(out / "Sub" / "big"), c.kept);
+    }
+}
+
+TEST_F(CfbSalvageCli, SoundDocumentWithSalvageExitsZero) {
+    const std::string doc = damaged([](Image&) {});
+    const Outcome ls = vyr({"cfb", "ls", doc, "--salvage"});
+    EXPECT_EQ(ls.status, 0);
+    EXPECT_EQ(ls.err, "");
+    EXPECT_EQ(ls.out, vyr({"cfb", "ls", doc}).out);
+    const Outcome cat = vyr({"cfb", "cat", doc, "Sub/big", "--salvage"});
+    EXPECT_EQ(cat.status, 0);
+    EXPECT_EQ(cat.out, big);
+}
+
+TEST_F(CfbSalvageCli, UnreadableDirectoryIsRefusedEvenWithSalvage) {
+    const std::string doc = damaged([](Image& img) { put32(img.bytes, 48, 700000); });
+    const Outcome ls = vyr({"cfb", "ls", doc, "--salvage"});
+    EXPECT_EQ(ls.status, 1);
+    EXPECT_EQ(ls.out, "");
+    EXPECT_EQ(ls.err, "vyr: " + doc +
+                          ": cannot be read even with --salvage: the directory's first sector "
+                          "(700000) cannot be read (STG_E_DOCFILECORRUPT)\n");
+}
+
+TEST_F(CfbSalvageCli, LostElementsAreNamedByTheirStorage) {
+    // The root's child link points past the directory: every element is lost.
+    const std::string doc = damaged([](Image& img) { put32(img.bytes, img.entry(0) + 76, 4000); });
+    const Outcome ls = vyr({"cfb", "ls", doc, "--salvage"});
+    EXPECT_EQ(ls.status, 1);
+    EXPECT_EQ(ls.out, "");
+    EXPECT_EQ(ls.err, "vyr: " + doc +
+                          ": /: elements lost: directory entry 4000 lies past the readable "
+                          "directory\n");
+    const Outcome cat = vyr({"cfb", "cat", doc, "other", "--salvage"});
+    EXPECT_EQ(cat.status, 1);
+    EXPECT_EQ(cat.err, "vyr: " + doc +
+                           ": /: elements lost: directory entry 4000 lies past the readable "
+                           "directory\nvyr: " +
+                           doc + ": no stream other\n");
+}
+
+}  // namespace
