@@ -25,6 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr DWORD kReadMode = STGM_READ | STGM_SHARE_EXCLUSIVE;
+// Documents are read beside other readers; their elements are always opened exclusively.
+constexpr DWORD kSharedReadMode = STGM_READ | STGM_SHARE_DENY_WRITE;
 constexpr DWORD kWriteMode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 constexpr size_t kChunk = 1 << 16;
 
@@ -139,6 +141,8 @@ void open_document(const std::string& file, DWORD mode, Ref<IStorage>& root) {
     const HRESULT hr = StgOpenStorage(name.c_str(), nullptr, mode, nullptr, 0, root.out());
     if (FAILED(hr)) {
         if (hr == STG_E_FILENOTFOUND) throw CommandFailure{file + ": no such file"};
+        if (hr == STG_E_LOCKVIOLATION || hr == STG_E_SHAREVIOLATION)
+            throw CommandFailure{file + ": is in use by another program"};
         throw CommandFailure{file + ": cannot open as a compound document (" + status_text(hr) +
                              ")"};
     }
@@ -214,7 +218,7 @@ struct Line {
 
 void list_document(const std::string& file, bool json) {
     Ref<IStorage> root;
-    open_document(file, kReadMode, root);
+    open_document(file, kSharedReadMode, root);
     std::vector<Line> lines;
     std::vector<std::u16string> parts;
     auto visit = [&](const std::vector<std::u16string>& p, const Element& e, IStorage*) {
@@ -249,7 +253,7 @@ std::vector<std::string> split_path(const std::string& path) {
 
 void cat_stream(const std::string& file, const std::string& path) {
     Ref<IStorage> root;
-    open_document(file, kReadMode, root);
+    open_document(file, kSharedReadMode, root);
     const std::vector<std::string> parts = split_path(path);
     std::vector<std::unique_ptr<Ref<IStorage>>> chain;
     IStorage* at = root.get();
@@ -424,7 +428,7 @@ void unpack_storage(const std::string& file, IStorage* storage, const fs::path& 
 
 void unpack(const std::string& file, const std::string& dir) {
     Ref<IStorage> root;
-    open_document(file, kReadMode, root);
+    open_document(file, kSharedReadMode, root);
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir, ec)) throw CommandFailure{dir + ": cannot create the folder"};
@@ -438,7 +442,7 @@ std::vector<std::string> engine_problems(const std::string& file) {
     std::vector<std::string> problems;
     Ref<IStorage> root;
     const std::u16string name = to_utf16(file, file);
-    HRESULT hr = StgOpenStorage(name.c_str(), nullptr, kReadMode, nullptr, 0, root.out());
+    HRESULT hr = StgOpenStorage(name.c_str(), nullptr, kSharedReadMode, nullptr, 0, root.out());
     if (FAILED(hr)) {
         problems.push_back("the engine cannot open the document (" + status_text(hr) + ")");
         return problems;
@@ -475,9 +479,12 @@ void check(const std::string& file) {
     std::vector<std::string> problems;
     {
         Ref<ILockBytes> bytes;
-        const HRESULT hr = cfb::create_file_lock_bytes(file.c_str(), STGM_READ, false, bytes.out());
+        const HRESULT hr =
+            cfb::create_file_lock_bytes(file.c_str(), kSharedReadMode, false, bytes.out());
         if (FAILED(hr)) {
             if (hr == STG_E_FILENOTFOUND) throw CommandFailure{file + ": no such file"};
+            if (hr == STG_E_LOCKVIOLATION)
+                throw CommandFailure{file + ": is in use by another program"};
             throw CommandFailure{file + ": cannot read (" + status_text(hr) + ")"};
         }
         problems = cfb::validate_document(*bytes.get());
