@@ -207,13 +207,18 @@ std::string listed_path(const std::vector<std::u16string>& parts) {
     return out;
 }
 
+// One listed element; its line is made once, as sorting compares lines many times.
 struct Line {
-    std::string path;
+    Line(std::string path, bool is_storage, uint64_t bytes)
+        : text(std::move(path)), path_length(text.size()), storage(is_storage), size(bytes) {
+        text += storage ? "\tstorage\t" : "\tstream\t";
+        text += std::to_string(size);
+    }
+    std::string path() const { return text.substr(0, path_length); }
+    std::string text;
+    size_t path_length;
     bool storage;
     uint64_t size;
-    std::string text() const {
-        return path + '\t' + (storage ? "storage" : "stream") + '\t' + std::to_string(size);
-    }
 };
 
 void list_document(const std::string& file, bool json) {
@@ -221,21 +226,29 @@ void list_document(const std::string& file, bool json) {
     open_document(file, kSharedReadMode, root);
     std::vector<Line> lines;
     std::vector<std::u16string> parts;
+    // The listed path of the storage at each depth of the walk, so that an element is named
+    // from its parent's path (a deep tree costs no more than a flat one).
+    std::vector<std::string> storages;
     auto visit = [&](const std::vector<std::u16string>& p, const Element& e, IStorage*) {
-        lines.push_back({listed_path(p), e.storage, e.size});
+        storages.resize(p.size() - 1);  // the storages above e
+        std::string path = terminal_text(to_utf8(p.back()));
+        if (!storages.empty()) path = storages.back() + '/' + path;
+        if (e.storage) storages.push_back(path);
+        lines.emplace_back(std::move(path), e.storage, e.size);
     };
     walk(file, root.get(), parts, visit);
     // Whole lines in byte order, as `LC_ALL=C sort` orders them.
     std::sort(lines.begin(), lines.end(),
-              [](const Line& a, const Line& b) { return a.text() < b.text(); });
+              [](const Line& a, const Line& b) { return a.text < b.text; });
     if (json) {
         nlohmann::json out = nlohmann::json::array();
         for (const Line& l : lines)
-            out.push_back(
-                {{"path", l.path}, {"kind", l.storage ? "storage" : "stream"}, {"size", l.size}});
+            out.push_back({{"path", l.path()},
+                           {"kind", l.storage ? "storage" : "stream"},
+                           {"size", l.size}});
         std::cout << json_text(out) << '\n';
     } else {
-        for (const Line& l : lines) std::cout << l.text() << '\n';
+        for (const Line& l : lines) std::cout << l.text << '\n';
     }
 }
 
