@@ -70,8 +70,8 @@ double seconds_since(Clock::time_point start) {
 void add_streams(IStorage* storage, uint32_t count) {
     for (uint32_t i = 0; i < count; ++i) {
         IStream* stream = nullptr;
-        check(SUCCEEDED(storage->CreateStream(u16("s" + std::to_string(i)).c_str(), kRw, 0, 0,
-                                              &stream)),
+        check(SUCCEEDED(
+                  storage->CreateStream(u16("s" + std::to_string(i)).c_str(), kRw, 0, 0, &stream)),
               "CreateStream");
         stream->Release();
     }
@@ -173,8 +173,8 @@ uint64_t list_storage(IStorage* storage) {
         ++count;
         if (stat.type == STGTY_STORAGE) {
             IStorage* child = nullptr;
-            check(SUCCEEDED(storage->OpenStorage(stat.pwcsName, nullptr, kElement, nullptr, 0,
-                                                 &child)),
+            check(SUCCEEDED(
+                      storage->OpenStorage(stat.pwcsName, nullptr, kElement, nullptr, 0, &child)),
                   "OpenStorage");
             count += list_storage(child);
             child->Release();
@@ -190,8 +190,9 @@ uint64_t list_storage(IStorage* storage) {
 double engine_open(const fs::path& path, bool list, uint64_t& listed) {
     const auto start = Clock::now();
     IStorage* root = nullptr;
-    check(SUCCEEDED(StgOpenStorage(u16(path.string()).c_str(), nullptr, kShared, nullptr, 0, &root)),
-          "StgOpenStorage");
+    check(
+        SUCCEEDED(StgOpenStorage(u16(path.string()).c_str(), nullptr, kShared, nullptr, 0, &root)),
+        "StgOpenStorage");
     listed = list ? list_storage(root) : 0;
     const double seconds = seconds_since(start);
     root->Release();

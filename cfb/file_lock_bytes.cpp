@@ -128,9 +128,11 @@ HRESULT create_file_lock_bytes(const char* path, DWORD grfMode, bool create, ILo
     const bool writable = (grfMode & 3u) != STGM_READ;
     if (create && !writable) return STG_E_INVALIDFLAG;
     const bool shared = !writable && (grfMode & 0x70u) == STGM_SHARE_DENY_WRITE;
-    return open_file_lock_bytes(
-        path, writable,
-        create ? FileOpen::replace : shared ? FileOpen::existing_shared : FileOpen::existing, out);
+    return open_file_lock_bytes(path, writable,
+                                create   ? FileOpen::replace
+                                : shared ? FileOpen::existing_shared
+                                         : FileOpen::existing,
+                                out);
 }
 
 bool is_file_locked(const char* path) {

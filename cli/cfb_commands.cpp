@@ -243,9 +243,8 @@ void list_document(const std::string& file, bool json) {
     if (json) {
         nlohmann::json out = nlohmann::json::array();
         for (const Line& l : lines)
-            out.push_back({{"path", l.path()},
-                           {"kind", l.storage ? "storage" : "stream"},
-                           {"size", l.size}});
+            out.push_back(
+                {{"path", l.path()}, {"kind", l.storage ? "storage" : "stream"}, {"size", l.size}});
         std::cout << json_text(out) << '\n';
     } else {
         for (const Line& l : lines) std::cout << l.text << '\n';

@@ -179,8 +179,7 @@ VYR_ERROR CVyr::OpenStorageEx(const char* path, CVyrIPtrSmart<IVyrStorageEx>& pr
                          project);
 }
 
-VYR_ERROR CVyr::OpenStorageReadOnlyShared(const char* path,
-                                          CVyrIPtrSmart<IVyrStorageEx>& project) {
+VYR_ERROR CVyr::OpenStorageReadOnlyShared(const char* path, CVyrIPtrSmart<IVyrStorageEx>& project) {
     project.Reset();
     if (is_empty(path)) return VYR_E_INVALID_PARAMETER;
     return project_ex_on([path](CStg& d) { return d.OpenDocumentShared(path); }, project);

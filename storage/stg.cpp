@@ -188,8 +188,8 @@ bool CStg::OpenDocumentShared(const char* path) {
     std::u16string name;
     if (!PathToUtf16(path, name)) return false;
     IStorage* storage = nullptr;
-    m_lastStatus = CSupportStgStorageEx().OpenDocument(
-        name.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, &storage);
+    m_lastStatus = CSupportStgStorageEx().OpenDocument(name.c_str(),
+                                                       STGM_READ | STGM_SHARE_DENY_WRITE, &storage);
     return BecomeRoot(storage, vyr::kAccessRead);
 }
 

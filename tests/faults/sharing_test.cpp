@@ -21,7 +21,6 @@ constexpr DWORD kReadExclusive = STGM_READ | STGM_SHARE_EXCLUSIVE;
 constexpr DWORD kWriteExclusive = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 constexpr DWORD kWriteDenyWrite = STGM_READWRITE | STGM_SHARE_DENY_WRITE;
 
-
 // A child process that runs open and holds what it opened until the holder goes (and kills
 // it: a later child inherits every pipe, so no end-of-pipe could tell it to go).
 class Holder {
