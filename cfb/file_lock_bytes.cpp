@@ -127,7 +127,11 @@ HRESULT open_file_lock_bytes(const char* path, bool writable, FileOpen how, ILoc
 HRESULT create_file_lock_bytes(const char* path, DWORD grfMode, bool create, ILockBytes** out) {
     const bool writable = (grfMode & 3u) != STGM_READ;
     if (create && !writable) return STG_E_INVALIDFLAG;
-    return open_file_lock_bytes(path, writable, create ? FileOpen::replace : FileOpen::existing,
+    const bool shared = !writable && (grfMode & 0x70u) == STGM_SHARE_DENY_WRITE;
+    return open_file_lock_bytes(path, writable,
+                                create   ? FileOpen::replace
+                                : shared ? FileOpen::existing_shared
+                                         : FileOpen::existing,
                                 out);
 }
 

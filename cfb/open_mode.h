@@ -11,7 +11,8 @@ enum class ModeUse { open_element, create_element, open_document, create_documen
 
 // Element modes: an access, STGM_SHARE_EXCLUSIVE, STGM_CREATE when creating. Document modes
 // also take STGM_TRANSACTED (the engine is always transacted) and STGM_SHARE_DENY_WRITE
-// (the document is locked exclusively either way); creating needs write access.
+// (shared with other such readers when read-only; a writer locks exclusively either way);
+// creating needs write access.
 HRESULT check_mode(DWORD mode, ModeUse use);
 
 inline DWORD access_of(DWORD mode) {

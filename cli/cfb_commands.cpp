@@ -25,6 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr DWORD kReadMode = STGM_READ | STGM_SHARE_EXCLUSIVE;
+// Documents are read beside other readers; their elements are always opened exclusively.
+constexpr DWORD kSharedReadMode = STGM_READ | STGM_SHARE_DENY_WRITE;
 constexpr DWORD kWriteMode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 constexpr size_t kChunk = 1 << 16;
 
@@ -150,6 +152,8 @@ void open_document(const std::string& file, DWORD mode, Ref<IStorage>& root,
         if (salvage != nullptr && !salvage->refusal.empty())
             throw CommandFailure{file + ": cannot be read even with --salvage: " +
                                  terminal_text(salvage->refusal) + " (" + status_text(hr) + ")"};
+        if (hr == STG_E_LOCKVIOLATION || hr == STG_E_SHAREVIOLATION)
+            throw CommandFailure{file + ": is in use by another program"};
         throw CommandFailure{file + ": cannot open as a compound document (" + status_text(hr) +
                              ")"};
     }
@@ -236,36 +240,48 @@ void report_cuts(const std::string& file, const cfb::SalvageReport& report) {
     report_cuts(file, report, [](const std::vector<std::u16string>&) { return true; });
 }
 
+// One listed element; its line is made once, as sorting compares lines many times.
 struct Line {
-    std::string path;
+    Line(std::string path, bool is_storage, uint64_t bytes)
+        : text(std::move(path)), path_length(text.size()), storage(is_storage), size(bytes) {
+        text += storage ? "\tstorage\t" : "\tstream\t";
+        text += std::to_string(size);
+    }
+    std::string path() const { return text.substr(0, path_length); }
+    std::string text;
+    size_t path_length;
     bool storage;
     uint64_t size;
-    std::string text() const {
-        return path + '\t' + (storage ? "storage" : "stream") + '\t' + std::to_string(size);
-    }
 };
 
 void list_document(const std::string& file, bool json, bool salvage) {
     Ref<IStorage> root;
     cfb::SalvageReport report;
-    open_document(file, kReadMode, root, salvage ? &report : nullptr);
+    open_document(file, kSharedReadMode, root, salvage ? &report : nullptr);
     std::vector<Line> lines;
     std::vector<std::u16string> parts;
+    // The listed path of the storage at each depth of the walk, so that an element is named
+    // from its parent's path (a deep tree costs no more than a flat one).
+    std::vector<std::string> storages;
     auto visit = [&](const std::vector<std::u16string>& p, const Element& e, IStorage*) {
-        lines.push_back({listed_path(p), e.storage, e.size});
+        storages.resize(p.size() - 1);  // the storages above e
+        std::string path = terminal_text(to_utf8(p.back()));
+        if (!storages.empty()) path = storages.back() + '/' + path;
+        if (e.storage) storages.push_back(path);
+        lines.emplace_back(std::move(path), e.storage, e.size);
     };
     walk(file, root.get(), parts, visit);
     // Whole lines in byte order, as `LC_ALL=C sort` orders them.
     std::sort(lines.begin(), lines.end(),
-              [](const Line& a, const Line& b) { return a.text() < b.text(); });
+              [](const Line& a, const Line& b) { return a.text < b.text; });
     if (json) {
         nlohmann::json out = nlohmann::json::array();
         for (const Line& l : lines)
             out.push_back(
-                {{"path", l.path}, {"kind", l.storage ? "storage" : "stream"}, {"size", l.size}});
+                {{"path", l.path()}, {"kind", l.storage ? "storage" : "stream"}, {"size", l.size}});
         std::cout << json_text(out) << '\n';
     } else {
-        for (const Line& l : lines) std::cout << l.text() << '\n';
+        for (const Line& l : lines) std::cout << l.text << '\n';
     }
     report_cuts(file, report);
 }
@@ -310,7 +326,7 @@ void cat_path(const std::string& file, IStorage* root, const std::string& path,
 void cat_stream(const std::string& file, const std::string& path, bool salvage) {
     Ref<IStorage> root;
     cfb::SalvageReport report;
-    open_document(file, kReadMode, root, salvage ? &report : nullptr);
+    open_document(file, kSharedReadMode, root, salvage ? &report : nullptr);
     const std::vector<std::string> parts = split_path(path);
     // The cuts on the way to the stream: its own, and lost elements of the storages above it
     // (a missing stream may be one the damage lost: they are named before the refusal).
@@ -482,7 +498,7 @@ void unpack_storage(const std::string& file, IStorage* storage, const fs::path& 
 void unpack(const std::string& file, const std::string& dir, bool salvage) {
     Ref<IStorage> root;
     cfb::SalvageReport report;
-    open_document(file, kReadMode, root, salvage ? &report : nullptr);
+    open_document(file, kSharedReadMode, root, salvage ? &report : nullptr);
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir, ec)) throw CommandFailure{dir + ": cannot create the folder"};
@@ -497,7 +513,7 @@ std::vector<std::string> engine_problems(const std::string& file) {
     std::vector<std::string> problems;
     Ref<IStorage> root;
     const std::u16string name = to_utf16(file, file);
-    HRESULT hr = StgOpenStorage(name.c_str(), nullptr, kReadMode, nullptr, 0, root.out());
+    HRESULT hr = StgOpenStorage(name.c_str(), nullptr, kSharedReadMode, nullptr, 0, root.out());
     if (FAILED(hr)) {
         problems.push_back("the engine cannot open the document (" + status_text(hr) + ")");
         return problems;
@@ -534,9 +550,12 @@ void check(const std::string& file) {
     std::vector<std::string> problems;
     {
         Ref<ILockBytes> bytes;
-        const HRESULT hr = cfb::create_file_lock_bytes(file.c_str(), STGM_READ, false, bytes.out());
+        const HRESULT hr =
+            cfb::create_file_lock_bytes(file.c_str(), kSharedReadMode, false, bytes.out());
         if (FAILED(hr)) {
             if (hr == STG_E_FILENOTFOUND) throw CommandFailure{file + ": no such file"};
+            if (hr == STG_E_LOCKVIOLATION)
+                throw CommandFailure{file + ": is in use by another program"};
             throw CommandFailure{file + ": cannot read (" + status_text(hr) + ")"};
         }
         problems = cfb::validate_document(*bytes.get());

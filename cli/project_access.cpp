@@ -67,25 +67,23 @@ void check_project_open(VYR_ERROR code, const std::string& path, HRESULT opened,
 ReadOnlyProject::ReadOnlyProject(const std::string& path) {
     std::u16string name;
     if (!cfb::utf8_to_utf16(path, name)) throw CommandFailure{path + ": not a valid file name"};
-    const HRESULT opened = StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
-                                          nullptr, 0, &m_document);
-    if (FAILED(opened)) check_project_open(VYR_E_STORAGE_NOT_FOUND, path, opened);
-    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
-    VYR_ERROR result = root.IsValid() ? root->OpenStorageOnStorage(m_document, m_project)
+    CVyrIPtrSmart<IVyrEx> root = Vyr_GetIVyrEx();
+    VYR_ERROR result = root.IsValid() ? root->OpenStorageReadOnlyShared(path.c_str(), m_project)
                                       : VYR_E_INVALID_INTERFACE;
     if (result >= 0) result = m_project->GetCommonData(m_common);
     if (result < 0) {
         m_common.Reset();
         m_project.Reset();
-        m_document->Release();
-        check(result, path);
+        // The library answers "Storage not found" for a document someone holds: a writer's
+        // lock is what tells it apart.
+        const HRESULT opened = cfb::is_file_locked(path.c_str()) ? STG_E_LOCKVIOLATION : S_OK;
+        check_project_open(result, path, opened);
     }
 }
 
 ReadOnlyProject::~ReadOnlyProject() {
     m_common.Reset();
     m_project.Reset();
-    m_document->Release();
 }
 
 std::string storage_failure_text(HRESULT code) {

@@ -21,7 +21,8 @@ void check_project_open(VYR_ERROR code, const std::string& path, HRESULT opened,
 // "no space left on device".
 std::string storage_failure_text(HRESULT code);
 
-// A project opened read-only: nothing is written when it closes.
+// A project opened read-only beside other readers (deny-write): a writer is refused while it is
+// open, and nothing is written when it closes.
 class ReadOnlyProject {
 public:
     explicit ReadOnlyProject(const std::string& path);
@@ -29,12 +30,11 @@ public:
     ReadOnlyProject& operator=(const ReadOnlyProject&) = delete;
     ~ReadOnlyProject();
 
-    IVyrStorage& storage() { return *m_project; }
+    IVyrStorageEx& storage() { return *m_project; }
     IVyrCommonData& common_data() { return *m_common; }
 
 private:
-    IStorage* m_document = nullptr;
-    CVyrIPtrSmart<IVyrStorage> m_project;
+    CVyrIPtrSmart<IVyrStorageEx> m_project;
     CVyrIPtrSmart<IVyrCommonData> m_common;
 };
 

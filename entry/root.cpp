@@ -179,6 +179,12 @@ VYR_ERROR CVyr::OpenStorageEx(const char* path, CVyrIPtrSmart<IVyrStorageEx>& pr
                          project);
 }
 
+VYR_ERROR CVyr::OpenStorageReadOnlyShared(const char* path, CVyrIPtrSmart<IVyrStorageEx>& project) {
+    project.Reset();
+    if (is_empty(path)) return VYR_E_INVALID_PARAMETER;
+    return project_ex_on([path](CStg& d) { return d.OpenDocumentShared(path); }, project);
+}
+
 VYR_ERROR CVyr::DeleteStorage(const char* path) {
     if (is_empty(path)) return VYR_E_INVALID_PARAMETER;
     struct stat info {};

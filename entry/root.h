@@ -25,4 +25,6 @@ public:
     VYR_ERROR OpenStorageExOnLockBytes(ILockBytes* bytes,
                                        CVyrIPtrSmart<IVyrStorageEx>& project) override;
     VYR_ERROR OpenStorageEx(const char* path, CVyrIPtrSmart<IVyrStorageEx>& project) override;
+    VYR_ERROR OpenStorageReadOnlyShared(const char* path,
+                                        CVyrIPtrSmart<IVyrStorageEx>& project) override;
 };

@@ -183,6 +183,16 @@ bool CStg::OpenDocument(const char* path, int32_t mode) {
     return BecomeRoot(storage, mode);
 }
 
+bool CStg::OpenDocumentShared(const char* path) {
+    if (!has_text(path) || IsOpen()) return false;
+    std::u16string name;
+    if (!PathToUtf16(path, name)) return false;
+    IStorage* storage = nullptr;
+    m_lastStatus = CSupportStgStorageEx().OpenDocument(name.c_str(),
+                                                       STGM_READ | STGM_SHARE_DENY_WRITE, &storage);
+    return BecomeRoot(storage, vyr::kAccessRead);
+}
+
 bool CStg::OpenDocumentOnLockBytes(ILockBytes* bytes, int32_t mode) {
     if (bytes == nullptr || IsOpen() || !is_access_mode(mode)) return false;
     IStorage* storage = nullptr;

@@ -45,6 +45,9 @@ public:
     // A new project in the caller's storage; access mode 2. Takes a reference of its own.
     bool Attach(IStorage* storage);
     bool OpenDocument(const char* path, int32_t mode);
+    // For reading beside other such readers (deny-write instead of exclusive); access mode 0.
+    // A writer holding the document refuses it, and it refuses writers while it is open.
+    bool OpenDocumentShared(const char* path);
     bool OpenDocumentOnLockBytes(ILockBytes* bytes, int32_t mode);
     bool Attach(IStorage* storage, int32_t mode);
 

@@ -6,6 +6,8 @@
 // VYR_INTERRUPT_CALL=k the k-th write, resize or flush is preceded by a SIGINT to the process,
 //                      as if Ctrl-C were pressed just then
 // VYR_KILL_CALL=k      the process is killed (SIGKILL) instead of making its k-th call
+// VYR_STOP_CALL=k      the process stops (SIGSTOP) before its k-th call, holding what it has
+//                      open, until a SIGCONT
 // VYR_NO_TMPFILE=1     folders take no unnamed files (O_TMPFILE), as FAT or network shares
 // VYR_FAIL_PLACE=1     the first link or rename into place fails with an I/O error
 // VYR_COUNT_FILE=path  the number of writes, resizes and flushes is written there at exit
@@ -39,7 +41,9 @@ bool fails_now() {
     static const long fail_at = number_in("VYR_FAIL_CALL");
     static const long interrupt_at = number_in("VYR_INTERRUPT_CALL");
     static const long kill_at = number_in("VYR_KILL_CALL");
-    if (++calls == interrupt_at) std::raise(SIGINT);
+    static const long stop_at = number_in("VYR_STOP_CALL");
+    if (++calls == stop_at) std::raise(SIGSTOP);
+    if (calls == interrupt_at) std::raise(SIGINT);
     if (calls == kill_at) std::raise(SIGKILL);
     return calls == fail_at;
 }

@@ -48,7 +48,8 @@ CFB_API HRESULT StgOpenStorageEx(const OLECHAR* pwcsName, DWORD grfMode, DWORD s
 namespace cfb {
 
 // A byte array on a file, opened read-only (STGM_READ) or read/write, created when create is
-// set. Takes the exclusive document lock on the file.
+// set. Takes the exclusive document lock on the file, or the shared one for a read-only open
+// with STGM_SHARE_DENY_WRITE.
 CFB_API HRESULT create_file_lock_bytes(const char* path, DWORD grfMode, bool create,
                                        ILockBytes** out);
 
