@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cfb/test_image.h"
+#include "test_image.h"  // beside this file: the interop tests and fuzz seeds include it by path
 
 namespace cfb_image {
 
