@@ -142,9 +142,11 @@ TEST_F(CfbForeignInterop, ExcelExamplesFromDebianListAndReadAsOlefileReadsThem) 
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
         const Outcome theirs = run({"python3", *script, file.string()});
-        ASSERT_FALSE(theirs.out.empty());
         const Outcome ours = run({VYR_CLI_PATH, "cfb", "ls", file.string()});
         EXPECT_EQ(ours.status, 0);
+        // olefile at its strictest refuses sizes with garbage in the high half (the example of
+        // libole-storage-lite-perl); we read those as version 3 sizes, a deviation.
+        if (theirs.out.empty()) continue;
         EXPECT_EQ(ours.out, theirs.out);
         if (ours.status != 0) continue;
         for (const std::string& listed : stream_paths(theirs.out)) {
