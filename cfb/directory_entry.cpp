@@ -33,10 +33,11 @@ HRESULT decode_entry(const uint8_t* p, DirectoryEntry& out) {
     // The root's name is never looked up or shown, and other writers leave odd bytes there
     // (a length of 2 over a full "Root Entry"): it is not read at all.
     if (out.type != kTypeRoot) {
+        // An empty name comes with a length of 2 (the terminator) or, from some writers, 0.
         const uint16_t name_bytes = get16(p + 64);
-        if (name_bytes < 2 || name_bytes > 64 || name_bytes % 2 != 0) return STG_E_DOCFILECORRUPT;
-        const size_t units = name_bytes / 2 - 1;
-        if (get16(p + 2 * units) != 0) return STG_E_DOCFILECORRUPT;
+        if (name_bytes > 64 || name_bytes % 2 != 0) return STG_E_DOCFILECORRUPT;
+        const size_t units = name_bytes == 0 ? 0 : name_bytes / 2 - 1;
+        if (name_bytes > 0 && get16(p + 2 * units) != 0) return STG_E_DOCFILECORRUPT;
         for (size_t i = 0; i < units; ++i) {
             const uint16_t c = get16(p + 2 * i);
             if (c == 0) return STG_E_DOCFILECORRUPT;

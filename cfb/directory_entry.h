@@ -30,9 +30,10 @@ struct DirectoryEntry {
     uint64_t size = 0;
 };
 
-// STG_E_DOCFILECORRUPT for an unknown type or a name length that is odd, too long or not
-// ending in a terminator. Empty entries decode without further checks; the root entry's name
-// is not decoded (left empty).
+// STG_E_DOCFILECORRUPT for an unknown type or a name length that is odd, too long, not ending
+// in a terminator or holding one inside. A length of 0 is an empty name. Any units are taken,
+// even those take_name refuses: other writers' names are read as they stand. Empty entries
+// decode without further checks; the root entry's name is not decoded (left empty).
 HRESULT decode_entry(const uint8_t* p, DirectoryEntry& out);
 // An empty entry is written all zero with NOSTREAM links.
 void encode_entry(const DirectoryEntry& entry, uint8_t* p);

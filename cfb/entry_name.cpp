@@ -13,6 +13,16 @@ HRESULT take_name(const OLECHAR* name, std::u16string& out) {
     return out.empty() ? STG_E_INVALIDNAME : S_OK;
 }
 
+HRESULT take_existing_name(const OLECHAR* name, std::u16string& out) {
+    if (name == nullptr) return STG_E_INVALIDPOINTER;
+    out.clear();
+    for (const OLECHAR* p = name; *p != 0; ++p) {
+        if (out.size() == kMaxNameUnits) return STG_E_INVALIDNAME;
+        out.push_back(*p);
+    }
+    return S_OK;
+}
+
 int compare_names(const std::u16string& a, const std::u16string& b) {
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
     for (size_t i = 0; i < a.size(); ++i) {

@@ -13,6 +13,11 @@ constexpr size_t kMaxNameUnits = 31;  // UTF-16 units, a terminator follows on d
 // or names holding / \ : ! (STG_E_INVALIDNAME).
 HRESULT take_name(const OLECHAR* name, std::u16string& out);
 
+// Copies the name of an element to look up (open, destroy, rename or copy from): any name a
+// document may hold, as other writers leave empty names and names with / \ : !, so those stay
+// reachable; only a null pointer and names longer than an entry holds are refused.
+HRESULT take_existing_name(const OLECHAR* name, std::u16string& out);
+
 // Upper case of one UTF-16 unit as the sibling order uses it: the simple upper-case mapping of
 // Unicode, from a fixed table (cfb/upper_case_table.cpp) so that every machine orders alike.
 char16_t upper_unit(char16_t c);

@@ -134,7 +134,7 @@ HRESULT Storage::open_element(const OLECHAR* name, DWORD mode, uint8_t type, Nod
     HRESULT hr = check_mode(mode, ModeUse::open_element);
     if (FAILED(hr)) return hr;
     std::u16string key;
-    hr = take_name(name, key);
+    hr = take_existing_name(name, key);
     if (FAILED(hr)) return hr;
     Node* found = node_->find(key);
     if (found == nullptr || found->is_stream() != (type == kTypeStream)) return STG_E_FILENOTFOUND;
@@ -195,7 +195,7 @@ HRESULT Storage::MoveElementTo(const OLECHAR* pwcsName, IStorage* pstgDest,
     if (file_->closed() || dest->file_->closed()) return STG_E_REVERTED;
     std::u16string key;
     std::u16string new_key;
-    HRESULT hr = take_name(pwcsName, key);
+    HRESULT hr = take_existing_name(pwcsName, key);
     if (SUCCEEDED(hr)) hr = take_name(pwcsNewName, new_key);
     if (FAILED(hr)) return hr;
     Node* source = node_->find(key);
@@ -232,7 +232,7 @@ HRESULT Storage::EnumElements(DWORD, void* reserved2, DWORD, IEnumSTATSTG** ppen
 HRESULT Storage::DestroyElement(const OLECHAR* pwcsName) {
     if (file_->closed()) return STG_E_REVERTED;
     std::u16string key;
-    const HRESULT hr = take_name(pwcsName, key);
+    const HRESULT hr = take_existing_name(pwcsName, key);
     if (FAILED(hr)) return hr;
     if (!can_write(access_)) return STG_E_ACCESSDENIED;
     Node* found = node_->find(key);
@@ -246,7 +246,7 @@ HRESULT Storage::RenameElement(const OLECHAR* pwcsOldName, const OLECHAR* pwcsNe
     if (file_->closed()) return STG_E_REVERTED;
     std::u16string old_key;
     std::u16string new_key;
-    HRESULT hr = take_name(pwcsOldName, old_key);
+    HRESULT hr = take_existing_name(pwcsOldName, old_key);
     if (SUCCEEDED(hr)) hr = take_name(pwcsNewName, new_key);
     if (FAILED(hr)) return hr;
     if (!can_write(access_)) return STG_E_ACCESSDENIED;

@@ -3,7 +3,10 @@
 // sibling order and re-derives the layout from the header alone; tests use it to judge the
 // engine and `vyr cfb check` to judge files. A line that starts with "note: " names something
 // that is no fault of the document (bytes past its committed end, which a process killed while
-// it wrote leaves behind); every other line is a problem.
+// it wrote leaves behind); one that starts with "deviation: " names what the engine would never
+// write but reads as it stands, as other writers leave it (a sibling tree coloured wrongly, an
+// empty name or one with / \ : !, odd bytes in fields no reader uses); every other line is a
+// defect. Sibling trees are read by their order alone, so order stays a defect and colour is not.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +41,7 @@ constexpr uint8_t kRed = 0;
 constexpr uint8_t kBlack = 1;
 
 constexpr std::string_view kNotePrefix = "note: ";
+constexpr std::string_view kDeviationPrefix = "deviation: ";
 
 // A hostile file can be wrong everywhere at once; past this many lines the rest are counted.
 constexpr size_t kMaxProblems = 200;
@@ -165,6 +169,8 @@ public:
     }
 
 private:
+    void deviation(const std::string& text) { problem(std::string(kDeviationPrefix) + text); }
+
     void problem(std::string text) {
         if (problems_.size() < kMaxProblems)
             problems_.push_back(std::move(text));
@@ -362,9 +368,9 @@ private:
                     ++listed;
                 }
             } else if (v != kFreeSect) {
-                problem("DIFAT slot " + std::to_string(i) + " past the " +
-                        plural(fat_sectors_, "FAT sector", "FAT sectors") + " is " +
-                        sector_text(v) + ", not FREESECT");
+                deviation("DIFAT slot " + std::to_string(i) + " past the " +
+                          plural(fat_sectors_, "FAT sector", "FAT sectors") + " is " +
+                          sector_text(v) + ", not FREESECT");
                 break;
             }
         }
@@ -460,7 +466,9 @@ private:
                 e.start = le32(p + 116);
                 e.size = le64(p + 120);
                 raw_name_lengths_.push_back(name_bytes);
-                if (name_bytes >= 2 && name_bytes <= 64 && name_bytes % 2 == 0) {
+                if (name_bytes == 0) {
+                    e.name_ok = true;  // empty, as some writers leave it
+                } else if (name_bytes <= 64 && name_bytes % 2 == 0) {
                     for (uint32_t i = 0; i + 2 < name_bytes; i += 2)
                         e.name.push_back(static_cast<char16_t>(le16(p + i)));
                     e.name_ok =
@@ -501,22 +509,33 @@ private:
             }
             if (e.type == kTypeRoot && e.id != 0) problem(label + ": a second root entry");
             const uint16_t name_bytes = raw_name_lengths_[e.id];
-            if (name_bytes < 2 || name_bytes > 64 || name_bytes % 2 != 0) {
-                problem(label + ": name length field is " + std::to_string(name_bytes) +
-                        " (even, 2..64 bytes with the terminating NUL)");
+            // The root's name is never looked up: what other writers leave there is harmless.
+            auto name_fault = [&](const std::string& text) {
+                if (e.type == kTypeRoot)
+                    deviation(text);
+                else
+                    problem(text);
+            };
+            if (name_bytes > 64 || name_bytes % 2 != 0) {
+                name_fault(label + ": name length field is " + std::to_string(name_bytes) +
+                           " (even, at most 64 bytes with the terminating NUL)");
             } else if (!e.name_ok) {
-                problem(label + ": name length field is " + std::to_string(name_bytes) +
-                        ", but the name has " + plural(e.name.size(), "character", "characters") +
-                        " and a NUL is 2 bytes more");
+                name_fault(label + ": name length field is " + std::to_string(name_bytes) +
+                           ", but the name has " +
+                           plural(e.name.size(), "character", "characters") +
+                           " and a NUL is 2 bytes more");
+            } else if (e.type != kTypeRoot && e.name.empty()) {
+                deviation(label + ": name is empty (name length field " +
+                          std::to_string(name_bytes) + ")");
             } else if (e.type != kTypeRoot &&
                        e.name.find_first_of(u"/\\:!") != std::u16string::npos) {
-                problem(label + ": name holds one of / \\ : !");
+                deviation(label + ": name holds one of / \\ : !");
             }
             if (e.color != kRed && e.color != kBlack)
-                problem(label + ": colour is " + std::to_string(e.color) + ", not red or black");
+                deviation(label + ": colour is " + std::to_string(e.color) + ", not red or black");
             if (major_ == 3 && (e.size >> 32) != 0)
-                problem(label + ": size " + std::to_string(e.size) +
-                        " has a high part in a version 3 file");
+                deviation(label + ": size " + std::to_string(e.size) +
+                          " has a high part in a version 3 file");
             if (e.type == kTypeStream && e.child != kNoStream)
                 problem(label + ": a stream with a child");
             if (e.type == kTypeStorage && e.size != 0)
@@ -624,9 +643,14 @@ private:
         }
     }
 
-    // Red-black rules: no red node with a red child, the same number of black nodes on every
-    // path down. Said once per tree, at the first node where it breaks.
+    // Red-black rules: a black top, no red node with a red child, the same number of black
+    // nodes on every path down. Said once per tree, at the first node where it breaks, as a
+    // deviation: a reader needs only the order, and the engine writes a changed storage's tree
+    // balanced again.
     void check_colours(const std::string& where, const std::vector<uint32_t>& preorder) {
+        if (entries_[preorder.front()].color == kRed)
+            deviation(where + ": the top of the sibling tree, " + entry_label(preorder.front()) +
+                      ", is red");
         bool red_red_said = false;
         bool height_said = false;
         for (auto it = preorder.rbegin(); it != preorder.rend(); ++it) {
@@ -637,15 +661,15 @@ private:
             if (red && !red_red_said &&
                 ((l != kNoStream && entries_[l].color == kRed) ||
                  (r != kNoStream && entries_[r].color == kRed))) {
-                problem(where + ": red " + entry_label(id) + " has a red child");
+                deviation(where + ": red " + entry_label(id) + " has a red child");
                 red_red_said = true;
             }
             const uint32_t lh = l == kNoStream ? 1 : black_height_[l];
             const uint32_t rh = r == kNoStream ? 1 : black_height_[r];
             if (lh != rh && !height_said) {
-                problem(where + ": below " + entry_label(id) + " the left side has " +
-                        plural(lh, "black node", "black nodes") + " on a path, the right side " +
-                        std::to_string(rh));
+                deviation(where + ": below " + entry_label(id) + " the left side has " +
+                          plural(lh, "black node", "black nodes") + " on a path, the right side " +
+                          std::to_string(rh));
                 height_said = true;
             }
             black_height_[id] = std::max(lh, rh) + (red ? 0 : 1);

@@ -1,11 +1,14 @@
 // Writes the seed documents of the fuzz targets into a folder: small documents through the
 // engine that use every structure (mini and regular streams, nesting, siblings, version 4), so
-// the fuzzer starts from sound files instead of guessing a signature.
+// the fuzzer starts from sound files instead of guessing a signature, and documents as other
+// writers leave them (sibling trees unbalanced, wrongly coloured or out of order, empty and odd
+// names), laid out byte by byte since the engine never writes such trees.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "../cfb/foreign_documents.h"
 #include "cfb/cfb.h"
 
 namespace {
@@ -101,5 +104,16 @@ int main(int argc, char** argv) {
                              v4 ? " (v4)" : "");
                 return 1;
             }
+    int n = 0;
+    for (const cfb_image::ForeignDocument& d : cfb_image::foreign_documents()) {
+        const std::string path = std::string(argv[1]) + "/seed-foreign-" + std::to_string(n++);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        const bool ok =
+            f != nullptr && std::fwrite(d.bytes.data(), 1, d.bytes.size(), f) == d.bytes.size();
+        if (f == nullptr || std::fclose(f) != 0 || !ok) {
+            std::fprintf(stderr, "make_seeds: seed \"%s\" could not be written\n", d.what);
+            return 1;
+        }
+    }
     return 0;
 }

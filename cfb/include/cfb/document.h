@@ -63,7 +63,9 @@ CFB_API bool is_file_locked(const char* path);
 // Checks a document byte for byte: header, DIFAT, FAT, MiniFAT, directory and every
 // red-black tree. Returns one line per problem, naming exactly what is wrong; empty when sound.
 // Lines that start with "note: " are no problem (bytes past the committed end, which the next
-// writable open cuts).
+// writable open cuts); lines that start with "deviation: " name what the engine reads as it
+// stands but would not write (wrongly coloured sibling trees, empty names or names with
+// / \ : !, odd bytes in fields no reader uses). Every other line is a defect.
 CFB_API std::vector<std::string> validate_document(ILockBytes& bytes);
 
 // Salvage: reading what can be read of a damaged document. The open follows every chain as
