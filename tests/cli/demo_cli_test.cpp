@@ -154,11 +154,4 @@ TEST_F(DemoCli, AFolderGivenKeepsWhatWasThereAndRefusesToOverwrite) {
     EXPECT_EQ(slurp(work / "d"), "mine");
 }
 
-TEST_F(DemoCli, AFolderGivenWithKeepHoldsTheProject) {
-    const Outcome run = demo({"out", "--keep"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("the demo's files are kept in out\n"));
-    EXPECT_EQ(vyr({"info", (work / "out" / "demo.vyr").string()}).status, 0);
-}
-
 }  // namespace
