@@ -98,9 +98,9 @@ WritableProject::WritableProject(const std::string& path, const std::string& sho
     : m_shown(shown.empty() ? path : shown) {
     ILockBytes* file = nullptr;
     const HRESULT opened = cfb::create_file_lock_bytes(path.c_str(), STGM_READWRITE, false, &file);
-    if (opened == STG_E_LOCKVIOLATION)
-        throw CommandFailure{m_shown + ": is in use by another program"};
-    if (FAILED(opened)) check(static_cast<VYR_ERROR>(opened), m_shown);
+    // A missing file, a folder, a RINEX file in the project's place and a held project are
+    // each said in words, as for the read-only opens.
+    if (FAILED(opened)) check_project_open(static_cast<VYR_ERROR>(opened), path, opened, m_shown);
     const HRESULT wrapped = cfb::UndoLockBytes::wrap(file, &m_bytes);
     file->Release();
     if (FAILED(wrapped)) check(static_cast<VYR_ERROR>(wrapped), m_shown);

@@ -62,8 +62,9 @@ TEST_F(ProjectCli, UnknownCommandsSayWhatWasLikelyMeant) {
     }
 }
 
-// What is not a project is named in words, not as the library's "Storage not found", by the
-// read-only commands and by `vyr import` with its words swapped (which leaves the file alone).
+// What is not a project is named in words, not as the library's "Storage not found" or a bare
+// code, by the read-only commands, the writing ones, and `vyr import` with its words swapped
+// (which leaves the file alone).
 TEST_F(ProjectCli, WhatIsNotAProjectIsNamedInWords) {
     const std::string text = (dir / "notes.txt").string();
     std::ofstream(text) << "not a project\n";
@@ -80,6 +81,11 @@ TEST_F(ProjectCli, WhatIsNotAProjectIsNamedInWords) {
          "vyra0020.21o: looks like a RINEX observation file: did you mean `vyr import PROJECT "
          "FILE`?"},
         {{"import", rinex, project}, "vyra0020.21o: looks like a RINEX observation file"},
+        // The commands that write say it the same way.
+        {{"assoc", (dir / "none.vyr").string(), "add", "A", "--reference", "B"},
+         "none.vyr: does not exist"},
+        {{"upgrade", text}, "notes.txt: is not a project (not a compound document)"},
+        {{"import", dir.string(), rinex}, ": is a folder, not a project"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = vyr(c.args);
