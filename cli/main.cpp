@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
+        // One form for every usage error: the parser's own read like the commands' lines.
+        std::cerr << "vyr: " << e.what() << "\nRun with --help for more information.\n";
         return vyr_cli::kExitUsage;
     } catch (const vyr_cli::CommandFailure& failure) {
         // An empty message: the command has named its failures itself.
