@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <vyr/vyr.h>
 
+#include "../../cfb/foreign_documents.h"
 #include "interop_support.h"
 
 namespace {
@@ -430,16 +431,70 @@ TEST_F(CfbInterop, ControlCharactersInNamesListAsCfbCheckListsThem) {
     EXPECT_EQ(run({VYR_CLI_PATH, "cfb", "ls", file.string()}).out, theirs.out);
 }
 
+// Streams of a listing ("path\tstream\tsize" lines).
+std::vector<std::string> stream_paths(const std::string& listing) {
+    std::vector<std::string> out;
+    std::stringstream in(listing);
+    std::string l;
+    while (std::getline(in, l)) {
+        const size_t tab = l.find('\t');
+        if (tab != std::string::npos && l.compare(tab, 8, "\tstream\t") == 0)
+            out.push_back(l.substr(0, tab));
+    }
+    return out;
+}
+
+TEST_F(CfbInterop, DocumentsLaidOutAsOthersDoListAsOlefileListsThem) {
+    const auto& script = peers().cfb_check;
+    REQUIRE_PEER(script, "python3-olefile (cfb_check.py)");
+    int n = 0;
+    for (const cfb_image::ForeignDocument& d : cfb_image::foreign_documents()) {
+        SCOPED_TRACE(d.what);
+        const fs::path file = work_ / ("foreign" + std::to_string(n++) + ".cfb");
+        {
+            std::ofstream out(file, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(d.bytes.data()),
+                      static_cast<std::streamsize>(d.bytes.size()));
+        }
+        const Outcome theirs = run({"python3", *script, file.string()});
+        const Outcome ours = run({VYR_CLI_PATH, "cfb", "ls", file.string()});
+        const Outcome check = run({VYR_CLI_PATH, "cfb", "check", file.string()});
+        EXPECT_EQ(check.status, d.verdict == cfb_image::Verdict::defect ? 1 : 0) << check.out;
+        if (!d.opens) {
+            // Two siblings of one name: olefile refuses them too.
+            EXPECT_NE(ours.status, 0);
+            EXPECT_EQ(theirs.out, "");
+            continue;
+        }
+        EXPECT_EQ(ours.status, 0);
+        if (std::string(d.what) == "an empty name, length field 0") {
+            // olefile takes the whole name field when its length is 0: 31 NULs, not an empty name.
+            EXPECT_NE(theirs.out.find("\\x00\\x00"), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(ours.out, theirs.out);
+        for (const std::string& listed : stream_paths(theirs.out)) {
+            if (listed.find('/') != listed.rfind('/')) continue;  // a name holding '/'
+            const std::string path = raw_path(listed);
+            EXPECT_TRUE(run({VYR_CLI_PATH, "cfb", "cat", file.string(), path}).out ==
+                        run({"python3", *script, "--cat", path, file.string()}).out)
+                << listed;
+        }
+    }
+}
+
 // ---------------------------------------------------------------- files others wrote
 
-// Documents shipped in Debian packages (spreadsheets written by Excel), fetched with apt into
+// Documents shipped in Debian packages (spreadsheets written by several versions of Excel, as
+// examples of R and Perl libraries), fetched with apt into
 // the build tree on first use and read in place; nothing of them enters the repository.
 std::vector<fs::path> debian_documents() {
     const char* bin = std::getenv("VYR_BINARY_DIR");
     const fs::path cache =
         fs::path(bin ? bin : fs::temp_directory_path().string()) / "interop-debs";
     std::vector<fs::path> out;
-    for (const char* package : {"r-cran-readxl", "r-cran-gdata"}) {
+    for (const char* package : {"r-cran-readxl", "r-cran-gdata", "libspreadsheet-parseexcel-perl",
+                                "libole-storage-lite-perl"}) {
         const fs::path root = cache / package;
         if (!fs::exists(root / "done")) {
             fs::create_directories(root);
@@ -467,33 +522,21 @@ std::vector<fs::path> local_documents() {
     return out;
 }
 
-// Streams of a listing ("path\tstream\tsize" lines).
-std::vector<std::string> stream_paths(const std::string& listing) {
-    std::vector<std::string> out;
-    std::stringstream in(listing);
-    std::string l;
-    while (std::getline(in, l)) {
-        const size_t tab = l.find('\t');
-        if (tab != std::string::npos && l.compare(tab, 8, "\tstream\t") == 0)
-            out.push_back(l.substr(0, tab));
-    }
-    return out;
-}
-
 TEST_F(CfbInterop, SpreadsheetsFromDebianListAndReadAsOlefileReadsThem) {
     REQUIRE_PEER(peers().cfb_check, "python3-olefile (cfb_check.py)");
     const auto files = debian_documents();
     if (files.empty()) {
         if (under_ci()) FAIL() << "apt-get download of the sample spreadsheets failed (CI=true)";
-        GTEST_SKIP() << "apt-get download of r-cran-readxl / r-cran-gdata failed";
+        GTEST_SKIP() << "apt-get download of the example spreadsheets' packages failed";
     }
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
-        // olefile lists even the files whose header or root entry it finds odd.
         const Outcome theirs = run({"python3", *peers().cfb_check, file.string()});
-        ASSERT_FALSE(theirs.out.empty());
         const Outcome ours = run({VYR_CLI_PATH, "cfb", "ls", file.string()});
         EXPECT_EQ(ours.status, 0);
+        // olefile at its strictest refuses sizes with garbage in the high half (the example of
+        // libole-storage-lite-perl); we read those as version 3 sizes, a deviation.
+        if (theirs.out.empty()) continue;
         EXPECT_EQ(ours.out, theirs.out);
         if (ours.status != 0) continue;
         for (const std::string& listed : stream_paths(theirs.out)) {
