@@ -86,6 +86,26 @@ size_t significant_digits(const char* first, const char* last) {
     return digits;
 }
 
+// The Keplerian elements and their corrections, named alike in GPS and Galileo messages.
+template <class Ephemeris>
+void put_orbit(Fields& fields, const Ephemeris& r) {
+    put(fields, "m0_rad", r.m0);
+    put(fields, "delta_n_rad_s", r.deltaN);
+    put(fields, "e", r.eccentricity);
+    put(fields, "sqrt_a_m05", r.sqrtA);
+    put(fields, "omega0_rad", r.omega0);
+    put(fields, "i0_rad", r.i0);
+    put(fields, "omega_rad", r.omega);
+    put(fields, "omega_dot_rad_s", r.omegaDot);
+    put(fields, "idot_rad_s", r.idot);
+    put(fields, "cuc_rad", r.cuc);
+    put(fields, "cus_rad", r.cus);
+    put(fields, "crc_m", r.crc);
+    put(fields, "crs_m", r.crs);
+    put(fields, "cic_rad", r.cic);
+    put(fields, "cis_rad", r.cis);
+}
+
 }  // namespace
 
 std::string satellite_name(uint8_t compact) {
@@ -144,21 +164,7 @@ Fields fields_of(const VYR_BROADCASTEPHEMERIS& r, bool as_json) {
     put(fields, "codes_on_l2", r.codesOnL2);
     put(fields, "l2p_data_flag", r.l2PDataFlag);
     put(fields, "tgd_s", r.tgd);
-    put(fields, "m0_rad", r.m0);
-    put(fields, "delta_n_rad_s", r.deltaN);
-    put(fields, "e", r.eccentricity);
-    put(fields, "sqrt_a_m05", r.sqrtA);
-    put(fields, "omega0_rad", r.omega0);
-    put(fields, "i0_rad", r.i0);
-    put(fields, "omega_rad", r.omega);
-    put(fields, "omega_dot_rad_s", r.omegaDot);
-    put(fields, "idot_rad_s", r.idot);
-    put(fields, "cuc_rad", r.cuc);
-    put(fields, "cus_rad", r.cus);
-    put(fields, "crc_m", r.crc);
-    put(fields, "crs_m", r.crs);
-    put(fields, "cic_rad", r.cic);
-    put(fields, "cis_rad", r.cis);
+    put_orbit(fields, r);
     put(fields, "af0_s", r.af0);
     put(fields, "af1_s_s", r.af1);
     put(fields, "af2_s_s2", r.af2);
@@ -206,21 +212,7 @@ Fields fields_of(const VYR_BROADCASTEPHEMERIS_GAL& r, bool as_json) {
     put(fields, "e1b_hs", (r.healthE1bE5b >> 1) & 3);
     put(fields, "e5a_hs", (r.healthE5a >> 1) & 3);
     put(fields, "e5b_hs", (r.healthE1bE5b >> 4) & 3);
-    put(fields, "m0_rad", r.m0);
-    put(fields, "delta_n_rad_s", r.deltaN);
-    put(fields, "e", r.eccentricity);
-    put(fields, "sqrt_a_m05", r.sqrtA);
-    put(fields, "omega0_rad", r.omega0);
-    put(fields, "i0_rad", r.i0);
-    put(fields, "omega_rad", r.omega);
-    put(fields, "omega_dot_rad_s", r.omegaDot);
-    put(fields, "idot_rad_s", r.idot);
-    put(fields, "cuc_rad", r.cuc);
-    put(fields, "cus_rad", r.cus);
-    put(fields, "crc_m", r.crc);
-    put(fields, "crs_m", r.crs);
-    put(fields, "cic_rad", r.cic);
-    put(fields, "cis_rad", r.cis);
+    put_orbit(fields, r);
     put(fields, "af0_s", e5b ? r.af0E5bE1 : r.af0E5aE1);
     put(fields, "af1_s_s", e5b ? r.af1E5bE1 : r.af1E5aE1);
     put(fields, "af2_s_s2", e5b ? r.af2E5bE1 : r.af2E5aE1);
