@@ -14,6 +14,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "../support/damaged_image.h"
 #include "cli_runner.h"
 
 namespace {
@@ -24,45 +25,7 @@ using ::testing::StartsWith;
 using vyr_cli_test::Outcome;
 using vyr_cli_test::slurp;
 
-std::string pattern(size_t n, unsigned seed) {
-    std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + seed) % 251);
-    return s;
-}
-
-uint32_t get32(const std::string& b, size_t at) {
-    uint32_t v = 0;
-    std::memcpy(&v, b.data() + at, 4);
-    return v;
-}
-void put32(std::string& b, size_t at, uint32_t v) {
-    std::memcpy(b.data() + at, &v, 4);
-}
-
-// A version 3 image with 512-byte sectors, read as the format lays it out.
-struct Image {
-    std::string bytes;
-    size_t fat_entry(uint32_t sector) const {
-        return (size_t{get32(bytes, 76 + 4 * (sector / 128))} + 1) * 512 + 4 * (sector % 128);
-    }
-    uint32_t next(uint32_t sector) const { return get32(bytes, fat_entry(sector)); }
-    size_t entry(uint32_t id) const {
-        uint32_t sector = get32(bytes, 48);
-        for (uint32_t i = 0; i < id / 4; ++i) sector = next(sector);
-        return (size_t{sector} + 1) * 512 + 128 * (id % 4);
-    }
-    // The entry of the element named `name` (ASCII).
-    size_t named(const std::string& name) const {
-        for (uint32_t id = 0;; ++id) {
-            const size_t e = entry(id);
-            bool same = get32(bytes, e + 64) % 65536 == (name.size() + 1) * 2;
-            for (size_t i = 0; same && i < name.size(); ++i)
-                same = bytes[e + 2 * i] == name[i] && bytes[e + 2 * i + 1] == 0;
-            if (same) return e;
-        }
-    }
-    uint32_t start(const std::string& name) const { return get32(bytes, named(name) + 116); }
-};
+using namespace damaged_image;
 
 class CfbSalvageCli : public vyr_cli_test::CliTest {
 protected:
