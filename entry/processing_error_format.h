@@ -1,5 +1,6 @@
 // Stored form of a single processing error in "ProcessingErrorsGeneral": code (4), second code
 // (4), payload type (4), payload length (2), payload bytes.
+// Stored layout: docs/format.md, section 6.4.
 #pragma once
 
 #include <vyr/processing_errors.h>

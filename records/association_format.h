@@ -1,5 +1,6 @@
 // Stored forms of the association descriptions: the station entries as a counted list, and the
 // station association field by field around it.
+// Stored layout: docs/format.md, section 6.6.
 #pragma once
 
 #include <vyr/association.h>

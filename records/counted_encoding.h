@@ -1,5 +1,6 @@
 // The container encodings shared by records: an unsigned 32-bit count, then the elements as
 // their packed bytes (maps: key then value, in ascending key order).
+// Stored layout: docs/format.md, section 6.3.
 #pragma once
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 // The GLONASS broadcast ephemeris is read by the storage version: projects of versions 1 and 2
 // stored the slot 32 higher (the old one-byte satellite number).
+// Stored layout: docs/format.md, section 5.
 #pragma once
 
 #include <vyr/ephemeris.h>

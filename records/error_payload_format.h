@@ -1,5 +1,6 @@
 // The stored payload of processing-error records: a 16-bit length, then the bytes. The type is
 // stored among the record's own fields.
+// Stored layout: docs/format.md, section 6.4.
 #pragma once
 
 #include <vyr/processing_errors.h>

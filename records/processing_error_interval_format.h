@@ -1,5 +1,6 @@
 // Stored form of a processing error interval in "ProcessingErrorsInterval": code (4), start
 // (8), end (8), payload type (4), payload length (2), payload bytes. Records vary in length.
+// Stored layout: docs/format.md, section 6.4.
 #pragma once
 
 #include <vyr/processing_errors.h>

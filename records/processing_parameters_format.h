@@ -10,6 +10,7 @@
 // kernel and orbit layouts begin with the fields of today's parts; their leading 120 (kernel)
 // and 44 (orbit) bytes are taken over, the remainder is read past, and everything the old
 // layouts lack keeps its default.
+// Stored layout: docs/format.md, section 6.6 (older layouts: section 5).
 #pragma once
 
 #include <vyr/processing_parameters.h>

@@ -1,6 +1,7 @@
 // How typed records travel through streams: one record per stream or records laid end to end,
 // with no header, tag or count. A record type without containers is stored as its packed bytes;
 // a type with containers or older stored layouts specialises RecordFormat.
+// Stored layout: docs/format.md, section 6.
 #pragma once
 
 #include <cstdint>

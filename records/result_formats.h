@@ -4,6 +4,7 @@
 // offsets, point positions, ambiguity and kernel statistics) and the fixed-size cycle slips,
 // which are addressed by index at one size, are read as stored in every version. Any other
 // version fails the read.
+// Stored layout: docs/format.md, section 6.6 (older layouts: section 5).
 #pragma once
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 // Single-record streams of a storage: open the stream by identifier, move the record, close.
+// Stored layout: docs/format.md, section 6.2.
 #pragma once
 
 #include <cstdint>

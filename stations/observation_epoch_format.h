@@ -1,5 +1,6 @@
 // Observation epochs in a station's "Observations" stream: encoded epochs laid end to end, each
 // found by its length field; projects of storage versions 1 and 2 hold older receiver records.
+// Stored layout: docs/format.md, section 7 (older records: section 8).
 #pragma once
 
 #include <cstdint>

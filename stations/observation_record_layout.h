@@ -1,5 +1,6 @@
 // The four satellite record layouts of VYR_OBSERVATION: extended (with Doppler) and basic, each
 // dual-frequency or as a single-frequency prefix.
+// Stored layout: docs/format.md, section 8.
 #pragma once
 
 #include <cstdint>

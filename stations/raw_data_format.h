@@ -2,6 +2,7 @@
 // for kind 1 the 54-byte point description, for kind 2 the tag, the number of station epochs and
 // per station epoch the 21-byte key and the encoded epoch (projects of storage versions 1 and 2:
 // a whole 1894-byte older receiver record instead).
+// Stored layout: docs/format.md, section 6.6.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // The stored form of the antenna: its 87 fixed bytes, then the intervals as a counted list.
+// Stored layout: docs/format.md, section 6.6.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // Stored forms of exclusion windows and observation statistics. Projects of storage versions 1
 // and 2 keep shorter statistics layouts (GPS only, then GPS and GLONASS); they are converted on
 // reading. Every writer produces the current layout.
+// Stored layout: docs/format.md, section 6.6 (older layouts: section 5).
 #pragma once
 
 #include <cstdint>

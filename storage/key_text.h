@@ -1,4 +1,5 @@
 // Keys as numbers and as text in entry names.
+// Stored layout: docs/format.md, section 4.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The names of a project's entries. Call sites never spell a name: storages are addressed by
 // kind, streams by identifier, and these tables turn them into the names every project file
 // uses.
+// Stored layout: docs/format.md, section 3.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The steps of converting a version 1 or 2 project to the current layout: each reads what it
 // converts through the old layout (the version the objects were handed out with) and writes it
 // back in the current one.
+// Stored layout: docs/format.md, section 5.
 #pragma once
 
 #include <vyr/common_data.h>

@@ -1,5 +1,6 @@
 // Keys of stations and associations: 21 bytes, a kind and a value. Each keyed object lives in a
 // storage named from its key.
+// Stored layout: docs/format.md, section 4.
 #pragma once
 
 #include <cstdint>

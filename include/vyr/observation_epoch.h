@@ -1,5 +1,6 @@
 // Observation epochs: one receiver epoch with its satellites and their signals, the validity
 // rule every writer applies, and the compact binary encoding in which stations keep them.
+// Stored layout: docs/format.md, section 7.
 #pragma once
 
 #include <cstdint>

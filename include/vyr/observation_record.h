@@ -1,5 +1,6 @@
 // The older fixed-layout receiver epoch, in which projects of storage versions 1 and 2 kept their
 // observations and which callers may still hand in, and its conversion to an observation epoch.
+// Stored layout: docs/format.md, section 8.
 #pragma once
 
 #include <cstdint>
