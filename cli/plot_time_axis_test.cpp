@@ -38,9 +38,9 @@ TEST(TimeTicks, RoundStepsChosenFromTheSpan) {
         {"not starting on a round time", at(12, 7, 13), at(13, 2), 4,
          {"12:15", "12:30", "12:45", "13:00"}},
         {"over midnight: the date at midnight", at(18, 0), at(6, 0, 0, kDay + 1), 5,
-         {"18:00", "2021-01-03", "06:00"}},
+         {"18:00", "21:00", "2021-01-03", "03:00", "06:00"}},
         {"a week: whole days", at(0, 0), at(0, 0, 0, kDay + 7), 4,
-         {"2021-01-02", "2021-01-05", "2021-01-08"}},
+         {"2021-01-02", "2021-01-04", "2021-01-06", "2021-01-08"}},
     };
     for (const Case& c : cases) {
         const std::vector<TimeTick> ticks = time_ticks(c.first, c.last, c.most);
