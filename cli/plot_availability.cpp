@@ -23,12 +23,12 @@ std::string availability_plot(const StationTracks& tracks, const std::string& st
     SvgWriter svg(layout.width, layout.height());
     size_t marks = 0;
     for (const auto& [sat, track] : tracks.satellites) marks += track.lossOfLock.size();
-    draw_heading(svg, layout, station + ": satellites observed, " + days_of(tracks.first, tracks.last),
-                 span_of(tracks.first, tracks.last) + ' ' + kTimeScale + ", " +
-                     std::to_string(tracks.epochs) + " epochs, " +
-                     std::to_string(tracks.satellites.size()) + " satellites, " +
-                     std::to_string(marks) + " losses of lock; bars join epochs up to " +
-                     SvgWriter::number(double(gap) / 1000.0) + " s apart");
+    draw_heading(
+        svg, layout, station + ": satellites observed, " + days_of(tracks.first, tracks.last),
+        span_of(tracks.first, tracks.last) + ' ' + kTimeScale + ", " +
+            std::to_string(tracks.epochs) + " epochs, " + std::to_string(tracks.satellites.size()) +
+            " satellites, " + std::to_string(marks) + " losses of lock; bars join epochs up to " +
+            SvgWriter::number(double(gap) / 1000.0) + " s apart");
 
     std::vector<std::string> names;
     std::set<VYR_SATELLITE_SYSTEM> systems;

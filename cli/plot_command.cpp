@@ -73,11 +73,10 @@ ResidualSeries read_residuals(IVyrStorageEx& storage, const PlotOptions& options
                               const VYR_OBSERVATION_FILTER& filter) {
     const auto type = residual_type_named(options.type);
     if (!type)
-        throw CommandFailure{options.type.empty() ? "residuals need --type; one of: " +
-                                                        residual_type_names()
-                                                  : "--type: not a residual type: '" +
-                                                        options.type +
-                                                        "'; one of: " + residual_type_names(),
+        throw CommandFailure{options.type.empty()
+                                 ? "residuals need --type; one of: " + residual_type_names()
+                                 : "--type: not a residual type: '" + options.type +
+                                       "'; one of: " + residual_type_names(),
                              kExitUsage};
     CVyrIPtrSmart<IVyrStationAssocEx> assoc = find_assoc(storage, options.path, options.assoc);
     CVyrIPtrSmart<IVyrCollectionResidual> collection;
@@ -116,23 +115,25 @@ ResidualSeries read_residuals(IVyrStorageEx& storage, const PlotOptions& options
 void plot(const PlotOptions& options) {
     const bool residuals = options.kind == "residuals";
     if (residuals && options.assoc.empty())
-        throw CommandFailure{"residuals need the association: vyr plot PROJECT STATION residuals "
-                             "ASSOC --type T -o FILE.svg",
-                             kExitUsage};
+        throw CommandFailure{
+            "residuals need the association: vyr plot PROJECT STATION residuals "
+            "ASSOC --type T -o FILE.svg",
+            kExitUsage};
     if (!residuals && !options.assoc.empty())
         throw CommandFailure{options.kind + " takes no association (" + options.assoc + ")",
                              kExitUsage};
     if (residuals && (options.filter.windows || options.filter.repair))
-        throw CommandFailure{"--windows and --repair-clock-jumps act on observations, not on "
-                             "residuals",
-                             kExitUsage};
+        throw CommandFailure{
+            "--windows and --repair-clock-jumps act on observations, not on "
+            "residuals",
+            kExitUsage};
     std::optional<VYR_FREQUENCY_BAND> band;
     if (options.kind == "snr") {
         band = strength_band(options.band);
         if (!band)
-            throw CommandFailure{"--band: not a band: '" + options.band +
-                                     "'; one of: L1, L2, L5E5a, E5b, E5ab, E6",
-                                 kExitUsage};
+            throw CommandFailure{
+                "--band: not a band: '" + options.band + "'; one of: L1, L2, L5E5a, E5b, E5ab, E6",
+                kExitUsage};
     }
     const VYR_OBSERVATION_FILTER filter = filter_of(options.filter);
     ReadOnlyProject project(options.path);

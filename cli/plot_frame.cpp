@@ -115,8 +115,9 @@ void draw_rows(SvgWriter& svg, const PlotLayout& layout, const std::vector<std::
     if (!stripes.empty()) svg.element("path", {{"d", stripes}, {"fill", "#f3f3f3"}});
     svg.open("g", {{"class", "row-labels"}, {"text-anchor", "end"}});
     for (size_t i = 0; i < names.size(); ++i)
-        svg.text({{"x", num(layout.left - 6)}, {"y", num(layout.top + double(i) * kRowHeight + 11)}},
-                 names[i]);
+        svg.text(
+            {{"x", num(layout.left - 6)}, {"y", num(layout.top + double(i) * kRowHeight + 11)}},
+            names[i]);
     svg.close("g");
 }
 

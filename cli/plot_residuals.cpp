@@ -106,10 +106,10 @@ std::string residual_plot(const ResidualSeries& series, double width) {
                  value_text(v));
     }
     svg.element("path", {{"d", grid}, {"stroke", "#e4e4e4"}});
-    svg.element("path", {{"d", "M" + SvgWriter::number(layout.left) + ' ' +
-                                   SvgWriter::number(middle) + 'H' +
-                                   SvgWriter::number(layout.plotRight())},
-                         {"stroke", "#888888"}});
+    svg.element("path",
+                {{"d", "M" + SvgWriter::number(layout.left) + ' ' + SvgWriter::number(middle) +
+                           'H' + SvgWriter::number(layout.plotRight())},
+                 {"stroke", "#888888"}});
     svg.text({{"transform", "rotate(-90)"},
               {"x", SvgWriter::number(-middle)},
               {"y", "16"},

@@ -33,9 +33,8 @@ TimeScale::TimeScale(int64_t first, int64_t last, double left, double width)
 }
 
 std::vector<TimeTick> time_ticks(int64_t first, int64_t last, int max_ticks) {
-    static constexpr int64_t kSteps[] = {1,    2,    5,    10,    15,    30,    60,   120,
-                                         300,  600,  900,  1800,  3600,  7200,  10800, 21600,
-                                         43200, 86400};
+    static constexpr int64_t kSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
+                                         600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
     if (last < first) std::swap(first, last);
     max_ticks = std::max(max_ticks, 2);
     int64_t step = 0;

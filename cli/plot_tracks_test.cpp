@@ -34,9 +34,13 @@ TEST(JoinRuns, JoinsEpochsUpToOneAndAHalfStepsApart) {
         {"one missing epoch breaks", {0, 30, 90, 120}, {}, {{0, 30, 0, 2}, {90, 120, 0, 2}}},
         {"jitter under half a step joins", {0, 30, 74, 104}, {}, {{0, 104, 0, 4}}},
         {"a step of exactly 1.5 joins", {0, 45}, {}, {{0, 45, 0, 2}}},
-        {"a key change splits without a gap", {0, 30, 60, 90}, {1, 1, 2, 2},
+        {"a key change splits without a gap",
+         {0, 30, 60, 90},
+         {1, 1, 2, 2},
          {{0, 30, 1, 2}, {60, 90, 2, 2}}},
-        {"keys and gaps together", {0, 30, 120, 150}, {3, 3, 3, 4},
+        {"keys and gaps together",
+         {0, 30, 120, 150},
+         {3, 3, 3, 4},
          {{0, 30, 3, 2}, {120, 120, 3, 1}, {150, 150, 4, 1}}},
     };
     for (const Case& c : cases)
