@@ -88,7 +88,11 @@ ResidualSeries read_residuals(IVyrStorageEx& storage, const PlotOptions& options
     int64_t previous = 0;
     VYR_ERROR result = collection->GetFirst(record);
     for (; result == VYR_OK; result = collection->GetNext(record)) {
-        if (!std::isfinite(record.time) || !residual_epoch_kept(record.time, filter)) continue;
+        // A time no epoch can have is damage; it would not even convert to milliseconds.
+        if (!(record.time >= vyr::kFirstEpochMjd && record.time < vyr::kEndEpochMjd))
+            throw CommandFailure{options.path + ": a stored " + options.type +
+                                 " residual holds no valid time; the project is damaged"};
+        if (!residual_epoch_kept(record.time, filter)) continue;
         const int64_t t = milliseconds_of(record.time);
         bool any = false;
         for (const VYR_RESIDUAL_SV& entry : record.residuals) {
