@@ -5,7 +5,7 @@ BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build demo test test-unit test-sanitize test-fuzz format format-check bench clean
+.PHONY: all deps build demo docs-pictures test test-unit test-sanitize test-fuzz format format-check bench clean
 
 all: build
 
@@ -18,6 +18,12 @@ build: deps
 
 demo: build
 	$(BUILD)/cli/vyr demo
+
+# One picture of each kind `vyr plot` draws, from the bundled samples, into docs/pictures.
+docs-pictures: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVYR_WERROR=ON
+	cmake --build $(BUILD) -j $(JOBS) --target vyr_cli
+	scripts/docs_pictures.sh $(BUILD)/cli/vyr docs/pictures
 
 # Everything CI checks: formatting, the whole suite, the unit tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and each fuzz target for a few seconds.

@@ -29,5 +29,6 @@ void add_show_command(CLI::App& app);
 void add_assoc_commands(CLI::App& app);
 void add_results_commands(CLI::App& app);
 void add_export_command(CLI::App& app);
+void add_plot_command(CLI::App& app);
 
 }  // namespace vyr_cli

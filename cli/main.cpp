@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     vyr_cli::add_assoc_commands(app);
     vyr_cli::add_results_commands(app);
     vyr_cli::add_export_command(app);
+    vyr_cli::add_plot_command(app);
 
     try {
         std::vector<std::string> words =
