@@ -37,7 +37,9 @@ int compare_names(const std::u16string& a, const std::u16string& b) {
 
 int compare_stored_names(const uint8_t* a, size_t a_units, const uint8_t* b, size_t b_units) {
     if (a_units != b_units) return a_units < b_units ? -1 : 1;
-    for (size_t i = 0; i < a_units; ++i) {
+    size_t i = 0;
+    while (i + 4 <= a_units && get_word(a + 2 * i) == get_word(b + 2 * i)) i += 4;
+    for (; i < a_units; ++i) {
         const uint16_t x = get16(a + 2 * i);
         const uint16_t y = get16(b + 2 * i);
         if (x == y) continue;  // the common case needs no table
