@@ -5,6 +5,7 @@
 #include "cfb/directory_tree.h"
 #include "cfb/fat.h"
 #include "cfb/little_endian.h"
+#include "cfb/stored_directory.h"
 
 namespace cfb {
 
@@ -25,7 +26,7 @@ uint64_t sectors_for(uint64_t bytes, uint32_t sector_size) {
 // the storage's own entry at `self` gets the root of its sibling tree.
 void collect_entries(const Node& storage, uint32_t self, std::vector<DirectoryEntry>& out) {
     std::vector<uint32_t> ids;
-    for (const auto& [name, child] : storage.children) {
+    for (const auto& [name, child] : storage.children()) {
         const auto id = static_cast<uint32_t>(out.size());
         ids.push_back(id);
         DirectoryEntry e;
@@ -168,15 +169,15 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
     hr = directory.load(header_.first_dir_sector, file_sectors, claimed);
     if (FAILED(hr)) return hr;
     if (directory.length() == 0) return STG_E_DOCFILECORRUPT;
-    std::vector<uint8_t> raw(directory.length() * sector_size);
-    hr = directory.read_at(0, raw.data(), raw.size());
+    const size_t directory_bytes = directory.length() * sector_size;
+    std::unique_ptr<uint8_t[]> raw(new uint8_t[directory_bytes]);  // no zeros: all is read
+    hr = directory.read_at(0, raw.get(), directory_bytes);
     if (FAILED(hr)) return hr;
-    std::vector<DirectoryEntry> entries(raw.size() / kEntryBytes);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        hr = decode_entry(raw.data() + i * kEntryBytes, entries[i]);
-        if (FAILED(hr)) return hr;
-    }
-    const DirectoryEntry& root_entry = entries[0];
+    DirectoryEntry root_entry;
+    hr = decode_entry(raw.get(), root_entry);
+    if (FAILED(hr)) return hr;
+    stored_ = std::make_unique<StoredDirectory>(std::move(raw), directory_bytes / kEntryBytes,
+                                                header_.major, &regular_, &mini_);
     if (root_entry.type != kTypeRoot) return STG_E_DOCFILECORRUPT;
 
     SectorChain minifat_chain(&regular_);
@@ -206,46 +207,9 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
     root_->clsid = root_entry.clsid;
     root_->state_bits = root_entry.state_bits;
     root_->mtime = root_entry.mtime;
-    struct Pending {
-        Node* storage;
-        uint32_t id;
-    };
-    std::vector<Pending> pending{{root_.get(), 0}};
-    std::vector<uint8_t> seen(entries.size(), 0);
-    seen[0] = 1;
-    while (!pending.empty()) {
-        const Pending p = pending.back();
-        pending.pop_back();
-        std::vector<uint32_t> ids;
-        hr = collect_siblings(entries, entries[p.id].child, seen, ids);
-        if (FAILED(hr)) return hr;
-        if (!ids.empty() && p.storage->depth() >= kMaxDepth) return STG_E_DOCFILECORRUPT;
-        for (const uint32_t id : ids) {
-            const DirectoryEntry& e = entries[id];
-            auto node = std::make_unique<Node>();
-            node->name = e.name;
-            node->type = e.type;
-            node->parent = p.storage;
-            if (e.type == kTypeStream) {
-                node->size = header_.major == 3 ? (e.size & 0xFFFFFFFFu) : e.size;
-                hr = load_stream_chain(*node, e.start, file_sectors, claimed, mini_claimed);
-                if (FAILED(hr)) return hr;
-            } else {
-                node->clsid = e.clsid;
-                node->state_bits = e.state_bits;
-                node->ctime = e.ctime;
-                node->mtime = e.mtime;
-                pending.push_back({node.get(), id});
-            }
-            // Siblings come in name order from an ordered tree: each goes at the end, one
-            // comparison instead of a search (any other order still lands right).
-            auto& children = p.storage->children;
-            const size_t before = children.size();
-            const std::u16string key = node->name;
-            children.emplace_hint(children.end(), key, std::move(node));
-            if (children.size() == before) return STG_E_DOCFILECORRUPT;  // a name twice
-        }
-    }
+    hr = stored_->check(root_entry.child, file_sectors, claimed, mini_claimed);
+    if (FAILED(hr)) return hr;
+    root_->defer_children(stored_.get(), root_entry.child);
 
     // A read-only document never allocates and changes nothing. A writable one drops the bytes
     // past its committed end (a failure to cut leaves only bytes no sector holds); what the
@@ -257,26 +221,20 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
         committed_bytes_ = end;
         regular_.drop_read_ahead();
     }
+    build_all();
     rebuild_tables();
     regular_.table().pin(claimed);
     return S_OK;
 }
 
-HRESULT CompoundFile::load_stream_chain(Node& stream, uint32_t start, uint32_t file_sectors,
-                                        SectorClaims& claimed, SectorClaims& mini_claimed) {
-    if (stream.size == 0) {
-        stream.chain = SectorChain(&mini_);
-        return S_OK;
+void CompoundFile::build_all() {
+    std::vector<Node*> pending{root_.get()};
+    while (!pending.empty()) {
+        Node* storage = pending.back();
+        pending.pop_back();
+        for (auto& [name, child] : storage->children())
+            if (!child->is_stream()) pending.push_back(child.get());
     }
-    SectorSpace* space = space_for(stream.size);
-    stream.chain = SectorChain(space);
-    const HRESULT hr = space == &mini_
-                           ? stream.chain.load_deferred(start, mini_.table().size(), mini_claimed)
-                           : stream.chain.load_deferred(start, file_sectors, claimed);
-    if (FAILED(hr)) return hr;
-    if (stream.chain.length() < sectors_for(stream.size, space->sector_size()))
-        return STG_E_DOCFILECORRUPT;
-    return S_OK;
 }
 
 void CompoundFile::rebuild_tables() {
@@ -287,7 +245,7 @@ void CompoundFile::rebuild_tables() {
     while (!pending.empty()) {
         Node* storage = pending.back();
         pending.pop_back();
-        for (auto& [name, child] : storage->children) {
+        for (auto& [name, child] : storage->children()) {
             if (!child->is_stream()) {
                 pending.push_back(child.get());
                 continue;

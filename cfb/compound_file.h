@@ -9,6 +9,7 @@
 #include "cfb/node.h"
 #include "cfb/sector_chain.h"
 #include "cfb/sector_space.h"
+#include "cfb/stored_directory.h"
 
 namespace cfb {
 
@@ -59,8 +60,8 @@ private:
                                 std::shared_ptr<CompoundFile>* out, SalvageReport* salvage);
     HRESULT load(uint32_t file_sectors);
     HRESULT load_salvaged(uint32_t file_sectors, SalvageReport& report);
-    HRESULT load_stream_chain(Node& stream, uint32_t start, uint32_t file_sectors,
-                              SectorClaims& claimed, SectorClaims& mini_claimed);
+    // Builds every storage's children (a writable document needs them all).
+    void build_all();
     void rebuild_tables();
     HRESULT set_size(Node& stream, uint64_t size, bool zero_fill);
     SectorSpace* space_for(uint64_t size);
@@ -76,6 +77,7 @@ private:
     RegularSpace regular_;
     SectorChain mini_stream_;
     MiniSpace mini_;
+    std::unique_ptr<StoredDirectory> stored_;  // the directory read on open; nodes build from it
     std::unique_ptr<Node> root_;
 };
 

@@ -24,6 +24,21 @@ void put_clsid(uint8_t* p, const CLSID& c) {
 
 }  // namespace
 
+int name_units(const uint8_t* p) {
+    // An empty name comes with a length of 2 (the terminator) or, from some writers, 0.
+    const uint16_t name_bytes = get16(p + kEntryNameLengthAt);
+    if (name_bytes > 64 || name_bytes % 2 != 0) return -1;
+    if (name_bytes == 0) return 0;
+    const int units = name_bytes / 2 - 1;
+    if (get16(p + 2 * units) != 0) return -1;
+    int i = 0;
+    for (; i + 4 <= units; i += 4)  // four units at a time: opening reads every name
+        if (has_zero_unit(get_word(p + 2 * i))) return -1;
+    for (; i < units; ++i)
+        if (get16(p + 2 * i) == 0) return -1;
+    return units;
+}
+
 HRESULT decode_entry(const uint8_t* p, DirectoryEntry& out) {
     out = DirectoryEntry{};
     out.type = p[66];
@@ -33,16 +48,10 @@ HRESULT decode_entry(const uint8_t* p, DirectoryEntry& out) {
     // The root's name is never looked up or shown, and other writers leave odd bytes there
     // (a length of 2 over a full "Root Entry"): it is not read at all.
     if (out.type != kTypeRoot) {
-        // An empty name comes with a length of 2 (the terminator) or, from some writers, 0.
-        const uint16_t name_bytes = get16(p + 64);
-        if (name_bytes > 64 || name_bytes % 2 != 0) return STG_E_DOCFILECORRUPT;
-        const size_t units = name_bytes == 0 ? 0 : name_bytes / 2 - 1;
-        if (name_bytes > 0 && get16(p + 2 * units) != 0) return STG_E_DOCFILECORRUPT;
-        for (size_t i = 0; i < units; ++i) {
-            const uint16_t c = get16(p + 2 * i);
-            if (c == 0) return STG_E_DOCFILECORRUPT;
-            out.name.push_back(static_cast<char16_t>(c));
-        }
+        const int units = name_units(p);
+        if (units < 0) return STG_E_DOCFILECORRUPT;
+        out.name.resize(static_cast<size_t>(units));
+        for (int i = 0; i < units; ++i) out.name[i] = static_cast<char16_t>(get16(p + 2 * i));
     }
     out.colour = p[67];
     out.left = get32(p + 68);

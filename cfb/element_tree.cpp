@@ -16,7 +16,7 @@ HRESULT CompoundFile::add_child(Node& parent, const std::u16string& name, uint8_
     node->parent = &parent;
     node->chain = SectorChain(&mini_);
     *out = node.get();
-    parent.children.emplace(name, std::move(node));
+    parent.children().emplace(name, std::move(node));
     return S_OK;
 }
 
@@ -27,17 +27,17 @@ void CompoundFile::destroy_child(Node& parent, Node& child) {
         Node* n = pending.back();
         pending.pop_back();
         if (n->is_stream()) n->chain.release();
-        for (auto& [name, grandchild] : n->children) pending.push_back(grandchild.get());
+        for (auto& [name, grandchild] : n->children()) pending.push_back(grandchild.get());
     }
-    parent.children.erase(child.name);
+    parent.children().erase(child.name);
 }
 
 void CompoundFile::rename_child(Node& parent, Node& child, const std::u16string& name) {
     changed_ = true;
-    auto handle = parent.children.extract(child.name);
+    auto handle = parent.children().extract(child.name);
     handle.key() = name;
     handle.mapped()->name = name;
-    parent.children.insert(std::move(handle));
+    parent.children().insert(std::move(handle));
 }
 
 HRESULT CompoundFile::copy_element(CompoundFile& from, Node& source, Node& dest_parent,
@@ -59,7 +59,7 @@ HRESULT CompoundFile::copy_element(CompoundFile& from, Node& source, Node& dest_
     } else {
         copy->clsid = source.clsid;
         copy->state_bits = source.state_bits;
-        for (auto& [child_name, child] : source.children) {
+        for (auto& [child_name, child] : source.children()) {
             hr = copy_element(from, *child, *copy, child_name);
             if (FAILED(hr)) break;
         }

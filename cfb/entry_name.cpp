@@ -1,5 +1,7 @@
 #include "cfb/entry_name.h"
 
+#include "cfb/little_endian.h"
+
 namespace cfb {
 
 HRESULT take_name(const OLECHAR* name, std::u16string& out) {
@@ -29,6 +31,21 @@ int compare_names(const std::u16string& a, const std::u16string& b) {
         const char16_t x = upper_unit(a[i]);
         const char16_t y = upper_unit(b[i]);
         if (x != y) return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+int compare_stored_names(const uint8_t* a, size_t a_units, const uint8_t* b, size_t b_units) {
+    if (a_units != b_units) return a_units < b_units ? -1 : 1;
+    size_t i = 0;
+    while (i + 4 <= a_units && get_word(a + 2 * i) == get_word(b + 2 * i)) i += 4;
+    for (; i < a_units; ++i) {
+        const uint16_t x = get16(a + 2 * i);
+        const uint16_t y = get16(b + 2 * i);
+        if (x == y) continue;  // the common case needs no table
+        const char16_t ux = upper_unit(static_cast<char16_t>(x));
+        const char16_t uy = upper_unit(static_cast<char16_t>(y));
+        if (ux != uy) return ux < uy ? -1 : 1;
     }
     return 0;
 }

@@ -1,6 +1,8 @@
 // Element names: what a legal name is and the order in which siblings are kept.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "cfb/interfaces.h"
@@ -25,6 +27,9 @@ char16_t upper_unit(char16_t c);
 // The sibling order of the format: shorter names first, then unit by unit in upper case.
 // Names equal under this order are the same name.
 int compare_names(const std::u16string& a, const std::u16string& b);
+
+// The same order of two names as an entry stores them: `units` UTF-16 units, little-endian.
+int compare_stored_names(const uint8_t* a, size_t a_units, const uint8_t* b, size_t b_units);
 
 struct NameLess {
     bool operator()(const std::u16string& a, const std::u16string& b) const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace cfb {
 
@@ -14,6 +15,16 @@ inline uint32_t get32(const uint8_t* p) {
 }
 inline uint64_t get64(const uint8_t* p) {
     return static_cast<uint64_t>(get32(p)) | (static_cast<uint64_t>(get32(p + 4)) << 32);
+}
+// Eight bytes as one word, in host order: only for tests that do not depend on the order
+// (equality, a zero 16-bit unit anywhere in the word).
+inline uint64_t get_word(const uint8_t* p) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+inline bool has_zero_unit(uint64_t w) {
+    return ((w - 0x0001000100010001ull) & ~w & 0x8000800080008000ull) != 0;
 }
 inline void put16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);

@@ -252,7 +252,7 @@ HRESULT CompoundFile::load_salvaged(uint32_t file_sectors, SalvageReport& report
             }
             Node* const held = node.get();
             const std::u16string key = node->name;
-            if (!p.storage->children.emplace(key, std::move(node)).second) {
+            if (!p.storage->children().emplace(key, std::move(node)).second) {
                 losses.note("directory entry " + std::to_string(id) +
                             " repeats the name of a sibling");
                 continue;

@@ -33,6 +33,13 @@ public:
     // The same check, keeping only start and length (the ids are read on first use).
     HRESULT load_deferred(uint32_t start, uint32_t limit, SectorClaims& claimed);
 
+    // A deferred chain of `length` sectors from `start`, checked when the document was opened.
+    void assume_checked(uint32_t start, size_t length) {
+        sectors_.clear();
+        deferred_ = true;
+        deferred_start_ = start;
+        deferred_length_ = length;
+    }
     // A chain of sectors already checked (what a salvaging open kept of a damaged chain).
     void assign(std::vector<uint32_t> sectors) {
         sectors_ = std::move(sectors);

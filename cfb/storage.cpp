@@ -33,7 +33,7 @@ namespace {
 class Enumerator final : public IEnumSTATSTG {
 public:
     explicit Enumerator(const Node& storage) {
-        for (const auto& [name, child] : storage.children) {
+        for (const auto& [name, child] : storage.children()) {
             Item item{child->name, child->is_stream() ? STGTY_STREAM : STGTY_STORAGE,
                       child->is_stream() ? child->size : 0, child->clsid, child->state_bits};
             items_.push_back(item);

@@ -1,0 +1,98 @@
+// An opened document builds a storage's children only when they are first asked for, but it
+// checks the whole directory on open: damage deep in a storage nobody opens is still refused at
+// once, and what is never reached is never looked at.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cfb/test_image.h"
+#include "cfb/test_support.h"
+
+namespace cfb::testing {
+namespace {
+
+// Root / "a" / "b" / {"deep", "c" / {"x", "y", "z"}}: entries 1 .. 7, laid out balanced.
+struct Nested {
+    cfb_image::Builder builder;
+    uint32_t a, b, deep, c, x, y, z;
+    Nested() {
+        a = builder.add(0, u"a", cfb_image::kStorage);
+        b = builder.add(a, u"b", cfb_image::kStorage);
+        deep = builder.add(b, u"deep", cfb_image::kStream, cfb_image::bytes_of(5000, 3));
+        c = builder.add(b, u"c", cfb_image::kStorage);
+        x = builder.add(c, u"x", cfb_image::kStream, cfb_image::bytes_of(100, 4));
+        y = builder.add(c, u"y", cfb_image::kStream);
+        z = builder.add(c, u"z", cfb_image::kStream, cfb_image::bytes_of(700, 5));
+        builder.balance();
+    }
+};
+
+struct Case {
+    const char* what;
+    // Changes the built image; `n` names the entries.
+    std::function<void(cfb_image::Image& img, const Nested& n)> damage;
+    bool opens;
+};
+
+// A word of entry `id` at `field`.
+void put_field(cfb_image::Image& img, uint32_t id, size_t field, uint32_t v) {
+    cfb_image::put32(img.bytes, img.entry(id) + field, v);
+}
+
+TEST(StoredDirectory, DamageAnywhereIsRefusedOnOpenAndWhatIsNeverReachedIsNotRead) {
+    const Case cases[] = {
+        {"sound", [](cfb_image::Image&, const Nested&) {}, true},
+        {"a cycle three storages down",
+         [](cfb_image::Image& img, const Nested& n) { put_field(img, n.y, 68, n.y); }, false},
+        {"a link past the directory three storages down",
+         [](cfb_image::Image& img, const Nested& n) { put_field(img, n.y, 72, 100000); }, false},
+        {"an entry of unknown type three storages down",
+         [](cfb_image::Image& img, const Nested& n) { img.bytes[img.entry(n.z) + 66] = 7; }, false},
+        {"a name without its terminator three storages down",
+         [](cfb_image::Image& img, const Nested& n) {
+             cfb_image::put16(img.bytes, img.entry(n.x) + 64, 0x40);
+             for (size_t i = 0; i < 64; i += 2)
+                 cfb_image::put16(img.bytes, img.entry(n.x) + i, 'q');
+         },
+         false},
+        {"two siblings of one name (case aside) three storages down",
+         [](cfb_image::Image& img, const Nested& n) {
+             cfb_image::put16(img.bytes, img.entry(n.z), 'X');
+         },
+         false},
+        {"a large stream's chain past the end of the file two storages down",
+         [](cfb_image::Image& img, const Nested& n) { put_field(img, n.deep, 116, 0x00FFFFF0); },
+         false},
+        {"two streams on one mini chain three storages down",
+         [](cfb_image::Image& img, const Nested& n) {
+             put_field(img, n.z, 116, cfb_image::get32(img.bytes, img.entry(n.x) + 116));
+         },
+         false},
+        {"an entry of unknown type that no tree reaches",
+         [](cfb_image::Image& img, const Nested&) {
+             const uint32_t unused = static_cast<uint32_t>(img.nodes.size());
+             img.bytes[img.entry(unused) + 66] = 9;
+             put_field(img, unused, 68, 12345);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Nested n;
+        cfb_image::Image img = n.builder.build();
+        c.damage(img, n);
+        for (const DWORD mode : {kRO, kRW}) {
+            Ref<IStorage> root;
+            EXPECT_EQ(open_image(img.bytes, mode, root), c.opens ? S_OK : STG_E_DOCFILECORRUPT);
+        }
+        if (!c.opens) continue;
+        const std::optional<Tree> read = tree_in(img.bytes, kRO);
+        ASSERT_TRUE(read.has_value());
+        const std::vector<uint8_t> z = cfb_image::bytes_of(700, 5);
+        EXPECT_EQ(read->at("a/b/c/z"), std::string(z.begin(), z.end()));
+        EXPECT_EQ(read, tree_in(img.bytes, kRW));
+    }
+}
+
+}  // namespace
+}  // namespace cfb::testing
