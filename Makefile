@@ -18,6 +18,7 @@ build: deps
 
 demo: build
 	$(BUILD)/cli/vyr demo
+	@scripts/python-demo.sh $(BUILD)
 
 # Everything CI checks: formatting, the whole suite, the unit tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and each fuzz target for a few seconds.
