@@ -50,7 +50,7 @@ std::string satellite_string(const VYR_SATID& satellite) {
     return {static_cast<char>(text[0]), static_cast<char>(text[1]), static_cast<char>(text[2])};
 }
 
-py::dtype row_dtype(std::initializer_list<Field> fields, size_t row_size) {
+const py::dtype& row_dtype(std::initializer_list<Field> fields, size_t row_size) {
     py::list names, formats, offsets;
     for (const Field& field : fields) {
         names.append(field.name);
@@ -62,7 +62,7 @@ py::dtype row_dtype(std::initializer_list<Field> fields, size_t row_size) {
     spec["formats"] = formats;
     spec["offsets"] = offsets;
     spec["itemsize"] = row_size;
-    return py::dtype::from_args(spec);
+    return *new py::dtype(py::dtype::from_args(spec));
 }
 
 }  // namespace vyr_py

@@ -39,7 +39,9 @@ struct Field {
     const char* format;
     size_t offset;
 };
-pybind11::dtype row_dtype(std::initializer_list<Field> fields, size_t row_size);
+// Made once per row type and kept for the life of the process: a static numpy object released
+// after the interpreter has finalized would crash the exit.
+const pybind11::dtype& row_dtype(std::initializer_list<Field> fields, size_t row_size);
 
 // The rows as a one-dimensional array that owns them.
 template <class Row>

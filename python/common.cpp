@@ -84,7 +84,7 @@ py::array precise(const Common& c) {
         satellite_text(vyr::satellite_from_compact_number(r.satellite), row.sat);
         rows.push_back(row);
     }
-    static const py::dtype dtype = row_dtype({{"sat", "U3", offsetof(PreciseRow, sat)},
+    static const py::dtype& dtype = row_dtype({{"sat", "U3", offsetof(PreciseRow, sat)},
                                               {"time", "M8[ms]", offsetof(PreciseRow, time)},
                                               {"x", "f8", offsetof(PreciseRow, x)},
                                               {"y", "f8", offsetof(PreciseRow, y)},
@@ -130,7 +130,7 @@ py::array broadcast_gps(const Common& c) {
         rows.push_back(row);
     }
 #define VYR_FIELD(name, format) {#name, format, offsetof(BroadcastGpsRow, name)}
-    static const py::dtype dtype =
+    static const py::dtype& dtype =
         row_dtype({VYR_FIELD(sat, "U3"), VYR_FIELD(toe, "M8[ms]"), VYR_FIELD(week, "u4"),
                    VYR_FIELD(toe_s, "u4"), VYR_FIELD(toc_s, "u4"), VYR_FIELD(health, "u2"),
                    VYR_FIELD(iodc, "u2"), VYR_FIELD(sqrt_a, "f8"), VYR_FIELD(e, "f8"),

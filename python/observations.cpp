@@ -25,7 +25,7 @@ struct ObsRow {
 };
 
 const py::dtype& obs_dtype() {
-    static const py::dtype dtype = row_dtype({{"time", "M8[ms]", offsetof(ObsRow, time)},
+    static const py::dtype& dtype = row_dtype({{"time", "M8[ms]", offsetof(ObsRow, time)},
                                               {"sat", "U3", offsetof(ObsRow, sat)},
                                               {"type", "u1", offsetof(ObsRow, type)},
                                               {"code", "f8", offsetof(ObsRow, code)},

@@ -56,7 +56,7 @@ py::array residuals(const Association& assoc, VYR_RESIDUAL_TYPE type) {
             rows.push_back(row);
         }
     }
-    static const py::dtype dtype = row_dtype({{"time", "M8[ms]", offsetof(ResidualRow, time)},
+    static const py::dtype& dtype = row_dtype({{"time", "M8[ms]", offsetof(ResidualRow, time)},
                                               {"sat", "U3", offsetof(ResidualRow, sat)},
                                               {"value", "f8", offsetof(ResidualRow, value)}},
                                              sizeof(ResidualRow));

@@ -95,7 +95,7 @@ py::array windows_of(const Station& station) {
             satellite_text(vyr::satellite_from_compact_number(n), row.sat);
             rows.push_back(row);
         }
-    static const py::dtype dtype = row_dtype({{"sat", "U3", offsetof(WindowRow, sat)},
+    static const py::dtype& dtype = row_dtype({{"sat", "U3", offsetof(WindowRow, sat)},
                                               {"start", "M8[ms]", offsetof(WindowRow, start)},
                                               {"end", "M8[ms]", offsetof(WindowRow, end)}},
                                              sizeof(WindowRow));
