@@ -59,8 +59,7 @@ py::dict counts(const Common& c) {
         count_of(session, *common, &IVyrCommonData::GetBroadcastEphemerisGalCollection);
     counts["precise"] = count_of(session, *common, &IVyrCommonData::GetPreciseEphemerisCollection);
     counts["iono_utc"] = count_of(session, *common, &IVyrCommonData::GetIonoUtcCollection);
-    counts["iono_models"] =
-        count_of(session, *common, &IVyrCommonData::GetIonoGlobalRegCollection);
+    counts["iono_models"] = count_of(session, *common, &IVyrCommonData::GetIonoGlobalRegCollection);
     return counts;
 }
 
@@ -77,20 +76,19 @@ py::array precise(const Common& c) {
         records_of(session, &IVyrCommonData::GetPreciseEphemerisRecords);
     std::vector<PreciseRow> rows;
     rows.reserve(records.size());
+    const std::string what = session.path + ": a precise orbit record";
     for (const VYR_PRECISEEPHEMERIS& r : records) {
-        PreciseRow row{{}, unix_ms(r.epoch, session.path + ": a precise orbit record"),
-                       r.x,  r.y,
-                       r.z,  r.clock};
+        PreciseRow row{{}, unix_ms(r.epoch, what), r.x, r.y, r.z, r.clock};
         satellite_text(vyr::satellite_from_compact_number(r.satellite), row.sat);
         rows.push_back(row);
     }
     static const py::dtype& dtype = row_dtype({{"sat", "U3", offsetof(PreciseRow, sat)},
-                                              {"time", "M8[ms]", offsetof(PreciseRow, time)},
-                                              {"x", "f8", offsetof(PreciseRow, x)},
-                                              {"y", "f8", offsetof(PreciseRow, y)},
-                                              {"z", "f8", offsetof(PreciseRow, z)},
-                                              {"clock", "f8", offsetof(PreciseRow, clock)}},
-                                             sizeof(PreciseRow));
+                                               {"time", "M8[ms]", offsetof(PreciseRow, time)},
+                                               {"x", "f8", offsetof(PreciseRow, x)},
+                                               {"y", "f8", offsetof(PreciseRow, y)},
+                                               {"z", "f8", offsetof(PreciseRow, z)},
+                                               {"clock", "f8", offsetof(PreciseRow, clock)}},
+                                              sizeof(PreciseRow));
     return hand_over(std::move(rows), dtype);
 }
 
@@ -129,15 +127,15 @@ py::array broadcast_gps(const Common& c) {
         row.af2 = r.af2;
         rows.push_back(row);
     }
-#define VYR_FIELD(name, format) {#name, format, offsetof(BroadcastGpsRow, name)}
-    static const py::dtype& dtype =
-        row_dtype({VYR_FIELD(sat, "U3"), VYR_FIELD(toe, "M8[ms]"), VYR_FIELD(week, "u4"),
-                   VYR_FIELD(toe_s, "u4"), VYR_FIELD(toc_s, "u4"), VYR_FIELD(health, "u2"),
-                   VYR_FIELD(iodc, "u2"), VYR_FIELD(sqrt_a, "f8"), VYR_FIELD(e, "f8"),
-                   VYR_FIELD(m0, "f8"), VYR_FIELD(i0, "f8"), VYR_FIELD(omega0, "f8"),
-                   VYR_FIELD(omega, "f8"), VYR_FIELD(af0, "f8"), VYR_FIELD(af1, "f8"),
-                   VYR_FIELD(af2, "f8")},
-                  sizeof(BroadcastGpsRow));
+#define VYR_FIELD(name, format) \
+    { #name, format, offsetof(BroadcastGpsRow, name) }
+    static const py::dtype& dtype = row_dtype(
+        {VYR_FIELD(sat, "U3"), VYR_FIELD(toe, "M8[ms]"), VYR_FIELD(week, "u4"),
+         VYR_FIELD(toe_s, "u4"), VYR_FIELD(toc_s, "u4"), VYR_FIELD(health, "u2"),
+         VYR_FIELD(iodc, "u2"), VYR_FIELD(sqrt_a, "f8"), VYR_FIELD(e, "f8"), VYR_FIELD(m0, "f8"),
+         VYR_FIELD(i0, "f8"), VYR_FIELD(omega0, "f8"), VYR_FIELD(omega, "f8"), VYR_FIELD(af0, "f8"),
+         VYR_FIELD(af1, "f8"), VYR_FIELD(af2, "f8")},
+        sizeof(BroadcastGpsRow));
 #undef VYR_FIELD
     return hand_over(std::move(rows), dtype);
 }

@@ -1,5 +1,6 @@
 // station.observations(): a station's epochs through the library's filter, one row per signal,
 // written in C++ straight into the rows numpy is handed (no Python object per value).
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -26,14 +27,14 @@ struct ObsRow {
 
 const py::dtype& obs_dtype() {
     static const py::dtype& dtype = row_dtype({{"time", "M8[ms]", offsetof(ObsRow, time)},
-                                              {"sat", "U3", offsetof(ObsRow, sat)},
-                                              {"type", "u1", offsetof(ObsRow, type)},
-                                              {"code", "f8", offsetof(ObsRow, code)},
-                                              {"phase", "f8", offsetof(ObsRow, phase)},
-                                              {"doppler", "f8", offsetof(ObsRow, doppler)},
-                                              {"quality", "u2", offsetof(ObsRow, quality)},
-                                              {"flags", "u2", offsetof(ObsRow, flags)}},
-                                             sizeof(ObsRow));
+                                               {"sat", "U3", offsetof(ObsRow, sat)},
+                                               {"type", "u1", offsetof(ObsRow, type)},
+                                               {"code", "f8", offsetof(ObsRow, code)},
+                                               {"phase", "f8", offsetof(ObsRow, phase)},
+                                               {"doppler", "f8", offsetof(ObsRow, doppler)},
+                                               {"quality", "u2", offsetof(ObsRow, quality)},
+                                               {"flags", "u2", offsetof(ObsRow, flags)}},
+                                              sizeof(ObsRow));
     return dtype;
 }
 
@@ -48,13 +49,26 @@ void append_rows(const VYR_OBSERVATIONEPOCH& epoch, std::vector<ObsRow>& rows) {
             row.type = static_cast<uint8_t>(s.obsType);
             row.code = flags & VYR_OBSERVATIONEPOCH_SIGNAL::kCodeValid ? s.code : kMissing;
             row.phase = flags & VYR_OBSERVATIONEPOCH_SIGNAL::kPhaseValid ? s.phase : kMissing;
-            row.doppler =
-                flags & VYR_OBSERVATIONEPOCH_SIGNAL::kDopplerValid ? s.doppler : kMissing;
+            row.doppler = flags & VYR_OBSERVATIONEPOCH_SIGNAL::kDopplerValid ? s.doppler : kMissing;
             row.quality = s.quality;
             row.flags = flags;
             rows.push_back(row);
         }
     }
+}
+
+// About as many rows as the station holds signals, from its statistics, so that the rows are
+// not moved as they grow: a day of 30-second data is some 250 000 of them. Bounded, so that
+// damaged statistics cannot ask for a huge block; the vector grows past it when it must.
+size_t expected_rows(IVyrStationEx& station) {
+    constexpr uint64_t kMostReserved = uint64_t{1} << 21;
+    vyr::ObservationStatistics statistics;
+    if (station.GetObservationStatistics(statistics) != VYR_OK) return 0;
+    uint64_t signals = 0;
+    for (const auto& [system, s] : statistics)
+        for (int slot = 0; slot < vyr::kStatisticsSignalSlots; ++slot)
+            signals += std::max({s.phaseCount[slot], s.codeCount[slot], s.dopplerCount[slot]});
+    return static_cast<size_t>(std::min(signals, kMostReserved));
 }
 
 // The systems exclude_systems names: letters in a text ("RE") or an iterable of them.
@@ -114,8 +128,8 @@ VYR_OBSERVATION_FILTER filter_of(const py::object& start, const py::object& end,
 }
 
 py::array observations(const Station& station, const py::object& start, const py::object& end,
-                       const py::object& interval, const py::object& exclude_systems,
-                       bool windows, bool repair) {
+                       const py::object& interval, const py::object& exclude_systems, bool windows,
+                       bool repair) {
     const VYR_OBSERVATION_FILTER filter =
         filter_of(start, end, interval, exclude_systems, windows, repair);
     Session session = station.state->use();
@@ -126,10 +140,10 @@ py::array observations(const Station& station, const py::object& start, const py
     VYR_ERROR result;
     {
         py::gil_scoped_release unlocked;
+        rows.reserve(expected_rows(*opened));
         VYR_OBSERVATIONEPOCH epoch;
         result = iterator->StartAndGetFirst(epoch, &filter, false, 0);
-        for (; result == VYR_OK; result = iterator->GetNext(epoch, false))
-            append_rows(epoch, rows);
+        for (; result == VYR_OK; result = iterator->GetNext(epoch, false)) append_rows(epoch, rows);
     }
     if (result != VYR_E_ITERATOR_AT_END)
         check(result, session.path + ": station " + station.name + ": observations");

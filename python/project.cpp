@@ -92,8 +92,9 @@ void add_project(py::module_& module) {
                 return Common{p.state};
             },
             "The project-wide data: ephemerides, orbits, ionosphere models.")
-        .def("close", [](Project& p) { p.state->close(); },
-             "Closes the project; a project opened for writing is saved now.")
+        .def(
+            "close", [](Project& p) { p.state->close(); },
+            "Closes the project; a project opened for writing is saved now.")
         .def("__enter__", [](Project& p) -> Project& { return p; })
         .def("__exit__", [](Project& p, const py::args&) { p.state->close(); })
         .def("__repr__", [](const Project& p) {

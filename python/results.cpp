@@ -48,8 +48,9 @@ py::array residuals(const Association& assoc, VYR_RESIDUAL_TYPE type) {
         if (got != VYR_E_NO_MORE_ENTRIES) check(got, named);
     }
     std::vector<ResidualRow> rows;
+    const std::string what = named + ": a residual";
     for (const VYR_RESIDUAL& epoch : records) {
-        const int64_t time = unix_ms(epoch.time, named + ": a residual");
+        const int64_t time = unix_ms(epoch.time, what);
         for (const VYR_RESIDUAL_SV& entry : epoch.residuals) {
             ResidualRow row{time, {}, entry.residual};
             satellite_text(entry.sat, row.sat);
@@ -57,9 +58,9 @@ py::array residuals(const Association& assoc, VYR_RESIDUAL_TYPE type) {
         }
     }
     static const py::dtype& dtype = row_dtype({{"time", "M8[ms]", offsetof(ResidualRow, time)},
-                                              {"sat", "U3", offsetof(ResidualRow, sat)},
-                                              {"value", "f8", offsetof(ResidualRow, value)}},
-                                             sizeof(ResidualRow));
+                                               {"sat", "U3", offsetof(ResidualRow, sat)},
+                                               {"value", "f8", offsetof(ResidualRow, value)}},
+                                              sizeof(ResidualRow));
     return hand_over(std::move(rows), dtype);
 }
 

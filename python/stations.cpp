@@ -96,9 +96,9 @@ py::array windows_of(const Station& station) {
             rows.push_back(row);
         }
     static const py::dtype& dtype = row_dtype({{"sat", "U3", offsetof(WindowRow, sat)},
-                                              {"start", "M8[ms]", offsetof(WindowRow, start)},
-                                              {"end", "M8[ms]", offsetof(WindowRow, end)}},
-                                             sizeof(WindowRow));
+                                               {"start", "M8[ms]", offsetof(WindowRow, start)},
+                                               {"end", "M8[ms]", offsetof(WindowRow, end)}},
+                                              sizeof(WindowRow));
     return hand_over(std::move(rows), dtype);
 }
 
@@ -116,7 +116,8 @@ std::string export_rinex(const Station& station, const std::string& folder, doub
     const std::string named = session.path + ": station " + station.name;
     if (code == VYR_E_ITERATOR_AT_END) fail(code, named + " has no epochs to export");
     if (VyrFailed(code))
-        fail(code, named + ": not exported" + (result.problem.empty() ? "" : ": " + result.problem));
+        fail(code,
+             named + ": not exported" + (result.problem.empty() ? "" : ": " + result.problem));
     return result.path;
 }
 
@@ -169,8 +170,7 @@ void add_stations(py::module_& module) {
             [](const Station& s) -> py::object {
                 Session session = s.state->use();
                 VYR_SENSORSYSTEM sensor{};
-                if (open_station(session, s)->GetSensorSystem(sensor) != VYR_OK)
-                    return py::none();
+                if (open_station(session, s)->GetSensorSystem(sensor) != VYR_OK) return py::none();
                 return py::str(text_field(sensor.receiverName, sizeof sensor.receiverName));
             },
             "The receiver type; None when not stored.")
