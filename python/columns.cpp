@@ -33,6 +33,10 @@ py::object datetime64(int64_t ms) {
     return py::module_::import("numpy").attr("datetime64")(ms, "ms");
 }
 
+std::string path_text(const py::handle& path) {
+    return py::module_::import("os").attr("fspath")(path).cast<std::string>();
+}
+
 void satellite_text(const VYR_SATID& satellite, SatelliteText& out) {
     const int number = satellite.system == VYR_SATSYS_SBAS
                            ? satellite.prn + vyr::kSbasPrnOffset - 100

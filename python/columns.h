@@ -28,6 +28,9 @@ double mjd_of(const pybind11::handle& value);
 // numpy.datetime64 of milliseconds.
 pybind11::object datetime64(int64_t ms);
 
+// The text of a str or os.PathLike path (pathlib.Path).
+std::string path_text(const pybind11::handle& path);
+
 // "G05", "R12", "E11", "S20" (SBAS PRN 120): RINEX style, as `vyr obs` prints them.
 using SatelliteText = char32_t[3];
 void satellite_text(const VYR_SATID& satellite, SatelliteText& out);

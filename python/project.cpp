@@ -1,6 +1,7 @@
 // vyr.create, vyr.open and the project object: a context manager whose exit closes the project.
 #include <filesystem>
 
+#include "columns.h"
 #include "errors.h"
 #include "handles.h"
 
@@ -34,7 +35,8 @@ Project make_project(const std::string& path, bool writable,
     return Project{state};
 }
 
-Project create(const std::string& path) {
+Project create(const py::object& named) {
+    const std::string path = path_text(named);
     CVyrIPtrSmart<IVyrStorage> created;
     VYR_ERROR result;
     {
@@ -58,7 +60,8 @@ Project create(const std::string& path) {
     return make_project(path, true, std::move(project));
 }
 
-Project open(const std::string& path, bool write) {
+Project open(const py::object& named, bool write) {
+    const std::string path = path_text(named);
     CVyrIPtrSmart<IVyrStorageEx> project;
     VYR_ERROR result;
     {

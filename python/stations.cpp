@@ -102,7 +102,8 @@ py::array windows_of(const Station& station) {
     return hand_over(std::move(rows), dtype);
 }
 
-std::string export_rinex(const Station& station, const std::string& folder, double version) {
+std::string export_rinex(const Station& station, const py::object& into, double version) {
+    const std::string folder = path_text(into);
     Session session = station.state->use();
     CVyrIPtrSmart<IVyrStationEx> opened = open_station(session, station);
     VYR_RINEX_EXPORT_OPTIONS options;

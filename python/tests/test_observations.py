@@ -2,6 +2,7 @@
 same filter; bad arguments; the exclusion windows; the RINEX export read back."""
 import math
 import os
+import pathlib
 import unittest
 
 import numpy as np
@@ -109,7 +110,7 @@ class ObservationsTest(FolderTest):
     def test_the_export_reads_back_as_the_same_observations(self):
         with vyr.open(self.project_path) as project:
             station = project.stations["VYRB"]
-            written = station.export_rinex(self.path("out"), version=3.04)
+            written = station.export_rinex(pathlib.Path(self.path("out")), version=3.04)
             original = station.observations()
             self.assertTrue(os.path.isfile(written))
             with self.assertRaises(vyr.Error) as raised:

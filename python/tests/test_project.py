@@ -1,5 +1,6 @@
 """Creating, opening and closing projects; the stations mapping against `vyr info`; errors with
 the library's codes; use after close."""
+import pathlib
 import threading
 import unittest
 
@@ -78,7 +79,7 @@ class ProjectTest(FolderTest):
 
     def test_readers_share_the_project_and_keep_writers_out(self):
         path = self.sample_project()
-        with vyr.open(path) as first, vyr.open(path) as second:
+        with vyr.open(path) as first, vyr.open(pathlib.Path(path)) as second:
             self.assertEqual(first.stations["VYRA"].epochs, second.stations["VYRA"].epochs)
             with self.assertRaises(vyr.Error):
                 vyr.open(path, write=True)
