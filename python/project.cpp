@@ -1,6 +1,8 @@
 // vyr.create, vyr.open and the project object: a context manager whose exit closes the project.
 #include <filesystem>
 
+#include <cfb/document.h>
+
 #include "columns.h"
 #include "errors.h"
 #include "handles.h"
@@ -16,9 +18,10 @@ CVyrIPtrSmart<IVyrEx> root() {
     return root;
 }
 
-// The library says "Storage not found" for a missing file as for a damaged one: the missing
-// file is named in words.
+// The library says "Storage not found" for a missing file, a held one and a damaged one alike:
+// the first two are named in words.
 [[noreturn]] void open_failed(VYR_ERROR code, const std::string& path) {
+    if (cfb::is_file_locked(path.c_str())) fail(code, path + ": is in use by another program");
     std::error_code error;
     if (!std::filesystem::exists(path, error)) fail(code, path + ": does not exist");
     if (std::filesystem::is_directory(path, error)) fail(code, path + ": is a folder");

@@ -81,12 +81,16 @@ class ProjectTest(FolderTest):
         path = self.sample_project()
         with vyr.open(path) as first, vyr.open(pathlib.Path(path)) as second:
             self.assertEqual(first.stations["VYRA"].epochs, second.stations["VYRA"].epochs)
-            with self.assertRaises(vyr.Error):
+            with self.assertRaises(vyr.Error) as raised:
                 vyr.open(path, write=True)
+            self.assertIn("in use", str(raised.exception))
             self.assertNotEqual(cli("info", path), "")  # the command reads beside them
         with vyr.open(path, write=True):
-            with self.assertRaises(vyr.Error):
-                vyr.open(path)
+            for write in (False, True):
+                with self.assertRaises(vyr.Error) as raised:
+                    vyr.open(path, write=write)
+                self.assertEqual(raised.exception.code, vyr.E_STORAGE_NOT_FOUND)
+                self.assertIn("in use", str(raised.exception))
 
     def test_stations_hold_what_vyr_info_tells(self):
         path = self.sample_project()
