@@ -18,6 +18,7 @@ build: deps
 
 demo: build
 	$(BUILD)/cli/vyr demo
+	@scripts/python-demo.sh $(BUILD)
 
 # One picture of each kind `vyr plot` draws, from the bundled samples, into docs/pictures.
 docs-pictures: deps

@@ -7,12 +7,17 @@ cd "$(dirname "$0")/.."
 BUILD=${BUILD_BENCH:-build-bench}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYR_BENCH=ON >/dev/null
 targets=$(for f in bench/*_bench.cpp; do basename "$f" .cpp; done)
+# The Python benchmark also needs the command and the module, when the module is built.
+python_targets=""
+grep -q '^VYR_PYTHON:BOOL=ON' "$BUILD/CMakeCache.txt" && python_targets="vyr_cli vyr_python"
 # shellcheck disable=SC2086
-cmake --build "$BUILD" --target $targets -j "$(nproc)" >/dev/null
+cmake --build "$BUILD" --target $targets $python_targets -j "$(nproc)" >/dev/null
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 for t in $targets; do
+    # Needs a project to read: python_obs_bench.py below makes one and runs it beside the module.
+    [ "$t" = project_iterate_bench ] && continue
     # A filter may match nothing in some binaries; those are left out of the table.
     [ -n "$("$BUILD/bench/$t" --benchmark_list_tests "$@" 2>/dev/null)" ] || continue
     "$BUILD/bench/$t" --benchmark_format=json --benchmark_out="$out/$t.json" \
@@ -45,3 +50,12 @@ for n, c in rows:
         cells.append('%14.2f' % v if isinstance(v, float) else '%14s' % v)
     print('%-*s' % (width, n) + ''.join(cells))
 PY
+
+# The Python module against numpy.loadtxt and the C++ iterator, on a corpus day file. The system
+# interpreter: the Debian numpy and pybind11 the module was built with belong to it.
+if [ -n "$python_targets" ]; then
+    python=python3
+    [ -x /usr/bin/python3 ] && python=/usr/bin/python3
+    echo
+    "$python" bench/python_obs_bench.py --build "$BUILD"
+fi

@@ -1,0 +1,56 @@
+#include "errors.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace py = pybind11;
+
+namespace vyr_py {
+
+void fail(VYR_ERROR code, const std::string& context) {
+    std::string text;
+    ErrorToStringDef(code, text);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(code));
+    throw Failure{code, context + ": " + (text.empty() ? "failed" : text) + " (" + hex + ")"};
+}
+
+void add_errors(py::module_& module) {
+    // A handle that lives as long as the interpreter: the translator below outlives any scope.
+    static py::handle error_type;
+    error_type = PyErr_NewExceptionWithDoc(
+        "vyr.Error",
+        "A failed operation of the library. code: the library's result code as an unsigned "
+        "32-bit number (0x80009004); text: that code's message text.",
+        PyExc_Exception, nullptr);
+    module.attr("Error") = py::handle(error_type);
+    py::register_exception_translator([](std::exception_ptr thrown) {
+        try {
+            if (thrown) std::rethrow_exception(thrown);
+        } catch (const Failure& failure) {
+            std::string text;
+            ErrorToStringDef(failure.code, text);
+            py::object error = error_type(failure.message);
+            // Codes read as they are written everywhere else: 0x8000xxxx.
+            error.attr("code") = static_cast<uint32_t>(failure.code);
+            error.attr("text") = text;
+            PyErr_SetObject(error_type.ptr(), error.ptr());
+        }
+    });
+    // The codes a caller is likely to test for, by their library names without the prefix.
+    const std::pair<const char*, VYR_ERROR> codes[] = {
+        {"E_INVALID_PARAMETER", VYR_E_INVALID_PARAMETER},
+        {"E_INVALID_INTERFACE", VYR_E_INVALID_INTERFACE},
+        {"E_STORAGE_NOT_CREATED", VYR_E_STORAGE_NOT_CREATED},
+        {"E_STORAGE_NOT_FOUND", VYR_E_STORAGE_NOT_FOUND},
+        {"E_ENTRY_NOT_FOUND", VYR_E_ENTRY_NOT_FOUND},
+        {"E_READ_ENTRY_FAILED", VYR_E_READ_ENTRY_FAILED},
+        {"E_WRITE_ENTRY_FAILED", VYR_E_WRITE_ENTRY_FAILED},
+        {"E_ITERATOR_AT_END", VYR_E_ITERATOR_AT_END},
+        {"E_UNSUPPORTED_FILE", VYR_E_UNSUPPORTED_FILE},
+        {"E_FAILED_TO_READ", VYR_E_FAILED_TO_READ},
+    };
+    for (const auto& [name, code] : codes) module.attr(name) = static_cast<uint32_t>(code);
+}
+
+}  // namespace vyr_py
