@@ -19,7 +19,7 @@
 
 #include "commands.h"
 #include "demo_samples.h"
-#include "import_observations.h"
+#include "import_text.h"
 #include "project_access.h"
 
 extern char** environ;
@@ -189,8 +189,11 @@ void import_samples(const std::string& path, const std::filesystem::path& sample
         const std::filesystem::path file = samples / sample.name;
         made.write_file(file, sample.bytes, sample.size);
         std::cout << "vyr import " << path << ' ' << file.string() << '\n';
-        for (const ImportedSite& site :
-             import_observation_file(project.storage(), file.string(), {}).sites)
+        VyrFileImportReport report;
+        Vyr_ImportFile(project.storage(), file.string(), {}, report);
+        print_notices(std::cerr, report);
+        if (VyrFailed(report.result)) throw CommandFailure{failure_text(report, false)};
+        for (const VyrImportedSite& site : report.sites)
             std::cout << "  " << site_summary(file.string(), site) << '\n';
     }
     project.commit();

@@ -10,10 +10,10 @@
 #include <vyr/vyr.h>
 
 #include "commands.h"
-#include "import_common_data.h"
-#include "import_observations.h"
+#include "import_text.h"
 #include "interrupt.h"
 #include "new_project.h"
+#include "progress_bar.h"
 #include "project_access.h"
 
 namespace vyr_cli {
@@ -22,60 +22,32 @@ namespace {
 // Files above this size get a progress bar when stderr is a terminal.
 constexpr uintmax_t kProgressBarBytes = 4u << 20;
 
-// What one file did: its summary lines, and whether it added anything to the project.
-struct ImportedFile {
-    std::vector<std::string> lines;
-    bool added = false;
-};
-
-// Files without stations go into the common data; one summary line per list they fed.
-ImportedFile import_records(IVyrStorageEx& project, FileKind kind, const std::string& path) {
-    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
-    CVyrIPtrSmart<IVyrFileConverter> converter;
-    CVyrIPtrSmart<IVyrCommonData> commonData;
-    check(root.IsValid() ? root->GetFileConverter(converter) : VYR_E_INVALID_INTERFACE, path);
-    check(project.GetCommonData(commonData), path);
-    ImportedFile imported;
-    const std::vector<StoredCount> counts =
-        import_common_data_file(kind, path, *converter, *commonData);
-    imported.lines.push_back(path + ": " + file_kind_name(kind) + ": " + counts_summary(counts));
-    for (const StoredCount& count : counts) imported.added = imported.added || count.added > 0;
-    return imported;
-}
-
-// Imports one file into the project; throws CommandFailure when it cannot.
-ImportedFile import_file(IVyrStorageEx& project, const std::string& path,
-                         ObservationImportOptions options) {
+// The report of one file imported into the project, its warnings and cut notice on stderr. A
+// bar is drawn while the file is read when it is large and stderr is a terminal.
+VyrFileImportReport import_file(IVyrStorageEx& project, const std::string& path,
+                                VyrImportOptions options) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
-    options.progress = !error && size > kProgressBarBytes && isatty(STDERR_FILENO) == 1;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        const bool missing = !error || error == std::errc::no_such_file_or_directory ||
-                             error == std::errc::not_a_directory;
-        throw CommandFailure{path + ": " + (missing ? "File not found." : error.message())};
-    }
-    const FileKind kind = detect_file_kind(path);
-    if (kind == FileKind::kUnknown) throw CommandFailure{path + ": not a kind of file vyr imports"};
-    if (kind != FileKind::kRinexObservation && kind != FileKind::kCompactRinexObservation)
-        return import_records(project, kind, path);
-    // A compact file is expanded while it is read; its problems name the expanded line.
-    const ImportedObservations observations = import_observation_file(
-        project, path, options, kind == FileKind::kCompactRinexObservation ? path : "");
-    ImportedFile imported;
-    for (const ImportedSite& site : observations.sites) {
-        imported.lines.push_back(site_summary(path, site));
-        imported.added = imported.added || !site.alreadyPresent;
-    }
-    const std::string readPast = other_systems_summary(path, observations.otherSystems);
-    if (!readPast.empty()) imported.lines.push_back(readPast);
-    return imported;
+    std::unique_ptr<ProgressBar> bar;
+    if (!error && size > kProgressBarBytes && isatty(STDERR_FILENO) == 1)
+        options.progress = [&bar](const VyrImportProgress& at) {
+            if (at.linesTotal == 0) return;  // lines not counted: no bar
+            if (bar == nullptr)
+                bar = std::make_unique<ProgressBar>(at.path, at.linesTotal, at.bytesStored);
+            bar->at(at.linesRead);
+        };
+    VyrFileImportReport report;
+    Vyr_ImportFile(project, path, options, report);
+    bar.reset();
+    print_notices(std::cerr, report);
+    return report;
 }
 
 // Where the files of one command go: the project, or, when it does not exist yet, a new one
 // that takes its name with the first file committed into it.
 class ImportTarget {
 public:
-    ImportTarget(const std::string& project, const ObservationImportOptions& options)
+    ImportTarget(const std::string& project, const VyrImportOptions& options)
         : m_project(project), m_options(options) {
         std::error_code error;
         m_exists = std::filesystem::exists(project, error);
@@ -115,24 +87,21 @@ private:
     std::vector<std::string> import_committed(const std::string& file) {
         if (!m_exists && m_new == nullptr) m_new = std::make_unique<NewProject>(m_project);
         WritableProject project(m_exists ? m_project : m_new->work_path(), m_project);
-        ImportedFile imported;
-        try {
-            imported = import_file(project.storage(), file, m_options);
-        } catch (const CommandFailure& failure) {
-            if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
+        const VyrFileImportReport report = import_file(project.storage(), file, m_options);
+        if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
+        if (VyrFailed(report.result)) {
             const std::string cause = project.storage_failure();
-            throw CommandFailure{failure.message +
+            throw CommandFailure{failure_text(report, m_options.conversion.salvageCut) +
                                  (cause.empty() ? "" : " (" + m_project + ": " + cause + ")")};
         }
-        if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
         // A file the project holds already leaves its bytes alone: nothing is committed. A new
         // project is committed all the same, so that it comes into being.
-        if (imported.added || !m_exists) project.commit();
-        return imported.lines;
+        if (report.added || !m_exists) project.commit();
+        return summary_lines(report);
     }
 
     std::string m_project;
-    ObservationImportOptions m_options;
+    VyrImportOptions m_options;
     bool m_exists = false;
     std::unique_ptr<NewProject> m_new;  // the project being made, until it has its name
 };
@@ -144,7 +113,8 @@ void add_import_command(CLI::App& app) {
         "import", "Import files into a project (made when missing): one station per site");
     auto project = std::make_shared<std::string>();
     auto files = std::make_shared<std::vector<std::string>>();
-    auto options = std::make_shared<ObservationImportOptions>();
+    auto options = std::make_shared<VyrImportOptions>();
+    options->cancel = interrupt_flag();
     command->add_option("PROJECT", *project, "Project file")->required();
     command
         ->add_option("FILE", *files,

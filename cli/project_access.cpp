@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "commands.h"
-#include "import_common_data.h"
 
 namespace vyr_cli {
 
@@ -39,16 +38,13 @@ std::string why_not_a_project(const std::string& path, HRESULT opened) {
         return {};
     // The kinds `vyr import` knows, compressed or not: the likely mix-up is the import's words
     // swapped.
-    FileKind kind = FileKind::kUnknown;
-    try {
-        kind = detect_file_kind(path);
-    } catch (const CommandFailure&) {
-        // Unreadable as text: no kind to tell of.
-    }
-    if (kind == FileKind::kRinexObservation || kind == FileKind::kCompactRinexObservation)
+    VyrImportKind kind = VyrImportKind::kUnknown;
+    std::string unreadable;  // unreadable as text: no kind to tell of
+    if (!Vyr_DetectImportKind(path, kind, unreadable)) kind = VyrImportKind::kUnknown;
+    if (kind == VyrImportKind::kRinexObservation || kind == VyrImportKind::kCompactRinexObservation)
         return "looks like a RINEX observation file: did you mean `vyr import PROJECT FILE`?";
-    if (kind != FileKind::kUnknown)
-        return std::string("looks like a ") + file_kind_name(kind) +
+    if (kind != VyrImportKind::kUnknown)
+        return std::string("looks like a ") + Vyr_ImportKindName(kind) +
                " file: did you mean `vyr import PROJECT FILE`?";
     return "is not a project (not a compound document)";
 }

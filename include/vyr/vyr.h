@@ -10,6 +10,7 @@
 #include "vyr/error.h"
 #include "vyr/export.h"
 #include "vyr/file_converter.h"
+#include "vyr/file_import.h"
 #include "vyr/frequency_manager.h"
 #include "vyr/glonass_map.h"
 #include "vyr/iono_models.h"

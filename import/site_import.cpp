@@ -1,25 +1,23 @@
-#include "import_observations.h"
-
-#include <sys/stat.h>
+#include "import/site_import.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <iostream>
 #include <memory>
 #include <set>
 #include <utility>
 
-#include "commands.h"
-#include "interrupt.h"
-#include "output_text.h"
-#include "progress_bar.h"
-#include "project_access.h"
-#include "station_text.h"
+#include <vyr/mjd_time.h>
+#include <vyr/observations.h>
+#include <vyr/points.h>
+#include <vyr/processing_errors.h>
+#include <vyr/satellite.h>
+#include <vyr/station.h>
 
-namespace vyr_cli {
+#include "import/import_failure.h"
+
+namespace vyr_import {
 namespace {
 
 // Epochs go to the station in batches: few statistics writes, memory bounded by the batch.
@@ -71,59 +69,47 @@ VYR_ERROR count_epochs(IVyrStationEx& station, double first, double last, uint64
     return VYR_OK;
 }
 
-// Warnings of one file for stderr: every distinct problem is shown with its first few lines, the
-// rest counted, so that a record damaged in every epoch gives a few lines, not one per epoch.
-class WarningGroups {
-public:
-    static constexpr size_t kShownPerProblem = 5;
-    static constexpr size_t kMaxProblems = 100;  // problems beyond are only counted
-
-    void add(uint32_t line, const char* problem) {
-        const std::string text = problem != nullptr ? problem : "";
-        auto group = std::find_if(m_groups.begin(), m_groups.end(),
-                                  [&](const Group& g) { return g.problem == text; });
-        if (group == m_groups.end()) {
-            if (m_groups.size() >= kMaxProblems) {
-                ++m_otherProblems;
-                return;
-            }
-            m_groups.push_back({text, {}, 0});
-            group = m_groups.end() - 1;
+// Keeps every distinct problem with its first few lines and counts the rest, so that a record
+// damaged in every epoch gives a few lines, not one per epoch.
+void add_warning(VyrFileImportReport& report, uint32_t line, const char* problem) {
+    const std::string text = problem != nullptr ? problem : "";
+    auto group = std::find_if(report.warnings.begin(), report.warnings.end(),
+                              [&](const VyrImportWarning& g) { return g.problem == text; });
+    if (group == report.warnings.end()) {
+        if (report.warnings.size() >= VyrFileImportReport::kMaxWarnings) {
+            ++report.otherWarnings;
+            return;
         }
-        if (group->lines.size() < kShownPerProblem)
-            group->lines.push_back(line);
-        else
-            ++group->more;
+        report.warnings.push_back({text, {}, 0});
+        group = report.warnings.end() - 1;
     }
+    if (group->lines.size() < VyrImportWarning::kLinesKept)
+        group->lines.push_back(line);
+    else
+        ++group->more;
+}
 
-    // "vyr: FILE:LINE: warning: problem" lines; where names the file as failures do.
-    void print(std::ostream& out, const std::string& path, bool expanded) const {
-        for (const Group& g : m_groups) {
-            for (uint32_t line : g.lines) {
-                std::string where = path;
-                if (line != 0)
-                    where += (expanded ? ": expanded line " : ":") + std::to_string(line);
-                out << "vyr: " << where << ": warning: " << terminal_text(g.problem) << "\n";
-            }
-            if (g.more > 0)
-                out << "vyr: " << path << ": warning: ... and " << g.more << " more like it ("
-                    << terminal_text(g.problem) << ")\n";
-        }
-        if (m_otherProblems > 0)
-            out << "vyr: " << path << ": warning: ... and " << m_otherProblems
-                << " more of other kinds\n";
-        out.flush();
-    }
+// "YYYY-MM-DDTHH:MM:SS.sss" of an MJD with fraction, milliseconds rounded.
+std::string iso_time(double mjd) {
+    const double day = std::floor(mjd);
+    auto ms = static_cast<int64_t>(std::llround((mjd - day) * 86400000.0));
+    const auto whole = static_cast<uint32_t>(static_cast<int64_t>(day) + ms / 86400000);
+    ms %= 86400000;
+    int year = 0, month = 0, dom = 0, hour = 0, minute = 0;
+    double seconds = 0;
+    MjdToCalendar(whole, 0.0, year, month, dom, hour, minute, seconds);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", year, month, dom,
+                  static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
+                  static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
+    return text;
+}
 
-private:
-    struct Group {
-        std::string problem;
-        std::vector<uint32_t> lines;
-        uint64_t more;
-    };
-    std::vector<Group> m_groups;
-    uint64_t m_otherProblems = 0;
-};
+std::string key_display(const VYR_KEY& key) {
+    std::string text;
+    VyrRecordToString(key, text);
+    return text;
+}
 
 // Writes the sites of one file into the project as the converter hands them out.
 class StationWriter final : public IVyrStationRinexSink {
@@ -131,17 +117,22 @@ public:
     // path: the file named in messages; expanded: its line numbers are those of the text it was
     // expanded to.
     StationWriter(IVyrStorageEx& project, const std::string& path, bool expanded,
-                  const ObservationImportOptions& options, ProgressBar* progress)
+                  const VyrImportOptions& options, ImportProgressFeed& progress,
+                  VyrFileImportReport& report)
         : m_project(project),
           m_path(path),
           m_expanded(expanded),
           m_options(options),
-          m_progress(progress) {}
+          m_progress(progress),
+          m_report(report) {}
 
     VYR_ERROR OnEpoch(const VYR_STATION_RINEX& station, const VYR_OCCUPATION& occupation,
                       VYR_OBSERVATIONEPOCH& epoch, uint32_t line) override {
-        if (m_progress != nullptr) m_progress->at(line);
-        if (interrupted()) return fail(VYR_E_INVALID_STATUS, line, "interrupted");
+        m_progress.at(line);
+        if (m_options.cancel != nullptr && m_options.cancel->load(std::memory_order_relaxed)) {
+            m_cancelled = true;
+            return fail(VYR_E_INVALID_STATUS, line, "cancelled");
+        }
         if (m_site.epochs == 0) {
             const VYR_ERROR begun = begin_site(station, occupation, epoch);
             if (VyrFailed(begun)) return fail(begun, line, "the station could not be made");
@@ -175,7 +166,7 @@ public:
             m_toDescribe.push_back({m_target, station, m_site.appended});
         }
         m_sites.push_back(m_site);
-        m_site = ImportedSite{};
+        m_site = VyrImportedSite{};
         m_systems.clear();
         m_within = nullptr;
         m_station.Reset();
@@ -184,7 +175,7 @@ public:
     }
 
     void OnSystemReadPast(char system, uint64_t satelliteEpochs) override {
-        m_otherSystems.emplace_back(system, satelliteEpochs);
+        m_report.otherSystems.emplace_back(system, satelliteEpochs);
     }
 
     void OnFailure(uint32_t line, const char* problem) override {
@@ -194,19 +185,12 @@ public:
     }
 
     void OnCut(uint32_t line, uint64_t completeEpochs, const char* problem) override {
-        m_cut = true;
-        m_cutLine = line;
-        m_cutEpochs = completeEpochs;
-        m_cutProblem = problem != nullptr ? problem : "";
+        m_report.cut = {true, line, completeEpochs, problem != nullptr ? problem : ""};
     }
-    bool cut() const { return m_cut; }
-    uint64_t cut_epochs() const { return m_cutEpochs; }
-    // "FILE:LINE: cut: problem" with the line of the last complete epoch's end.
-    std::string cut_text() const { return where(m_cutLine) + ": cut: " + m_cutProblem; }
 
-    void OnWarning(uint32_t line, const char* problem) override { m_warnings.add(line, problem); }
-
-    void print_warnings() const { m_warnings.print(std::cerr, m_path, m_expanded); }
+    void OnWarning(uint32_t line, const char* problem) override {
+        add_warning(m_report, line, problem);
+    }
 
     // Receiver, antenna, occupations and points of every new station; occupations and points of
     // every station a site was appended to.
@@ -231,8 +215,8 @@ public:
                (m_problem.empty() ? text : m_problem + " (" + text + ")");
     }
 
-    const std::vector<ImportedSite>& sites() const { return m_sites; }
-    const std::vector<std::pair<char, uint64_t>>& other_systems() const { return m_otherSystems; }
+    bool cancelled() const { return m_cancelled; }
+    bool overlaps() const { return m_overlaps; }
 
 private:
     std::string where(uint32_t line) const {
@@ -303,11 +287,11 @@ private:
             m_site.alreadyPresent = true;
             return VYR_OK;
         }
+        m_overlaps = true;
         return fail(VYR_E_ENTRY_EXISTS, 0,
                     "site " + m_site.marker + " (" + iso_time(first) + " to " + iso_time(last) +
                         ") overlaps station " + m_within->key + " (" + iso_time(m_within->first) +
-                        " to " + iso_time(m_within->last) +
-                        ") with other epochs; --new-station makes it a station of its own");
+                        " to " + iso_time(m_within->last) + ") with other epochs");
     }
 
     VYR_ERROR load_stored_sites() {
@@ -426,8 +410,9 @@ private:
     IVyrStorageEx& m_project;
     std::string m_path;
     bool m_expanded = false;
-    ObservationImportOptions m_options;
-    ProgressBar* m_progress;
+    const VyrImportOptions& m_options;
+    ImportProgressFeed& m_progress;
+    VyrFileImportReport& m_report;
     CVyrIPtrSmart<IVyrCollectionStationEx> m_stations;
     std::vector<StoredSite> m_stored;
     VYR_STATION_KEY m_target{};  // the station the site's epochs go to
@@ -438,104 +423,43 @@ private:
     std::vector<VYR_OBSERVATIONEPOCH> m_pending;  // the first m_batched hold epochs to write
     size_t m_batched = 0;
     uint32_t m_pendingLine = 0;
-    ImportedSite m_site;
+    VyrImportedSite m_site;
     std::set<char> m_systems;
     // The stored station whose span the site starts in: its epochs are only counted.
     const StoredSite* m_within = nullptr;
-    std::vector<ImportedSite> m_sites;
+    std::vector<VyrImportedSite>& m_sites = m_report.sites;
     struct Described {
         VYR_STATION_KEY key;
         VYR_STATION_RINEX site;
         bool appended;
     };
     std::vector<Described> m_toDescribe;
-    std::vector<std::pair<char, uint64_t>> m_otherSystems;
 
     uint32_t m_problemLine = 0;
     std::string m_problem;
-    bool m_cut = false;
-    uint32_t m_cutLine = 0;
-    uint64_t m_cutEpochs = 0;
-    std::string m_cutProblem;
-    WarningGroups m_warnings;
+    bool m_cancelled = false;
+    bool m_overlaps = false;
 };
-
-// A bar over the lines the converter numbers: of the decompressed and expanded text, whatever
-// the file stores; its speed is of the file as stored. None when the lines cannot be counted.
-std::unique_ptr<ProgressBar> line_progress_bar(const std::string& path, const std::string& name) {
-    uint64_t lines = 0;
-    std::error_code error;
-    const uintmax_t bytes = std::filesystem::file_size(path, error);
-    if (error || !Vyr_CountTextLines(path.c_str(), lines) || lines == 0) return nullptr;
-    return std::make_unique<ProgressBar>(name, lines, bytes);
-}
 
 }  // namespace
 
-ImportedObservations import_observation_file(IVyrStorageEx& project, const std::string& path,
-                                             const ObservationImportOptions& options,
-                                             const std::string& expandedFrom) {
-    const std::string& shown = expandedFrom.empty() ? path : expandedFrom;
-    std::unique_ptr<ProgressBar> bar;
-    if (options.progress) bar = line_progress_bar(path, shown);
-    StationWriter writer(project, shown, !expandedFrom.empty(), options, bar.get());
+void import_sites(IVyrStorageEx& project, const std::string& path, bool expanded,
+                  const VyrImportOptions& options, ImportProgressFeed& progress,
+                  VyrFileImportReport& report) {
+    report.expandedLines = expanded;
+    StationWriter writer(project, path, expanded, options, progress, report);
     VYR_ERROR result = Vyr_ConvertRinexObsToSinkEx(path.c_str(), writer, options.conversion);
-    bar.reset();
-    writer.print_warnings();
     if (VyrSucceeded(result)) result = writer.describe_stations();
     if (VyrFailed(result)) {
-        // A cut file is refused whole; the epochs before the cut are there for the asking.
-        std::string text = writer.failure_text(result);
-        if (writer.cut() && !options.conversion.salvageCut && writer.cut_epochs() > 0)
-            text += "\n" + std::to_string(writer.cut_epochs()) +
-                    " complete epochs could be imported with --salvage";
-        throw CommandFailure{text};
+        report.cancelled = writer.cancelled();
+        report.overlaps = writer.overlaps();
+        throw ImportFailure{result, report.cancelled ? path + ": cancelled; nothing of it imported"
+                                                     : writer.failure_text(result)};
     }
-    if (writer.sites().empty()) throw CommandFailure{shown + ": no observation epochs in the file"};
-    if (writer.cut())
-        std::cerr << "vyr: " << writer.cut_text() << "; " << writer.cut_epochs()
-                  << " complete epochs imported\n";
-    return {writer.sites(), writer.other_systems()};
+    if (report.sites.empty())
+        throw ImportFailure{VYR_E_HEADER_OR_DATA_MISSING,
+                            path + ": no observation epochs in the file"};
+    progress.done();
 }
 
-// "BeiDou (C)"; the letter alone for a system without a name here.
-std::string system_name(char letter) {
-    switch (letter) {
-        case 'C':
-            return "BeiDou (C)";
-        case 'J':
-            return "QZSS (J)";
-        case 'I':
-            return "NavIC (I)";
-        default:
-            return std::string("system ") + letter;
-    }
-}
-
-std::string other_systems_summary(const std::string& path,
-                                  const std::vector<std::pair<char, uint64_t>>& otherSystems) {
-    if (otherSystems.empty()) return {};
-    uint64_t total = 0;
-    std::string each;
-    for (const auto& [letter, count] : otherSystems) {
-        total += count;
-        each += (each.empty() ? "" : ", ") + std::to_string(count) + " " + system_name(letter);
-    }
-    return path + ": read past " + std::to_string(total) +
-           " satellite-epochs of systems a project does not keep (" + each + ")";
-}
-
-std::string site_summary(const std::string& path, const ImportedSite& site) {
-    const std::string marker = site.marker.empty() ? "(no marker)" : terminal_text(site.marker);
-    if (site.alreadyPresent)
-        return path + ": site " + marker + " is in the project already as station " +
-               terminal_text(site.key) + "; nothing changed";
-    return path + ": station " + terminal_text(site.key) + " (marker " + marker +
-           "): " + std::to_string(site.epochs) +
-           (site.appended ? " epochs appended, " : " epochs, ") +
-           iso_time(site.firstMjd, site.firstFraction) + " to " +
-           iso_time(site.lastMjd, site.lastFraction) + ", systems " +
-           (site.systems.empty() ? std::string("none") : site.systems);
-}
-
-}  // namespace vyr_cli
+}  // namespace vyr_import
