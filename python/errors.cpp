@@ -15,9 +15,32 @@ void fail(VYR_ERROR code, const std::string& context) {
     throw Failure{code, context + ": " + (text.empty() ? "failed" : text) + " (" + hex + ")"};
 }
 
+namespace {
+
+// vyr.Error; a handle that lives as long as the interpreter, as the translator outlives any scope.
+py::handle error_type;
+
+py::object error_of(VYR_ERROR code, const std::string& message) {
+    std::string text;
+    ErrorToStringDef(code, text);
+    py::object error = error_type(message);
+    // Codes read as they are written everywhere else: 0x8000xxxx.
+    error.attr("code") = static_cast<uint32_t>(code);
+    error.attr("text") = text;
+    return error;
+}
+
+}  // namespace
+
+void raise_with(VYR_ERROR code, const std::string& message, const char* name,
+                const py::object& value) {
+    py::object error = error_of(code, message);
+    error.attr(name) = value;
+    PyErr_SetObject(error_type.ptr(), error.ptr());
+    throw py::error_already_set();
+}
+
 void add_errors(py::module_& module) {
-    // A handle that lives as long as the interpreter: the translator below outlives any scope.
-    static py::handle error_type;
     error_type = PyErr_NewExceptionWithDoc(
         "vyr.Error",
         "A failed operation of the library. code: the library's result code as an unsigned "
@@ -28,12 +51,7 @@ void add_errors(py::module_& module) {
         try {
             if (thrown) std::rethrow_exception(thrown);
         } catch (const Failure& failure) {
-            std::string text;
-            ErrorToStringDef(failure.code, text);
-            py::object error = error_type(failure.message);
-            // Codes read as they are written everywhere else: 0x8000xxxx.
-            error.attr("code") = static_cast<uint32_t>(failure.code);
-            error.attr("text") = text;
+            const py::object error = error_of(failure.code, failure.message);
             PyErr_SetObject(error_type.ptr(), error.ptr());
         }
     });
@@ -49,6 +67,8 @@ void add_errors(py::module_& module) {
         {"E_ITERATOR_AT_END", VYR_E_ITERATOR_AT_END},
         {"E_UNSUPPORTED_FILE", VYR_E_UNSUPPORTED_FILE},
         {"E_FAILED_TO_READ", VYR_E_FAILED_TO_READ},
+        {"E_INVALID_OPEN_MODE", VYR_E_INVALID_OPEN_MODE},
+        {"E_HEADER_OR_DATA_MISSING", VYR_E_HEADER_OR_DATA_MISSING},
     };
     for (const auto& [name, code] : codes) module.attr(name) = static_cast<uint32_t>(code);
 }

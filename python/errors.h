@@ -22,6 +22,10 @@ inline void check(VYR_ERROR code, const std::string& context) {
     if (VyrFailed(code)) fail(code, context);
 }
 
+// Raises vyr.Error of `code` with `message` and one more attribute `name` = `value`.
+[[noreturn]] void raise_with(VYR_ERROR code, const std::string& message, const char* name,
+                             const pybind11::object& value);
+
 // Makes vyr.Error and the translation of Failure into it.
 void add_errors(pybind11::module_& module);
 

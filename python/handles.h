@@ -42,6 +42,7 @@ pybind11::dict associations_of(const State& state);
 
 // The parts of the module, one per file.
 void add_project(pybind11::module_& module);
+void add_imports(pybind11::class_<Project>& project);
 void add_stations(pybind11::module_& module);
 void add_observations(pybind11::class_<Station>& station);
 void add_common(pybind11::module_& module);

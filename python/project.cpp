@@ -80,8 +80,8 @@ Project open(const py::object& named, bool write) {
 }  // namespace
 
 void add_project(py::module_& module) {
-    py::class_<Project>(module, "Project", "An open project; use it in a `with` block.")
-        .def_property_readonly("path", [](const Project& p) { return p.state->path; })
+    py::class_<Project> project(module, "Project", "An open project; use it in a `with` block.");
+    project.def_property_readonly("path", [](const Project& p) { return p.state->path; })
         .def_property_readonly("writable", [](const Project& p) { return p.state->writable; })
         .def_property_readonly("closed",
                                [](const Project& p) { return !p.state->project.IsValid(); })
@@ -108,6 +108,7 @@ void add_project(py::module_& module) {
                    (p.state->project.IsValid() ? (p.state->writable ? " (write)>" : ">")
                                                : " (closed)>");
         });
+    add_imports(project);
     module.def("create", &create, py::arg("path"),
                "Creates a new project at path (an existing file is never replaced) and opens it "
                "for writing.");

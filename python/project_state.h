@@ -2,6 +2,7 @@
 // open project, or nothing once it is closed; and the lock that keeps one thread in it at a time.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,6 +34,11 @@ struct ProjectState {
     // Releases the project: a project opened for writing is committed now. Closing twice is
     // harmless.
     void close();
+    // Runs `work` (without the GIL) while the project, open for writing, is let go (committed)
+    // so that `work` may open the file itself, then opens it for writing again. Throws vyr.Error
+    // when the project is closed or read-only, or when it does not open again (it is closed
+    // then).
+    void while_let_go(const std::function<void()>& work);
 };
 
 }  // namespace vyr_py

@@ -7,7 +7,7 @@ import unittest
 import numpy as np
 import vyr
 
-from support import FolderTest, cli, cli_json
+from support import SAMPLE_FILES, FolderTest, cli, cli_csv, cli_json
 
 
 class ProjectTest(FolderTest):
@@ -23,6 +23,35 @@ class ProjectTest(FolderTest):
         self.assertEqual(raised.exception.code, vyr.E_STORAGE_NOT_CREATED)
         self.assertIn(path, str(raised.exception))
         self.assertEqual(open(path, "rb").read(), before)
+
+    def test_import_files_gives_what_vyr_import_gives_and_each_file_is_all_or_nothing(self):
+        broken = self.path("broken.21o")
+        with open(SAMPLE_FILES[0]) as f:
+            lines = f.read().splitlines(keepends=True)
+        with open(broken, "w") as f:  # a header only: no epochs to import
+            f.writelines(lines[:lines.index(next(l for l in lines if "END OF HEADER" in l)) + 1])
+        path = self.path("imported.vyr")
+        calls = []
+        with vyr.create(path) as project:
+            with self.assertRaises(vyr.Error) as raised:
+                project.import_files([SAMPLE_FILES[0], broken, SAMPLE_FILES[1]],
+                                     progress=lambda *a: calls.append(a))
+            reports = raised.exception.reports
+            self.assertEqual([r["problem"] is None for r in reports], [True, False, True])
+            self.assertIn(broken, str(raised.exception))
+            self.assertEqual(reports[0]["sites"][0]["key"], "VYRA")
+            self.assertEqual(sorted(project.stations), ["VYRA", "VYRB"])
+            again = project.import_files([SAMPLE_FILES[0]])
+            self.assertTrue(again[0]["sites"][0]["already_present"])
+            self.assertFalse(again[0]["added"])
+        self.assertEqual(cli_csv("obs", path, "VYRB", "--csv"),
+                         cli_csv("obs", self.sample_project(), "VYRB", "--csv"))
+        # Progress ends each observation file with every line read.
+        self.assertTrue(any(c[2] == c[3] and c[3] > 0 for c in calls))
+        with vyr.open(path) as project:
+            with self.assertRaises(vyr.Error) as raised:
+                project.import_files([SAMPLE_FILES[0]])
+            self.assertEqual(raised.exception.code, vyr.E_INVALID_OPEN_MODE)
 
     def test_failed_opens_carry_the_library_code_and_name_the_file(self):
         not_a_project = self.path("text.vyr")
