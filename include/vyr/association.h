@@ -77,9 +77,10 @@ static_assert(sizeof(VYR_INTERFREQUENCYBIAS_VALUES) == 1202);
 // cannot be deleted. One thread at a time. Every operation answers VYR_E_INVALID_INTERFACE when
 // the association's storages are not open; reading an entry never written gives
 // VYR_E_ENTRY_NOT_FOUND and leaves the output unchanged. A Set replaces its stream in the result
-// storage: VYR_E_CANNOT_CREATE_ENTRY in a project opened for reading. Result lists are the
-// uncached ones of IVyrCollection; a type or band without a stream, or a list missing from a
-// project opened for reading, gives VYR_E_ENTRY_NOT_FOUND.
+// storage: VYR_E_CANNOT_CREATE_ENTRY in a project opened for reading. Residuals, offsets, slips,
+// status, statistics, epoch information and points are uncached result lists (see
+// IVyrCollection); model keys and models are cached. A type or band without a stream, or a list
+// missing from a project opened for reading, gives VYR_E_ENTRY_NOT_FOUND.
 class IVyrStationAssoc {
 public:
     // The description given when the association was added.
