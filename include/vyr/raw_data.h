@@ -32,8 +32,9 @@ struct VYR_RAW_DATA {
     std::vector<VYR_RAW_DATA_EPOCH> epochs;  // kind 2, in the order given
 };
 
-// Operations in slot order. Each returns VYR_E_INVALID_INTERFACE when the stream is missing and VYR_E_CANNOT_CREATE_ENTRY
-// when it could not be created.
+// Operations in slot order. Handed out by an association, it holds the result storage and its
+// raw data stream until released; one thread at a time. Each returns VYR_E_INVALID_INTERFACE
+// when the stream is missing and VYR_E_CANNOT_CREATE_ENTRY when it could not be created.
 class IVyrRawDataEx {
 public:
     // Appends one item whole or not at all: VYR_E_INVALID_PARAMETER for a kind other than 1 and 2 or a stream
@@ -44,6 +45,7 @@ public:
     virtual VYR_ERROR GetFirstRawData(VYR_RAW_DATA& item) = 0;
     // VYR_E_NO_MORE_ENTRIES at the end, on damage, and before GetFirstRawData.
     virtual VYR_ERROR GetNextRawData(VYR_RAW_DATA& item) = 0;
+    // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;
 
 protected:
