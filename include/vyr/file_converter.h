@@ -188,8 +188,8 @@ public:
 };
 
 // The observation import without gathering epochs: the same conversion as ConvertRinexObs, each
-// site and epoch handed to sink as soon as it is read. A failure code of the sink ends the
-// conversion and is returned.
+// site and epoch handed to sink as soon as it is read; fails as ConvertRinexObs. A failure code
+// of the sink ends the conversion and is returned.
 VYR_API VYR_ERROR Vyr_ConvertRinexObsToSink(const char* fileName, IVyrStationRinexSink& sink);
 // The same with choices beyond the first description.
 VYR_API VYR_ERROR Vyr_ConvertRinexObsToSinkEx(const char* fileName, IVyrStationRinexSink& sink,
