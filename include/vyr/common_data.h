@@ -55,26 +55,33 @@ public:
     // Adds the Galileo almanacs one by one as Add of their list does; stops at the first failure.
     virtual VYR_ERROR AddAlmanachEphemerisGalRecords(
         const std::vector<VYR_ALMANACHEPHEMERIS_GAL>& records) = 0;
-    // Adds the Galileo broadcast ephemerides one by one as Add of their list does; stops at the first failure.
+    // Adds the Galileo broadcast ephemerides one by one as Add of their list does; stops at the
+    // first failure.
     virtual VYR_ERROR AddBroadcastEphemerisGalRecords(
         const std::vector<VYR_BROADCASTEPHEMERIS_GAL>& records) = 0;
-    // Adds the GLONASS broadcast ephemerides one by one as Add of their list does; stops at the first failure.
+    // Adds the GLONASS broadcast ephemerides one by one as Add of their list does; stops at the
+    // first failure.
     virtual VYR_ERROR AddBroadcastEphemerisGloRecords(
         const std::vector<VYR_BROADCASTEPHEMERIS_GLO>& records) = 0;
-    // Adds the GPS broadcast ephemerides one by one as Add of their list does; stops at the first failure.
+    // Adds the GPS broadcast ephemerides one by one as Add of their list does; stops at the first
+    // failure.
     virtual VYR_ERROR AddBroadcastEphemerisRecords(
         const std::vector<VYR_BROADCASTEPHEMERIS>& records) = 0;
-    // Adds the precise ephemeris positions one by one as Add of their list does; stops at the first failure.
+    // Adds the precise ephemeris positions one by one as Add of their list does; stops at the first
+    // failure.
     virtual VYR_ERROR AddPreciseEphemerisRecords(
         const std::vector<VYR_PRECISEEPHEMERIS>& records) = 0;
-    // Adds the Klobuchar coefficient sets one by one as Add of their list does; stops at the first failure.
+    // Adds the Klobuchar coefficient sets one by one as Add of their list does; stops at the first
+    // failure.
     virtual VYR_ERROR AddIonoUtcRecords(const std::vector<VYR_IONOUTC>& records) = 0;
-    // Adds the global/regional ionosphere models one by one as Add of their list does; stops at the first failure.
+    // Adds the global/regional ionosphere models one by one as Add of their list does; stops at the
+    // first failure.
     virtual VYR_ERROR AddIonoGlobalRegRecords(const std::vector<VYR_IONO_GLOBALREG>& records) = 0;
     // Adds the established points one by one as Add of their list does; stops at the first failure.
     virtual VYR_ERROR AddEstablishedPointRecords(
         const std::vector<VYR_ESTABLISHED_POINT>& records) = 0;
-    // Adds the points used for establishing others one by one as Add of their list does; stops at the first failure.
+    // Adds the points used for establishing others one by one as Add of their list does; stops at
+    // the first failure.
     virtual VYR_ERROR AddUseForEstablishingPointRecords(
         const std::vector<VYR_USE_FOR_ESTABLISHING_POINT>& records) = 0;
     // Writes the map and hands it to the process-wide GLONASS channel map store, even when
@@ -145,7 +152,8 @@ public:
     // VYR_E_INVALID_PARAMETER; a missing result storage fails as GetIonoKlobuchar.
     virtual VYR_ERROR GetOrbit(uint32_t orbitKind, CVyrIPtrSmart<IVyrOrbit>& orbit) = 0;
     // Access to the Klobuchar model results ("IonoKlobucharResult" storage, made when missing
-    // in a project opened for writing); VYR_E_ENTRY_NOT_FOUND when missing from a read-only project.
+    // in a project opened for writing); VYR_E_ENTRY_NOT_FOUND when missing from a read-only
+    // project.
     virtual VYR_ERROR GetIonoKlobuchar(CVyrIPtrSmart<IVyrIonoKlobuchar>& klobuchar) = 0;
     // Access to the global/regional model results; fails as GetIonoKlobuchar.
     virtual VYR_ERROR GetIonoGlobalReg(CVyrIPtrSmart<IVyrIonoGlobalReg>& globalReg) = 0;
@@ -157,7 +165,8 @@ public:
     // The cached list of points used for establishing others; fails as the class comment says.
     virtual VYR_ERROR GetUseForEstablishingPointCollection(
         CVyrIPtrSmart<IVyrCollection<VYR_USE_FOR_ESTABLISHING_POINT>>& collection) = 0;
-    // Every stored one of the points used for establishing others; emptied first, fails as its list.
+    // Every stored one of the points used for establishing others; emptied first, fails as its
+    // list.
     virtual VYR_ERROR GetUseForEstablishingPointRecords(
         std::vector<VYR_USE_FOR_ESTABLISHING_POINT>& records) = 0;
     // Reads the stored GLONASS channel map; fails as every single-record Get.

@@ -71,8 +71,8 @@ static_assert(sizeof(VYR_USE_FOR_ESTABLISHING_POINT) == 115);
 
 #include "vyr/collection.h"
 
-// A station's point descriptions. Add and DeleteAll answer VYR_E_NOT_IMPLEMENTED: descriptions come in
-// through AddPointDesc, which assigns the id.
+// A station's point descriptions. Add and DeleteAll answer VYR_E_NOT_IMPLEMENTED: descriptions come
+// in through AddPointDesc, which assigns the id.
 class IVyrCollectionPointDesc : public IVyrCollection<VYR_POINT_DESC> {
 public:
     // The description carrying the id; VYR_E_ENTRY_NOT_FOUND when none does.

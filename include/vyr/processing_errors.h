@@ -131,8 +131,9 @@ enum VYR_RECORDTOSTRING_TIMEFORMAT : int32_t {
     VYR_TIMEFORMAT_GPS = 2,       // GPS week and seconds of week; any other value as well
 };
 
-// The report's text with its argument filled in. VYR_E_ENTRY_NOT_FOUND and an empty text when the code has
-// no text; VYR_S_UNKNOWN_RETURN_VALUE and the unfilled text when the text's conversions do not fit the argument.
+// The report's text with its argument filled in. VYR_E_ENTRY_NOT_FOUND and an empty text when the
+// code has no text; VYR_S_UNKNOWN_RETURN_VALUE and the unfilled text when the text's conversions do
+// not fit the argument.
 VYR_API VYR_ERROR ErrorToString(const VYR_PROCESSING_ERROR& error, std::string& text);
 // Appends the time (MJD with fraction) in the format.
 VYR_API void AddTimeToString(const double& time, const VYR_RECORDTOSTRING_TIMEFORMAT& format,

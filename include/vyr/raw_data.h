@@ -37,13 +37,15 @@ struct VYR_RAW_DATA {
 // when the stream is missing and VYR_E_CANNOT_CREATE_ENTRY when it could not be created.
 class IVyrRawDataEx {
 public:
-    // Appends one item whole or not at all: VYR_E_INVALID_PARAMETER for a kind other than 1 and 2 or a stream
-    // not open for writing, VYR_E_WRITE_ENTRY_FAILED for an epoch that cannot be stored or a failed write.
-    // Reading starts again with GetFirstRawData afterwards.
+    // Appends one item whole or not at all: VYR_E_INVALID_PARAMETER for a kind other than 1 and 2
+    // or a stream not open for writing, VYR_E_WRITE_ENTRY_FAILED for an epoch that cannot be stored
+    // or a failed write. Reading starts again with GetFirstRawData afterwards.
     virtual VYR_ERROR AddRawData(const VYR_RAW_DATA& item) = 0;
-    // VYR_E_INVALID_OPEN_MODE for a stream not open for reading; VYR_E_NO_MORE_ENTRIES when there is no readable item.
+    // Reads the first item. VYR_E_INVALID_OPEN_MODE for a stream not open for reading;
+    // VYR_E_NO_MORE_ENTRIES when there is no readable item.
     virtual VYR_ERROR GetFirstRawData(VYR_RAW_DATA& item) = 0;
-    // VYR_E_NO_MORE_ENTRIES at the end, on damage, and before GetFirstRawData.
+    // Reads the next item; VYR_E_NO_MORE_ENTRIES at the end, on damage, and before
+    // GetFirstRawData.
     virtual VYR_ERROR GetNextRawData(VYR_RAW_DATA& item) = 0;
     // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;

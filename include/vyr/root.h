@@ -77,8 +77,8 @@ public:
     // As OpenStorageEx, but for reading only and shared with other readers: the document is
     // opened deny-write (0x20) rather than exclusive, so any number of these opens, in this
     // process or others, hold it at once, while a writer is refused for as long as one is open.
-    // A document that a writer holds fails with VYR_E_STORAGE_NOT_FOUND, as every open does; nothing is
-    // written when the project closes. Added last so the slots above keep their places.
+    // A document that a writer holds fails with VYR_E_STORAGE_NOT_FOUND, as every open does;
+    // nothing is written when the project closes. Added last so the slots above keep their places.
     virtual VYR_ERROR OpenStorageReadOnlyShared(const char* path,
                                                 CVyrIPtrSmart<IVyrStorageEx>& project) = 0;
 };
