@@ -45,10 +45,10 @@ class IVyrCollection;
 
 // Operations in slot order; IVyrStorageEx adds its own after Release.
 // Handed out by the root's create and open calls. Every object it hands out holds the document,
-// which stays open until the last of them and the project are released; the project's key lists
-// are saved then when it was opened for writing. One thread at a time uses a project and
-// everything handed out from it. VYR_E_INVALID_INTERFACE when the document is gone or memory
-// runs out.
+// which stays open until the last of them and the project are released; releasing the project
+// object itself saves the key lists when it was opened for writing. One thread at a time uses a
+// project and everything handed out from it. VYR_E_INVALID_INTERFACE when the document is gone or
+// memory runs out.
 class IVyrStorage {
 public:
     // The version read at open (or 3.0 after Create and Upgrade).

@@ -66,7 +66,7 @@ public:
     virtual ~IVyr() = default;
 };
 
-// Opens that hand out the extended project and write no default records.
+// Opens that hand out the extended project; each fails as its IVyr counterpart.
 class IVyrEx : public IVyr {
 public:
     // As OpenStorageOnLockBytes.
