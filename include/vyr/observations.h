@@ -57,7 +57,8 @@ public:
     // Sets how later writes behave; VYR_E_INVALID_STATUS once a write has loaded the statistics.
     virtual VYR_ERROR SetOptions(const VYR_OBSERVATION_OPTIONS& options) = 0;
     // Writes the packed VYR_OBSERVATION records of a buffer; taken counts them. A record cut
-    // short at the end stops the walk (VYR_E_INVALID_PARAMETER when it is the first).
+    // short at the end stops the walk (VYR_E_INVALID_PARAMETER when it is the first, as for a
+    // null buffer or one no longer than a record header).
     virtual VYR_ERROR AddObservationBuffer(const uint8_t* buffer, uint32_t size,
                                            uint32_t& taken) = 0;
     // Writes the epochs in order; stops at the first write that fails.
