@@ -57,6 +57,6 @@ inline bool VyrFailed(VYR_ERROR code) {
 }
 
 // Looks up the message text of the code's low 16 bits. Returns 0 and the text, or
-// 0x80009004 and the empty string when the code has no text. Placeholders ("%s") stay as they
-// are. At most 499 bytes of text are returned.
+// VYR_E_ENTRY_NOT_FOUND and the empty string when the code has no text. Placeholders ("%s") stay as
+// they are. At most 499 bytes of text are returned.
 VYR_API VYR_ERROR ErrorToStringDef(VYR_ERROR code, std::string& text);

@@ -72,6 +72,7 @@ struct VYR_STATION_RINEX : VYR_STATION_RINEX_SITE {
 // Told after every 500th epoch of a station while an observation file is converted.
 class IVyrProgress {
 public:
+    // Called on the converting thread; the conversion goes on when it returns.
     virtual void Notify() = 0;
 
 protected:
@@ -143,28 +144,42 @@ struct VyrConversionReport {
     VyrLineProblem failure;
 };
 
-// Operations in slot order. Every conversion clears its output first; a null or empty file name
-// gives 0x80008001, a missing file (or a directory, or a name above 260 characters) 0x80008004.
+// Operations in slot order. Needs no project and holds nothing but the report of its last
+// conversion; one thread at a time per object. Every conversion clears its output first; a null
+// or empty file name gives VYR_E_INVALID_PARAMETER, a missing file (or a directory, or a name
+// above 260 characters) VYR_E_FILE_NOT_FOUND. A file of another kind gives
+// VYR_E_UNSUPPORTED_FILE, a record that cannot be read VYR_E_FAILED_TO_READ, a file without the
+// header or data it needs VYR_E_HEADER_OR_DATA_MISSING, a navigation file of a version not read
+// VYR_E_NOT_IMPLEMENTED; GetLastReport then tells the line.
 class IVyrFileConverter {
 public:
+    // The GLONASS channel map of a GLONASS navigation file; slots not named stay -111.
     virtual VYR_ERROR ConvertFrequencyMapGlo(const char* fileName,
                                              VYR_GLONASS_FREQUENCYMAP& map) = 0;
+    // The Galileo ephemerides of a Galileo navigation file.
     virtual VYR_ERROR ConvertRinexNavGal(const char* fileName,
                                          std::vector<VYR_BROADCASTEPHEMERIS_GAL>& out) = 0;
+    // The GLONASS ephemerides of a GLONASS navigation file.
     virtual VYR_ERROR ConvertRinexNavGlo(const char* fileName,
                                          std::vector<VYR_BROADCASTEPHEMERIS_GLO>& out) = 0;
+    // The GPS ephemerides of a GPS navigation file.
     virtual VYR_ERROR ConvertRinexNav(const char* fileName,
                                       std::vector<VYR_BROADCASTEPHEMERIS>& out) = 0;
+    // Every satellite position of an SP3 file.
     virtual VYR_ERROR ConvertSp3(const char* fileName, std::vector<VYR_PRECISEEPHEMERIS>& out) = 0;
     // One VYR_STATION_RINEX per site of the file. progress may be null. Sites completed before a
     // failure stay in out.
     virtual VYR_ERROR ConvertRinexObs(const char* fileName, std::vector<VYR_STATION_RINEX>& out,
                                       IVyrProgress* progress) = 0;
+    // The models of a global/regional ionosphere model file.
     virtual VYR_ERROR ConvertIonoGlobalReg(const char* fileName,
                                            std::vector<VYR_IONO_GLOBALREG>& out) = 0;
-    // epoch: MJD with fraction of day, stamped on every record as GPS week and seconds of week.
+    // The Klobuchar values of a navigation file's header. epoch: MJD with fraction of day,
+    // stamped on every record as GPS week and seconds of week; VYR_E_INVALID_PARAMETER for an
+    // epoch without a GPS week.
     virtual VYR_ERROR ConvertRinexIonoKlobuchar(const char* fileName, double epoch,
                                                 std::vector<VYR_IONOUTC>& out) = 0;
+    // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;
     virtual ~IVyrFileConverter() = default;
     // What the last conversion of this object read past and where it failed. Placed after the
@@ -173,8 +188,8 @@ public:
 };
 
 // The observation import without gathering epochs: the same conversion as ConvertRinexObs, each
-// site and epoch handed to sink as soon as it is read. A failure code of the sink ends the
-// conversion and is returned.
+// site and epoch handed to sink as soon as it is read; fails as ConvertRinexObs. A failure code
+// of the sink ends the conversion and is returned.
 VYR_API VYR_ERROR Vyr_ConvertRinexObsToSink(const char* fileName, IVyrStationRinexSink& sink);
 // The same with choices beyond the first description.
 VYR_API VYR_ERROR Vyr_ConvertRinexObsToSinkEx(const char* fileName, IVyrStationRinexSink& sink,

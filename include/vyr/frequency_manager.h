@@ -10,6 +10,7 @@
 #include "vyr/obs_types.h"
 #include "vyr/satellite.h"
 
+// A plain value object: copies are independent, nothing fails, one thread at a time per object.
 class VYR_API CFrequencyManager {
 public:
     // GLONASS wavelengths unknown (0) until a map is set.

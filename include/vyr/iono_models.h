@@ -29,8 +29,8 @@ static_assert(sizeof(VYR_IONO_GLOBALREG_MODEL) == 6071);
 
 #include "vyr/collection.h"
 
-// Read-only interfaces answer 0x80008003 to Add, Delete and DeleteAll; their Ex forms work in
-// full.
+// Read-only interfaces answer VYR_E_NOT_IMPLEMENTED to Add, Delete and DeleteAll; their Ex forms
+// work in full.
 class IVyrCollectionIonoComputedModel : public IVyrCollection<VYR_IONO_COMPUTED_MODEL> {
 protected:
     ~IVyrCollectionIonoComputedModel() = default;

@@ -41,8 +41,9 @@ struct VYR_OBSTYPE_KEY {
     VYR_SATID satId{};
     VYR_OBSTYPE obsType = VYR_OBS_NONE;
 
-    // By system, then prn (unsigned byte), then type.
+    // Equal in satellite and type; ordered by system, then prn (unsigned byte), then type.
     VYR_API bool operator==(const VYR_OBSTYPE_KEY& other) const;
+    // The order of map and set keys, in the fields' order above.
     VYR_API bool operator<(const VYR_OBSTYPE_KEY& other) const;
 };
 
@@ -51,12 +52,14 @@ struct VYR_FREQUENCY_BAND_KEY {
     VYR_FREQUENCY_BAND band = VYR_BAND_NONE;
 
     VYR_FREQUENCY_BAND_KEY() = default;
+    // The satellite and band as given.
     VYR_API VYR_FREQUENCY_BAND_KEY(const VYR_SATID& sat, VYR_FREQUENCY_BAND band);
     // The satellite of the key and the band of its signal.
     VYR_API explicit VYR_FREQUENCY_BAND_KEY(const VYR_OBSTYPE_KEY& key);
 
-    // By system, then prn (unsigned byte), then band.
+    // Equal in satellite and band; ordered by system, then prn (unsigned byte), then band.
     VYR_API bool operator==(const VYR_FREQUENCY_BAND_KEY& other) const;
+    // The order of map and set keys, in the fields' order above.
     VYR_API bool operator<(const VYR_FREQUENCY_BAND_KEY& other) const;
 };
 
@@ -65,13 +68,15 @@ struct VYR_SATSYSTEM_BAND_KEY {
     VYR_FREQUENCY_BAND band = VYR_BAND_NONE;
 
     VYR_SATSYSTEM_BAND_KEY() = default;
+    // The system and band as given.
     VYR_API VYR_SATSYSTEM_BAND_KEY(VYR_SATELLITE_SYSTEM system, VYR_FREQUENCY_BAND band);
     // The system of the key's satellite and the band of its signal.
     VYR_API explicit VYR_SATSYSTEM_BAND_KEY(const VYR_OBSTYPE_KEY& key);
     VYR_API explicit VYR_SATSYSTEM_BAND_KEY(const VYR_FREQUENCY_BAND_KEY& key);
 
-    // By system, then band.
+    // Equal in system and band; ordered by system, then band.
     VYR_API bool operator==(const VYR_SATSYSTEM_BAND_KEY& other) const;
+    // The order of map and set keys, in the fields' order above.
     VYR_API bool operator<(const VYR_SATSYSTEM_BAND_KEY& other) const;
 };
 #pragma pack(pop)

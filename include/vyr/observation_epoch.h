@@ -97,17 +97,18 @@ constexpr uint32_t encoded_system_data_size(VYR_SATELLITE_SYSTEM system) {
 
 }  // namespace vyr
 
-// Encodes the epoch into buffer. 0x80008001 for a null buffer or an epoch whose satellite or
-// signal count does not fit its count byte (above 255); 0x80008006 when the capacity is too
-// small (written is then 0 and the buffer content undefined). Nothing is written beyond
-// capacity.
+// Encodes the epoch into buffer. VYR_E_INVALID_PARAMETER for a null buffer or an epoch whose
+// satellite or signal count does not fit its count byte (above 255); VYR_E_BUFFER_TOO_SHORT when
+// the capacity is too small (written is then 0 and the buffer content undefined). Nothing is
+// written beyond capacity.
 VYR_API VYR_ERROR Vyr_SerializeObsEpoch(const VYR_OBSERVATIONEPOCH& epoch, uint8_t* buffer,
                                         const uint32_t& capacity, uint32_t& written);
 
-// Decodes one encoded epoch from the first size bytes of buffer. 0x80008001 null buffer;
-// 0x80008006 size too small for the length field or for any block; 0x80009007 unknown format
-// version; 0x80009005 when the decoded bytes differ from the length field (the epoch holds what
-// was decoded). Satellites without signals are dropped.
+// Decodes one encoded epoch from the first size bytes of buffer. VYR_E_INVALID_PARAMETER null
+// buffer; VYR_E_BUFFER_TOO_SHORT size too small for the length field or for any block;
+// VYR_E_WRONG_KERNEL_VERSION unknown format version; VYR_E_READ_ENTRY_FAILED when the decoded bytes
+// differ from the length field (the epoch holds what was decoded). Satellites without signals are
+// dropped.
 VYR_API VYR_ERROR Vyr_DeserializeObsEpoch(const uint8_t* buffer, const uint32_t& size,
                                           VYR_OBSERVATIONEPOCH& epoch, uint32_t& consumed);
 

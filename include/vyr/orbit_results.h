@@ -49,14 +49,18 @@ static_assert(sizeof(VYR_ORBIT_COEFFICIENTS_CLOCK) == 106);
 static_assert(offsetof(VYR_ORBIT_COEFFICIENTS_CLOCK, satellite) == 0);
 static_assert(offsetof(VYR_ORBIT_COEFFICIENTS_CLOCK, time) == 89);
 
-// Operations in slot order; IVyrOrbitEx adds its own after Release. Every operation answers
-// 0x80008002 ("Invalid interface.") when the object is not bound to an open project.
+// Operations in slot order; IVyrOrbitEx adds its own after Release. Handed out by the common
+// data, it holds the project and its result storage until released; the error collection it
+// makes lives as long as it does. One thread at a time. Every operation answers
+// VYR_E_INVALID_INTERFACE when the object is not bound to an open project. Lists are cached.
 class IVyrOrbit {
 public:
-    // 0x80009004 when no parameters were stored for this orbit kind.
+    // The parameters of this orbit kind; VYR_E_ENTRY_NOT_FOUND when none were stored, and the
+    // caller's record changes only when the whole record was read.
     virtual VYR_ERROR GetProcessingParameters(VYR_PROCESSING_PARAMETERS_ORBIT& parameters) = 0;
     // The same error collection as GetErrorsEx.
     virtual VYR_ERROR GetErrors(CVyrIPtrSmart<IVyrErrors>& errors) = 0;
+    // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;
 
 protected:
@@ -65,11 +69,14 @@ protected:
 
 class IVyrOrbitEx : public IVyrOrbit {
 public:
+    // Writes the parameters of this orbit kind; VYR_E_CANNOT_CREATE_ENTRY in a project opened
+    // for reading, VYR_E_WRITE_ENTRY_FAILED when the write fails.
     virtual VYR_ERROR SetProcessingParameters(
         const VYR_PROCESSING_PARAMETERS_ORBIT& parameters) = 0;
     // Keyed by satellite, then time (two times less than a microsecond apart are one).
     virtual VYR_ERROR GetCoefficientsCoordinates(
         CVyrIPtrSmart<IVyrCollection<VYR_ORBIT_COEFFICIENTS_COORDINATES>>& coefficients) = 0;
+    // The list of clock fits, keyed as the coordinates.
     virtual VYR_ERROR GetCoefficientsClock(
         CVyrIPtrSmart<IVyrCollection<VYR_ORBIT_COEFFICIENTS_CLOCK>>& coefficients) = 0;
     // Made on first use and kept: every call hands out the same collection.
@@ -77,13 +84,18 @@ public:
     virtual ~IVyrOrbitEx() = default;
 };
 
-// The Klobuchar and the global/regional results share one slot order.
+// The Klobuchar and the global/regional results share one slot order, and the lifetime and
+// failure rules of the orbit results; a list missing from a project opened for reading gives
+// VYR_E_ENTRY_NOT_FOUND.
 class IVyrIonoKlobuchar {
 public:
+    // The read-only list of models.
     virtual VYR_ERROR GetModels(CVyrIPtrSmart<IVyrCollectionIonoKlobucharModel>& models) = 0;
     // Replaces the stored models by these; of models sharing a key the first is kept.
     virtual VYR_ERROR SetModels(const std::vector<VYR_IONO_KLOBUCHAR_MODEL>& models) = 0;
+    // The error collection of the results, read-only; the same one as GetErrorsEx.
     virtual VYR_ERROR GetErrors(CVyrIPtrSmart<IVyrErrors>& errors) = 0;
+    // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;
 
 protected:
@@ -92,18 +104,25 @@ protected:
 
 class IVyrIonoKlobucharEx : public IVyrIonoKlobuchar {
 public:
+    // As GetModels, with Add.
     virtual VYR_ERROR GetModelsEx(CVyrIPtrSmart<IVyrCollectionIonoKlobucharModelEx>& models) = 0;
     // Adds one by one, skipping keys already stored; stops at the first failure.
     virtual VYR_ERROR AddModels(const std::vector<VYR_IONO_KLOBUCHAR_MODEL>& models) = 0;
+    // Made on first use and kept: every call hands out the same collection.
     virtual VYR_ERROR GetErrorsEx(CVyrIPtrSmart<IVyrErrorsEx>& errors) = 0;
     virtual ~IVyrIonoKlobucharEx() = default;
 };
 
 class IVyrIonoGlobalReg {
 public:
+    // The read-only list of models.
     virtual VYR_ERROR GetModels(CVyrIPtrSmart<IVyrCollectionIonoGlobalRegModel>& models) = 0;
+    // Replaces the stored models by these; of models sharing a key the first is kept. Stops at
+    // the first failure, leaving the models added so far.
     virtual VYR_ERROR SetModels(const std::vector<VYR_IONO_GLOBALREG_MODEL>& models) = 0;
+    // The error collection of the results, read-only; the same one as GetErrorsEx.
     virtual VYR_ERROR GetErrors(CVyrIPtrSmart<IVyrErrors>& errors) = 0;
+    // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;
 
 protected:
@@ -112,8 +131,11 @@ protected:
 
 class IVyrIonoGlobalRegEx : public IVyrIonoGlobalReg {
 public:
+    // As GetModels, with Add.
     virtual VYR_ERROR GetModelsEx(CVyrIPtrSmart<IVyrCollectionIonoGlobalRegModelEx>& models) = 0;
+    // Adds one by one, skipping keys already stored; stops at the first failure.
     virtual VYR_ERROR AddModels(const std::vector<VYR_IONO_GLOBALREG_MODEL>& models) = 0;
+    // Made on first use and kept: every call hands out the same collection.
     virtual VYR_ERROR GetErrorsEx(CVyrIPtrSmart<IVyrErrorsEx>& errors) = 0;
     virtual ~IVyrIonoGlobalRegEx() = default;
 };

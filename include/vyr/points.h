@@ -71,13 +71,15 @@ static_assert(sizeof(VYR_USE_FOR_ESTABLISHING_POINT) == 115);
 
 #include "vyr/collection.h"
 
-// A station's point descriptions. Add and DeleteAll answer 0x80008003: descriptions come in
-// through AddPointDesc, which assigns the id.
+// A station's point descriptions. Add and DeleteAll answer VYR_E_NOT_IMPLEMENTED: descriptions come
+// in through AddPointDesc, which assigns the id.
 class IVyrCollectionPointDesc : public IVyrCollection<VYR_POINT_DESC> {
 public:
-    // 0x80009004 when no description carries the id.
+    // The description carrying the id; VYR_E_ENTRY_NOT_FOUND when none does.
     virtual VYR_ERROR GetById(uint32_t id, VYR_POINT_DESC& record) = 0;
-    // Type 0 is refused; the times of types 1 and 2 are rounded to 10 ms. A description whose
+    // Stores the description under a new id from the project's generator; record receives it.
+    // Type 0 is refused (VYR_E_INVALID_PARAMETER); the times of types 1 and 2 are rounded to
+    // 10 ms; otherwise fails as Add. A description whose
     // key (start, type, and for types 3 and 4 the mark) is stored already is not added again.
     virtual VYR_ERROR AddPointDesc(const VYR_POINT_DESCRIPTION& description,
                                    VYR_POINT_DESC& record) = 0;
@@ -86,7 +88,7 @@ protected:
     ~IVyrCollectionPointDesc() = default;
 };
 
-// Read-only: Add, Delete and DeleteAll answer 0x80008003.
+// Read-only: Add, Delete and DeleteAll answer VYR_E_NOT_IMPLEMENTED.
 class IVyrCollectionAposterioriPoint : public IVyrCollection<VYR_APOSTERIORI_POINT> {
 protected:
     ~IVyrCollectionAposterioriPoint() = default;

@@ -72,12 +72,17 @@ public:
     CErrorPayload payload;
 };
 
-// Operations in slot order.
+// Operations in slot order. Handed out by a project, association or result object over one
+// storage, it holds the storage and keeps its "ProcessingErrorsGeneral" stream open until
+// released; the intervals still open are stored then. One thread at a time. A stream that could
+// not be opened is returned by every call (VYR_E_CANNOT_CREATE_ENTRY).
 class IVyrErrors {
 public:
     // Stores the intervals still open, then returns every stored interval.
     virtual VYR_ERROR GetIntervalErrors(std::vector<VYR_PROCESSING_ERROR_INTERVAL>& errors) = 0;
+    // Every stored single report; the vector is emptied first.
     virtual VYR_ERROR GetGeneralErrors(std::vector<VYR_PROCESSING_ERROR>& errors) = 0;
+    // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;
 
 protected:
@@ -86,23 +91,36 @@ protected:
 
 // Reporting. Interval errors take the report's time and the time of the preceding epoch: a
 // report continues the open interval of its kind when that interval ended at the preceding
-// epoch. General errors are appended as they come.
+// epoch. General errors are appended as they come: VYR_E_INVALID_PARAMETER in a project opened
+// for reading, VYR_E_WRITE_ENTRY_FAILED when the write fails. A payload pointer gives the bytes of
+// the payload type's length (see CErrorPayload); null gives zero bytes.
 class IVyrErrorsEx : public IVyrErrors {
 public:
+    // Reports an interval error with a 32-bit value; fails only when storing the interval it
+    // closes fails.
     virtual VYR_ERROR AddIntervalErrorValue(uint32_t code, double time, double previousEpoch,
                                             const void* value) = 0;
+    // Reports an interval error of one satellite; fails as AddIntervalErrorValue.
     virtual VYR_ERROR AddIntervalErrorSatellite(uint32_t code, double time, double previousEpoch,
                                                 const void* satellite) = 0;
+    // Reports an interval error without argument; fails as AddIntervalErrorValue.
     virtual VYR_ERROR AddIntervalError(uint32_t code, double time, double previousEpoch) = 0;
+    // Appends a report of one satellite over a time interval.
     virtual VYR_ERROR AddErrorSatelliteInterval(uint32_t code, uint32_t secondCode,
                                                 const void* satelliteInterval) = 0;
+    // Appends a report at a time.
     virtual VYR_ERROR AddErrorTime(uint32_t code, uint32_t secondCode, const void* time) = 0;
+    // Appends a report with a 32-bit value.
     virtual VYR_ERROR AddErrorValue(uint32_t code, uint32_t secondCode, const void* value) = 0;
+    // Appends a report over a time interval.
     virtual VYR_ERROR AddErrorInterval(uint32_t code, uint32_t secondCode,
                                        const void* interval) = 0;
+    // Appends a report naming a station or association key.
     virtual VYR_ERROR AddErrorKey(uint32_t code, uint32_t secondCode, const void* key) = 0;
+    // Appends a report of one satellite.
     virtual VYR_ERROR AddErrorSatellite(uint32_t code, uint32_t secondCode,
                                         const void* satellite) = 0;
+    // Appends a report without argument.
     virtual VYR_ERROR AddError(uint32_t code, uint32_t secondCode) = 0;
     virtual ~IVyrErrorsEx() = default;
 };
@@ -113,8 +131,9 @@ enum VYR_RECORDTOSTRING_TIMEFORMAT : int32_t {
     VYR_TIMEFORMAT_GPS = 2,       // GPS week and seconds of week; any other value as well
 };
 
-// The report's text with its argument filled in. 0x80009004 and an empty text when the code has
-// no text; 0x00005007 and the unfilled text when the text's conversions do not fit the argument.
+// The report's text with its argument filled in. VYR_E_ENTRY_NOT_FOUND and an empty text when the
+// code has no text; VYR_S_UNKNOWN_RETURN_VALUE and the unfilled text when the text's conversions do
+// not fit the argument.
 VYR_API VYR_ERROR ErrorToString(const VYR_PROCESSING_ERROR& error, std::string& text);
 // Appends the time (MJD with fraction) in the format.
 VYR_API void AddTimeToString(const double& time, const VYR_RECORDTOSTRING_TIMEFORMAT& format,

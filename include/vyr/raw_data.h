@@ -32,18 +32,22 @@ struct VYR_RAW_DATA {
     std::vector<VYR_RAW_DATA_EPOCH> epochs;  // kind 2, in the order given
 };
 
-// Operations in slot order. Each returns 0x80008002 when the stream is missing and 0x80009003
-// when it could not be created.
+// Operations in slot order. Handed out by an association, it holds the result storage and its
+// raw data stream until released; one thread at a time. Each returns VYR_E_INVALID_INTERFACE
+// when the stream is missing and VYR_E_CANNOT_CREATE_ENTRY when it could not be created.
 class IVyrRawDataEx {
 public:
-    // Appends one item whole or not at all: 0x80008001 for a kind other than 1 and 2 or a stream
-    // not open for writing, 0x80009006 for an epoch that cannot be stored or a failed write.
-    // Reading starts again with GetFirstRawData afterwards.
+    // Appends one item whole or not at all: VYR_E_INVALID_PARAMETER for a kind other than 1 and 2
+    // or a stream not open for writing, VYR_E_WRITE_ENTRY_FAILED for an epoch that cannot be stored
+    // or a failed write. Reading starts again with GetFirstRawData afterwards.
     virtual VYR_ERROR AddRawData(const VYR_RAW_DATA& item) = 0;
-    // 0x80009008 for a stream not open for reading; 0x80009012 when there is no readable item.
+    // Reads the first item. VYR_E_INVALID_OPEN_MODE for a stream not open for reading;
+    // VYR_E_NO_MORE_ENTRIES when there is no readable item.
     virtual VYR_ERROR GetFirstRawData(VYR_RAW_DATA& item) = 0;
-    // 0x80009012 at the end, on damage, and before GetFirstRawData.
+    // Reads the next item; VYR_E_NO_MORE_ENTRIES at the end, on damage, and before
+    // GetFirstRawData.
     virtual VYR_ERROR GetNextRawData(VYR_RAW_DATA& item) = 0;
+    // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;
 
 protected:

@@ -246,8 +246,9 @@ struct VYR_POINT {
     VYR_POINT_POSITION position;
 };
 
-// Read-only interfaces answer 0x80008003 to Add, Delete and DeleteAll and Contains is always
-// false; their Ex forms also append. Delete and DeleteAll answer 0x80008003 in both.
+// Read-only interfaces answer VYR_E_NOT_IMPLEMENTED to Add, Delete and DeleteAll and Contains is
+// always false; their Ex forms also append. Delete and DeleteAll answer VYR_E_NOT_IMPLEMENTED in
+// both.
 class IVyrCollectionResidual : public IVyrCollection<VYR_RESIDUAL> {
 protected:
     ~IVyrCollectionResidual() = default;

@@ -16,6 +16,7 @@
 
 // GPS, GLONASS, Galileo and SBAS carry the same numbers on both sides; everything else is 0.
 VYR_API eSATSYS Vyr_Vyr2RnxSatSys(const VYR_SATELLITE_SYSTEM& system);
+// The reverse of Vyr_Vyr2RnxSatSys, with the same rule.
 VYR_API VYR_SATELLITE_SYSTEM Vyr_Rnx2VyrSatSys(const eSATSYS& system);
 
 // The signal of a RINEX band and attribute; the kind of the code is not looked at.

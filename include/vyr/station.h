@@ -63,38 +63,61 @@ struct VYR_RINEX_EXPORT_RESULT {
     std::string problem;  // on failure: what went wrong, naming the file or folder
 };
 
-// Operations in slot order; IVyrStationEx adds its own after Release. Every operation answers
-// 0x80008002 when the station's storages are not open. Reading an entry the station never
-// received gives 0x80009004 and leaves the output unchanged.
+// Operations in slot order; IVyrStationEx adds its own after Release. Handed out by the station
+// collection, it holds its storage and result storage (and through them the project) until
+// released; while it lives its storage cannot be deleted. One thread at a time. Every operation
+// answers VYR_E_INVALID_INTERFACE when the station's storages are not open. Reading an entry the
+// station never received gives VYR_E_ENTRY_NOT_FOUND and leaves the output unchanged. A Set
+// writes its single-record stream: VYR_E_CANNOT_CREATE_ENTRY in a project opened for reading,
+// VYR_E_WRITE_ENTRY_FAILED when the write fails.
 class IVyrStation {
 public:
+    // Writes the receiver.
     virtual VYR_ERROR SetSensorSystem(const VYR_SENSORSYSTEM& sensorSystem) = 0;
-    // In order; stops at the first point the collection refuses and returns its code.
+    // Appends the points in order; stops at the first point the list refuses and returns its
+    // code.
     virtual VYR_ERROR AddAprioriPoints(const std::vector<VYR_APRIORI_POINT>& points) = 0;
+    // Writes the antenna and its intervals.
     virtual VYR_ERROR SetAntenna(const VYR_ANTENNA& antenna) = 0;
+    // Writes the exclusion windows of the whole station.
     virtual VYR_ERROR SetWindows(const VYR_WINDOWS& windows) = 0;
+    // Writes the exclusion windows per satellite.
     virtual VYR_ERROR SetSatelliteWindows(const VYR_SV_WINDOWS& windows) = 0;
+    // The cached list of a-priori points.
     virtual VYR_ERROR GetAprioriPointCollection(
         CVyrIPtrSmart<IVyrCollection<VYR_APRIORI_POINT>>& points) = 0;
+    // Every a-priori point; the vector is emptied first.
     virtual VYR_ERROR GetAprioriPoints(std::vector<VYR_APRIORI_POINT>& points) = 0;
+    // Observation access: writing, iterating and filtering the epochs. VYR_E_ENTRY_NOT_FOUND
+    // when a project opened for reading has no observation stream.
     virtual VYR_ERROR GetObservations(CVyrIPtrSmart<IVyrObservations>& observations) = 0;
+    // The station's point descriptions.
     virtual VYR_ERROR GetPointDescriptions(
         CVyrIPtrSmart<IVyrCollectionPointDesc>& descriptions) = 0;
+    // Reads the receiver.
     virtual VYR_ERROR GetSensorSystem(VYR_SENSORSYSTEM& sensorSystem) = 0;
+    // Reads the antenna and its intervals.
     virtual VYR_ERROR GetAntenna(VYR_ANTENNA& antenna) = 0;
+    // Reads the exclusion windows of the whole station.
     virtual VYR_ERROR GetWindows(VYR_WINDOWS& windows) = 0;
+    // Reads the exclusion windows per satellite.
     virtual VYR_ERROR GetSatelliteWindows(VYR_SV_WINDOWS& windows) = 0;
+    // The read-only list of a-posteriori points.
     virtual VYR_ERROR GetAposterioriPointCollection(
         CVyrIPtrSmart<IVyrCollectionAposterioriPoint>& points) = 0;
+    // Every a-posteriori point; the vector is emptied first.
     virtual VYR_ERROR GetAposterioriPoints(std::vector<VYR_APOSTERIORI_POINT>& points) = 0;
-    // 0x80008001 for a key of type 0, or a text key that is empty or longer than 16 characters.
+    // The station's key. VYR_E_INVALID_PARAMETER for a key of type 0, or a text key that is
+    // empty or longer than 16 characters.
     virtual VYR_ERROR GetKey(VYR_STATION_KEY& key) = 0;
     // Writes the station's epochs as a RINEX observation file into the folder "RINEX_Output"
     // inside outputFolder (made when missing). options: the RINEX version times 100 (211, 304,
-    // 305, 401), 0 for 3.04. 0x80008001 for a null or empty folder or another version;
-    // 0x8000900D when the station holds no epoch; 0x80009006 when the file cannot be written
-    // (no file is left behind then); a failure reading the observations is returned as it is.
+    // 305, 401), 0 for 3.04. VYR_E_INVALID_PARAMETER for a null or empty folder or another
+    // version; VYR_E_ITERATOR_AT_END when the station holds no epoch; VYR_E_WRITE_ENTRY_FAILED
+    // when the file cannot be written (no file is left behind then); a failure reading the
+    // observations is returned as it is.
     virtual VYR_ERROR ExportRinex(const char* outputFolder, uint32_t options) = 0;
+    // Drops the object; the smart pointer holding it calls this.
     virtual void Release() = 0;
 
 protected:
@@ -103,52 +126,77 @@ protected:
 
 class IVyrStationEx : public IVyrStation {
 public:
+    // Appends the points in order; stops at the first point the list refuses.
     virtual VYR_ERROR AddAposterioriPoints(const std::vector<VYR_APOSTERIORI_POINT>& points) = 0;
+    // Replaces the observation statistics, whole.
     virtual VYR_ERROR SetObservationStatistics(const vyr::ObservationStatistics& statistics) = 0;
+    // Replaces the satellite statistics of the observations.
     virtual VYR_ERROR SetObservationSatelliteStatistics(
         const VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    // Replaces the satellite statistics of complete epochs.
     virtual VYR_ERROR SetObsSatelliteStatisticsComplete(
         const VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    // Replaces the expected satellite statistics.
     virtual VYR_ERROR SetExpObsSatelliteStatistics(const VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    // Replaces the expected satellite statistics above 0 degrees.
     virtual VYR_ERROR SetExpObsSatelliteStatistics0Deg(
         const VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    // As GetAposterioriPointCollection, with Add.
     virtual VYR_ERROR GetAposterioriPointCollectionEx(
         CVyrIPtrSmart<IVyrCollectionAposterioriPointEx>& points) = 0;
+    // Reads the observation statistics.
     virtual VYR_ERROR GetObservationStatistics(vyr::ObservationStatistics& statistics) = 0;
+    // Reads the satellite statistics of the observations.
     virtual VYR_ERROR GetObservationSatelliteStatistics(VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    // Reads the satellite statistics of complete epochs.
     virtual VYR_ERROR GetObsSatelliteStatisticsComplete(VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    // Reads the expected satellite statistics.
     virtual VYR_ERROR GetExpObsSatelliteStatistics(VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    // Reads the expected satellite statistics above 0 degrees.
     virtual VYR_ERROR GetExpObsSatelliteStatistics0Deg(VYR_OBSERVATION_SVSTAT& statistics) = 0;
+    // The list of satellite availability statistics.
     virtual VYR_ERROR GetSatelliteAvailStatistics(
         CVyrIPtrSmart<IVyrCollection<VYR_SVAVAIL_STAT>>& statistics) = 0;
     // Empties "Observations", "ObservationStatistics" and "SatelliteAvailStatistics"; the other
-    // entries stay. 0x80009016 when one of the three cannot be removed (a missing one included).
+    // entries stay. VYR_E_STREAM_NOT_DELETED when one of the three cannot be removed (a missing
+    // one included), VYR_E_CANNOT_CREATE_ENTRY when it cannot be made again.
     virtual VYR_ERROR ResetObservations() = 0;
     virtual ~IVyrStationEx() = default;
     // After the destructor, so that every slot before it keeps its place.
     // As ExportRinex, but into outputFolder itself, with a version and the epochs the filter
     // lets through; result tells the path written, or on failure what went wrong.
+    // VYR_E_INVALID_PARAMETER for a null or empty folder or an unknown version,
+    // VYR_E_MEMORY_OVERFLOW when memory runs out; otherwise fails as ExportRinex.
     virtual VYR_ERROR ExportRinexEx(const char* outputFolder,
                                     const VYR_RINEX_EXPORT_OPTIONS& options,
                                     VYR_RINEX_EXPORT_RESULT& result) = 0;
 };
 
-// The project's stations, over "StationList". Add and DeleteAll answer 0x80008003: stations
-// come in through AddStation or AddNewStation. Delete removes the key and the station's storage.
+// The project's stations, over "StationList". Add and DeleteAll answer VYR_E_NOT_IMPLEMENTED:
+// stations come in through AddStation or AddNewStation. Delete removes the station's storage,
+// then its key: VYR_E_DELETE_FAILED (key kept) while the station is open. Handed out by the
+// project and holding it; the stations it opens outlive it. Opening a listed station whose
+// storage is missing gives VYR_E_ENTRY_NOT_FOUND.
 class IVyrCollectionStation : public IVyrCollection<VYR_STATION_KEY> {
 public:
+    // Opens the station listed at index (key order); fails as GetAt for a bad index.
     virtual VYR_ERROR GetStationAt(uint32_t index, CVyrIPtrSmart<IVyrStation>& station) = 0;
-    // 0x80009004 when the key is not listed.
+    // Opens the station of a key. VYR_E_INVALID_PARAMETER for an unusable key,
+    // VYR_E_ENTRY_NOT_FOUND when it is not listed.
     virtual VYR_ERROR GetStation(const VYR_STATION_KEY& key,
                                  CVyrIPtrSmart<IVyrStation>& station) = 0;
+    // Opens the first listed station; VYR_E_NO_MORE_ENTRIES when none.
     virtual VYR_ERROR GetFirstStation(CVyrIPtrSmart<IVyrStation>& station) = 0;
+    // Opens the next one; needs GetFirstStation, VYR_E_NO_MORE_ENTRIES after the last.
     virtual VYR_ERROR GetNextStation(CVyrIPtrSmart<IVyrStation>& station) = 0;
-    // 0x8000900C when the key is listed already; a station that cannot be created leaves
+    // Lists the key and creates the station's storages. VYR_E_INVALID_PARAMETER for an unusable
+    // key, VYR_E_ENTRY_EXISTS when it is listed already; a station that cannot be created leaves
     // neither its key nor its storage behind.
     virtual VYR_ERROR AddStation(const VYR_STATION_KEY& key,
                                  CVyrIPtrSmart<IVyrStation>& station) = 0;
-    // Under a new 64-bit key from the project's key generator.
+    // As AddStation, under a new 64-bit key from the project's key generator.
     virtual VYR_ERROR AddNewStation(CVyrIPtrSmart<IVyrStation>& station) = 0;
+    // Deletes the station listed at index, as Delete.
     virtual VYR_ERROR DeleteAt(uint32_t index) = 0;
 
 protected:
@@ -157,7 +205,9 @@ protected:
 
 class IVyrCollectionStationEx : public IVyrCollectionStation {
 public:
+    // As GetStationAt, with the extended interface.
     virtual VYR_ERROR GetStationExAt(uint32_t index, CVyrIPtrSmart<IVyrStationEx>& station) = 0;
+    // As GetStation, with the extended interface.
     virtual VYR_ERROR GetStationEx(const VYR_STATION_KEY& key,
                                    CVyrIPtrSmart<IVyrStationEx>& station) = 0;
 
