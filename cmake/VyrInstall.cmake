@@ -27,5 +27,6 @@ install(FILES ${PROJECT_BINARY_DIR}/VyrConfig.cmake ${PROJECT_BINARY_DIR}/VyrCon
 
 # The .pc file finds the prefix from its own place, so `--prefix` at install time holds.
 file(RELATIVE_PATH VYR_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" VYR_PC_TO_PREFIX "${VYR_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vyr.pc.in ${PROJECT_BINARY_DIR}/vyr.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vyr.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

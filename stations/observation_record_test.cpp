@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <tuple>
@@ -250,6 +251,72 @@ TEST(ObservationRecord, L2SignalTypesAndPresenceRules) {
         EXPECT_EQ(+obs[0].code, +c.code);
         EXPECT_EQ((+obs[0].flags & Signal::kPhaseValid) != 0, c.hasPhase);
         EXPECT_EQ(+obs[0].phase, c.hasPhase ? +c.phase : 0.0);
+    }
+}
+
+// The public layouts put each field at the byte the stored records have it.
+TEST(ObservationRecord, PublicLayoutsHoldTheStoredOffsets) {
+    struct Case {
+        const char* field;
+        size_t offset;
+        size_t stored;
+    };
+    const Case cases[] = {
+        {"extended l1PCode", offsetof(VYR_OBSERVATION_SV_EXTENDED, l1PCode), 4},
+        {"extended slotA", offsetof(VYR_OBSERVATION_SV_EXTENDED, slotA), 20},
+        {"extended l1Strength", offsetof(VYR_OBSERVATION_SV_EXTENDED, l1Strength), 52},
+        {"extended l2Code", offsetof(VYR_OBSERVATION_SV_EXTENDED, l2Code), 53},
+        {"extended l2Strength", offsetof(VYR_OBSERVATION_SV_EXTENDED, l2Strength), 77},
+        {"extended L1 l1Strength", offsetof(VYR_OBSERVATION_SV_EXTENDED_L1, l1Strength), 52},
+        {"basic l1Code", offsetof(VYR_OBSERVATION_SV_BASIC, l1Code), 4},
+        {"basic l2Code", offsetof(VYR_OBSERVATION_SV_BASIC, l2Code), 21},
+        {"basic l2Phase", offsetof(VYR_OBSERVATION_SV_BASIC, l2Phase), 29},
+        {"basic L1 l1Strength", offsetof(VYR_OBSERVATION_SV_BASIC_L1, l1Strength), 20},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.offset, c.stored) << c.field;
+}
+
+// SetSatellite places a record only where the header's layout has room for exactly it.
+TEST(ObservationRecord, SetSatelliteTakesOnlyTheLayoutOfTheFlags) {
+    constexpr uint16_t X = VYR_OBSERVATION::kExtended, L1 = VYR_OBSERVATION::kL1Data,
+                       L2 = VYR_OBSERVATION::kL2Data;
+    VYR_OBSERVATION record = make_record(X | L1, 0);
+    EXPECT_TRUE(record.SetSatellite(0, VYR_OBSERVATION_SV_EXTENDED_L1{}));
+    EXPECT_FALSE(record.SetSatellite(0, VYR_OBSERVATION_SV_EXTENDED{}));
+    EXPECT_FALSE(record.SetSatellite(0, VYR_OBSERVATION_SV_BASIC_L1{}));
+    record.flags = L1 | L2;
+    EXPECT_TRUE(record.SetSatellite(23, VYR_OBSERVATION_SV_BASIC{}));
+    EXPECT_FALSE(record.SetSatellite(24, VYR_OBSERVATION_SV_BASIC{}));
+    EXPECT_FALSE(record.SetSatellite(-1, VYR_OBSERVATION_SV_BASIC{}));
+    record.flags = X | L1 | L2;
+    // The widest layout fills the record to its last byte and not beyond.
+    VYR_OBSERVATION_SV_EXTENDED last{};
+    last.l2Strength = 0xEE;
+    EXPECT_TRUE(record.SetSatellite(23, last));
+    EXPECT_EQ(record.satellites[sizeof record.satellites - 1], 0xEE);
+}
+
+// A caller filling named fields of the 53-byte layout gets the epoch the stored bytes give.
+TEST(ObservationRecord, NamedSingleFrequencyExtendedRecordsConvert) {
+    VYR_OBSERVATION record = make_record(VYR_OBSERVATION::kExtended | VYR_OBSERVATION::kL1Data, 2);
+    for (int i = 0; i < 2; ++i) {
+        VYR_OBSERVATION_SV_EXTENDED_L1 sv{};
+        sv.number = static_cast<uint8_t>(40 + i);  // GLONASS slots 8 and 9
+        sv.flags = VYR_SV_L1_CA_CODE | VYR_SV_L1_PHASE_A | VYR_SV_L1_DOPPLER_A | VYR_SV_L2_PRESENT;
+        sv.l1CaCode = 2.1e7 + i;
+        put_phase(sv.slotA, 1.1e8 + i);
+        sv.l1DopplerA = -100.0 - i;
+        ASSERT_TRUE(record.SetSatellite(i, sv));
+    }
+    const VYR_OBSERVATIONEPOCH epoch = convert(record);
+    ASSERT_EQ(epoch.satellites.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const auto& sv = epoch.satellites[i];
+        EXPECT_EQ(sv.satId, (VYR_SATID{VYR_SATSYS_GLONASS, uint8_t(8 + i)}));
+        ASSERT_EQ(sv.observations.size(), 1u);  // single-frequency: no L2 whatever the flags
+        const Signal& s = sv.observations[0];
+        EXPECT_EQ(std::make_tuple(+s.obsType, +s.code, +s.phase, +s.doppler),
+                  std::make_tuple(VYR_OBS_L1CA, 2.1e7 + i, 1.1e8 + i, -100.0 - i));
     }
 }
 

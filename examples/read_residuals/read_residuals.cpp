@@ -22,7 +22,8 @@ bool failed(VYR_ERROR code, const char* what) {
 }
 
 // The association whose rover is the project's first station, made when it is not there yet.
-VYR_ERROR rover_association(IVyrStorage& project, CVyrIPtrSmart<IVyrStationAssoc>& assoc) {
+// Results are written through the extended interfaces; the base ones only read them.
+VYR_ERROR rover_association(IVyrStorageEx& project, CVyrIPtrSmart<IVyrStationAssocEx>& assoc) {
     CVyrIPtrSmart<IVyrCollectionStation> stations;
     CVyrIPtrSmart<IVyrStation> station;
     VYR_STATION_ASSOC description;
@@ -32,15 +33,24 @@ VYR_ERROR rover_association(IVyrStorage& project, CVyrIPtrSmart<IVyrStationAssoc
     if (VyrFailed(result)) return result;
     description.rover.value = 1;  // the entry is present
     description.rover.index = 0;
-    CVyrIPtrSmart<IVyrCollectionStationAssoc> assocs;
-    result = project.GetStationAssocs(assocs);
+    CVyrIPtrSmart<IVyrCollectionStationAssocEx> assocs;
+    result = project.GetStationAssocsEx(assocs);
     if (VyrFailed(result)) return result;
-    if (VyrSucceeded(assocs->GetAssocByDescription(description, assoc))) return VYR_OK;
-    return assocs->AddAssoc(description, assoc);
+    CVyrIPtrSmart<IVyrStationAssoc> found;
+    if (VyrFailed(assocs->GetAssocByDescription(description, found))) {
+        result = assocs->AddAssoc(description, found);
+        if (VyrFailed(result)) return result;
+    }
+    VYR_STATION_ASSOC_KEY key{};
+    result = found->GetKey(key);
+    // An association's storage opens once at a time: let go of it before opening it again.
+    found.Reset();
+    if (VyrSucceeded(result)) result = assocs->GetAssocEx(key, assoc);
+    return result;
 }
 
 // What a kernel run would leave: three epochs a minute apart, two GPS satellites each.
-VYR_ERROR store_some_residuals(IVyrCollectionResidual& residuals) {
+VYR_ERROR store_some_residuals(IVyrCollectionResidualEx& residuals) {
     const double firstEpoch = 59216.5;  // 2021-01-02 12:00, MJD with fraction
     for (int i = 0; i < 3; ++i) {
         VYR_RESIDUAL epoch;
@@ -60,18 +70,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: read_residuals PROJECT\n");
         return 2;
     }
-    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
-    CVyrIPtrSmart<IVyrStorage> project;
-    if (failed(root->OpenStorage(argv[1], project), argv[1])) return 1;
-    CVyrIPtrSmart<IVyrStationAssoc> assoc;
+    CVyrIPtrSmart<IVyrEx> root = Vyr_GetIVyrEx();
+    CVyrIPtrSmart<IVyrStorageEx> project;
+    if (failed(root->OpenStorageEx(argv[1], project), argv[1])) return 1;
+    CVyrIPtrSmart<IVyrStationAssocEx> assoc;
     if (failed(rover_association(*project, assoc), "association")) return 1;
     VYR_STATION_ASSOC_KEY key{};
     std::string keyText;
     if (failed(assoc->GetKey(key), "association key")) return 1;
     VyrRecordToString(key, keyText);
 
-    CVyrIPtrSmart<IVyrCollectionResidual> residuals;
-    if (failed(assoc->GetResiduals(VYR_RESIDUAL_L1_CODE, residuals), "residuals")) return 1;
+    CVyrIPtrSmart<IVyrCollectionResidualEx> residuals;
+    if (failed(assoc->GetResidualsEx(VYR_RESIDUAL_L1_CODE, residuals), "residuals")) return 1;
     uint32_t count = 0;
     if (failed(residuals->GetCount(count), "residual count")) return 1;
     if (count == 0 && failed(store_some_residuals(*residuals), "storing residuals")) return 1;
