@@ -75,7 +75,8 @@ void fill_l1_extended(Signal& s, const VYR_OBSERVATION_SV_EXTENDED& r, bool pref
 void fill_l1_basic(Signal& s, const VYR_OBSERVATION_SV_BASIC& r) {
     const uint16_t f = r.flags;
     if (f & VYR_SV_L1_STRENGTH) set_quality(s, r.l1Strength);
-    if (f & (VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B)) set_phase(s, r.l1Phase, f & VYR_SV_L1_LOSS_OF_LOCK);
+    if (f & (VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B))
+        set_phase(s, r.l1Phase, f & VYR_SV_L1_LOSS_OF_LOCK);
 }
 
 // The C/A and P observations of one satellite record.

@@ -88,8 +88,9 @@ TEST(ObservationRecord, ExtendedCaPrefersSlotBAndPCopiesIt) {
     VYR_OBSERVATION record = make_record(kExtendedDual | VYR_OBSERVATION::kMarkSignals, 1);
     VYR_OBSERVATION_SV_EXTENDED sv{};
     sv.number = 5;
-    sv.flags = VYR_SV_L1_CA_CODE | VYR_SV_L1_P_CODE | VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B | VYR_SV_L1_DOPPLER_A |
-               VYR_SV_L1_DOPPLER_B | VYR_SV_L1_STRENGTH | VYR_SV_L1_LOSS_OF_LOCK;
+    sv.flags = VYR_SV_L1_CA_CODE | VYR_SV_L1_P_CODE | VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B |
+               VYR_SV_L1_DOPPLER_A | VYR_SV_L1_DOPPLER_B | VYR_SV_L1_STRENGTH |
+               VYR_SV_L1_LOSS_OF_LOCK;
     sv.l1CaCode = 2.0e7;
     sv.l1PCode = 2.0e7 + 1;
     put_aux(sv.slotA, 1.25f, 2.5f);
@@ -120,7 +121,8 @@ TEST(ObservationRecord, ExtendedCaPrefersSlotBAndPCopiesIt) {
 // One slot holds the L1 phase, the other the auxiliary values. C/A prefers slot B and Doppler B,
 // a P observation alone slot A and Doppler A; a single flagged slot is taken either way.
 TEST(ObservationRecord, ExtendedL1SlotAndDopplerChoice) {
-    constexpr uint16_t kBoth = VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B | VYR_SV_L1_DOPPLER_A | VYR_SV_L1_DOPPLER_B;
+    constexpr uint16_t kBoth =
+        VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B | VYR_SV_L1_DOPPLER_A | VYR_SV_L1_DOPPLER_B;
     struct Case {
         uint16_t flags;
         bool phaseInB;
@@ -156,8 +158,9 @@ TEST(ObservationRecord, ExtendedL2TakesItsAuxiliaryValueFromTheFreeSlot) {
         VYR_OBSERVATION record = make_record(kExtendedDual, 1);
         VYR_OBSERVATION_SV_EXTENDED sv{};
         sv.number = 9;
-        sv.flags = VYR_SV_L1_CA_CODE | (phaseInB ? VYR_SV_L1_PHASE_B : VYR_SV_L1_PHASE_A) | VYR_SV_L2_PRESENT |
-                   VYR_SV_L2_DOPPLER | VYR_SV_L2_STRENGTH | VYR_SV_L2_LOSS_OF_LOCK;
+        sv.flags = VYR_SV_L1_CA_CODE | (phaseInB ? VYR_SV_L1_PHASE_B : VYR_SV_L1_PHASE_A) |
+                   VYR_SV_L2_PRESENT | VYR_SV_L2_DOPPLER | VYR_SV_L2_STRENGTH |
+                   VYR_SV_L2_LOSS_OF_LOCK;
         sv.l2Flags = VYR_SV_L2_CODE | VYR_SV_L2_PHASE | VYR_SV_L2_IS_L2C;
         put_aux(phaseInB ? sv.slotA : sv.slotB, 1.0f, 4.25f);
         put_phase(phaseInB ? sv.slotB : sv.slotA, 1.0e8);
@@ -190,7 +193,8 @@ TEST(ObservationRecord, BasicLayoutsStepByTheirSizeAndReadL2OnlyWhenDual) {
         VYR_OBSERVATION record = make_record(c.flags, 2);
         VYR_OBSERVATION_SV_BASIC sv{};
         sv.number = 3;
-        sv.flags = VYR_SV_L1_CA_CODE | VYR_SV_L1_P_CODE | VYR_SV_L1_PHASE_B | VYR_SV_L1_STRENGTH | VYR_SV_L2_PRESENT;
+        sv.flags = VYR_SV_L1_CA_CODE | VYR_SV_L1_P_CODE | VYR_SV_L1_PHASE_B | VYR_SV_L1_STRENGTH |
+                   VYR_SV_L2_PRESENT;
         sv.l2Flags = VYR_SV_L2_CODE;
         sv.l1Code = 2.4e7;
         sv.l1Phase = 1.2e8;
@@ -228,10 +232,11 @@ TEST(ObservationRecord, L2SignalTypesAndPresenceRules) {
     const Case cases[] = {
         {1, VYR_SV_L2_CODE | VYR_SV_L2_PHASE, 2e7, 1e8, true, VYR_OBS_L2Y, true},
         {1, VYR_SV_L2_CODE | VYR_SV_L2_PHASE | VYR_SV_L2_IS_L2C, 2e7, 1e8, true, VYR_OBS_L2C, true},
-        {40, VYR_SV_L2_CODE | VYR_SV_L2_PHASE | VYR_SV_L2_IS_L2C, 2e7, 1e8, true, VYR_OBS_L2P, true},
+        {40, VYR_SV_L2_CODE | VYR_SV_L2_PHASE | VYR_SV_L2_IS_L2C, 2e7, 1e8, true, VYR_OBS_L2P,
+         true},
         {1, VYR_SV_L2_CODE, 2e7, 1e8, true, VYR_OBS_L2Y, false},  // flagged code, unflagged phase
         {1, VYR_SV_L2_CODE, 0.0, 0.0, true, VYR_OBS_L2Y, false},  // flagged code is taken as it is
-        {1, 0, 2e7, 1e8, true, VYR_OBS_L2Y, true},         // unflagged: values decide
+        {1, 0, 2e7, 1e8, true, VYR_OBS_L2Y, true},                // unflagged: values decide
         {1, 0, 2e7, 0.0, true, VYR_OBS_L2Y, false},
         {1, 0, 0.0, 1e8, false, VYR_OBS_NONE, false},
     };

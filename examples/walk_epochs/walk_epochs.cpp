@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
         if (failed(observations->GetCurrent(epoch), "epoch")) return 1;
         int year, month, day, hour, minute;
         double second;
-        MjdToCalendar(epoch.mjd, epoch.fraction * 86400000.0, year, month, day, hour, minute, second);
+        MjdToCalendar(epoch.mjd, epoch.fraction * 86400000.0, year, month, day, hour, minute,
+                      second);
         std::printf("%04d-%02d-%02dT%02d:%02d:%06.3f %zu satellites\n", year, month, day, hour,
                     minute, second, epoch.satellites.size());
         ++epochs;

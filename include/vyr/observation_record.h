@@ -40,8 +40,8 @@ enum VYR_OBSERVATION_SV_L2_FLAG : uint8_t {
 
 // Extended (with Doppler), single-frequency: header flags kExtended and kL1Data without kL2Data.
 struct VYR_OBSERVATION_SV_EXTENDED_L1 {
-    uint8_t number;  // 1-32 GPS PRN, 33 and above GLONASS slot + 32
-    uint16_t flags;  // VYR_OBSERVATION_SV_FLAG bits
+    uint8_t number;   // 1-32 GPS PRN, 33 and above GLONASS slot + 32
+    uint16_t flags;   // VYR_OBSERVATION_SV_FLAG bits
     uint8_t l2Flags;  // VYR_OBSERVATION_SV_L2_FLAG bits
     double l1PCode;
     double l1CaCode;
