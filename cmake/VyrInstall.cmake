@@ -5,9 +5,7 @@ include(CMakePackageConfigHelpers)
 
 set(VYR_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vyr)
 
-install(TARGETS vyr EXPORT VyrTargets
-        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(TARGETS vyr EXPORT VyrTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vyr ${PROJECT_SOURCE_DIR}/cfb/include/cfb
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
 # Of the RINEX library only the records the conversions take and give; its reader and writer

@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev clang-format            # fuzz targets, sanitizers, formatting
   python3 python3-olefile libgsf-bin 7zip libolecf-utils  # interop peers reading our files
   rtklib                                           # convbin: the import benchmark's peer
+  pkgconf binutils                                 # the installed tree's tests: pkg-config, nm
 )
 
 missing=()
