@@ -3,9 +3,10 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build demo docs-pictures test test-unit test-sanitize test-fuzz format format-check bench clean
+.PHONY: all deps build install demo docs-pictures test test-unit test-sanitize test-fuzz format format-check bench clean
 
 all: build
 
@@ -15,6 +16,10 @@ deps:
 build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVYR_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The library, its headers, CMake package and pkg-config file, and the command under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 demo: build
 	$(BUILD)/cli/vyr demo

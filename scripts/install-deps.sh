@@ -15,6 +15,7 @@ packages=(
   python3 python3-olefile libgsf-bin 7zip libolecf-utils  # interop peers reading our files
   rtklib                                           # convbin: the import benchmark's peer
   pybind11-dev python3-dev python3-numpy           # the Python module
+  pkgconf binutils                                 # the installed tree's tests: pkg-config, nm
 )
 
 missing=()

@@ -143,9 +143,9 @@ protected:
         const auto* header = reinterpret_cast<const uint8_t*>(&record);
         bytes.insert(bytes.end(), header, header + VYR_OBSERVATION::kHeaderSize);
         for (int i = 0; i < count; ++i) {
-            vyr_stations::BasicSatelliteRecord sv{};
+            VYR_OBSERVATION_SV_BASIC sv{};
             sv.number = static_cast<uint8_t>(i + 1);
-            sv.flags = vyr_stations::kSvL1CaCode;
+            sv.flags = VYR_SV_L1_CA_CODE;
             sv.l1Code = 2e7 + i;
             const auto* p = reinterpret_cast<const uint8_t*>(&sv);
             std::vector<uint8_t> stored(size, 0);

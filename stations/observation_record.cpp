@@ -56,36 +56,37 @@ void set_doppler(Signal& s, double doppler) {
 
 // Phase, auxiliary value, quality and Doppler of the L1 observation of an extended record. The
 // C/A observation prefers slot B and Doppler B, a P observation alone slot A and Doppler A.
-void fill_l1_extended(Signal& s, const ExtendedSatelliteRecord& r, bool preferB) {
+void fill_l1_extended(Signal& s, const VYR_OBSERVATION_SV_EXTENDED& r, bool preferB) {
     const uint16_t f = r.flags;
-    if (f & kSvL1Strength) set_quality(s, r.l1Strength);
-    const bool hasA = f & kSvL1PhaseA;
-    const bool hasB = f & kSvL1PhaseB;
+    if (f & VYR_SV_L1_STRENGTH) set_quality(s, r.l1Strength);
+    const bool hasA = f & VYR_SV_L1_PHASE_A;
+    const bool hasB = f & VYR_SV_L1_PHASE_B;
     const bool useB = preferB ? hasB : (hasB && !hasA);
     if (hasA || hasB) {
-        set_phase(s, phase_in(useB ? r.slotB : r.slotA), f & kSvL1LossOfLock);
+        set_phase(s, phase_in(useB ? r.slotB : r.slotA), f & VYR_SV_L1_LOSS_OF_LOCK);
         s.auxValue = aux_value_hundredths(aux_in(useB ? r.slotA : r.slotB, 0));
     }
-    const bool dopA = f & kSvL1DopplerA;
-    const bool dopB = f & kSvL1DopplerB;
+    const bool dopA = f & VYR_SV_L1_DOPPLER_A;
+    const bool dopB = f & VYR_SV_L1_DOPPLER_B;
     const bool useDopB = preferB ? dopB : (dopB && !dopA);
     if (dopA || dopB) set_doppler(s, useDopB ? r.l1DopplerB : r.l1DopplerA);
 }
 
-void fill_l1_basic(Signal& s, const BasicSatelliteRecord& r) {
+void fill_l1_basic(Signal& s, const VYR_OBSERVATION_SV_BASIC& r) {
     const uint16_t f = r.flags;
-    if (f & kSvL1Strength) set_quality(s, r.l1Strength);
-    if (f & (kSvL1PhaseA | kSvL1PhaseB)) set_phase(s, r.l1Phase, f & kSvL1LossOfLock);
+    if (f & VYR_SV_L1_STRENGTH) set_quality(s, r.l1Strength);
+    if (f & (VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B))
+        set_phase(s, r.l1Phase, f & VYR_SV_L1_LOSS_OF_LOCK);
 }
 
 // The C/A and P observations of one satellite record.
 template <class Record>
 void add_l1(const Record& r, uint16_t baseFlags, std::vector<Signal>& out) {
-    constexpr bool kExtended = std::is_same_v<Record, ExtendedSatelliteRecord>;
+    constexpr bool kExtended = std::is_same_v<Record, VYR_OBSERVATION_SV_EXTENDED>;
     const uint16_t f = r.flags;
     bool haveCa = false;
     Signal ca{};
-    if (f & kSvL1CaCode) {
+    if (f & VYR_SV_L1_CA_CODE) {
         ca.flags = baseFlags;
         ca.obsType = VYR_OBS_L1CA;
         if constexpr (kExtended) {
@@ -98,7 +99,7 @@ void add_l1(const Record& r, uint16_t baseFlags, std::vector<Signal>& out) {
         out.push_back(ca);
         haveCa = true;
     }
-    if (f & kSvL1PCode) {
+    if (f & VYR_SV_L1_P_CODE) {
         // Beside a C/A observation the P observation shares its phase, quality and Doppler.
         Signal p = haveCa ? ca : Signal{};
         p.obsType = VYR_OBS_L1P;
@@ -117,26 +118,26 @@ void add_l1(const Record& r, uint16_t baseFlags, std::vector<Signal>& out) {
 template <class Record>
 void add_l2(const Record& r, VYR_SATELLITE_SYSTEM system, uint16_t baseFlags,
             std::vector<Signal>& out) {
-    constexpr bool kExtended = std::is_same_v<Record, ExtendedSatelliteRecord>;
+    constexpr bool kExtended = std::is_same_v<Record, VYR_OBSERVATION_SV_EXTENDED>;
     const uint16_t f = r.flags;
-    if (!(f & kSvL2Present)) return;
-    const bool codeFlagged = r.l2Flags & kL2Code;
+    if (!(f & VYR_SV_L2_PRESENT)) return;
+    const bool codeFlagged = r.l2Flags & VYR_SV_L2_CODE;
     // Without the code flag the values speak for themselves: zero means absent.
     if (!codeFlagged && r.l2Code == 0.0) return;
 
     Signal s{};
     s.flags = baseFlags;
     if (system == VYR_SATSYS_GPS)
-        s.obsType = (r.l2Flags & kL2IsL2C) ? VYR_OBS_L2C : VYR_OBS_L2Y;
+        s.obsType = (r.l2Flags & VYR_SV_L2_IS_L2C) ? VYR_OBS_L2C : VYR_OBS_L2Y;
     else
         s.obsType = VYR_OBS_L2P;
     s.code = r.l2Code;
-    if (f & kSvL2Strength) set_quality(s, r.l2Strength);
-    const bool takePhase = codeFlagged ? (r.l2Flags & kL2Phase) != 0 : r.l2Phase != 0.0;
-    if (takePhase) set_phase(s, r.l2Phase, f & kSvL2LossOfLock);
+    if (f & VYR_SV_L2_STRENGTH) set_quality(s, r.l2Strength);
+    const bool takePhase = codeFlagged ? (r.l2Flags & VYR_SV_L2_PHASE) != 0 : r.l2Phase != 0.0;
+    if (takePhase) set_phase(s, r.l2Phase, f & VYR_SV_L2_LOSS_OF_LOCK);
     if constexpr (kExtended) {
-        s.auxValue = aux_value_hundredths(aux_in((f & kSvL1PhaseB) ? r.slotA : r.slotB, 1));
-        if (f & kSvL2Doppler) set_doppler(s, r.l2Doppler);
+        s.auxValue = aux_value_hundredths(aux_in((f & VYR_SV_L1_PHASE_B) ? r.slotA : r.slotB, 1));
+        if (f & VYR_SV_L2_DOPPLER) set_doppler(s, r.l2Doppler);
     }
     out.push_back(s);
 }
@@ -182,9 +183,9 @@ VYR_ERROR Vyr_ConvertToObsEpoch(const VYR_OBSERVATION& record, VYR_OBSERVATIONEP
     for (int i = 0; i < count; ++i) {
         const uint8_t* stored = record.satellites + static_cast<size_t>(i) * stride;
         if (is_extended(headerFlags))
-            add_satellite<ExtendedSatelliteRecord>(stored, stride, dual, baseFlags, epoch);
+            add_satellite<VYR_OBSERVATION_SV_EXTENDED>(stored, stride, dual, baseFlags, epoch);
         else
-            add_satellite<BasicSatelliteRecord>(stored, stride, dual, baseFlags, epoch);
+            add_satellite<VYR_OBSERVATION_SV_BASIC>(stored, stride, dual, baseFlags, epoch);
     }
     return VYR_OK;
 }

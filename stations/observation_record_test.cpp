@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <tuple>
@@ -70,7 +71,7 @@ TEST(ObservationRecord, HeaderValuesAndSatelliteNumbers) {
     record.occupation = 2;
     const uint8_t numbers[] = {32, 33, 56};
     for (int i = 0; i < 3; ++i)
-        put(record, i, BasicSatelliteRecord{numbers[i], 0, 0, 0, 0, 0, 0, 0, 0});
+        put(record, i, VYR_OBSERVATION_SV_BASIC{numbers[i], 0, 0, 0, 0, 0, 0, 0, 0});
     const VYR_OBSERVATIONEPOCH epoch = convert(record);
     EXPECT_EQ(std::make_tuple(+epoch.status, +epoch.mjd, +epoch.fraction, +epoch.sourceTag),
               std::make_tuple(1, 60000u, 0.5, 0x5Au));
@@ -85,10 +86,11 @@ TEST(ObservationRecord, HeaderValuesAndSatelliteNumbers) {
 
 TEST(ObservationRecord, ExtendedCaPrefersSlotBAndPCopiesIt) {
     VYR_OBSERVATION record = make_record(kExtendedDual | VYR_OBSERVATION::kMarkSignals, 1);
-    ExtendedSatelliteRecord sv{};
+    VYR_OBSERVATION_SV_EXTENDED sv{};
     sv.number = 5;
-    sv.flags = kSvL1CaCode | kSvL1PCode | kSvL1PhaseA | kSvL1PhaseB | kSvL1DopplerA |
-               kSvL1DopplerB | kSvL1Strength | kSvL1LossOfLock;
+    sv.flags = VYR_SV_L1_CA_CODE | VYR_SV_L1_P_CODE | VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B |
+               VYR_SV_L1_DOPPLER_A | VYR_SV_L1_DOPPLER_B | VYR_SV_L1_STRENGTH |
+               VYR_SV_L1_LOSS_OF_LOCK;
     sv.l1CaCode = 2.0e7;
     sv.l1PCode = 2.0e7 + 1;
     put_aux(sv.slotA, 1.25f, 2.5f);
@@ -119,19 +121,20 @@ TEST(ObservationRecord, ExtendedCaPrefersSlotBAndPCopiesIt) {
 // One slot holds the L1 phase, the other the auxiliary values. C/A prefers slot B and Doppler B,
 // a P observation alone slot A and Doppler A; a single flagged slot is taken either way.
 TEST(ObservationRecord, ExtendedL1SlotAndDopplerChoice) {
-    constexpr uint16_t kBoth = kSvL1PhaseA | kSvL1PhaseB | kSvL1DopplerA | kSvL1DopplerB;
+    constexpr uint16_t kBoth =
+        VYR_SV_L1_PHASE_A | VYR_SV_L1_PHASE_B | VYR_SV_L1_DOPPLER_A | VYR_SV_L1_DOPPLER_B;
     struct Case {
         uint16_t flags;
         bool phaseInB;
         double doppler;
     };
     for (const Case& c :
-         {Case{kSvL1CaCode | kBoth, true, -20}, Case{kSvL1PCode | kBoth, false, -10},
-          Case{kSvL1CaCode | kSvL1PhaseA | kSvL1DopplerA, false, -10},
-          Case{kSvL1PCode | kSvL1PhaseB | kSvL1DopplerB, true, -20}}) {
+         {Case{VYR_SV_L1_CA_CODE | kBoth, true, -20}, Case{VYR_SV_L1_P_CODE | kBoth, false, -10},
+          Case{VYR_SV_L1_CA_CODE | VYR_SV_L1_PHASE_A | VYR_SV_L1_DOPPLER_A, false, -10},
+          Case{VYR_SV_L1_P_CODE | VYR_SV_L1_PHASE_B | VYR_SV_L1_DOPPLER_B, true, -20}}) {
         VYR_OBSERVATION record =
             make_record(VYR_OBSERVATION::kExtended | VYR_OBSERVATION::kL1Data, 1);
-        ExtendedSatelliteRecord sv{};
+        VYR_OBSERVATION_SV_EXTENDED sv{};
         sv.number = 7;
         sv.flags = c.flags;
         sv.l1PCode = sv.l1CaCode = 2.2e7;
@@ -153,11 +156,12 @@ TEST(ObservationRecord, ExtendedL1SlotAndDopplerChoice) {
 TEST(ObservationRecord, ExtendedL2TakesItsAuxiliaryValueFromTheFreeSlot) {
     for (const bool phaseInB : {true, false}) {
         VYR_OBSERVATION record = make_record(kExtendedDual, 1);
-        ExtendedSatelliteRecord sv{};
+        VYR_OBSERVATION_SV_EXTENDED sv{};
         sv.number = 9;
-        sv.flags = kSvL1CaCode | (phaseInB ? kSvL1PhaseB : kSvL1PhaseA) | kSvL2Present |
-                   kSvL2Doppler | kSvL2Strength | kSvL2LossOfLock;
-        sv.l2Flags = kL2Code | kL2Phase | kL2IsL2C;
+        sv.flags = VYR_SV_L1_CA_CODE | (phaseInB ? VYR_SV_L1_PHASE_B : VYR_SV_L1_PHASE_A) |
+                   VYR_SV_L2_PRESENT | VYR_SV_L2_DOPPLER | VYR_SV_L2_STRENGTH |
+                   VYR_SV_L2_LOSS_OF_LOCK;
+        sv.l2Flags = VYR_SV_L2_CODE | VYR_SV_L2_PHASE | VYR_SV_L2_IS_L2C;
         put_aux(phaseInB ? sv.slotA : sv.slotB, 1.0f, 4.25f);
         put_phase(phaseInB ? sv.slotB : sv.slotA, 1.0e8);
         sv.l2Code = 2.3e7;
@@ -187,17 +191,18 @@ TEST(ObservationRecord, BasicLayoutsStepByTheirSizeAndReadL2OnlyWhenDual) {
     for (const Case& c : {Case{VYR_OBSERVATION::kL1Data, 0}, Case{VYR_OBSERVATION::kL2Data, 0},
                           Case{kBasicDual, 1}}) {
         VYR_OBSERVATION record = make_record(c.flags, 2);
-        BasicSatelliteRecord sv{};
+        VYR_OBSERVATION_SV_BASIC sv{};
         sv.number = 3;
-        sv.flags = kSvL1CaCode | kSvL1PCode | kSvL1PhaseB | kSvL1Strength | kSvL2Present;
-        sv.l2Flags = kL2Code;
+        sv.flags = VYR_SV_L1_CA_CODE | VYR_SV_L1_P_CODE | VYR_SV_L1_PHASE_B | VYR_SV_L1_STRENGTH |
+                   VYR_SV_L2_PRESENT;
+        sv.l2Flags = VYR_SV_L2_CODE;
         sv.l1Code = 2.4e7;
         sv.l1Phase = 1.2e8;
         sv.l1Strength = 8;
         sv.l2Code = 2.3e7;
         put(record, 0, sv);
         sv.number = 4;
-        sv.flags = uint16_t(sv.flags & ~kSvL2Present);
+        sv.flags = uint16_t(sv.flags & ~VYR_SV_L2_PRESENT);
         sv.l1Code = 2.5e7;
         put(record, 1, sv);
         const VYR_OBSERVATIONEPOCH epoch = convert(record);
@@ -225,20 +230,21 @@ TEST(ObservationRecord, L2SignalTypesAndPresenceRules) {
         bool hasPhase;
     };
     const Case cases[] = {
-        {1, kL2Code | kL2Phase, 2e7, 1e8, true, VYR_OBS_L2Y, true},
-        {1, kL2Code | kL2Phase | kL2IsL2C, 2e7, 1e8, true, VYR_OBS_L2C, true},
-        {40, kL2Code | kL2Phase | kL2IsL2C, 2e7, 1e8, true, VYR_OBS_L2P, true},
-        {1, kL2Code, 2e7, 1e8, true, VYR_OBS_L2Y, false},  // flagged code, unflagged phase
-        {1, kL2Code, 0.0, 0.0, true, VYR_OBS_L2Y, false},  // flagged code is taken as it is
-        {1, 0, 2e7, 1e8, true, VYR_OBS_L2Y, true},         // unflagged: values decide
+        {1, VYR_SV_L2_CODE | VYR_SV_L2_PHASE, 2e7, 1e8, true, VYR_OBS_L2Y, true},
+        {1, VYR_SV_L2_CODE | VYR_SV_L2_PHASE | VYR_SV_L2_IS_L2C, 2e7, 1e8, true, VYR_OBS_L2C, true},
+        {40, VYR_SV_L2_CODE | VYR_SV_L2_PHASE | VYR_SV_L2_IS_L2C, 2e7, 1e8, true, VYR_OBS_L2P,
+         true},
+        {1, VYR_SV_L2_CODE, 2e7, 1e8, true, VYR_OBS_L2Y, false},  // flagged code, unflagged phase
+        {1, VYR_SV_L2_CODE, 0.0, 0.0, true, VYR_OBS_L2Y, false},  // flagged code is taken as it is
+        {1, 0, 2e7, 1e8, true, VYR_OBS_L2Y, true},                // unflagged: values decide
         {1, 0, 2e7, 0.0, true, VYR_OBS_L2Y, false},
         {1, 0, 0.0, 1e8, false, VYR_OBS_NONE, false},
     };
     for (const Case& c : cases) {
         VYR_OBSERVATION record = make_record(kBasicDual, 1);
-        BasicSatelliteRecord sv{};
+        VYR_OBSERVATION_SV_BASIC sv{};
         sv.number = c.number;
-        sv.flags = kSvL2Present;
+        sv.flags = VYR_SV_L2_PRESENT;
         sv.l2Flags = c.l2Flags;
         sv.l2Code = c.code;
         sv.l2Phase = c.phase;
@@ -250,6 +256,72 @@ TEST(ObservationRecord, L2SignalTypesAndPresenceRules) {
         EXPECT_EQ(+obs[0].code, +c.code);
         EXPECT_EQ((+obs[0].flags & Signal::kPhaseValid) != 0, c.hasPhase);
         EXPECT_EQ(+obs[0].phase, c.hasPhase ? +c.phase : 0.0);
+    }
+}
+
+// The public layouts put each field at the byte the stored records have it.
+TEST(ObservationRecord, PublicLayoutsHoldTheStoredOffsets) {
+    struct Case {
+        const char* field;
+        size_t offset;
+        size_t stored;
+    };
+    const Case cases[] = {
+        {"extended l1PCode", offsetof(VYR_OBSERVATION_SV_EXTENDED, l1PCode), 4},
+        {"extended slotA", offsetof(VYR_OBSERVATION_SV_EXTENDED, slotA), 20},
+        {"extended l1Strength", offsetof(VYR_OBSERVATION_SV_EXTENDED, l1Strength), 52},
+        {"extended l2Code", offsetof(VYR_OBSERVATION_SV_EXTENDED, l2Code), 53},
+        {"extended l2Strength", offsetof(VYR_OBSERVATION_SV_EXTENDED, l2Strength), 77},
+        {"extended L1 l1Strength", offsetof(VYR_OBSERVATION_SV_EXTENDED_L1, l1Strength), 52},
+        {"basic l1Code", offsetof(VYR_OBSERVATION_SV_BASIC, l1Code), 4},
+        {"basic l2Code", offsetof(VYR_OBSERVATION_SV_BASIC, l2Code), 21},
+        {"basic l2Phase", offsetof(VYR_OBSERVATION_SV_BASIC, l2Phase), 29},
+        {"basic L1 l1Strength", offsetof(VYR_OBSERVATION_SV_BASIC_L1, l1Strength), 20},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.offset, c.stored) << c.field;
+}
+
+// SetSatellite places a record only where the header's layout has room for exactly it.
+TEST(ObservationRecord, SetSatelliteTakesOnlyTheLayoutOfTheFlags) {
+    constexpr uint16_t X = VYR_OBSERVATION::kExtended, L1 = VYR_OBSERVATION::kL1Data,
+                       L2 = VYR_OBSERVATION::kL2Data;
+    VYR_OBSERVATION record = make_record(X | L1, 0);
+    EXPECT_TRUE(record.SetSatellite(0, VYR_OBSERVATION_SV_EXTENDED_L1{}));
+    EXPECT_FALSE(record.SetSatellite(0, VYR_OBSERVATION_SV_EXTENDED{}));
+    EXPECT_FALSE(record.SetSatellite(0, VYR_OBSERVATION_SV_BASIC_L1{}));
+    record.flags = L1 | L2;
+    EXPECT_TRUE(record.SetSatellite(23, VYR_OBSERVATION_SV_BASIC{}));
+    EXPECT_FALSE(record.SetSatellite(24, VYR_OBSERVATION_SV_BASIC{}));
+    EXPECT_FALSE(record.SetSatellite(-1, VYR_OBSERVATION_SV_BASIC{}));
+    record.flags = X | L1 | L2;
+    // The widest layout fills the record to its last byte and not beyond.
+    VYR_OBSERVATION_SV_EXTENDED last{};
+    last.l2Strength = 0xEE;
+    EXPECT_TRUE(record.SetSatellite(23, last));
+    EXPECT_EQ(record.satellites[sizeof record.satellites - 1], 0xEE);
+}
+
+// A caller filling named fields of the 53-byte layout gets the epoch the stored bytes give.
+TEST(ObservationRecord, NamedSingleFrequencyExtendedRecordsConvert) {
+    VYR_OBSERVATION record = make_record(VYR_OBSERVATION::kExtended | VYR_OBSERVATION::kL1Data, 2);
+    for (int i = 0; i < 2; ++i) {
+        VYR_OBSERVATION_SV_EXTENDED_L1 sv{};
+        sv.number = static_cast<uint8_t>(40 + i);  // GLONASS slots 8 and 9
+        sv.flags = VYR_SV_L1_CA_CODE | VYR_SV_L1_PHASE_A | VYR_SV_L1_DOPPLER_A | VYR_SV_L2_PRESENT;
+        sv.l1CaCode = 2.1e7 + i;
+        put_phase(sv.slotA, 1.1e8 + i);
+        sv.l1DopplerA = -100.0 - i;
+        ASSERT_TRUE(record.SetSatellite(i, sv));
+    }
+    const VYR_OBSERVATIONEPOCH epoch = convert(record);
+    ASSERT_EQ(epoch.satellites.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const auto& sv = epoch.satellites[i];
+        EXPECT_EQ(sv.satId, (VYR_SATID{VYR_SATSYS_GLONASS, uint8_t(8 + i)}));
+        ASSERT_EQ(sv.observations.size(), 1u);  // single-frequency: no L2 whatever the flags
+        const Signal& s = sv.observations[0];
+        EXPECT_EQ(std::make_tuple(+s.obsType, +s.code, +s.phase, +s.doppler),
+                  std::make_tuple(VYR_OBS_L1CA, 2.1e7 + i, 1.1e8 + i, -100.0 - i));
     }
 }
 

@@ -330,7 +330,7 @@ TEST_F(Observations, ObservationBufferNeedsAtLeastOneRecord) {
     record.count = 1;
     record.flags = VYR_OBSERVATION::kL1Data;
     record.occupation = 1;
-    std::vector<uint8_t> buffer(22 + vyr_stations::kBasicSingleSize, 0);
+    std::vector<uint8_t> buffer(22 + sizeof(VYR_OBSERVATION_SV_BASIC_L1), 0);
     std::memcpy(buffer.data(), &record, 22);
     buffer[22] = 7;  // GPS 7
     buffer[24] = 0;

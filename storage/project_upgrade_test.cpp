@@ -32,11 +32,11 @@ std::string older_epoch(uint32_t mjd, double fraction, uint8_t sourceTag) {
     record.sourceTag = sourceTag;
     std::string bytes(reinterpret_cast<const char*>(&record), VYR_OBSERVATION::kHeaderSize);
     for (uint8_t prn : {5, 12}) {
-        vyr_stations::BasicSatelliteRecord sv{};
+        VYR_OBSERVATION_SV_BASIC sv{};
         sv.number = prn;
-        sv.flags = vyr_stations::kSvL1CaCode;
+        sv.flags = VYR_SV_L1_CA_CODE;
         sv.l1Code = 2.2e7 + prn;
-        bytes.append(reinterpret_cast<const char*>(&sv), vyr_stations::kBasicSingleSize);
+        bytes.append(reinterpret_cast<const char*>(&sv), sizeof(VYR_OBSERVATION_SV_BASIC_L1));
     }
     return bytes;
 }
