@@ -19,23 +19,20 @@ bool failed(VYR_ERROR code, const char* what) {
     return true;
 }
 
-// The whole import in one place: every site of the file becomes a new station holding its
-// epochs. (The library's one-call import of files will take this function's place.)
-VYR_ERROR import_observation_file(IVyr& root, IVyrStorage& project, const char* file) {
-    CVyrIPtrSmart<IVyrFileConverter> converter;
-    VYR_ERROR result = root.GetFileConverter(converter);
-    std::vector<VYR_STATION_RINEX> sites;
-    if (VyrSucceeded(result)) result = converter->ConvertRinexObs(file, sites, nullptr);
-    CVyrIPtrSmart<IVyrCollectionStation> stations;
-    if (VyrSucceeded(result)) result = project.GetStations(stations);
-    for (const VYR_STATION_RINEX& site : sites) {
-        CVyrIPtrSmart<IVyrStation> station;
-        CVyrIPtrSmart<IVyrObservations> observations;
-        if (VyrSucceeded(result)) result = stations->AddNewStation(station);
-        if (VyrSucceeded(result)) result = station->GetObservations(observations);
-        if (VyrSucceeded(result)) result = observations->AddEpochs(site.epochs);
+// Imports the file as `vyr import` does (one station per site), the file all or nothing; the
+// report says what it gave or why it failed.
+bool import_file(const char* project, const char* file) {
+    std::vector<VyrFileImportReport> reports;
+    const VYR_ERROR result = Vyr_ImportFiles(project, {file}, VyrImportOptions{}, reports);
+    if (VyrFailed(result)) {
+        std::fprintf(stderr, "walk_epochs: %s\n",
+                     reports.empty() ? file : reports.front().problem.c_str());
+        return false;
     }
-    return result;
+    for (const VyrImportedSite& site : reports.front().sites)
+        std::printf("imported %s: %llu epochs\n", site.key.c_str(),
+                    static_cast<unsigned long long>(site.epochs));
+    return true;
 }
 
 }  // namespace
@@ -48,7 +45,9 @@ int main(int argc, char** argv) {
     CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
     CVyrIPtrSmart<IVyrStorage> project;
     if (failed(root->CreateStorage(argv[1], project), argv[1])) return 1;
-    if (failed(import_observation_file(*root, *project, argv[2]), argv[2])) return 1;
+    project.Reset();  // the import opens the project itself, alone
+    if (!import_file(argv[1], argv[2])) return 1;
+    if (failed(root->OpenStorage(argv[1], project), argv[1])) return 1;
 
     CVyrIPtrSmart<IVyrCollectionStation> stations;
     CVyrIPtrSmart<IVyrStation> station;

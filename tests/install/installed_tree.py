@@ -209,6 +209,9 @@ def cmd_examples(args):
 
     # (a) The epochs the example walks are those the installed command lists for the same filter.
     printed = run([walk, project, sample], env=env).splitlines()
+    if not printed or not re.fullmatch(r"imported VYRB: \d+ epochs", printed[0]):
+        sys.exit(f"walk_epochs: no import line first: {printed[:1]!r}")
+    printed = printed[1:]
     match = re.fullmatch(r"station (\S+): (\d+) epochs", printed[-1])
     if not match:
         sys.exit(f"walk_epochs: unexpected last line {printed[-1]!r}")
