@@ -198,9 +198,9 @@ TEST(DocumentLock, ShareModesInThisProcessAndAnother) {
         {
             std::vector<Ref<IStorage>> holders(c.held.size());
             for (size_t i = 0; i < c.held.size(); ++i)
-                ASSERT_EQ(StgOpenStorage(path.c_str(), nullptr, c.held[i], nullptr, 0,
-                                         holders[i].out()),
-                          S_OK)
+                ASSERT_EQ(
+                    StgOpenStorage(path.c_str(), nullptr, c.held[i], nullptr, 0, holders[i].out()),
+                    S_OK)
                     << what;
             EXPECT_EQ(open(c.asked), expected) << what << ", in this process";
             const pid_t child = ::fork();

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     IStorage* root = nullptr;
     if (SUCCEEDED(StgOpenStorageOnILockBytes(bytes, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
                                              nullptr, 0, &root))) {
-        walk(root, 0, [](IStream* stream, uint64_t size) { fuzz_walk::read_stream(stream, size); });
+        fuzz_walk::walk(
+            root, 0, [](IStream* stream, uint64_t size) { fuzz_walk::read_stream(stream, size); });
         root->Release();
     }
     bytes->Release();

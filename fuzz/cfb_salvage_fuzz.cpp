@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         cfb::open_for_salvage_on(bytes, STGM_READ | STGM_SHARE_EXCLUSIVE, &root, &report);
     if (SUCCEEDED(hr)) {
         // A cut stream states the bytes it keeps; a stream short of its size was cut unseen.
-        walk(root, 0, [](IStream* stream, uint64_t size) {
+        fuzz_walk::walk(root, 0, [](IStream* stream, uint64_t size) {
             if (fuzz_walk::read_stream(stream, size) != size) __builtin_trap();
         });
         root->Release();

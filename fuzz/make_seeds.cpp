@@ -116,7 +116,7 @@ std::vector<std::vector<uint8_t>> damaged_documents() {
     using Damage = void (*)(Image&);
     const Damage damages[] = {
         [](Image& i) { i.set_fat(i.nodes[1].start + 1, i.nodes[2].start); },  // shared sectors
-        [](Image& i) { i.set_fat(i.nodes[1].start + 17, 100000); },          // past the file
+        [](Image& i) { i.set_fat(i.nodes[1].start + 10, 100000); },           // past the file
         [](Image& i) { i.set_fat(i.nodes[2].start + 1, i.nodes[2].start); },  // a loop
         [](Image& i) { i.set_fat(i.nodes[6].start, kFree); },                 // into a free sector
         [](Image& i) { i.set_fat(i.nodes[6].start + 2, i.fat_sectors[0]); },  // into the FAT

@@ -553,7 +553,8 @@ TEST_F(CfbInterop, DocumentsFromDebianListAndReadAsOlefileReadsThem) {
             // (Perl libraries' examples, written by old Excel); we read the low half, a
             // deviation. Any other refusal is looked into, not passed over.
             EXPECT_NE(check.out.find("has a high part in a version 3 file"), std::string::npos)
-                << "olefile refuses it, and we see no reason why:\n" << check.out;
+                << "olefile refuses it, and we see no reason why:\n"
+                << check.out;
             ++refused;
             continue;
         }
