@@ -113,7 +113,9 @@ HRESULT open_file_lock_bytes(const char* path, bool writable, FileOpen how, ILoc
     if (::flock(fd, lock | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
-        return error == EWOULDBLOCK ? STG_E_LOCKVIOLATION : from_errno(error);
+        // Another opener holds the file: a sharing conflict, as the platform names it when a
+        // document is opened; its lock violation is for byte-range locks.
+        return error == EWOULDBLOCK ? STG_E_SHAREVIOLATION : from_errno(error);
     }
     if (how == FileOpen::replace && ::ftruncate(fd, 0) != 0) {
         const int error = errno;

@@ -10,7 +10,7 @@ enum class FileOpen { existing, existing_shared, create_new, replace };
 
 // flock(LOCK_EX | LOCK_NB) on the descriptor: it conflicts with every other open of the file, in
 // other processes and in this one; a shared reader takes LOCK_SH, which conflicts only with the
-// exclusive lock. A file someone holds gives STG_E_LOCKVIOLATION (and `replace` truncates only
+// exclusive lock. A file someone holds gives STG_E_SHAREVIOLATION (and `replace` truncates only
 // after the lock is taken).
 HRESULT open_file_lock_bytes(const char* path, bool writable, FileOpen how, ILockBytes** out);
 

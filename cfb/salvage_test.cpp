@@ -98,6 +98,7 @@ struct Damage {
     std::map<std::string, size_t> cut;  // streams cut, with the bytes they keep
     bool elements_lost = false;         // the root's sibling tree lost links
     size_t grown = 0;                   // bytes the damage added to a stream's size
+    const char* says = nullptr;         // in the reason of every stream cut
 };
 
 TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
@@ -112,7 +113,10 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
         {"a chain past the end of the file",
          sample_tree,
          [](auto& img) { put32(fat_entry(img, follow(img, start_of(img, "large"), 4)), 100000); },
-         {{"large", 5 * 512}}},
+         {{"large", 5 * 512}},
+         false,
+         0,
+         "links to sector 100000, past the end of the file"},
         {"a chain into a free sector",
          sample_tree,
          [](auto& img) { put32(fat_entry(img, follow(img, start_of(img, "x"), 1)), kFreeSect); },
@@ -129,7 +133,8 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
          [](auto& img) { put32(entry(img, "large") + 120, 10000 + 3 * 512); },
          {{"large", 20 * 512}},
          false,
-         3 * 512},
+         3 * 512,
+         "its chain ends at sector"},
         {"a mini chain into a free mini sector",
          sample_tree,
          [](auto& img) {
@@ -197,6 +202,10 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
                 continue;
             }
             EXPECT_EQ(cut->second->at, bytes.size()) << path;
+            if (damage.says != nullptr) {
+                EXPECT_NE(cut->second->reason.find(damage.says), std::string::npos)
+                    << cut->second->reason;
+            }
             // The size the directory gives: the original one unless the damage changed it.
             EXPECT_EQ(cut->second->size, it->second.size() + damage.grown) << path;
             EXPECT_EQ(bytes.size(), damage.cut.at(path)) << path;

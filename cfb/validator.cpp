@@ -270,8 +270,9 @@ private:
         const uint16_t byte_order = le16(h + 28);
         const uint16_t sector_shift = le16(h + 30);
         const uint16_t mini_shift = le16(h + 32);
+        // Older writers leave 0x003B there, and no reader uses the field.
         if (minor != 0x003E)
-            problem("header: minor version is " + hex32(minor) + ", not 0x0000003E");
+            deviation("header: minor version is " + hex32(minor) + ", not 0x0000003E");
         if (!((major_ == 3 && sector_shift == 9) || (major_ == 4 && sector_shift == 12))) {
             problem("header: major version " + std::to_string(major_) + " with sector shift " +
                     std::to_string(sector_shift) + " (3 with 9 or 4 with 12)");

@@ -146,7 +146,8 @@ const Damage kDamages[] = {
     // Header fields.
     {"signature", sample3, field32(0, 0x12345678), "signature is not that of a compound file"},
     {"class id", sample3, field32(8, 1), "class id is not zero"},
-    {"minor version", sample3, field16(24, 0x3B), "minor version is 0x0000003B"},
+    {"minor version", sample3, field16(24, 0x3B),
+     "deviation: header: minor version is 0x0000003B, not 0x0000003E", true},
     {"major version", sample3, field16(26, 4), "major version 4 with sector shift 9"},
     {"sector shift", sample3, field16(30, 12), "major version 3 with sector shift 12"},
     {"byte order", sample3, field16(28, 0xFEFF), "byte order mark is 0x0000FEFF"},

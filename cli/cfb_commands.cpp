@@ -554,7 +554,7 @@ void check(const std::string& file) {
             cfb::create_file_lock_bytes(file.c_str(), kSharedReadMode, false, bytes.out());
         if (FAILED(hr)) {
             if (hr == STG_E_FILENOTFOUND) throw CommandFailure{file + ": no such file"};
-            if (hr == STG_E_LOCKVIOLATION)
+            if (hr == STG_E_SHAREVIOLATION || hr == STG_E_LOCKVIOLATION)
                 throw CommandFailure{file + ": is in use by another program"};
             throw CommandFailure{file + ": cannot read (" + status_text(hr) + ")"};
         }

@@ -72,7 +72,7 @@ ReadOnlyProject::ReadOnlyProject(const std::string& path) {
         m_project.Reset();
         // The library answers "Storage not found" for a document someone holds: a writer's
         // lock is what tells it apart.
-        const HRESULT opened = cfb::is_file_locked(path.c_str()) ? STG_E_LOCKVIOLATION : S_OK;
+        const HRESULT opened = cfb::is_file_locked(path.c_str()) ? STG_E_SHAREVIOLATION : S_OK;
         check_project_open(result, path, opened);
     }
 }

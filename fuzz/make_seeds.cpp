@@ -2,13 +2,15 @@
 // engine that use every structure (mini and regular streams, nesting, siblings, version 4), so
 // the fuzzer starts from sound files instead of guessing a signature, and documents as other
 // writers leave them (sibling trees unbalanced, wrongly coloured or out of order, empty and odd
-// names), laid out byte by byte since the engine never writes such trees.
+// names), laid out byte by byte since the engine never writes such trees, and damaged ones
+// (shared, looping and broken chains, sizes past their chains) for the salvaging open.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "../cfb/foreign_documents.h"
+#include "../cfb/test_image.h"
 #include "cfb/cfb.h"
 
 namespace {
@@ -88,6 +90,53 @@ bool write_seed(const std::string& dir, int shape, bool v4) {
     return std::fclose(f) == 0 && ok;
 }
 
+bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    const bool ok = f != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return f != nullptr && std::fclose(f) == 0 && ok;
+}
+
+// Regular streams that can share sectors, mini streams that can, and a nested one.
+cfb_image::Image damage_base() {
+    using namespace cfb_image;
+    Builder b;
+    b.add(0, u"big1", kStream, bytes_of(9000, 1));
+    b.add(0, u"big2", kStream, bytes_of(5000, 2));
+    b.add(0, u"mini1", kStream, bytes_of(300, 3));
+    b.add(0, u"mini2", kStream, bytes_of(200, 4));
+    const uint32_t sub = b.add(0, u"Sub", kStorage);
+    b.add(sub, u"inner", kStream, bytes_of(4500, 5));
+    b.balance();
+    return b.build();
+}
+
+// Entry ids of damage_base(): 1 big1, 2 big2, 3 mini1, 4 mini2, 5 Sub, 6 inner.
+std::vector<std::vector<uint8_t>> damaged_documents() {
+    using namespace cfb_image;
+    using Damage = void (*)(Image&);
+    const Damage damages[] = {
+        [](Image& i) { i.set_fat(i.nodes[1].start + 1, i.nodes[2].start); },  // shared sectors
+        [](Image& i) { i.set_fat(i.nodes[1].start + 10, 100000); },           // past the file
+        [](Image& i) { i.set_fat(i.nodes[2].start + 1, i.nodes[2].start); },  // a loop
+        [](Image& i) { i.set_fat(i.nodes[6].start, kFree); },                 // into a free sector
+        [](Image& i) { i.set_fat(i.nodes[6].start + 2, i.fat_sectors[0]); },  // into the FAT
+        [](Image& i) { put32(i.bytes, i.entry(2) + 120, 50000); },            // size past chain
+        [](Image& i) { put32(i.bytes, i.minifat_entry(i.nodes[3].start + 1), i.nodes[4].start); },
+        [](Image& i) { put32(i.bytes, i.entry(0) + 120, 64); },  // a mini stream cut short
+        [](Image& i) { put32(i.bytes, i.entry(5) + 76, 400); },  // a child past the directory
+        [](Image& i) { put32(i.bytes, i.entry(3) + 68, 1); },    // an entry linked twice
+        [](Image& i) { i.set_fat(i.directory_start, i.directory_start); },  // directory loop
+        [](Image& i) { i.bytes.resize(i.bytes.size() - 700); },             // file cut short
+    };
+    std::vector<std::vector<uint8_t>> out;
+    for (const Damage apply : damages) {
+        Image image = damage_base();
+        apply(image);
+        out.push_back(std::move(image.bytes));
+    }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,11 +156,16 @@ int main(int argc, char** argv) {
     int n = 0;
     for (const cfb_image::ForeignDocument& d : cfb_image::foreign_documents()) {
         const std::string path = std::string(argv[1]) + "/seed-foreign-" + std::to_string(n++);
-        FILE* f = std::fopen(path.c_str(), "wb");
-        const bool ok =
-            f != nullptr && std::fwrite(d.bytes.data(), 1, d.bytes.size(), f) == d.bytes.size();
-        if (f == nullptr || std::fclose(f) != 0 || !ok) {
+        if (!write_file(path, d.bytes)) {
             std::fprintf(stderr, "make_seeds: seed \"%s\" could not be written\n", d.what);
+            return 1;
+        }
+    }
+    n = 0;
+    for (const std::vector<uint8_t>& bytes : damaged_documents()) {
+        const std::string path = std::string(argv[1]) + "/seed-damaged-" + std::to_string(n++);
+        if (!write_file(path, bytes)) {
+            std::fprintf(stderr, "make_seeds: %s could not be written\n", path.c_str());
             return 1;
         }
     }

@@ -50,65 +50,47 @@ protected:
     }
 };
 
-TEST_F(CfbSalvageCli, DamagedDocumentsAreRefusedPlainAndReadWithSalvage) {
-    struct Case {
-        const char* what;
-        std::function<void(Image&)> damage;
-        size_t kept;  // bytes Sub/big keeps
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"chain past the end of the file",
-         [](Image& img) {
-             const uint32_t third = img.next(img.next(img.start("big")));
-             put32(img.bytes, img.fat_entry(third), 900000);
-         },
-         3 * 512, "links to sector 900000, past the end of the file"},
-        {"size larger than the chain",
-         [](Image& img) { put32(img.bytes, img.named("big") + 120, 20000 + 2048); },
-         (20000 + 511) / 512 * 512, "its chain ends at sector"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string doc = damaged(c.damage);
-        const Outcome plain = vyr({"cfb", "ls", doc});
-        EXPECT_EQ(plain.status, 1);
-        EXPECT_EQ(plain.err,
-                  "vyr: " + doc + ": cannot open as a compound document (STG_E_DOCFILECORRUPT)\n");
+// What the commands print and how they exit; which bytes a cut keeps, for each kind of damage,
+// is cfb/salvage_test.cpp's.
+TEST_F(CfbSalvageCli, DamagedDocumentIsRefusedPlainAndReadWithSalvage) {
+    const std::string doc = damaged([](Image& img) {
+        const uint32_t third = img.next(img.next(img.start("big")));
+        put32(img.bytes, img.fat_entry(third), 900000);
+    });
+    const size_t kept = 3 * 512;  // the bytes Sub/big keeps
+    const Outcome plain = vyr({"cfb", "ls", doc});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_EQ(plain.err,
+              "vyr: " + doc + ": cannot open as a compound document (STG_E_DOCFILECORRUPT)\n");
 
-        const std::string cut_line =
-            "vyr: " + doc + ": Sub/big: cut at byte " + std::to_string(c.kept) + ": ";
-        const Outcome ls = vyr({"cfb", "ls", doc, "--salvage"});
-        EXPECT_EQ(ls.status, 1);
-        EXPECT_THAT(ls.err, StartsWith(cut_line));
-        EXPECT_THAT(ls.err, HasSubstr(c.reason));
-        EXPECT_EQ(std::count(ls.err.begin(), ls.err.end(), '\n'), 1);
-        EXPECT_EQ(ls.out, "Sub\tstorage\t0\nSub/big\tstream\t" + std::to_string(c.kept) +
-                              "\nmini\tstream\t3000\nother\tstream\t9000\n");
+    const std::string cut_line =
+        "vyr: " + doc + ": Sub/big: cut at byte " + std::to_string(kept) + ": ";
+    const Outcome ls = vyr({"cfb", "ls", doc, "--salvage"});
+    EXPECT_EQ(ls.status, 1);
+    EXPECT_THAT(ls.err, StartsWith(cut_line));
+    EXPECT_THAT(ls.err, HasSubstr("links to sector 900000, past the end of the file"));
+    EXPECT_EQ(std::count(ls.err.begin(), ls.err.end(), '\n'), 1);
+    EXPECT_EQ(ls.out, "Sub\tstorage\t0\nSub/big\tstream\t" + std::to_string(kept) +
+                          "\nmini\tstream\t3000\nother\tstream\t9000\n");
 
-        const Outcome cut = vyr({"cfb", "cat", doc, "Sub/big", "--salvage"});
-        EXPECT_EQ(cut.status, 1);
-        EXPECT_THAT(cut.err, StartsWith(cut_line));
-        const size_t known = std::min(c.kept, big.size());
-        EXPECT_EQ(cut.out.size(), c.kept);
-        EXPECT_EQ(cut.out.substr(0, known), big.substr(0, known));
-        // A sound stream of a damaged document reads whole and names no cut.
-        const Outcome whole = vyr({"cfb", "cat", doc, "other", "--salvage"});
-        EXPECT_EQ(whole.status, 0) << whole.err;
-        EXPECT_EQ(whole.err, "");
-        EXPECT_EQ(whole.out, other);
+    const Outcome cut = vyr({"cfb", "cat", doc, "Sub/big", "--salvage"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_THAT(cut.err, StartsWith(cut_line));
+    EXPECT_TRUE(cut.out == big.substr(0, kept));
+    // A sound stream of a damaged document reads whole and names no cut.
+    const Outcome whole = vyr({"cfb", "cat", doc, "other", "--salvage"});
+    EXPECT_EQ(whole.status, 0) << whole.err;
+    EXPECT_EQ(whole.err, "");
+    EXPECT_TRUE(whole.out == other);
 
-        const fs::path out = dir / "out";
-        fs::remove_all(out);
-        EXPECT_EQ(vyr({"cfb", "unpack", doc, out.string()}).status, 1);
-        const Outcome unpack = vyr({"cfb", "unpack", doc, out.string(), "--salvage"});
-        EXPECT_EQ(unpack.status, 1);
-        EXPECT_THAT(unpack.err, StartsWith(cut_line));
-        EXPECT_EQ(slurp(out / "mini"), mini);
-        EXPECT_EQ(slurp(out / "other"), other);
-        EXPECT_EQ(slurp(out / "Sub" / "big").substr(0, known), big.substr(0, known));
-        EXPECT_EQ(fs::file_size(out / "Sub" / "big"), c.kept);
-    }
+    const fs::path out = dir / "out";
+    EXPECT_EQ(vyr({"cfb", "unpack", doc, out.string()}).status, 1);
+    const Outcome unpack = vyr({"cfb", "unpack", doc, out.string(), "--salvage"});
+    EXPECT_EQ(unpack.status, 1);
+    EXPECT_THAT(unpack.err, StartsWith(cut_line));
+    EXPECT_TRUE(slurp(out / "mini") == mini);
+    EXPECT_TRUE(slurp(out / "other") == other);
+    EXPECT_TRUE(slurp(out / "Sub" / "big") == big.substr(0, kept));
 }
 
 TEST_F(CfbSalvageCli, SoundDocumentWithSalvageExitsZero) {

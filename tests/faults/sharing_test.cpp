@@ -1,5 +1,6 @@
 // One project, several processes: readers share it (deny-write), a writer has it alone. Locks
-// belong to an open file description, so every holder here is a process of its own.
+// belong to an open file description, so every holder here is a process of its own. The share
+// modes of the engine's own opens are cfb/document_test.cpp's.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,10 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr DWORD kReadShared = STGM_READ | STGM_SHARE_DENY_WRITE;
-constexpr DWORD kReadExclusive = STGM_READ | STGM_SHARE_EXCLUSIVE;
 constexpr DWORD kWriteExclusive = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
-constexpr DWORD kWriteDenyWrite = STGM_READWRITE | STGM_SHARE_DENY_WRITE;
 
 // A child process that runs open and holds what it opened until the holder goes (and kills
 // it: a later child inherits every pipe, so no end-of-pipe could tell it to go).
@@ -58,13 +56,6 @@ std::u16string u16(const std::string& path) {
     std::u16string out;
     cfb::utf8_to_utf16(path, out);
     return out;
-}
-
-HRESULT open_document(const std::string& path, DWORD mode) {
-    IStorage* root = nullptr;
-    const HRESULT hr = StgOpenStorage(u16(path).c_str(), nullptr, mode, nullptr, 0, &root);
-    if (root != nullptr) root->Release();
-    return hr;
 }
 
 std::function<bool()> holding(const std::string& path, DWORD mode) {
@@ -112,46 +103,6 @@ int resume(pid_t pid) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// The engine's share modes as the platform has them: deny-write readers share, every other
-// pair conflicts, and the lock goes with its holder.
-TEST_F(FaultTest, ShareModesOfDocumentOpensAcrossProcesses) {
-    struct Case {
-        std::vector<DWORD> held;
-        DWORD asked;
-        bool shares;
-    };
-    const Case cases[] = {
-        {{kReadShared}, kReadShared, true},
-        {{kReadShared, kReadShared}, kReadShared, true},
-        {{kReadShared, kReadShared}, kWriteExclusive, false},
-        {{kReadShared}, kReadExclusive, false},
-        {{kReadShared}, kWriteDenyWrite, false},
-        {{kReadExclusive}, kReadShared, false},
-        {{kWriteExclusive}, kReadShared, false},
-        {{kWriteExclusive}, kReadExclusive, false},
-        {{kWriteDenyWrite}, kReadShared, false},
-    };
-    for (const Case& c : cases) {
-        char what[64];
-        std::snprintf(what, sizeof what, "held 0x%02X (%zu), asked 0x%02X", c.held[0],
-                      c.held.size(), c.asked);
-        {
-            std::vector<std::unique_ptr<Holder>> holders;
-            for (DWORD mode : c.held) {
-                holders.push_back(std::make_unique<Holder>(holding(project, mode)));
-                ASSERT_TRUE(holders.back()->opened()) << what;
-            }
-            const HRESULT hr = open_document(project, c.asked);
-            if (c.shares)
-                EXPECT_EQ(hr, S_OK) << what;
-            else
-                EXPECT_TRUE(hr == STG_E_LOCKVIOLATION || hr == STG_E_SHAREVIOLATION) << what;
-        }
-        EXPECT_EQ(open_document(project, c.asked), S_OK) << what << ", after the holders went";
-    }
-    EXPECT_EQ(slurp(project), base);
 }
 
 // The library's shared read-only open: many at once, none beside a writer, no writer beside

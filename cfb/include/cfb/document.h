@@ -22,8 +22,8 @@ CFB_API void* CoTaskMemAlloc(size_t cb);
 CFB_API void CoTaskMemFree(void* pv);
 
 // File documents. The file is locked exclusively (across processes and within this one) for as
-// long as the root storage lives; a second open fails with STG_E_LOCKVIOLATION or
-// STG_E_SHAREVIOLATION. Without STGM_CREATE an existing file gives STG_E_FILEALREADYEXISTS.
+// long as the root storage lives; a second open fails with STG_E_SHAREVIOLATION. Without
+// STGM_CREATE an existing file gives STG_E_FILEALREADYEXISTS.
 CFB_API HRESULT StgCreateDocfile(const OLECHAR* pwcsName, DWORD grfMode, DWORD reserved,
                                  IStorage** ppstgOpen);
 CFB_API HRESULT StgOpenStorage(const OLECHAR* pwcsName, IStorage* pstgPriority, DWORD grfMode,
