@@ -44,7 +44,8 @@ py::dict report_dict(const VyrFileImportReport& r) {
         lists.append(list);
     }
     py::dict other;
-    for (const auto& [letter, count] : r.otherSystems) other[py::str(std::string(1, letter))] = count;
+    for (const auto& [letter, count] : r.otherSystems)
+        other[py::str(std::string(1, letter))] = count;
     py::list warnings;
     for (const VyrImportWarning& w : r.warnings) {
         py::dict warning;
@@ -96,8 +97,7 @@ py::list import_files(Project& project, const py::iterable& paths, const py::obj
     VyrImportOptions options;
     options.newStation = new_station;
     options.cancel = &relay.cancel;
-    if (!progress.is_none())
-        options.progress = [&relay](const VyrImportProgress& p) { relay(p); };
+    if (!progress.is_none()) options.progress = [&relay](const VyrImportProgress& p) { relay(p); };
     std::vector<VyrFileImportReport> reports;
     VYR_ERROR result = VYR_OK;
     project.state->while_let_go(

@@ -56,8 +56,8 @@ void ProjectState::while_let_go(const std::function<void()>& work) {
             thrown = std::current_exception();  // the project opens again all the same
         }
         CVyrIPtrSmart<IVyrEx> root = Vyr_GetIVyrEx();
-        reopened = root.IsValid() ? root->OpenStorageEx(path.c_str(), project)
-                                  : VYR_E_INVALID_INTERFACE;
+        reopened =
+            root.IsValid() ? root->OpenStorageEx(path.c_str(), project) : VYR_E_INVALID_INTERFACE;
     }
     if (thrown) std::rethrow_exception(thrown);
     check(reopened, path + ": does not open again");
