@@ -149,9 +149,9 @@ HRESULT CompoundFile::open_checked(ILockBytes* bytes, bool writable,
     if (FAILED(hr)) return hr;
     const uint32_t sector_size = header.sector_size();
     if (size < sector_size)
-        return refuse(STG_E_INVALIDHEADER,
-                      "the file is " + std::to_string(size) + " bytes long, shorter than its " +
-                          std::to_string(sector_size) + "-byte header sector");
+        return refuse(STG_E_INVALIDHEADER, "the file is " + std::to_string(size) +
+                                               " bytes long, shorter than its " +
+                                               std::to_string(sector_size) + "-byte header sector");
     const uint64_t file_sectors =
         std::min<uint64_t>(sectors_for(size - sector_size, sector_size), kMaxRegSect);
     std::shared_ptr<CompoundFile> file(new CompoundFile(bytes, header.major, writable));
@@ -208,11 +208,11 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
         if (FAILED(hr)) return refuse(hr, "the mini stream: " + why);
     }
     if (mini_bytes > uint64_t{mini_stream_.length()} * sector_size)
-        return refuse(STG_E_DOCFILECORRUPT,
-                      "the mini stream holds " + std::to_string(mini_bytes) + " bytes, but its chain " +
-                          "has only " + std::to_string(mini_stream_.length()) + " sectors");
-    const size_t mini_sectors =
-        std::min<size_t>(minifat_raw.size() / kSectorIdBytes, mini_bytes / MiniSpace::kMiniSectorSize);
+        return refuse(STG_E_DOCFILECORRUPT, "the mini stream holds " + std::to_string(mini_bytes) +
+                                                " bytes, but its chain has only " +
+                                                std::to_string(mini_stream_.length()) + " sectors");
+    const size_t mini_sectors = std::min<size_t>(minifat_raw.size() / kSectorIdBytes,
+                                                 mini_bytes / MiniSpace::kMiniSectorSize);
     std::vector<uint32_t> minifat(mini_sectors);
     for (size_t i = 0; i < mini_sectors; ++i)
         minifat[i] = get32(minifat_raw.data() + kSectorIdBytes * i);

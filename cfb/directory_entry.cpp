@@ -58,7 +58,8 @@ std::string entry_label(uint32_t id, const uint8_t* p) {
     const int units = name_units(p);
     if (units < 0) return out;
     std::u16string name(static_cast<size_t>(units), u'\0');
-    for (int i = 0; i < units; ++i) name[i] = static_cast<char16_t>(get16(p + kEntryNameAt + 2 * i));
+    for (int i = 0; i < units; ++i)
+        name[i] = static_cast<char16_t>(get16(p + kEntryNameAt + 2 * i));
     std::string text;
     if (!utf16_to_utf8(name, text)) return out;
     out += " \"";

@@ -35,7 +35,8 @@ HRESULT refuse_fat_sector(const std::vector<uint32_t>& listed, const uint32_t* s
                           uint32_t file_sectors) {
     const std::string fat = "FAT sector " + std::to_string(*s);
     if (*s > kMaxRegSect)
-        return refuse(STG_E_DOCFILECORRUPT, "the DIFAT gives " + sector_text(*s) + " as FAT sector #" +
+        return refuse(STG_E_DOCFILECORRUPT, "the DIFAT gives " + sector_text(*s) +
+                                                " as FAT sector #" +
                                                 std::to_string(s - listed.data()));
     if (*s >= file_sectors)
         return refuse(STG_E_DOCFILECORRUPT, fat + " lies past the end of the file (of " +
@@ -73,7 +74,8 @@ HRESULT load_fat(ILockBytes& bytes, const Header& header, uint32_t file_sectors,
         // Claims bound the salvaged walk: the chain cannot loop.
         if (next >= file_sectors || claimed[next] ||
             (!salvage && walked >= header.num_difat_sectors)) {
-            if (!salvage) return refuse_difat(header, walked, previous, next, file_sectors, claimed);
+            if (!salvage)
+                return refuse_difat(header, walked, previous, next, file_sectors, claimed);
             break;
         }
         claimed[next] = true;
@@ -170,7 +172,8 @@ HRESULT store_fat(RegularSpace& space, AllocationTable& fat, Header& header) {
         uint8_t* sector = difat.data() + d * size;
         for (uint32_t i = 0; i + 1 < per_sector && k < fat_sectors.size(); ++i, ++k)
             put32(sector + kSectorIdBytes * i, fat_sectors[k]);
-        put32(sector + size - kSectorIdBytes, d + 1 < difat_sectors.size() ? difat_sectors[d + 1] : kEndOfChain);
+        put32(sector + size - kSectorIdBytes,
+              d + 1 < difat_sectors.size() ? difat_sectors[d + 1] : kEndOfChain);
     }
     for (size_t d = 0; d < difat_sectors.size(); ++d) {
         hr = space.write(difat_sectors[d], 0, difat.data() + d * size, size);

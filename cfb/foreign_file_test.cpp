@@ -42,7 +42,9 @@ std::string joined(const std::vector<std::string>& lines) {
 const std::vector<Oddity>& oddities() {
     static const std::vector<Oddity> all = {
         {"root name length 2 over the name \"Root Entry\"",
-         [](std::vector<uint8_t>& img) { put16(img.data() + entry_offset(img, 0) + kEntryNameLengthAt, 2); },
+         [](std::vector<uint8_t>& img) {
+             put16(img.data() + entry_offset(img, 0) + kEntryNameLengthAt, 2);
+         },
          "deviation: directory entry 0: name length field is 2, but the name has 0 characters"},
         {"root name without a terminator and an odd length",
          [](std::vector<uint8_t>& img) {
@@ -68,15 +70,16 @@ const std::vector<Oddity>& oddities() {
          },
          "deviation: DIFAT slot 1 past the 1 FAT sector is 0, not FREESECT"},
         // Written by some writers in transacted mode; readers ignore it.
-        {"transaction signature set", [](std::vector<uint8_t>& img) { put32(img.data() + kHeaderTransactionAt, 7); },
-         nullptr},
+        {"transaction signature set",
+         [](std::vector<uint8_t>& img) { put32(img.data() + kHeaderTransactionAt, 7); }, nullptr},
         {"file longer than its last sector",
          [](std::vector<uint8_t>& img) { img.resize(img.size() + 300, 0xAB); }, "note: file size"},
         {"version 3 stream and root sizes with garbage in the high half",
          [](std::vector<uint8_t>& img) {
              for (uint32_t id = 0; id < 5; ++id) {
                  uint8_t* e = img.data() + entry_offset(img, id);
-                 if (e[kEntryTypeAt] == 2 || e[kEntryTypeAt] == 5) put32(e + kEntrySizeAt + 4, 0xDEADBEEF);
+                 if (e[kEntryTypeAt] == 2 || e[kEntryTypeAt] == 5)
+                     put32(e + kEntrySizeAt + 4, 0xDEADBEEF);
              }
          },
          "deviation: directory entry 2"},

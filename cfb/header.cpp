@@ -22,7 +22,8 @@ HRESULT parse_header(const uint8_t* p, Header& out) {
     const uint16_t order = get16(p + kHeaderByteOrderAt);
     if (order != kByteOrderMark) {
         char text[64];
-        std::snprintf(text, sizeof text, "the header's byte order mark is 0x%04X, not 0xFFFE", order);
+        std::snprintf(text, sizeof text, "the header's byte order mark is 0x%04X, not 0xFFFE",
+                      order);
         return refused(text);
     }
     if (!((out.major == 3 && out.sector_shift == kSectorShiftV3) ||

@@ -20,24 +20,24 @@ constexpr uint32_t kFreeSect = 0xFFFFFFFFu;    // FREESECT
 // [MS-CFB] 2.2 Compound File Header: 512 bytes at offset 0; a version 4 header sector is padded
 // with zeros to 4096 bytes. Offsets in bytes from the start of the file; sizes in the comments.
 constexpr size_t kHeaderBytes = 512;
-constexpr size_t kHeaderSignatureAt = 0;        // 8: kSignature
-constexpr size_t kHeaderClsidAt = 8;            // 16: zero
-constexpr size_t kHeaderMinorVersionAt = 24;    // 2: kMinorVersion
-constexpr size_t kHeaderMajorVersionAt = 26;    // 2: 3 or 4
-constexpr size_t kHeaderByteOrderAt = 28;       // 2: kByteOrderMark
-constexpr size_t kHeaderSectorShiftAt = 30;     // 2: kSectorShiftV3 or kSectorShiftV4
+constexpr size_t kHeaderSignatureAt = 0;         // 8: kSignature
+constexpr size_t kHeaderClsidAt = 8;             // 16: zero
+constexpr size_t kHeaderMinorVersionAt = 24;     // 2: kMinorVersion
+constexpr size_t kHeaderMajorVersionAt = 26;     // 2: 3 or 4
+constexpr size_t kHeaderByteOrderAt = 28;        // 2: kByteOrderMark
+constexpr size_t kHeaderSectorShiftAt = 30;      // 2: kSectorShiftV3 or kSectorShiftV4
 constexpr size_t kHeaderMiniSectorShiftAt = 32;  // 2: kMiniSectorShift
-constexpr size_t kHeaderReservedAt = 34;        // 6: zero
-constexpr size_t kHeaderDirSectorsAt = 40;      // 4: directory sectors; zero in version 3
-constexpr size_t kHeaderFatSectorsAt = 44;      // 4
-constexpr size_t kHeaderFirstDirSectorAt = 48;  // 4
-constexpr size_t kHeaderTransactionAt = 52;     // 4: transaction signature, unused
-constexpr size_t kHeaderMiniCutoffAt = 56;      // 4: kMiniStreamCutoff
-constexpr size_t kHeaderFirstMiniFatAt = 60;    // 4
-constexpr size_t kHeaderMiniFatSectorsAt = 64;  // 4
-constexpr size_t kHeaderFirstDifatAt = 68;      // 4
-constexpr size_t kHeaderDifatSectorsAt = 72;    // 4
-constexpr size_t kHeaderDifatAt = 76;           // 4 each: the first kHeaderDifatSlots FAT sectors
+constexpr size_t kHeaderReservedAt = 34;         // 6: zero
+constexpr size_t kHeaderDirSectorsAt = 40;       // 4: directory sectors; zero in version 3
+constexpr size_t kHeaderFatSectorsAt = 44;       // 4
+constexpr size_t kHeaderFirstDirSectorAt = 48;   // 4
+constexpr size_t kHeaderTransactionAt = 52;      // 4: transaction signature, unused
+constexpr size_t kHeaderMiniCutoffAt = 56;       // 4: kMiniStreamCutoff
+constexpr size_t kHeaderFirstMiniFatAt = 60;     // 4
+constexpr size_t kHeaderMiniFatSectorsAt = 64;   // 4
+constexpr size_t kHeaderFirstDifatAt = 68;       // 4
+constexpr size_t kHeaderDifatSectorsAt = 72;     // 4
+constexpr size_t kHeaderDifatAt = 76;            // 4 each: the first kHeaderDifatSlots FAT sectors
 constexpr uint32_t kHeaderDifatSlots = 109;
 static_assert(kHeaderDifatAt + 4 * kHeaderDifatSlots == kHeaderBytes);
 

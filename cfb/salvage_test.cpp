@@ -34,7 +34,8 @@ uint32_t start_of(std::vector<uint8_t>& image, const std::string& name) {
 
 // The FAT (or MiniFAT) entry of `sector`, found through the header.
 uint8_t* fat_entry(std::vector<uint8_t>& image, uint32_t sector) {
-    const uint32_t fat_sector = get32(image.data() + kHeaderDifatAt + kSectorIdBytes * (sector / 128));
+    const uint32_t fat_sector =
+        get32(image.data() + kHeaderDifatAt + kSectorIdBytes * (sector / 128));
     return image.data() + (size_t{fat_sector} + 1) * 512 + kSectorIdBytes * (sector % 128);
 }
 uint8_t* minifat_entry(std::vector<uint8_t>& image, uint32_t sector) {
@@ -144,7 +145,9 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
          {{"small", 0}}},
         {"a stream running into the directory",
          sample_tree,
-         [](auto& img) { put32(fat_entry(img, start_of(img, "x")), get32(img.data() + kHeaderFirstDirSectorAt)); },
+         [](auto& img) {
+             put32(fat_entry(img, start_of(img, "x")), get32(img.data() + kHeaderFirstDirSectorAt));
+         },
          {{"sub/x", 512}}},
         {"a broken FAT sector list",
          wide_tree,
@@ -160,7 +163,8 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
         {"a directory chain that breaks",
          wide_tree,
          [](auto& img) {
-             put32(fat_entry(img, follow(img, get32(img.data() + kHeaderFirstDirSectorAt), 2)), kEndOfChain);
+             put32(fat_entry(img, follow(img, get32(img.data() + kHeaderFirstDirSectorAt), 2)),
+                   kEndOfChain);
          },
          {},
          true},
@@ -229,7 +233,8 @@ TEST(Salvage, UnreadableDirectoryOrHeaderIsRefusedWithItsReason) {
     };
     const Case cases[] = {
         {"wrong signature", [](auto& img) { img[0] ^= 1; }, STG_E_INVALIDHEADER},
-        {"directory past the end", [](auto& img) { put32(img.data() + kHeaderFirstDirSectorAt, 5000); },
+        {"directory past the end",
+         [](auto& img) { put32(img.data() + kHeaderFirstDirSectorAt, 5000); },
          STG_E_DOCFILECORRUPT},
         {"root entry zeroed",
          [](auto& img) {

@@ -101,11 +101,11 @@ HRESULT StoredDirectory::check(uint32_t top, uint32_t file_sectors, SectorClaims
             const uint8_t* e = entry(id);
             const uint8_t type = e[kEntryTypeAt];
             if (type != kTypeStorage && type != kTypeStream) {
-                refuse(STG_E_DOCFILECORRUPT, entry_label(id, e) + " is linked in, but " +
-                                                 (type == kTypeEmpty  ? std::string("not in use")
-                                                  : type == kTypeRoot ? std::string("a root entry")
-                                                                      : "of unknown type " +
-                                                                            std::to_string(type)));
+                refuse(STG_E_DOCFILECORRUPT,
+                       entry_label(id, e) + " is linked in, but " +
+                           (type == kTypeEmpty  ? std::string("not in use")
+                            : type == kTypeRoot ? std::string("a root entry")
+                                                : "of unknown type " + std::to_string(type)));
                 return false;
             }
             const int units = name_units(e);
@@ -148,9 +148,8 @@ HRESULT StoredDirectory::check(uint32_t top, uint32_t file_sectors, SectorClaims
         if (!ascending) {
             const uint32_t repeated = repeated_name(storage.top);
             if (repeated != kNoStream)
-                return refuse(STG_E_DOCFILECORRUPT,
-                              entry_label(repeated, entry(repeated)) +
-                                  " repeats the name of a sibling");
+                return refuse(STG_E_DOCFILECORRUPT, entry_label(repeated, entry(repeated)) +
+                                                        " repeats the name of a sibling");
         }
     }
     return S_OK;
@@ -165,12 +164,11 @@ uint32_t StoredDirectory::repeated_name(uint32_t top) const {
         return true;
     });
     // Stable: of two equal names the later sibling (in tree order) is named.
-    std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
-        return NameLess{}(a.first, b.first);
-    });
-    const auto same = std::adjacent_find(names.begin(), names.end(), [](const auto& a, const auto& b) {
-        return compare_names(a.first, b.first) == 0;
-    });
+    std::stable_sort(names.begin(), names.end(),
+                     [](const auto& a, const auto& b) { return NameLess{}(a.first, b.first); });
+    const auto same = std::adjacent_find(
+        names.begin(), names.end(),
+        [](const auto& a, const auto& b) { return compare_names(a.first, b.first) == 0; });
     return same == names.end() ? kNoStream : std::next(same)->second;
 }
 

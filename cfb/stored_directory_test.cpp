@@ -49,12 +49,12 @@ TEST(StoredDirectory, DamageAnywhereIsRefusedOnOpenAndWhatIsNeverReachedIsNotRea
          [](cfb_image::Image& img, const Nested& n) { put_field(img, n.y, kEntryLeftAt, n.y); },
          "^directory entry [0-9]+ \"y\" is linked twice$"},
         {"a link past the directory three storages down",
-         [](cfb_image::Image& img, const Nested& n) {
-             put_field(img, n.y, kEntryRightAt, 100000);
-         },
+         [](cfb_image::Image& img, const Nested& n) { put_field(img, n.y, kEntryRightAt, 100000); },
          "^directory entry 100000 lies past the end of the directory"},
         {"an entry of unknown type three storages down",
-         [](cfb_image::Image& img, const Nested& n) { img.bytes[img.entry(n.z) + kEntryTypeAt] = 7; },
+         [](cfb_image::Image& img, const Nested& n) {
+             img.bytes[img.entry(n.z) + kEntryTypeAt] = 7;
+         },
          "^directory entry [0-9]+ \"z\" is linked in, but of unknown type 7$"},
         {"a name without its terminator three storages down",
          [](cfb_image::Image& img, const Nested& n) {

@@ -79,7 +79,8 @@ TEST_F(CfbSalvageCli, DamagedDocumentsAreRefusedPlainAndReadWithSalvage) {
         const std::string doc = damaged(c.damage);
         const Outcome plain = vyr({"cfb", "ls", doc});
         EXPECT_EQ(plain.status, 1);
-        EXPECT_THAT(plain.err, StartsWith("vyr: " + doc + ": cannot open as a compound document: "));
+        EXPECT_THAT(plain.err,
+                    StartsWith("vyr: " + doc + ": cannot open as a compound document: "));
         EXPECT_THAT(plain.err, ContainsRegex(c.refusal));
 
         const std::string cut_line =
