@@ -33,8 +33,8 @@ ClaimedChain claim_chain(const AllocationTable& table, uint32_t start, uint32_t 
 }
 
 // Where a chain claim_chain found unsound breaks, after its first `length` sectors.
-std::string chain_break(const AllocationTable& table, uint32_t start, size_t length, uint32_t limit,
-                        bool mini) {
+[[gnu::cold, gnu::noinline]] std::string chain_break(const AllocationTable& table, uint32_t start,
+                                                     size_t length, uint32_t limit, bool mini) {
     const std::string unit = mini ? "mini sector" : "sector";
     uint32_t previous = kNoSector;
     uint32_t s = start;

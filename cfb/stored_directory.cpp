@@ -18,6 +18,37 @@ size_t sectors_for(uint64_t bytes, uint32_t sector_size) {
     return static_cast<size_t>((bytes + sector_size - 1) / sector_size);
 }
 
+// The reasons of a failed check, out of the way of the walk that every open makes: each records
+// why the entry `id` at `e` is refused and returns false.
+[[gnu::cold, gnu::noinline]] bool refuse_type(uint32_t id, const uint8_t* e) {
+    const uint8_t type = e[kEntryTypeAt];
+    refuse(STG_E_DOCFILECORRUPT,
+           entry_label(id, e) + " is linked in, but " +
+               (type == kTypeEmpty  ? std::string("not in use")
+                : type == kTypeRoot ? std::string("a root entry")
+                                    : "of unknown type " + std::to_string(type)));
+    return false;
+}
+
+[[gnu::cold, gnu::noinline]] bool refuse_name(uint32_t id, const uint8_t* e) {
+    refuse(STG_E_DOCFILECORRUPT, entry_label(id, e) + ": " + name_fault(e));
+    return false;
+}
+
+[[gnu::cold, gnu::noinline]] bool refuse_chain(uint32_t id, const uint8_t* e,
+                                               const std::string& why) {
+    refuse(STG_E_DOCFILECORRUPT, entry_label(id, e) + ": " + why);
+    return false;
+}
+
+[[gnu::cold, gnu::noinline]] bool refuse_short_chain(uint32_t id, const uint8_t* e, size_t length,
+                                                     bool mini, uint64_t size) {
+    refuse(STG_E_DOCFILECORRUPT, entry_label(id, e) + ": its chain of " + std::to_string(length) +
+                                     (mini ? " mini sectors" : " sectors") +
+                                     " is too short for its " + std::to_string(size) + " bytes");
+    return false;
+}
+
 }  // namespace
 
 void Node::build_children() const {
@@ -100,19 +131,9 @@ HRESULT StoredDirectory::check(uint32_t top, uint32_t file_sectors, SectorClaims
         const HRESULT hr = walk_siblings(storage.top, &seen, [&](uint32_t id) {
             const uint8_t* e = entry(id);
             const uint8_t type = e[kEntryTypeAt];
-            if (type != kTypeStorage && type != kTypeStream) {
-                refuse(STG_E_DOCFILECORRUPT,
-                       entry_label(id, e) + " is linked in, but " +
-                           (type == kTypeEmpty  ? std::string("not in use")
-                            : type == kTypeRoot ? std::string("a root entry")
-                                                : "of unknown type " + std::to_string(type)));
-                return false;
-            }
+            if (type != kTypeStorage && type != kTypeStream) return refuse_type(id, e);
             const int units = name_units(e);
-            if (units < 0) {
-                refuse(STG_E_DOCFILECORRUPT, entry_label(id, e) + ": " + name_fault(e));
-                return false;
-            }
+            if (units < 0) return refuse_name(id, e);
             // Siblings in ascending order cannot repeat a name; any other order is read too,
             // and is searched for repeats below.
             if (previous != nullptr &&
@@ -132,17 +153,9 @@ HRESULT StoredDirectory::check(uint32_t top, uint32_t file_sectors, SectorClaims
             const HRESULT loaded =
                 in_mini ? chain.load_deferred(start, mini_->table().size(), mini_claimed, &why)
                         : chain.load_deferred(start, file_sectors, claimed, &why);
-            if (FAILED(loaded)) {
-                refuse(loaded, entry_label(id, e) + ": " + why);
-                return false;
-            }
-            const size_t needed = sectors_for(size, chain.space()->sector_size());
-            if (chain.length() >= needed) return true;
-            refuse(STG_E_DOCFILECORRUPT,
-                   entry_label(id, e) + ": its chain of " + std::to_string(chain.length()) +
-                       (in_mini ? " mini sectors" : " sectors") + " is too short for its " +
-                       std::to_string(size) + " bytes");
-            return false;
+            if (FAILED(loaded)) return refuse_chain(id, e, why);
+            if (chain.length() >= sectors_for(size, chain.space()->sector_size())) return true;
+            return refuse_short_chain(id, e, chain.length(), in_mini, size);
         });
         if (FAILED(hr)) return hr;
         if (!ascending) {

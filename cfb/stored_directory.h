@@ -48,7 +48,7 @@ private:
     template <typename Visit>
     HRESULT walk_siblings(uint32_t top, std::vector<uint8_t>* seen, Visit visit) const;
     // The refusal of a link to entry `id`: past the directory, or reached before.
-    HRESULT refuse_link(uint32_t id) const;
+    [[gnu::cold, gnu::noinline]] HRESULT refuse_link(uint32_t id) const;
     // An entry of the sibling tree at `top` whose name another sibling has (case aside), or
     // kNoStream.
     uint32_t repeated_name(uint32_t top) const;
