@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "cfb/node.h"
 #include "cfb/test_image.h"
 #include "cfb/test_support.h"
 
@@ -109,6 +110,28 @@ TEST(StoredDirectory, DamageAnywhereIsRefusedOnOpenAndWhatIsNeverReachedIsNotRea
         const std::vector<uint8_t> z = cfb_image::bytes_of(700, 5);
         EXPECT_EQ(read->at("a/b/c/z"), std::string(z.begin(), z.end()));
         EXPECT_EQ(read, tree_in(img.bytes, kRW));
+    }
+}
+
+// kMaxDepth storages nested open; one more is refused, naming the storage that holds it.
+TEST(StoredDirectory, StoragesNestedPastTheLimitAreRefusedNamingTheDeepest) {
+    for (const unsigned levels : {kMaxDepth, kMaxDepth + 1}) {
+        SCOPED_TRACE(levels);
+        cfb_image::Builder builder;
+        uint32_t parent = 0;
+        for (unsigned level = 0; level < levels; ++level)
+            parent = builder.add(parent, u"s" + std::u16string(1, u'a' + level % 26),
+                                 cfb_image::kStorage);
+        builder.balance();
+        const cfb_image::Image img = builder.build();
+        Ref<IStorage> root;
+        if (levels == kMaxDepth) {
+            EXPECT_EQ(open_image(img.bytes, kRO, root), S_OK);
+            continue;
+        }
+        EXPECT_EQ(open_image(img.bytes, kRO, root), STG_E_DOCFILECORRUPT);
+        EXPECT_EQ(last_refusal(), "directory entry " + std::to_string(levels - 1) +
+                                      " \"sv\": storages nest deeper than 256");
     }
 }
 
