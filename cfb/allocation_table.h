@@ -5,13 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "cfb/layout.h"
+
 namespace cfb {
 
-constexpr uint32_t kMaxRegSect = 0xFFFFFFFAu;
-constexpr uint32_t kDifSect = 0xFFFFFFFCu;
-constexpr uint32_t kFatSect = 0xFFFFFFFDu;
-constexpr uint32_t kEndOfChain = 0xFFFFFFFEu;
-constexpr uint32_t kFreeSect = 0xFFFFFFFFu;
 constexpr uint32_t kNoSector = kFreeSect;  // "none" for allocation results and preferences
 
 // One bit per sector: taken by a structure or a chain while a file is checked on open.

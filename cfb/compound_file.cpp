@@ -5,6 +5,7 @@
 #include "cfb/directory_tree.h"
 #include "cfb/fat.h"
 #include "cfb/little_endian.h"
+#include "cfb/refusal.h"
 #include "cfb/stored_directory.h"
 
 namespace cfb {
@@ -85,13 +86,13 @@ HRESULT write_chain(RegularSpace& space, const std::vector<uint32_t>& ids,
 CompoundFile::CompoundFile(ILockBytes* bytes, uint16_t major, bool writable)
     : bytes_(bytes),
       writable_(writable),
-      regular_(bytes, major == 4 ? 4096 : 512),
+      regular_(bytes, 1u << (major == 4 ? kSectorShiftV4 : kSectorShiftV3)),
       mini_stream_(&regular_),
       mini_(mini_stream_),
       root_(std::make_unique<Node>()) {
     bytes_->AddRef();
     header_.major = major;
-    header_.sector_shift = major == 4 ? 12 : 9;
+    header_.sector_shift = major == 4 ? kSectorShiftV4 : kSectorShiftV3;
     root_->name = kRootName;
     root_->type = kTypeRoot;
     root_->open = true;
@@ -126,16 +127,20 @@ HRESULT CompoundFile::open(ILockBytes* bytes, bool writable, std::shared_ptr<Com
 HRESULT CompoundFile::open_salvaged(ILockBytes* bytes, std::shared_ptr<CompoundFile>* out,
                                     SalvageReport& report) {
     const HRESULT hr = open_checked(bytes, false, out, &report);
-    if (FAILED(hr) && report.refusal.empty())
-        report.refusal = hr == STG_E_INVALIDHEADER ? "the header is not a compound file's"
-                                                   : "the file cannot be read";
+    if (FAILED(hr) && report.refusal.empty()) {
+        report.refusal = last_refusal();
+        if (report.refusal.empty()) report.refusal = "the file cannot be read";
+    }
     return hr;
 }
 
 HRESULT CompoundFile::open_checked(ILockBytes* bytes, bool writable,
                                    std::shared_ptr<CompoundFile>* out, SalvageReport* salvage) {
+    clear_refusal();
     const uint64_t size = byte_size(*bytes);
-    if (size < kHeaderBytes) return STG_E_INVALIDHEADER;
+    if (size < kHeaderBytes)
+        return refuse(STG_E_INVALIDHEADER, "the file is " + std::to_string(size) +
+                                               " bytes long, shorter than a header (512)");
     uint8_t raw[kHeaderBytes];
     HRESULT hr = read_bytes(*bytes, 0, raw, sizeof raw);
     if (FAILED(hr)) return hr;
@@ -143,7 +148,10 @@ HRESULT CompoundFile::open_checked(ILockBytes* bytes, bool writable,
     hr = parse_header(raw, header);
     if (FAILED(hr)) return hr;
     const uint32_t sector_size = header.sector_size();
-    if (size < sector_size) return STG_E_INVALIDHEADER;
+    if (size < sector_size)
+        return refuse(STG_E_INVALIDHEADER, "the file is " + std::to_string(size) +
+                                               " bytes long, shorter than its " +
+                                               std::to_string(sector_size) + "-byte header sector");
     const uint64_t file_sectors =
         std::min<uint64_t>(sectors_for(size - sector_size, sector_size), kMaxRegSect);
     std::shared_ptr<CompoundFile> file(new CompoundFile(bytes, header.major, writable));
@@ -166,24 +174,27 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
     regular_.table().assign(std::move(fat));
 
     SectorChain directory(&regular_);
-    hr = directory.load(header_.first_dir_sector, file_sectors, claimed);
-    if (FAILED(hr)) return hr;
-    if (directory.length() == 0) return STG_E_DOCFILECORRUPT;
+    std::string why;
+    hr = directory.load(header_.first_dir_sector, file_sectors, claimed, &why);
+    if (FAILED(hr)) return refuse(hr, "the directory: " + why);
+    if (directory.length() == 0)
+        return refuse(STG_E_DOCFILECORRUPT, "the header gives no directory sector");
     const size_t directory_bytes = directory.length() * sector_size;
     std::unique_ptr<uint8_t[]> raw(new uint8_t[directory_bytes]);  // no zeros: all is read
     hr = directory.read_at(0, raw.get(), directory_bytes);
     if (FAILED(hr)) return hr;
     DirectoryEntry root_entry;
     hr = decode_entry(raw.get(), root_entry);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr) || root_entry.type != kTypeRoot)
+        return refuse(STG_E_DOCFILECORRUPT, "directory entry 0 is not the root entry (type " +
+                                                std::to_string(raw[kEntryTypeAt]) + ")");
     stored_ = std::make_unique<StoredDirectory>(std::move(raw), directory_bytes / kEntryBytes,
                                                 header_.major, &regular_, &mini_);
-    if (root_entry.type != kTypeRoot) return STG_E_DOCFILECORRUPT;
 
     SectorChain minifat_chain(&regular_);
     if (header_.first_minifat_sector != kEndOfChain) {
-        hr = minifat_chain.load(header_.first_minifat_sector, file_sectors, claimed);
-        if (FAILED(hr)) return hr;
+        hr = minifat_chain.load(header_.first_minifat_sector, file_sectors, claimed, &why);
+        if (FAILED(hr)) return refuse(hr, "the MiniFAT: " + why);
     }
     std::vector<uint8_t> minifat_raw(minifat_chain.length() * sector_size);
     hr = minifat_chain.read_at(0, minifat_raw.data(), minifat_raw.size());
@@ -193,14 +204,18 @@ HRESULT CompoundFile::load(uint32_t file_sectors) {
     const uint64_t mini_bytes =
         header_.major == 3 ? (root_entry.size & 0xFFFFFFFFu) : root_entry.size;
     if (mini_bytes > 0 || root_entry.start != kEndOfChain) {
-        hr = mini_stream_.load(root_entry.start, file_sectors, claimed);
-        if (FAILED(hr)) return hr;
+        hr = mini_stream_.load(root_entry.start, file_sectors, claimed, &why);
+        if (FAILED(hr)) return refuse(hr, "the mini stream: " + why);
     }
-    if (mini_bytes > uint64_t{mini_stream_.length()} * sector_size) return STG_E_DOCFILECORRUPT;
-    const size_t mini_sectors =
-        std::min<size_t>(minifat_raw.size() / 4, mini_bytes / MiniSpace::kMiniSectorSize);
+    if (mini_bytes > uint64_t{mini_stream_.length()} * sector_size)
+        return refuse(STG_E_DOCFILECORRUPT, "the mini stream holds " + std::to_string(mini_bytes) +
+                                                " bytes, but its chain has only " +
+                                                std::to_string(mini_stream_.length()) + " sectors");
+    const size_t mini_sectors = std::min<size_t>(minifat_raw.size() / kSectorIdBytes,
+                                                 mini_bytes / MiniSpace::kMiniSectorSize);
     std::vector<uint32_t> minifat(mini_sectors);
-    for (size_t i = 0; i < mini_sectors; ++i) minifat[i] = get32(minifat_raw.data() + 4 * i);
+    for (size_t i = 0; i < mini_sectors; ++i)
+        minifat[i] = get32(minifat_raw.data() + kSectorIdBytes * i);
     mini_.table().assign(std::move(minifat));
     SectorClaims mini_claimed(mini_sectors, false);
 
@@ -293,9 +308,9 @@ HRESULT CompoundFile::commit() {
         encode_entry(entries[i], directory.data() + i * kEntryBytes);
 
     std::vector<uint8_t> minifat_data(
-        sectors_for(uint64_t{mini_used} * 4, sector_size) * sector_size, 0xFF);
+        sectors_for(uint64_t{mini_used} * kSectorIdBytes, sector_size) * sector_size, 0xFF);
     for (uint32_t i = 0; i < mini_used; ++i)
-        put32(minifat_data.data() + 4 * size_t{i}, minifat.next(i));
+        put32(minifat_data.data() + kSectorIdBytes * i, minifat.next(i));
 
     // The new metadata goes into a copy of the FAT, on sectors the committed state does not use.
     AllocationTable fat = regular_.table();

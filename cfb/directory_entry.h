@@ -6,20 +6,9 @@
 #include <string>
 
 #include "cfb/interfaces.h"
+#include "cfb/layout.h"
 
 namespace cfb {
-
-constexpr size_t kEntryBytes = 128;
-constexpr uint32_t kNoStream = 0xFFFFFFFFu;
-
-// Where the fields an open reads without decoding the entry lie.
-constexpr size_t kEntryNameLengthAt = 64;
-constexpr size_t kEntryTypeAt = 66;
-constexpr size_t kEntryLeftAt = 68;
-constexpr size_t kEntryRightAt = 72;
-constexpr size_t kEntryChildAt = 76;
-constexpr size_t kEntryStartAt = 116;
-constexpr size_t kEntrySizeAt = 120;
 
 enum EntryType : uint8_t { kTypeEmpty = 0, kTypeStorage = 1, kTypeStream = 2, kTypeRoot = 5 };
 enum EntryColour : uint8_t { kRed = 0, kBlack = 1 };
@@ -43,6 +32,11 @@ struct DirectoryEntry {
 // long, or the name does not end in a terminator or holds one inside. A length of 0 is an empty
 // name.
 int name_units(const uint8_t* p);
+
+// What name_units refused in the entry at p ("name length 70 is longer than 64 bytes").
+std::string name_fault(const uint8_t* p);
+// "directory entry 4", with the name in quotes when it is sound (escaped to one printable line).
+std::string entry_label(uint32_t id, const uint8_t* p);
 
 // STG_E_DOCFILECORRUPT for an unknown type or a name length that is odd, too long, not ending
 // in a terminator or holding one inside. A length of 0 is an empty name. Any units are taken,

@@ -6,6 +6,7 @@
 #include "cfb/document.h"
 #include "cfb/file_lock_bytes.h"
 #include "cfb/open_mode.h"
+#include "cfb/refusal.h"
 #include "cfb/storage.h"
 
 void* CoTaskMemAlloc(size_t cb) {
@@ -62,6 +63,7 @@ HRESULT create_file(const OLECHAR* name, DWORD mode, uint16_t major, IStorage** 
 }
 
 HRESULT open_file(const OLECHAR* name, DWORD mode, IStorage** out) {
+    cfb::clear_refusal();  // also when the open fails before it reads the document
     if (out == nullptr) return STG_E_INVALIDPOINTER;
     *out = nullptr;
     HRESULT hr = cfb::check_mode(mode, cfb::ModeUse::open_document);
@@ -137,6 +139,7 @@ HRESULT StgCreateDocfileOnILockBytes(ILockBytes* plkbyt, DWORD grfMode, DWORD,
 
 HRESULT StgOpenStorageOnILockBytes(ILockBytes* plkbyt, IStorage* pstgPriority, DWORD grfMode,
                                    SNB snbExclude, DWORD, IStorage** ppstgOpen) {
+    cfb::clear_refusal();
     if (plkbyt == nullptr || ppstgOpen == nullptr) return STG_E_INVALIDPOINTER;
     *ppstgOpen = nullptr;
     if (pstgPriority != nullptr || snbExclude != nullptr) return STG_E_INVALIDPARAMETER;

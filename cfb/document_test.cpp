@@ -251,7 +251,7 @@ TEST(DocumentDifat, FileNeedingMoreThan109FatSectorsRoundTrips) {
         ASSERT_EQ(root->Commit(0), S_OK);
     }
     const std::vector<uint8_t> image = file_bytes(dir.file("big.cfb"));
-    EXPECT_GT(image[72], 0);  // DIFAT sector count in the header
+    EXPECT_GT(image[kHeaderDifatSectorsAt], 0);
     EXPECT_TRUE(problems_in(image).empty());
     EXPECT_EQ(independent_check(dir.file("big.cfb")), 0);
     Ref<IStorage> root;

@@ -42,13 +42,15 @@ std::string joined(const std::vector<std::string>& lines) {
 const std::vector<Oddity>& oddities() {
     static const std::vector<Oddity> all = {
         {"root name length 2 over the name \"Root Entry\"",
-         [](std::vector<uint8_t>& img) { put16(img.data() + entry_offset(img, 0) + 64, 2); },
+         [](std::vector<uint8_t>& img) {
+             put16(img.data() + entry_offset(img, 0) + kEntryNameLengthAt, 2);
+         },
          "deviation: directory entry 0: name length field is 2, but the name has 0 characters"},
         {"root name without a terminator and an odd length",
          [](std::vector<uint8_t>& img) {
              uint8_t* root = img.data() + entry_offset(img, 0);
-             std::fill(root, root + 64, 'A');
-             put16(root + 64, 77);
+             std::fill(root + kEntryNameAt, root + kEntryNameAt + kEntryNameBytes, 'A');
+             put16(root + kEntryNameLengthAt, 77);
          },
          "deviation: directory entry 0: name length field is 77"},
         {"unused directory entries not zeroed",
@@ -56,26 +58,28 @@ const std::vector<Oddity>& oddities() {
              // Entries 5..7 of the second directory sector are unused (type 0).
              for (uint32_t id = 5; id < 8; ++id) {
                  uint8_t* e = img.data() + entry_offset(img, id);
-                 for (size_t i = 0; i < 128; ++i) e[i] = static_cast<uint8_t>(0x5A + i);
-                 e[66] = 0;
+                 for (size_t i = 0; i < kEntryBytes; ++i) e[i] = static_cast<uint8_t>(0x5A + i);
+                 e[kEntryTypeAt] = 0;
              }
          },
          nullptr},
         {"header DIFAT slots past the FAT sectors not FREESECT",
          [](std::vector<uint8_t>& img) {
-             for (uint32_t slot = 1; slot < 109; ++slot) put32(img.data() + 76 + 4 * slot, 0);
+             for (uint32_t slot = 1; slot < kHeaderDifatSlots; ++slot)
+                 put32(img.data() + kHeaderDifatAt + kSectorIdBytes * slot, 0);
          },
          "deviation: DIFAT slot 1 past the 1 FAT sector is 0, not FREESECT"},
         // Written by some writers in transacted mode; readers ignore it.
-        {"transaction signature set", [](std::vector<uint8_t>& img) { put32(img.data() + 52, 7); },
-         nullptr},
+        {"transaction signature set",
+         [](std::vector<uint8_t>& img) { put32(img.data() + kHeaderTransactionAt, 7); }, nullptr},
         {"file longer than its last sector",
          [](std::vector<uint8_t>& img) { img.resize(img.size() + 300, 0xAB); }, "note: file size"},
         {"version 3 stream and root sizes with garbage in the high half",
          [](std::vector<uint8_t>& img) {
              for (uint32_t id = 0; id < 5; ++id) {
                  uint8_t* e = img.data() + entry_offset(img, id);
-                 if (e[66] == 2 || e[66] == 5) put32(e + 124, 0xDEADBEEF);
+                 if (e[kEntryTypeAt] == 2 || e[kEntryTypeAt] == 5)
+                     put32(e + kEntrySizeAt + 4, 0xDEADBEEF);
              }
          },
          "deviation: directory entry 2"},

@@ -7,16 +7,13 @@
 
 #include "cfb/allocation_table.h"
 #include "cfb/interfaces.h"
+#include "cfb/layout.h"
 
 namespace cfb {
 
-constexpr size_t kHeaderBytes = 512;  // the fields; a version 4 header sector is zero-padded
-constexpr uint32_t kHeaderDifatSlots = 109;
-constexpr uint32_t kMiniStreamCutoff = 4096;
-
 struct Header {
     uint16_t major = 3;
-    uint16_t sector_shift = 9;
+    uint16_t sector_shift = kSectorShiftV3;
     uint32_t num_dir_sectors = 0;  // version 4 only; zero in version 3
     uint32_t num_fat_sectors = 0;
     uint32_t first_dir_sector = kEndOfChain;
@@ -31,7 +28,7 @@ struct Header {
 };
 
 // Checks signature, byte order, version/sector-size pairing, mini sector size and cutoff:
-// STG_E_INVALIDHEADER when anything is off.
+// STG_E_INVALIDHEADER when anything is off, with the reason recorded (cfb/refusal.h).
 HRESULT parse_header(const uint8_t* bytes, Header& out);
 // The whole header sector (512 or 4096 bytes).
 std::vector<uint8_t> serialize_header(const Header& header);

@@ -18,7 +18,7 @@ uint8_t* entry(std::vector<uint8_t>& image, const std::string& name) {
     const std::u16string wanted = u16(name);
     for (uint32_t id = 0; entry_offset(image, id) + kEntryBytes <= image.size(); ++id) {
         uint8_t* e = image.data() + entry_offset(image, id);
-        const uint16_t bytes = get16(e + 64);
+        const uint16_t bytes = get16(e + kEntryNameLengthAt);
         if (bytes != (wanted.size() + 1) * 2) continue;
         std::u16string got;
         for (size_t i = 0; i < wanted.size(); ++i) got += static_cast<char16_t>(get16(e + 2 * i));
@@ -29,16 +29,18 @@ uint8_t* entry(std::vector<uint8_t>& image, const std::string& name) {
 }
 
 uint32_t start_of(std::vector<uint8_t>& image, const std::string& name) {
-    return get32(entry(image, name) + 116);
+    return get32(entry(image, name) + kEntryStartAt);
 }
 
 // The FAT (or MiniFAT) entry of `sector`, found through the header.
 uint8_t* fat_entry(std::vector<uint8_t>& image, uint32_t sector) {
-    const uint32_t fat_sector = get32(image.data() + 76 + 4 * (sector / 128));
-    return image.data() + (size_t{fat_sector} + 1) * 512 + 4 * (sector % 128);
+    const uint32_t fat_sector =
+        get32(image.data() + kHeaderDifatAt + kSectorIdBytes * (sector / 128));
+    return image.data() + (size_t{fat_sector} + 1) * 512 + kSectorIdBytes * (sector % 128);
 }
 uint8_t* minifat_entry(std::vector<uint8_t>& image, uint32_t sector) {
-    return image.data() + (size_t{get32(image.data() + 60)} + 1) * 512 + 4 * sector;
+    return image.data() + (size_t{get32(image.data() + kHeaderFirstMiniFatAt)} + 1) * 512 +
+           kSectorIdBytes * sector;
 }
 
 // The sector `steps` links after `start`.
@@ -130,7 +132,7 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
          {{"large", 7 * 512}}},
         {"a size its chain is too short for",
          sample_tree,
-         [](auto& img) { put32(entry(img, "large") + 120, 10000 + 3 * 512); },
+         [](auto& img) { put32(entry(img, "large") + kEntrySizeAt, 10000 + 3 * 512); },
          {{"large", 20 * 512}},
          false,
          3 * 512,
@@ -144,15 +146,17 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
          {{"small", 2 * 64}}},
         {"a mini chain past the mini stream",
          sample_tree,
-         [](auto& img) { put32(entry(img, "small") + 116, 5000); },
+         [](auto& img) { put32(entry(img, "small") + kEntryStartAt, 5000); },
          {{"small", 0}}},
         {"a stream running into the directory",
          sample_tree,
-         [](auto& img) { put32(fat_entry(img, start_of(img, "x")), get32(img.data() + 48)); },
+         [](auto& img) {
+             put32(fat_entry(img, start_of(img, "x")), get32(img.data() + kHeaderFirstDirSectorAt));
+         },
          {{"sub/x", 512}}},
         {"a broken FAT sector list",
          wide_tree,
-         [](auto& img) { put32(img.data() + 76, 90000); },  // the first FAT sector
+         [](auto& img) { put32(img.data() + kHeaderDifatAt, 90000); },  // the first FAT sector
          {{"big", 512}}},  // its first sector's link was in the lost FAT sector
         {"a zeroed directory sector in the middle",
          wide_tree,
@@ -164,7 +168,8 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
         {"a directory chain that breaks",
          wide_tree,
          [](auto& img) {
-             put32(fat_entry(img, follow(img, get32(img.data() + 48), 2)), kEndOfChain);
+             put32(fat_entry(img, follow(img, get32(img.data() + kHeaderFirstDirSectorAt), 2)),
+                   kEndOfChain);
          },
          {},
          true},
@@ -237,7 +242,8 @@ TEST(Salvage, UnreadableDirectoryOrHeaderIsRefusedWithItsReason) {
     };
     const Case cases[] = {
         {"wrong signature", [](auto& img) { img[0] ^= 1; }, STG_E_INVALIDHEADER},
-        {"directory past the end", [](auto& img) { put32(img.data() + 48, 5000); },
+        {"directory past the end",
+         [](auto& img) { put32(img.data() + kHeaderFirstDirSectorAt, 5000); },
          STG_E_DOCFILECORRUPT},
         {"root entry zeroed",
          [](auto& img) {

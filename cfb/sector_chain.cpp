@@ -1,42 +1,83 @@
 #include "cfb/sector_chain.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
+
+#include "cfb/refusal.h"
 
 namespace cfb {
 
 namespace {
 
-// Walks the table from start, claiming each sector; the number of sectors, or -1 when a
-// sector is out of bounds or already claimed.
-int64_t claim_chain(const AllocationTable& table, uint32_t start, uint32_t limit,
-                    SectorClaims& claimed) {
+// Walks the table from start, claiming each sector, to the end of the chain or to a sector out
+// of bounds or already claimed (then not sound); the sectors claimed.
+struct ClaimedChain {
+    size_t length = 0;
+    bool sound = true;
+};
+
+ClaimedChain claim_chain(const AllocationTable& table, uint32_t start, uint32_t limit,
+                         SectorClaims& claimed) {
     const uint32_t bound = std::min({limit, table.size(), static_cast<uint32_t>(claimed.size())});
-    int64_t length = 0;
+    ClaimedChain out;
     for (uint32_t s = start; s != kEndOfChain; s = table.next(s)) {
-        if (s >= bound || claimed[s]) return -1;
+        if (s >= bound || claimed[s]) {
+            out.sound = false;
+            return out;
+        }
         claimed[s] = true;
-        ++length;
+        ++out.length;
     }
-    return length;
+    return out;
+}
+
+// Where a chain claim_chain found unsound breaks, after its first `length` sectors.
+[[gnu::cold, gnu::noinline]] std::string chain_break(const AllocationTable& table, uint32_t start,
+                                                     size_t length, uint32_t limit, bool mini) {
+    const std::string unit = mini ? "mini sector" : "sector";
+    uint32_t previous = kNoSector;
+    uint32_t s = start;
+    bool looped = false;
+    for (size_t i = 0; i < length; ++i) {
+        previous = s;
+        s = table.next(s);
+    }
+    for (uint32_t t = start, i = 0; i < length && !looped; t = table.next(t), ++i) looped = t == s;
+    const std::string from = previous == kNoSector
+                                 ? "its chain starts at "
+                                 : unit + " " + std::to_string(previous) + " links to ";
+    const std::string at = unit + " " + std::to_string(s);
+    if (s == kFreeSect) return from + "a free " + unit;
+    if (s > kMaxRegSect) return from + "a FAT or DIFAT marker (" + sector_text(s) + ")";
+    if (s >= limit) return from + at + ", past the end of the " + (mini ? "mini stream" : "file");
+    if (s >= table.size())
+        return from + at + ", which the " + (mini ? "MiniFAT" : "FAT") + " does not cover";
+    return from + at + (looped ? " again (a loop)" : ", which another chain or table also uses");
 }
 
 }  // namespace
 
-HRESULT SectorChain::load(uint32_t start, uint32_t limit, SectorClaims& claimed) {
-    const HRESULT hr = load_deferred(start, limit, claimed);
+HRESULT SectorChain::load(uint32_t start, uint32_t limit, SectorClaims& claimed, std::string* why) {
+    const HRESULT hr = load_deferred(start, limit, claimed, why);
     if (SUCCEEDED(hr)) materialize();
     return hr;
 }
 
-HRESULT SectorChain::load_deferred(uint32_t start, uint32_t limit, SectorClaims& claimed) {
+HRESULT SectorChain::load_deferred(uint32_t start, uint32_t limit, SectorClaims& claimed,
+                                   std::string* why) {
     sectors_.clear();
     deferred_ = false;
-    const int64_t length = claim_chain(space_->table(), start, limit, claimed);
-    if (length < 0) return STG_E_DOCFILECORRUPT;
+    const ClaimedChain chain = claim_chain(space_->table(), start, limit, claimed);
+    if (!chain.sound) {
+        if (why != nullptr)
+            *why = chain_break(space_->table(), start, chain.length, limit,
+                               space_->sector_size() == kMiniSectorBytes);
+        return STG_E_DOCFILECORRUPT;
+    }
     deferred_ = true;
     deferred_start_ = start;
-    deferred_length_ = static_cast<size_t>(length);
+    deferred_length_ = chain.length;
     return S_OK;
 }
 

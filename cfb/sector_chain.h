@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -29,9 +30,12 @@ public:
 
     // Follows the table from `start`. Every sector must be below `limit` and not yet claimed
     // (which catches cycles and sectors shared by two chains); each is claimed on the way.
-    HRESULT load(uint32_t start, uint32_t limit, SectorClaims& claimed);
+    // STG_E_DOCFILECORRUPT otherwise, with `why` (when given) saying where the chain breaks
+    // ("sector 12 links to sector 900, past the end of the file"); the caller names the chain.
+    HRESULT load(uint32_t start, uint32_t limit, SectorClaims& claimed, std::string* why = nullptr);
     // The same check, keeping only start and length (the ids are read on first use).
-    HRESULT load_deferred(uint32_t start, uint32_t limit, SectorClaims& claimed);
+    HRESULT load_deferred(uint32_t start, uint32_t limit, SectorClaims& claimed,
+                          std::string* why = nullptr);
 
     // A deferred chain of `length` sectors from `start`, checked when the document was opened.
     void assume_checked(uint32_t start, size_t length) {

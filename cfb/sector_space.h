@@ -80,7 +80,7 @@ private:
 // The mini stream grows as mini sectors are allocated.
 class MiniSpace final : public SectorSpace {
 public:
-    static constexpr uint32_t kMiniSectorSize = 64;
+    static constexpr uint32_t kMiniSectorSize = kMiniSectorBytes;
     explicit MiniSpace(SectorChain& mini_stream) : mini_stream_(mini_stream) {}
     uint32_t sector_size() const override { return kMiniSectorSize; }
     AllocationTable& table() override { return minifat_; }

@@ -32,7 +32,8 @@ public:
     // root's): each entry reached once, a storage or a stream, with a sound name, no two
     // siblings of one name, storages nested at most kMaxDepth deep, and each stream's chain
     // within `file_sectors` (or the mini stream) and long enough for its size. The chains are
-    // claimed in `claimed` and `mini_claimed`, which so catch sectors used twice.
+    // claimed in `claimed` and `mini_claimed`, which so catch sectors used twice. A fault gives
+    // STG_E_DOCFILECORRUPT with its reason recorded (cfb/refusal.h).
     HRESULT check(uint32_t top, uint32_t file_sectors, SectorClaims& claimed,
                   SectorClaims& mini_claimed) const;
     // Builds the children of `storage`, whose sibling tree starts at `top`, in sibling order;
@@ -42,9 +43,15 @@ public:
 private:
     // Visits the entries of the sibling tree at `top` in order. With `seen`, each entry is
     // checked to be in range and not reached before (which ends cycles).
+    // When `visit` returns false the walk ends with STG_E_DOCFILECORRUPT; the visit has recorded
+    // why (cfb/refusal.h).
     template <typename Visit>
     HRESULT walk_siblings(uint32_t top, std::vector<uint8_t>* seen, Visit visit) const;
-    bool has_repeated_name(uint32_t top) const;
+    // The refusal of a link to entry `id`: past the directory, or reached before.
+    [[gnu::cold, gnu::noinline]] HRESULT refuse_link(uint32_t id) const;
+    // An entry of the sibling tree at `top` whose name another sibling has (case aside), or
+    // kNoStream.
+    uint32_t repeated_name(uint32_t top) const;
 
     std::unique_ptr<uint8_t[]> bytes_;
     size_t entries_;

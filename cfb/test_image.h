@@ -1,7 +1,8 @@
 // Compound documents laid out byte by byte from a list of directory entries, independently of
 // the engine, so that tests and fuzz seeds can hold any shape: sound, unbalanced, oddly named
 // or out of order. Standard library only; the validator's tests, the engine's tests, the fuzz
-// seeds and the interop tests share it.
+// seeds and the interop tests share it. Its offsets are its own on purpose (cfb/layout.h is the
+// engine's table): a wrong number there cannot hide in both.
 #pragma once
 
 #include <algorithm>

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cfb/cfb.h"
+#include "cfb/layout.h"
 #include "cfb/little_endian.h"
 
 namespace cfb::testing {
@@ -345,7 +346,7 @@ inline std::optional<Tree> tree_in(const std::vector<uint8_t>& image, DWORD mode
 
 // Offset of directory entry `id` of a version 3 image whose directory starts contiguously.
 inline size_t entry_offset(const std::vector<uint8_t>& image, uint32_t id) {
-    return (get32(image.data() + 48) + 1) * 512 + id * 128;
+    return (get32(image.data() + kHeaderFirstDirSectorAt) + 1) * 512 + id * kEntryBytes;
 }
 
 }  // namespace cfb::testing

@@ -7,6 +7,7 @@
 // write but reads as it stands, as other writers leave it (a sibling tree coloured wrongly, an
 // empty name or one with / \ : !, odd bytes in fields no reader uses); every other line is a
 // defect. Sibling trees are read by their order alone, so order stays a defect and colour is not.
+// Its offsets are its own reading, kept apart from the engine's table (cfb/layout.h) on purpose.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>

@@ -154,8 +154,11 @@ void open_document(const std::string& file, DWORD mode, Ref<IStorage>& root,
                                  terminal_text(salvage->refusal) + " (" + status_text(hr) + ")"};
         if (hr == STG_E_LOCKVIOLATION || hr == STG_E_SHAREVIOLATION)
             throw CommandFailure{file + ": is in use by another program"};
-        throw CommandFailure{file + ": cannot open as a compound document (" + status_text(hr) +
-                             ")"};
+        // The engine says what it found damaged; other failures have no such reason.
+        const std::string reason = cfb::last_refusal();
+        throw CommandFailure{file + ": cannot open as a compound document" +
+                             (reason.empty() ? "" : ": " + terminal_text(reason)) + " (" +
+                             status_text(hr) + ")"};
     }
 }
 
@@ -515,7 +518,10 @@ std::vector<std::string> engine_problems(const std::string& file) {
     const std::u16string name = to_utf16(file, file);
     HRESULT hr = StgOpenStorage(name.c_str(), nullptr, kSharedReadMode, nullptr, 0, root.out());
     if (FAILED(hr)) {
-        problems.push_back("the engine cannot open the document (" + status_text(hr) + ")");
+        const std::string reason = cfb::last_refusal();
+        problems.push_back("the engine cannot open the document" +
+                           (reason.empty() ? "" : ": " + terminal_text(reason)) + " (" +
+                           status_text(hr) + ")");
         return problems;
     }
     std::vector<std::u16string> parts;

@@ -6,6 +6,11 @@
 #include <fstream>
 
 #include "commands.h"
+<<<<<<< HEAD
+=======
+#include "import_common_data.h"
+#include "output_text.h"
+>>>>>>> h-reasons21
 
 namespace vyr_cli {
 
@@ -57,7 +62,13 @@ void check_project_open(VYR_ERROR code, const std::string& path, HRESULT opened,
     const std::string& named = shown.empty() ? path : shown;
     const std::string why = why_not_a_project(path, opened);
     if (!why.empty()) throw CommandFailure{named + ": " + why};
-    check(code, named);
+    // A compound document the engine refused as damaged: the library's code is as for any
+    // failed open, the engine's reason (this thread's last refusal) says what is wrong.
+    const std::string damage = cfb::last_refusal();
+    if (damage.empty()) check(code, named);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(code));
+    throw CommandFailure{named + ": damaged: " + terminal_text(damage) + " (" + hex + ")"};
 }
 
 ReadOnlyProject::ReadOnlyProject(const std::string& path) {

@@ -273,6 +273,14 @@ TEST_F(CfbCli, CheckNamesDamageAndFails) {
     EXPECT_EQ(check.status, 1);
     EXPECT_THAT(check.out,
                 HasSubstr(doc.string() + ": header: mini stream cutoff is 2048, not 4096\n"));
+    // The engine's own refusal names the same fault.
+    EXPECT_THAT(check.out, HasSubstr(doc.string() +
+                                     ": the engine cannot open the document: the header's mini "
+                                     "stream cutoff is 2048, not 4096 (STG_E_INVALIDHEADER)\n"));
+    const Outcome ls = vyr({"cfb", "ls", doc.string()});
+    EXPECT_EQ(ls.err, "vyr: " + doc.string() +
+                          ": cannot open as a compound document: the header's mini stream cutoff "
+                          "is 2048, not 4096 (STG_E_INVALIDHEADER)\n");
 }
 
 TEST_F(CfbCli, CheckOfSomethingElseFails) {

@@ -20,6 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using vyr_cli_test::Outcome;
@@ -60,8 +61,10 @@ TEST_F(CfbSalvageCli, DamagedDocumentIsRefusedPlainAndReadWithSalvage) {
     const size_t kept = 3 * 512;  // the bytes Sub/big keeps
     const Outcome plain = vyr({"cfb", "ls", doc});
     EXPECT_EQ(plain.status, 1);
-    EXPECT_EQ(plain.err,
-              "vyr: " + doc + ": cannot open as a compound document (STG_E_DOCFILECORRUPT)\n");
+    EXPECT_THAT(plain.err, StartsWith("vyr: " + doc + ": cannot open as a compound document: "));
+    EXPECT_THAT(plain.err, ContainsRegex(": directory entry [0-9]+ \"big\": sector [0-9]+ links to "
+                                         "sector 900000, past the end of the file "
+                                         "\\(STG_E_DOCFILECORRUPT\\)\n$"));
 
     const std::string cut_line =
         "vyr: " + doc + ": Sub/big: cut at byte " + std::to_string(kept) + ": ";

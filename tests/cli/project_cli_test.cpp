@@ -64,10 +64,15 @@ TEST_F(ProjectCli, UnknownCommandsSayWhatWasLikelyMeant) {
 
 // What is not a project is named in words, not as the library's "Storage not found" or a bare
 // code, by the read-only commands, the writing ones, and `vyr import` with its words swapped
-// (which leaves the file alone).
+// (which leaves the file alone); a damaged project by what the engine found wrong.
 TEST_F(ProjectCli, WhatIsNotAProjectIsNamedInWords) {
     const std::string text = (dir / "notes.txt").string();
     std::ofstream(text) << "not a project\n";
+    ASSERT_EQ(vyr({"create", project}).status, 0);
+    std::string bytes = slurp(project);
+    bytes[56 + 1] = 0x08;  // the header's mini stream cutoff: 2048 instead of 4096
+    const std::string damaged = (dir / "damaged.vyr").string();
+    std::ofstream(damaged, std::ios::binary) << bytes;
     const std::string rinex = vyr_cli_test::sample("vyra0020.21o");
     const std::string rinexBytes = slurp(rinex);
     const struct {
@@ -86,6 +91,10 @@ TEST_F(ProjectCli, WhatIsNotAProjectIsNamedInWords) {
          "none.vyr: does not exist"},
         {{"upgrade", text}, "notes.txt: is not a project (not a compound document)"},
         {{"import", dir.string(), rinex}, ": is a folder, not a project"},
+        {{"info", damaged},
+         "damaged.vyr: damaged: the header's mini stream cutoff is 2048, not 4096 (0x"},
+        {{"assoc", damaged, "add", "A", "--reference", "B"},
+         "damaged.vyr: damaged: the header's mini stream cutoff is 2048, not 4096 (0x"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = vyr(c.args);

@@ -92,6 +92,12 @@ CFB_API HRESULT open_for_salvage(const char* path, DWORD grfMode, IStorage** out
 CFB_API HRESULT open_for_salvage_on(ILockBytes* bytes, DWORD grfMode, IStorage** out,
                                     SalvageReport* report);
 
+// Why the last open of a document on this thread refused it as damaged (STG_E_DOCFILECORRUPT or
+// STG_E_INVALIDHEADER): what is wrong and where, in one line of UTF-8 ("FAT sector 17 is listed
+// twice"). Each open clears it, so it is empty after an open that succeeded or failed for
+// another cause (a missing file, a lock held elsewhere).
+CFB_API std::string last_refusal();
+
 // UTF-8 to UTF-16 and back; false when the input is not valid in its encoding.
 CFB_API bool utf8_to_utf16(const std::string& in, std::u16string& out);
 CFB_API bool utf16_to_utf8(const std::u16string& in, std::string& out);
