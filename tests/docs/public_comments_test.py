@@ -52,10 +52,11 @@ class Headers(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder:
             with open(os.path.join(folder, "a.h"), "w", encoding="utf-8") as handle:
                 handle.write("// A.\n#pragma once\nclass I {\n    virtual void Release() = 0;\n};\n")
-            with open(os.path.join(folder, "file_import.h"), "w", encoding="utf-8") as handle:
-                handle.write("VYR_API void F();\n")
-            problems = pc.check(folder)
-        self.assertEqual(problems, [os.path.join(folder, "a.h") + ":4: Release has no comment"])
+            with open(os.path.join(folder, "b.h"), "w", encoding="utf-8") as handle:
+                handle.write("// B.\nVYR_API void F();\n\nVYR_API void G();\n")
+            problems = sorted(pc.check(folder))
+        self.assertEqual(problems, [os.path.join(folder, "a.h") + ":4: Release has no comment",
+                                    os.path.join(folder, "b.h") + ":4: G has no comment"])
 
 
 if __name__ == "__main__":
