@@ -1,5 +1,6 @@
 #include "stations/statistics_format.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "records/counted_encoding.h"
@@ -40,6 +41,7 @@ constexpr int older_satellites(uint32_t version) {
 
 bool read_older_stat(CStm& stream, uint32_t version, VYR_OBSERVATION_STAT& stat) {
     uint8_t bytes[88] = {};
+    assert(version == 1 || version == 2);  // only older layouts come here
     if (!stream.Read(bytes, older_stat_size(version))) return false;
     OlderObservationStat old;
     std::memcpy(&old, bytes, sizeof old);
