@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace vyr_cli {
+#include "time_text.h"
 
-inline constexpr int64_t kMsPerDay = 86400000;
+namespace vyr_cli {
 
 int64_t milliseconds_of(uint32_t mjd, double fraction);
 // An MJD with its fraction in one number, as results keep their times.

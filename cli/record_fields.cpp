@@ -13,22 +13,21 @@
 namespace vyr_cli {
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
-constexpr int64_t kSecondsPerWeek = 604800;
 // Beyond this the calendar of an MJD is of no use (year 4596).
 constexpr double kLastCalendarMjd = 1.0e6;
 
 // The MJD of a week (counted from the GPS origin) and its seconds.
 double week_time(int64_t week, double secondsOfWeek) {
-    return kGpsWeekOriginMjd + static_cast<double>(week) * 7.0 + secondsOfWeek / kSecondsPerDay;
+    return mjd::kGpsOriginMjd + static_cast<double>(week) * 7.0 +
+           secondsOfWeek / mjd::kSecondsPerDay;
 }
 
 // A clock epoch given as seconds of week belongs to the week of the ephemeris' own epoch, or to
 // the one before or after when the two straddle the week's turn.
 double clock_time(int64_t week, uint32_t toe, uint32_t toc) {
     const int64_t apart = static_cast<int64_t>(toc) - static_cast<int64_t>(toe);
-    if (apart > kSecondsPerWeek / 2) --week;
-    if (apart < -kSecondsPerWeek / 2) ++week;
+    if (apart > mjd::kSecondsPerWeek / 2) --week;
+    if (apart < -mjd::kSecondsPerWeek / 2) ++week;
     return week_time(week, toc);
 }
 

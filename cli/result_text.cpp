@@ -130,7 +130,7 @@ private:
 
 // Epochs of a residual file are told apart to the millisecond, as `vyr obs` prints them.
 int64_t milliseconds_of(double mjd) {
-    return std::llround(mjd * 86400000.0);
+    return std::llround(mjd * mjd::kMillisecondsPerDay);
 }
 
 std::string number_text(double value) {

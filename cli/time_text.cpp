@@ -13,8 +13,6 @@
 namespace vyr_cli {
 namespace {
 
-constexpr double kSecondsPerWeek = 7 * 86400.0;
-
 // Walks a time text from left to right; every read either takes what it wants or fails.
 class Cursor {
 public:
@@ -111,18 +109,19 @@ std::optional<double> parse_gps_time(Cursor& in) {
     double seconds = 0;
     const size_t week_digits = in.digits_ahead();
     if (week_digits == 0 || week_digits > 5 || !in.number(week_digits, week) || !in.take(':') ||
-        !in.decimal(0, seconds) || !in.done() || seconds >= kSecondsPerWeek)
+        !in.decimal(0, seconds) || !in.done() || seconds >= mjd::kSecondsPerWeek)
         return std::nullopt;
-    const double days = std::floor(seconds / 86400.0);
-    return kGpsWeekOriginMjd + 7.0 * week + days + (seconds - days * 86400.0) / 86400.0;
+    const double days = std::floor(seconds / mjd::kSecondsPerDay);
+    return mjd::kGpsOriginMjd + 7.0 * week + days +
+           (seconds - days * mjd::kSecondsPerDay) / mjd::kSecondsPerDay;
 }
 
 }  // namespace
 
 std::string iso_time(uint32_t mjd, double fraction) {
     auto ms = static_cast<int64_t>(std::llround(fraction * mjd::kMillisecondsPerDay));
-    const int64_t day = mjd + ms / 86400000;
-    ms %= 86400000;
+    const int64_t day = mjd + ms / kMsPerDay;
+    ms %= kMsPerDay;
     int year = 0, month = 0, dom = 0, hour = 0, minute = 0;
     double seconds = 0;
     MjdToCalendar(static_cast<uint32_t>(day), 0.0, year, month, dom, hour, minute, seconds);

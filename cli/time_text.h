@@ -6,13 +6,17 @@
 #include <optional>
 #include <string>
 
+#include <vyr/mjd_time.h>
+
 namespace vyr_cli {
 
 // The time scale of every time the command reads or prints.
 inline constexpr const char* kTimeScale = "GPS";
 
-// MJD of the GPS week origin, 1980-01-06 00:00.
-inline constexpr uint32_t kGpsWeekOriginMjd = 44244;
+// The GPS week origin under the name the import commands use.
+inline constexpr uint32_t kGpsWeekOriginMjd = mjd::kGpsOriginMjd;
+// Whole milliseconds of a day, for times counted in integer milliseconds.
+inline constexpr int64_t kMsPerDay = static_cast<int64_t>(mjd::kMillisecondsPerDay);
 
 // The accepted forms in one line, for help texts and usage errors.
 inline constexpr const char* kTimeForms =

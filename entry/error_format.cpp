@@ -16,8 +16,6 @@
 namespace {
 
 constexpr size_t kTextBufferSize = 512;
-constexpr double kMillisecondsPerDay = 86400000.0;
-constexpr int64_t kGpsEpochMjd = 44244;
 // Values outside 0 to this many days are no date this system ever meets; they are shown as MJD.
 constexpr double kLargestDay = 1e8;
 
@@ -178,12 +176,12 @@ void AddTimeToString(const double& time, const VYR_RECORDTOSTRING_TIMEFORMAT& fo
         return;
     }
     int64_t day = static_cast<int64_t>(std::trunc(time));
-    double milliseconds = (time - std::floor(time)) * kMillisecondsPerDay;
+    double milliseconds = (time - std::floor(time)) * mjd::kMillisecondsPerDay;
     const double step = format == VYR_TIMEFORMAT_CALENDAR ? 10.0 : 0.001;
     milliseconds = std::floor(milliseconds / step + 0.5) * step;
-    while (milliseconds >= kMillisecondsPerDay) {
+    while (milliseconds >= mjd::kMillisecondsPerDay) {
         ++day;
-        milliseconds -= kMillisecondsPerDay;
+        milliseconds -= mjd::kMillisecondsPerDay;
     }
     if (format == VYR_TIMEFORMAT_CALENDAR) {
         int year = 0, month = 0, dayOfMonth = 0, unusedHour = 0, unusedMinute = 0;
@@ -197,10 +195,11 @@ void AddTimeToString(const double& time, const VYR_RECORDTOSTRING_TIMEFORMAT& fo
                       minutes, seconds);
         return;
     }
-    const int64_t week = (day - kGpsEpochMjd) / 7;
-    const int64_t dayOfWeek = (day - kGpsEpochMjd) % 7;
-    append_format(text, "%4d %13.6f", static_cast<int>(week),
-                  (static_cast<double>(dayOfWeek) * kMillisecondsPerDay + milliseconds) / 1000.0);
+    const int64_t week = (day - mjd::kGpsOriginMjd) / 7;
+    const int64_t dayOfWeek = (day - mjd::kGpsOriginMjd) % 7;
+    append_format(
+        text, "%4d %13.6f", static_cast<int>(week),
+        (static_cast<double>(dayOfWeek) * mjd::kMillisecondsPerDay + milliseconds) / 1000.0);
 }
 
 void getPrnAndSystem(unsigned char satellite, unsigned char& number, char& system) {

@@ -274,10 +274,6 @@ const char* find_error_text(VYR_ERROR code) {
     return (found != end && found->id == id) ? found->text : nullptr;
 }
 
-size_t error_text_count() {
-    return std::size(kMessages);
-}
-
 }  // namespace vyr_entry
 
 VYR_ERROR ErrorToStringDef(VYR_ERROR code, std::string& text) {

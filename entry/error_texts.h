@@ -1,16 +1,11 @@
 // Lookup in the library's message table.
 #pragma once
 
-#include <cstddef>
-
 #include <vyr/error.h>
 
 namespace vyr_entry {
 
 // The text of the code's low 16 bits, or null when the table has none.
 const char* find_error_text(VYR_ERROR code);
-
-// How many identifiers have a text (the demo's self-check reports it).
-size_t error_text_count();
 
 }  // namespace vyr_entry

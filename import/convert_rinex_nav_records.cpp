@@ -20,7 +20,7 @@ WeekTime since_gps_origin(const RNX_TIME& time) {
     double milliseconds = 0.0;
     CalendarToMjd(time.year, time.month, time.day, time.hour, time.minute, time.seconds, day,
                   milliseconds);
-    return {static_cast<int64_t>(day) - kGpsOriginMjd, milliseconds};
+    return {static_cast<int64_t>(day) - mjd::kGpsOriginMjd, milliseconds};
 }
 
 // Day of the week 0-6, also for days before the origin.
@@ -78,7 +78,8 @@ void galileo_health(uint32_t health, VYR_BROADCASTEPHEMERIS_GAL& r) {
 uint32_t gps_seconds_of_week(const RNX_TIME& time) {
     const WeekTime t = since_gps_origin(time);
     const double ms =
-        static_cast<double>(day_of_week(t.daysSinceOrigin)) * 86400000.0 + t.millisecondsOfDay;
+        static_cast<double>(day_of_week(t.daysSinceOrigin)) * mjd::kMillisecondsPerDay +
+        t.millisecondsOfDay;
     return clamp_truncate<uint32_t>(ms / 1000.0);
 }
 
@@ -118,7 +119,8 @@ VYR_BROADCASTEPHEMERIS gps_record_from_message(const RNX_NAV_GPS& m) {
 }
 
 uint32_t glonass_frame_time_modulo_day(double frameTime) {
-    return clamp_truncate<uint32_t>(frameTime - 86400.0 * std::trunc(frameTime / 86400.0));
+    return clamp_truncate<uint32_t>(frameTime - mjd::kSecondsPerDay *
+                                                    std::trunc(frameTime / mjd::kSecondsPerDay));
 }
 
 VYR_BROADCASTEPHEMERIS_GLO glonass_record_from_message(const RNX_NAV_GLO& m,
@@ -131,9 +133,9 @@ VYR_BROADCASTEPHEMERIS_GLO glonass_record_from_message(const RNX_NAV_GLO& m,
     r.one = 1;
     const WeekTime t = since_gps_origin(m.timeOfClock);
     r.week = static_cast<uint16_t>(week_of(t.daysSinceOrigin));
-    r.secondsOfWeek =
-        clamp_truncate<uint32_t>(static_cast<double>(day_of_week(t.daysSinceOrigin)) * 86400.0 +
-                                 t.millisecondsOfDay / 1000.0 + 0.5);
+    r.secondsOfWeek = clamp_truncate<uint32_t>(static_cast<double>(day_of_week(t.daysSinceOrigin)) *
+                                                   mjd::kSecondsPerDay +
+                                               t.millisecondsOfDay / 1000.0 + 0.5);
     r.health = m.health > 0.0 ? 1 : 0;
     r.x = m.x * kKilometre;
     r.y = m.y * kKilometre;

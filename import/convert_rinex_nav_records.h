@@ -10,9 +10,6 @@
 
 namespace vyr_import {
 
-// The MJD of the GPS time origin, 6 January 1980.
-inline constexpr int64_t kGpsOriginMjd = 44244;
-
 // Seconds of the GPS week of a calendar time, truncated.
 uint32_t gps_seconds_of_week(const RNX_TIME& time);
 

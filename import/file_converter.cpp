@@ -7,6 +7,8 @@
 #include <iterator>
 #include <new>
 
+#include <vyr/mjd_time.h>
+
 #include "import/compact_rinex.h"
 #include "import/convert_file_rinex_obs.h"
 #include "import/convert_frequency_map_glo.h"
@@ -43,15 +45,17 @@ VYR_ERROR run_converter(const char* fileName, Output& out, Option option,
 namespace vyr_import {
 
 bool has_gps_week(double epoch) {
-    return std::isfinite(epoch) && epoch >= kGpsOriginMjd && epoch < kGpsOriginMjd + 7.0 * 65536;
+    return std::isfinite(epoch) && epoch >= mjd::kGpsOriginMjd &&
+           epoch < mjd::kGpsOriginMjd + 7.0 * 65536;
 }
 
 void stamp_reference_time(double epoch, std::vector<VYR_IONOUTC>& records) {
     const double day = std::floor(epoch);
-    const double milliseconds = (epoch - day) * 86400000.0;
-    const int64_t d = static_cast<int64_t>(day) - kGpsOriginMjd;
+    const double milliseconds = (epoch - day) * mjd::kMillisecondsPerDay;
+    const int64_t d = static_cast<int64_t>(day) - mjd::kGpsOriginMjd;
     const auto week = static_cast<uint16_t>(d / 7);
-    const auto seconds = static_cast<uint32_t>(((d % 7) * 86400000.0 + milliseconds) / 1000.0);
+    const auto seconds =
+        static_cast<uint32_t>(((d % 7) * mjd::kMillisecondsPerDay + milliseconds) / 1000.0);
     for (VYR_IONOUTC& record : records) {
         record.week = week;
         record.secondsOfWeek = seconds;

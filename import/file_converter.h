@@ -29,8 +29,6 @@ private:
 
 namespace vyr_import {
 
-constexpr int64_t kGpsOriginMjd = 44244;  // 6 January 1980
-
 // True when epoch (MJD with fraction) has a GPS week that fits 16 bits: from the origin on.
 bool has_gps_week(double epoch);
 // Stamps every record with the GPS week and seconds of week of epoch; needs has_gps_week(epoch).

@@ -36,7 +36,6 @@ public:
     // After the header: the leap seconds the file gives, or those in force at its first epoch.
     int leap_seconds() const { return m_leapSeconds; }
     // 0: 2.00 to below 2.12; 1: 2.12 to below 3 and below 2.00.
-    int version_class() const { return m_versionClass; }
 
 private:
     struct SatelliteValues;

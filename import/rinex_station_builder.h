@@ -71,7 +71,6 @@ public:
     // returned. The epoch cut short has not been handed out.
     VYR_ERROR cut(VYR_ERROR code, uint32_t line, const std::string& problem);
     // Epochs of the file handed out so far, over all sites.
-    uint64_t file_epochs() const { return m_fileEpochs; }
 
 private:
     void close_occupation();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <vyr/file_converter.h>
+#include <vyr/mjd_time.h>
 #include <vyr/rinex_conversions.h>
 #include <vyr/root.h>
 
@@ -26,7 +27,7 @@ constexpr const char* kKinematicComment = "  *** FROM NOW ON KINEMATIC DATA! ***
 constexpr const char* kNewSiteComment = "  *** THIS IS THE START OF A NEW SITE! ***";
 constexpr uint32_t kDescriptionStatic = 1;
 // Description times are kept to 10 ms; an epoch this close to an occupation's ends is in it.
-constexpr double kOccupationToleranceDays = 0.02 / 86400.0;
+constexpr double kOccupationToleranceDays = 0.02 / mjd::kSecondsPerDay;
 
 std::string field_text(const char* field, size_t size) {
     return std::string(field, strnlen(field, size));

@@ -1,5 +1,7 @@
 #include "records/error_payload_format.h"
 
+#include <cassert>
+
 #include "records/counted_encoding.h"
 
 namespace vyr_records {
@@ -12,6 +14,7 @@ bool read_error_payload(CStm& stream, uint32_t type, CErrorPayload& payload) {
         return length == 0 || stream.Seek(static_cast<int64_t>(length), STREAM_SEEK_CUR);
     }
     uint8_t bytes[32] = {};
+    assert(length <= sizeof bytes);  // every type's length is known and small
     if (length > 0 && !stream.Read(bytes, length)) return false;
     payload.Set(type, bytes);
     return true;

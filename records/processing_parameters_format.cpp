@@ -1,5 +1,6 @@
 #include "records/processing_parameters_format.h"
 
+#include <cassert>
 #include <cstring>
 #include <vector>
 
@@ -36,6 +37,7 @@ bool read_prefix(CStm& stream, size_t stored, void* fields, size_t kept) {
 
 bool read_outer_range(CStm& stream, VYR_PROCESSING_PARAMETERS_OUTER_FIELDS& outer, size_t first,
                       size_t last) {
+    assert(first <= last && last < sizeof outer);
     auto* bytes = reinterpret_cast<uint8_t*>(&outer);
     return stream.Read(bytes + first, static_cast<uint32_t>(last - first + 1));
 }

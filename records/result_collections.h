@@ -57,9 +57,6 @@ public:
     VYR_ERROR GetFirst(VYR_RESIDUAL& record) override;
     VYR_ERROR GetNext(VYR_RESIDUAL& record) override;
 
-    // Whether offsets were found for the type.
-    bool CorrectionEnabled() const { return m_correctionEnabled; }
-
     static constexpr uint8_t kMaxGlonassSlot = 24;
 
 private:

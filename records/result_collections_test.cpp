@@ -173,7 +173,6 @@ TEST_F(ResultCollections, GlonassResidualsAreReducedByTheOffsetOfTheirSlot) {
     std::optional<CVyrCollectionResidual> corrected;
     corrected.emplace(storage, kV, VYR_RESIDUAL_L1_CODE);
     ASSERT_EQ(corrected->OpenResult(), VYR_OK);
-    EXPECT_TRUE(corrected->CorrectionEnabled());
     std::vector<VYR_RESIDUAL> all;
     ASSERT_EQ(corrected->GetAll(all), VYR_OK);
     ASSERT_EQ(all.size(), 3u);
@@ -225,7 +224,6 @@ TEST_F(ResultCollections, ReadOnlyProjectsWithoutResultStreams) {
     reopen_read_only();
     CVyrCollectionResidual residuals(storage, kV, VYR_RESIDUAL_L1_CODE);
     ASSERT_EQ(residuals.OpenResult(), VYR_OK);
-    EXPECT_FALSE(residuals.CorrectionEnabled());  // the offsets stream was never made
     VYR_RESIDUAL r;
     ASSERT_EQ(residuals.GetFirst(r), VYR_OK);
     EXPECT_DOUBLE_EQ(residual_of(r, kGlo3), 1.0);

@@ -113,6 +113,7 @@ VYR_ERROR CVyrAssocCore::GetRawData(CVyrIPtrSmart<IVyrRawDataEx>& rawData) {
 
 // Both replace their stream: a shorter map or list must not leave old bytes behind it.
 VYR_ERROR CVyrAssocCore::SetObservationStatistics(const vyr::ObservationStatistics& statistics) {
+    if (!vyr_stations::is_plausible_system_map(statistics)) return VYR_E_INVALID_PARAMETER;
     return Write(m_result, kStreamObservationStatistics, statistics, vyr::kDispositionCreateAlways);
 }
 

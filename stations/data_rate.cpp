@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include <vyr/mjd_time.h>
+
 namespace vyr_stations {
 
 namespace {
@@ -24,7 +26,7 @@ uint32_t snap_data_rate(uint32_t milliseconds) {
 
 uint32_t data_rate_from_interval(uint32_t epochs, double smallestInterval) {
     if (epochs < 2) return 0;
-    const double ms = std::round(smallestInterval * 86400000.0);
+    const double ms = std::round(smallestInterval * mjd::kMillisecondsPerDay);
     if (!(ms >= 0.0)) return snap_data_rate(0);
     return snap_data_rate(ms >= 4294967295.0 ? UINT32_MAX : static_cast<uint32_t>(ms));
 }

@@ -1,6 +1,7 @@
 // The stored form of observation epochs. Every read and write checks its room first, so a short
 // buffer or a lying length field gives an error, never an access outside the buffer; a time,
 // system or signal type no writer stores is damage, never decoded into an epoch.
+#include <cassert>
 #include <cstring>
 
 #include <vyr/observation_epoch.h>
@@ -21,13 +22,18 @@ public:
     bool fits(uint64_t bytes) const { return m_used + bytes <= m_capacity; }
 
     // Little-endian hosts only (asserted by the record framework): the low bytes come first.
+    // The caller has checked fits() first.
     template <class T>
     void put(T value, uint32_t bytes = sizeof(T)) {
+        assert(fits(bytes));
         std::memcpy(m_buffer + m_used, &value, bytes);
         m_used += bytes;
     }
 
-    void put_at(uint32_t offset, uint32_t value) { std::memcpy(m_buffer + offset, &value, 4); }
+    void put_at(uint32_t offset, uint32_t value) {
+        assert(uint64_t{offset} + 4 <= m_used);
+        std::memcpy(m_buffer + offset, &value, 4);
+    }
     uint32_t used() const { return m_used; }
 
 private:
@@ -42,9 +48,10 @@ public:
 
     bool fits(uint64_t bytes) const { return m_used + bytes <= m_size; }
 
-    // Reads the low bytes of T; the others stay 0.
+    // Reads the low bytes of T; the others stay 0. The caller has checked fits() first.
     template <class T>
     T get(uint32_t bytes = sizeof(T)) {
+        assert(fits(bytes));
         T value{};
         std::memcpy(&value, m_buffer + m_used, bytes);
         m_used += bytes;

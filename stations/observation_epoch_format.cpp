@@ -49,7 +49,7 @@ bool read_older_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
 
 }  // namespace
 
-bool read_encoded_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
+bool decode_stored_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
     EpochBuffer buffer;
     if (!stream.Read(buffer.data(), 4)) return false;
     uint32_t length = 0;
@@ -58,12 +58,20 @@ bool read_encoded_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
     if (length < vyr::kEncodedEpochHeaderSize || length > buffer.size()) return false;
     if (!stream.Read(buffer.data() + 4, length - 4)) return false;
     uint32_t consumed = 0;
-    if (Vyr_DeserializeObsEpoch(buffer.data(), length, epoch, consumed) != VYR_OK) return false;
+    return Vyr_DeserializeObsEpoch(buffer.data(), length, epoch, consumed) == VYR_OK;
+}
+
+namespace {
+
+bool read_encoded_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
+    if (!decode_stored_epoch(stream, epoch)) return false;
     // The stream holds only what its writer accepts; anything else is damage.
     if (vyr::is_valid_observation_epoch(epoch)) return true;
     epoch.Reset();
     return false;
 }
+
+}  // namespace
 
 VYR_ERROR write_observation_epoch(CStm& stream, const VYR_OBSERVATIONEPOCH& epoch) {
     // What the reader would take for damage is never stored.

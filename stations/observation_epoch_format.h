@@ -18,9 +18,10 @@ namespace vyr_stations {
 // refuses the bytes. Nothing is written on failure.
 VYR_ERROR write_observation_epoch(CStm& stream, const VYR_OBSERVATIONEPOCH& epoch);
 
-// Reads one encoded epoch (the current layout) from the current position. False at the end of
-// the stream or on a damaged epoch (one that does not decode or that its writer would refuse).
-bool read_encoded_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch);
+// Reads one encoded epoch (the current layout) from the current position, as the decoder takes
+// it: a time of day 0 or a status 0 is no damage here. False at the end of the stream or when
+// the bytes do not decode.
+bool decode_stored_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch);
 
 // Reads the next epoch from the current position. Storage version 3 reads one encoded epoch;
 // versions 1 and 2 read older receiver records, skipping invalid ones, up to the next valid one.

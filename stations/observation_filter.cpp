@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <vyr/mjd_time.h>
+
 namespace {
 
 using Signal = VYR_OBSERVATIONEPOCH_SIGNAL;
@@ -57,7 +59,7 @@ bool CFilterObservations::SetSamplingInterval(int32_t milliseconds) {
 
 void CFilterObservations::ChangeSamplingInterval(int32_t milliseconds) {
     m_samplingActive = milliseconds > 0;
-    m_interval = m_samplingActive ? milliseconds / 86400000.0 : 0.0;
+    m_interval = m_samplingActive ? milliseconds / mjd::kMillisecondsPerDay : 0.0;
 }
 
 bool CFilterObservations::SetExcludedSatellites(const std::set<VYR_SATID>& satellites) {

@@ -4,6 +4,7 @@
 #include <new>
 
 #include <vyr/glonass_map.h>
+#include <vyr/mjd_time.h>
 
 namespace {
 
@@ -142,18 +143,18 @@ namespace vyr_stations {
 void align_time_tag(VYR_OBSERVATIONEPOCH& epoch, uint32_t gridMs,
                     const CFrequencyManager& frequencies) {
     if (gridMs == 0) return;
-    const double ms = epoch.fraction * 86400000.0;
+    const double ms = epoch.fraction * mjd::kMillisecondsPerDay;
     const double grid = static_cast<double>(gridMs);
     double aligned = std::floor(ms / grid + 0.5) * grid;
     const double shift = (ms - aligned) / 1000.0;  // seconds
     if (std::fabs(shift) < 1e-5) return;
     uint32_t mjd = epoch.mjd;
-    while (aligned >= 86400000.0) {
-        aligned -= 86400000.0;
+    while (aligned >= mjd::kMillisecondsPerDay) {
+        aligned -= mjd::kMillisecondsPerDay;
         ++mjd;
     }
     epoch.mjd = mjd;
-    epoch.fraction = aligned / 86400000.0;
+    epoch.fraction = aligned / mjd::kMillisecondsPerDay;
     for (VYR_OBSERVATIONEPOCH_SV& sv : epoch.satellites) {
         for (Signal& signal : sv.observations) {
             if (signal.flags & Signal::kCodeValid) signal.code -= shift * kSpeedOfLight;

@@ -17,7 +17,8 @@ void put(std::vector<uint8_t>& bytes, const T& value) {
     bytes.insert(bytes.end(), first, first + sizeof(T));
 }
 
-// What the decoder would reject is refused here, so every stored epoch reads back.
+// Exactly what the decoder takes back. A station epoch need not be valid here: an empty or reset
+// epoch (day 0, status 0) stands for a station without data at that time and must read back.
 bool is_storable(const VYR_OBSERVATIONEPOCH& epoch) {
     return is_plausible_time(epoch.mjd, epoch.fraction) && has_known_signals(epoch);
 }
@@ -41,7 +42,7 @@ bool read_older_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
 
 bool read_station_epoch(CStm& stream, uint32_t version, VYR_RAW_DATA_EPOCH& station) {
     if (!stream.Read(&station.station, sizeof station.station)) return false;
-    if (version == kStorageVersionCurrent) return read_encoded_epoch(stream, station.epoch);
+    if (version == kStorageVersionCurrent) return decode_stored_epoch(stream, station.epoch);
     if (version == 1 || version == 2) return read_older_epoch(stream, station.epoch);
     return false;
 }

@@ -219,6 +219,42 @@ TEST_F(RawData, AnEpochThatCouldNotBeReadBackIsRefusedWhole) {
     EXPECT_EQ(items[1].epochTag, 3);
 }
 
+// Station epochs that are not valid observation epochs yet decode: a station without data at a
+// synchronised time carries one. They were stored and then made their item, and every item after
+// it, unreadable.
+TEST_F(RawData, StationEpochsThatAreNotValidReadBackAsStored) {
+    VYR_OBSERVATIONEPOCH statusZero = make_epoch({{VYR_SATSYS_GPS, 2, 1}});
+    statusZero.status = 0;
+    VYR_OBSERVATIONEPOCH dayZero = make_epoch({{VYR_SATSYS_GLONASS, 1, 2}}, 0, 0.5);
+    VYR_OBSERVATIONEPOCH resetWithSatellites = make_epoch({{VYR_SATSYS_GALILEO, 1, 1}}, 0, 0.0);
+    resetWithSatellites.status = 0;
+    const struct {
+        const char* what;
+        VYR_OBSERVATIONEPOCH epoch;
+    } cases[] = {
+        {"reset epoch (day 0, status 0, no satellites)", VYR_OBSERVATIONEPOCH{}},
+        {"valid day, status 0", statusZero},
+        {"day 0, status 1", dayZero},
+        {"day 0, status 0, with satellites", resetWithSatellites},
+    };
+    const VYR_OBSERVATIONEPOCH good = make_epoch({{VYR_SATSYS_GPS, 4, 2}});
+    auto raw = open();
+    std::vector<VYR_RAW_DATA> written;
+    for (const auto& c : cases) {
+        // A good item follows each case: it must still be reached.
+        written.push_back(epoch_item(static_cast<int32_t>(written.size()), {good, c.epoch}));
+        written.push_back(epoch_item(static_cast<int32_t>(written.size()), {good}));
+        EXPECT_EQ(raw->AddRawData(written[written.size() - 2]), VYR_OK) << c.what;
+        EXPECT_EQ(raw->AddRawData(written.back()), VYR_OK) << c.what;
+    }
+    const std::vector<VYR_RAW_DATA> items = read_all(*raw);
+    ASSERT_EQ(items.size(), written.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        SCOPED_TRACE(cases[i / 2].what);
+        expect_same_item(items[i], written[i]);
+    }
+}
+
 // Bytes of an epoch item with one station epoch whose length field says length.
 std::vector<uint8_t> item_with_length(uint32_t length, size_t bytesAfter) {
     std::vector<uint8_t> bytes = {2, 0, 0, 0, 5, 0, 0, 0, 1, 0, 0, 0};

@@ -122,24 +122,30 @@ VYR_ERROR CVyrStation::SetSatelliteWindows(const VYR_SV_WINDOWS& windows) {
 }
 
 VYR_ERROR CVyrStation::SetObservationStatistics(const vyr::ObservationStatistics& statistics) {
+    // Refused before the stream is replaced: the reader would take it for damage.
+    if (!vyr_stations::is_plausible_system_map(statistics)) return VYR_E_INVALID_PARAMETER;
     return WriteEntry(kStreamObservationStatistics, statistics, vyr::kDispositionCreateAlways);
 }
 
 VYR_ERROR CVyrStation::SetObservationSatelliteStatistics(const VYR_OBSERVATION_SVSTAT& statistics) {
+    if (!vyr_stations::is_plausible_svstat(statistics)) return VYR_E_INVALID_PARAMETER;
     return WriteEntry(kStreamObservationSatelliteStatistics, statistics,
                       vyr::kDispositionCreateAlways);
 }
 
 VYR_ERROR CVyrStation::SetObsSatelliteStatisticsComplete(const VYR_OBSERVATION_SVSTAT& statistics) {
+    if (!vyr_stations::is_plausible_svstat(statistics)) return VYR_E_INVALID_PARAMETER;
     return WriteEntry(kStreamObsSatelliteStatisticsComplete, statistics,
                       vyr::kDispositionCreateAlways);
 }
 
 VYR_ERROR CVyrStation::SetExpObsSatelliteStatistics(const VYR_OBSERVATION_SVSTAT& statistics) {
+    if (!vyr_stations::is_plausible_svstat(statistics)) return VYR_E_INVALID_PARAMETER;
     return WriteEntry(kStreamExpObsSatelliteStatistics, statistics, vyr::kDispositionCreateAlways);
 }
 
 VYR_ERROR CVyrStation::SetExpObsSatelliteStatistics0Deg(const VYR_OBSERVATION_SVSTAT& statistics) {
+    if (!vyr_stations::is_plausible_svstat(statistics)) return VYR_E_INVALID_PARAMETER;
     return WriteEntry(kStreamExpObsSatelliteStatistics0Deg, statistics,
                       vyr::kDispositionCreateAlways);
 }

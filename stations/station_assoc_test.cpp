@@ -108,6 +108,9 @@ TEST_F(AssocTest, SharedEntriesGoToTheResultStorageOfEitherKind) {
     statistics[VYR_SATELLITE_SYSTEM(1)].dataRate = 30000;
     const std::vector<VYR_INTERVAL> intervals = {{1.0, 2.0}, {3.0, 4.0}};
     ASSERT_EQ(assoc->SetObservationStatistics(statistics), VYR_OK);
+    // A system no reader knows would leave the stored map unreadable: refused, the old one kept.
+    const vyr::ObservationStatistics unknownSystem{{VYR_SATELLITE_SYSTEM(9), {}}};
+    EXPECT_EQ(assoc->SetObservationStatistics(unknownSystem), VYR_E_INVALID_PARAMETER);
     ASSERT_EQ(assoc->SetComputationIntervals(intervals), VYR_OK);
     ASSERT_EQ(iono->SetComputationIntervals({intervals[0]}), VYR_OK);
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <vector>
 
 #include "stations/epoch_test_support.h"
@@ -170,6 +172,59 @@ TEST_F(StationTest, StatisticsEntriesReplaceTheirStream) {
     }
     EXPECT_EQ(station_stream(key, kStreamObservationStatistics).size(), 4u + 4u + 143u);
     EXPECT_EQ(station_stream(key, kStreamExpObsSatelliteStatistics0Deg).size(), 18161u);
+}
+
+// Statistics and availability days the reader takes for damage were stored, and then the whole
+// entry failed to read. They are refused, and what the entry held stays.
+TEST_F(StationTest, StatisticsNoReaderAcceptsAreRefusedAndTheStoredOnesKept) {
+    using Stat = VYR_OBSERVATION_STAT;
+    const struct {
+        const char* what;
+        void (*damage)(Stat&);
+    } cases[] = {
+        {"NaN first fraction",
+         [](Stat& s) { s.firstFraction = std::numeric_limits<double>::quiet_NaN(); }},
+        {"first day before the first epoch day", [](Stat& s) { s.firstMjd = 44239; }},
+        {"signal type 2304", [](Stat& s) { s.obsType[0] = static_cast<VYR_OBSTYPE>(2304); }},
+        {"system 9", [](Stat& s) { s.system = static_cast<VYR_SATELLITE_SYSTEM>(9); }},
+    };
+    auto station = make_station(text_key("BASE"), true);
+    vyr::ObservationStatistics systems;
+    systems[VYR_SATSYS_GPS].dataRate = 30000;
+    ASSERT_EQ(station->SetObservationStatistics(systems), VYR_OK);
+    auto svstat = std::make_unique<VYR_OBSERVATION_SVSTAT>();
+    svstat->satellites[40].satelliteEpochs = 99;
+    ASSERT_EQ(station->SetExpObsSatelliteStatistics(*svstat), VYR_OK);
+    for (const auto& c : cases) {
+        vyr::ObservationStatistics badSystems = systems;
+        c.damage(badSystems[VYR_SATSYS_GPS]);
+        EXPECT_EQ(station->SetObservationStatistics(badSystems), VYR_E_INVALID_PARAMETER) << c.what;
+        auto badSatellites = std::make_unique<VYR_OBSERVATION_SVSTAT>(*svstat);
+        c.damage(badSatellites->satellites[7]);
+        EXPECT_EQ(station->SetExpObsSatelliteStatistics(*badSatellites), VYR_E_INVALID_PARAMETER)
+            << c.what;
+    }
+    const vyr::ObservationStatistics unknownSystem{{static_cast<VYR_SATELLITE_SYSTEM>(6), Stat{}}};
+    EXPECT_EQ(station->SetObservationStatistics(unknownSystem), VYR_E_INVALID_PARAMETER);
+    vyr::ObservationStatistics read;
+    ASSERT_EQ(station->GetObservationStatistics(read), VYR_OK);
+    EXPECT_EQ(+read.at(VYR_SATSYS_GPS).dataRate, 30000u);
+    ASSERT_EQ(station->GetExpObsSatelliteStatistics(*svstat), VYR_OK);
+    EXPECT_EQ(+svstat->satellites[40].satelliteEpochs, 99u);
+
+    CVyrIPtrSmart<IVyrCollection<VYR_SVAVAIL_STAT>> days;
+    ASSERT_EQ(station->GetSatelliteAvailStatistics(days), VYR_OK);
+    auto day = std::make_unique<VYR_SVAVAIL_STAT>();
+    for (const uint32_t mjd : {0u, 44239u, 86001u, 0xFFFFFFFFu}) {
+        day->mjd = mjd;
+        EXPECT_EQ(days->Add(*day), VYR_E_INVALID_PARAMETER) << mjd;
+    }
+    day->mjd = 60000;
+    ASSERT_EQ(days->Add(*day), VYR_OK);
+    ASSERT_EQ(station->GetSatelliteAvailStatistics(days), VYR_OK);  // read afresh
+    std::vector<VYR_SVAVAIL_STAT> stored;
+    EXPECT_EQ(days->GetAll(stored), VYR_OK);  // decodes every record: none is damage
+    EXPECT_EQ(stored.size(), 1u);
 }
 
 TEST_F(StationTest, PointsGoThroughTheirCollections) {

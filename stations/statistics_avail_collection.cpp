@@ -6,6 +6,11 @@ CVyrCollectionSvAvailStat::CVyrCollectionSvAvailStat(const CVyrPtrSmart<CStg>& s
                                                      uint32_t version)
     : CVyrCollection(stationStorage, vyr_storage::kStreamSatelliteAvailStatistics, version) {}
 
+VYR_ERROR CVyrCollectionSvAvailStat::Add(const VYR_SVAVAIL_STAT& record) {
+    if (!vyr_stations::is_plausible_availability(record)) return VYR_E_INVALID_PARAMETER;
+    return CVyrCollection::Add(record);
+}
+
 bool CVyrCollectionSvAvailStat::GetByKey(uint32_t mjd, VYR_SVAVAIL_STAT& record) {
     if (LoadIfNeeded() != VYR_OK) return false;
     return m_cache.FindByKey(mjd, record);

@@ -23,6 +23,8 @@ public:
     // Opens or creates the stream in the station storage; OpenResult() tells how that went.
     CVyrCollectionSvAvailStat(const CVyrPtrSmart<CStg>& stationStorage, uint32_t version);
 
+    // 0x80008001 for a day no epoch can have (the reader would take it for damage).
+    VYR_ERROR Add(const VYR_SVAVAIL_STAT& record) override;
     // True when the record of the day is cached (the cache is loaded on first use).
     bool GetByKey(uint32_t mjd, VYR_SVAVAIL_STAT& record);
     // Inserts or replaces the record of its day in the cache only; false when the cache fails.

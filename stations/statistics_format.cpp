@@ -1,5 +1,6 @@
 #include "stations/statistics_format.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "records/counted_encoding.h"
@@ -40,6 +41,7 @@ constexpr int older_satellites(uint32_t version) {
 
 bool read_older_stat(CStm& stream, uint32_t version, VYR_OBSERVATION_STAT& stat) {
     uint8_t bytes[88] = {};
+    assert(version == 1 || version == 2);  // only older layouts come here
     if (!stream.Read(bytes, older_stat_size(version))) return false;
     OlderObservationStat old;
     std::memcpy(&old, bytes, sizeof old);
@@ -66,8 +68,8 @@ bool is_older(uint32_t version) {
     return version == 1 || version == 2;
 }
 
-// Times, signal types and the system as the statistics update records them (0 where nothing was
-// recorded); anything else is damage.
+}  // namespace
+
 bool is_plausible_stat(const VYR_OBSERVATION_STAT& stat) {
     if (!is_plausible_time(stat.firstMjd, stat.firstFraction) ||
         !is_plausible_time(stat.lastMjd, stat.lastFraction))
@@ -91,7 +93,9 @@ bool is_plausible_system_map(const vyr::ObservationStatistics& statistics) {
     return true;
 }
 
-}  // namespace
+bool is_plausible_availability(const VYR_SVAVAIL_STAT& availability) {
+    return availability.mjd != 0 && is_plausible_day(availability.mjd);
+}
 
 bool read_windows(CStm& stream, VYR_WINDOWS& windows) {
     windows.clear();
@@ -139,7 +143,7 @@ bool read_svavail_stat(CStm& stream, uint32_t version, VYR_SVAVAIL_STAT& availab
         return false;
     }
     // The day keys the collection: a day no epoch can have is damage.
-    return availability.mjd != 0 && is_plausible_day(availability.mjd);
+    return is_plausible_availability(availability);
 }
 
 bool read_observation_statistics(CStm& stream, uint32_t version,

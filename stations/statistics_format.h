@@ -12,6 +12,14 @@
 
 namespace vyr_stations {
 
+// What the statistics update records: known systems and signal types, times of a day writers
+// accept or 0 where nothing was recorded; availability only for such a day, never 0. Readers
+// take anything else for damage, so the public writers refuse it (0x80008001).
+bool is_plausible_stat(const VYR_OBSERVATION_STAT& stat);
+bool is_plausible_svstat(const VYR_OBSERVATION_SVSTAT& statistics);
+bool is_plausible_system_map(const vyr::ObservationStatistics& statistics);
+bool is_plausible_availability(const VYR_SVAVAIL_STAT& availability);
+
 // Satellite windows: 126 counted lists (satellites 1 to 126); 56 in versions 1 and 2.
 inline constexpr int kSatelliteWindowLists = 126;
 inline constexpr int kOlderSatelliteWindowLists = 56;

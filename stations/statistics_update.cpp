@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include <vyr/mjd_time.h>
+
 #include "records/record_io.h"
 #include "stations/data_rate.h"
 #include "stations/statistics_format.h"
@@ -60,13 +62,13 @@ VYR_ERROR write_entry(const CVyrPtrSmart<CStg>& storage, uint32_t id, const T& r
 }  // namespace
 
 RoundedEpochTime round_epoch_time(uint32_t mjd, double fraction) {
-    double ms = std::floor(fraction * 86400000.0 / 10.0 + 0.5) * 10.0;
+    double ms = std::floor(fraction * mjd::kMillisecondsPerDay / 10.0 + 0.5) * 10.0;
     RoundedEpochTime rounded{mjd, 0.0, 0};
-    while (ms >= 86400000.0) {
-        ms -= 86400000.0;
+    while (ms >= mjd::kMillisecondsPerDay) {
+        ms -= mjd::kMillisecondsPerDay;
         ++rounded.mjd;
     }
-    rounded.fraction = ms / 86400000.0;
+    rounded.fraction = ms / mjd::kMillisecondsPerDay;
     rounded.halfHour = std::min(47, static_cast<int>(std::floor(rounded.fraction * 48.0)));
     return rounded;
 }

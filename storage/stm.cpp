@@ -3,20 +3,6 @@
 #include "storage/status_text.h"
 #include "storage/stg.h"
 
-template <class T>
-void CStmBuffer<T>::Reset() {
-    m_data.reset();
-    m_size = 0;
-    m_filled = 0;
-    m_position = -1;
-}
-
-template class CStmBuffer<char>;
-
-CStm::~CStm() {
-    m_buffer.Reset();
-}
-
 bool CStm::IsOpen() const {
     return m_accessMode != vyr::kAccessClosed;
 }

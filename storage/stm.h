@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include <vyr/smart_ptr.h>
 #include "cfb/cfb.h"
@@ -21,32 +20,11 @@ inline constexpr int32_t kAccessReadWrite = 2;
 
 }  // namespace vyr
 
-// Buffered access to a stream, held by every CStm. Nothing in the library fills it yet; it only
-// has to give back its array when the CStm goes.
-template <class T>
-class CStmBuffer {
-public:
-    CStmBuffer() = default;
-    CStmBuffer(const CStmBuffer&) = delete;
-    CStmBuffer& operator=(const CStmBuffer&) = delete;
-
-    // Frees the array and returns to the empty state: counters 0, position -1.
-    void Reset();
-
-private:
-    CVyrIPtrSmart<IStream> m_stream;
-    std::unique_ptr<T[]> m_data;
-    uint32_t m_size = 0;
-    uint32_t m_filled = 0;
-    int32_t m_position = -1;
-};
-
 class CStm {
 public:
     CStm() = default;
     CStm(const CStm&) = delete;
     CStm& operator=(const CStm&) = delete;
-    ~CStm();
 
     // True only when all count bytes were read. A short read consumes what was there, sets the
     // last status to S_FALSE (1) and returns false: callers take it as the end of the stream.
@@ -84,5 +62,4 @@ private:
     CVyrIPtrSmart<IStream> m_stream;
     HRESULT m_lastStatus = S_OK;
     int32_t m_accessMode = vyr::kAccessClosed;
-    CStmBuffer<char> m_buffer;
 };

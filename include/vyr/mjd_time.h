@@ -11,7 +11,12 @@
 
 namespace mjd {
 
+constexpr double kSecondsPerDay = 86400.0;
 constexpr double kMillisecondsPerDay = 86400000.0;
+// Integer, for week arithmetic in whole seconds.
+constexpr int64_t kSecondsPerWeek = 604800;
+// 6 January 1980, where GPS weeks start counting (no 1024-week roll-over here).
+constexpr uint32_t kGpsOriginMjd = 44244;
 
 struct time {
     uint32_t day = 0;           // MJD day
