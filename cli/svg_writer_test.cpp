@@ -11,9 +11,8 @@ TEST(SvgWriter, CoordinatesHaveOneDecimalAndNoNegativeZero) {
     const struct {
         double value;
         const char* text;
-    } cases[] = {{0, "0"},       {12.5, "12.5"}, {12.04, "12"},   {12.06, "12.1"},
-                 {-3, "-3"},     {-0.04, "0"},   {-0.06, "-0.1"}, {1e6, "1000000"},
-                 {1.0 / 0.0, "0"}, {99.96, "100"}};
+    } cases[] = {{0, "0"},     {12.5, "12.5"},  {12.04, "12"},    {12.06, "12.1"},  {-3, "-3"},
+                 {-0.04, "0"}, {-0.06, "-0.1"}, {1e6, "1000000"}, {1.0 / 0.0, "0"}, {99.96, "100"}};
     for (const auto& c : cases) EXPECT_EQ(SvgWriter::number(c.value), c.text) << c.value;
 }
 

@@ -13,8 +13,6 @@ namespace vyr_cli {
 // The time scale of every time the command reads or prints.
 inline constexpr const char* kTimeScale = "GPS";
 
-// The GPS week origin under the name the import commands use.
-inline constexpr uint32_t kGpsWeekOriginMjd = mjd::kGpsOriginMjd;
 // Whole milliseconds of a day, for times counted in integer milliseconds.
 inline constexpr int64_t kMsPerDay = static_cast<int64_t>(mjd::kMillisecondsPerDay);
 

@@ -16,9 +16,6 @@
 namespace vyr_import {
 namespace {
 
-// MJD of the GPS week origin, 1980-01-06 00:00.
-constexpr uint32_t kGpsWeekOriginMjd = 44244;
-
 // "read past 2 damaged records (lines 120, 340): problem"; remarks as they are, with their line.
 std::vector<std::string> notes_of(const VyrConversionReport& report) {
     std::vector<std::string> notes;
@@ -141,7 +138,8 @@ VyrImportedList store_klobuchar(IVyrFileConverter& converter, IVyrCommonData& da
                                 const std::vector<VYR_BROADCASTEPHEMERIS>& gps,
                                 const std::string& path) {
     if (gps.empty()) return {"Klobuchar coefficients", 0, 0, 0, {}};
-    const double epoch = kGpsWeekOriginMjd + gps.front().week * 7.0 + gps.front().toc / 86400.0;
+    const double epoch =
+        mjd::kGpsOriginMjd + gps.front().week * 7.0 + gps.front().toc / mjd::kSecondsPerDay;
     std::vector<VYR_IONOUTC> records;
     check_conversion(converter.ConvertRinexIonoKlobuchar(path.c_str(), epoch, records), converter,
                      path);

@@ -11,9 +11,6 @@ namespace py = pybind11;
 namespace vyr_py {
 namespace {
 
-// MJD of the GPS week origin, 1980-01-06.
-constexpr uint32_t kGpsWeekOriginMjd = 44244;
-
 CVyrIPtrSmart<IVyrCommonData> common_of(Session& session) {
     CVyrIPtrSmart<IVyrCommonData> common;
     check(session.project->GetCommonData(common), session.path);
@@ -113,7 +110,7 @@ py::array broadcast_gps(const Common& c) {
         row.week = r.week;
         row.toe_s = r.toe;
         row.toc_s = r.toc;
-        row.toe = unix_ms(kGpsWeekOriginMjd + 7u * r.week, 0.0) + int64_t{r.toe} * 1000;
+        row.toe = unix_ms(mjd::kGpsOriginMjd + 7u * r.week, 0.0) + int64_t{r.toe} * 1000;
         row.health = r.health;
         row.iodc = r.iodc;
         row.sqrt_a = r.sqrtA;
