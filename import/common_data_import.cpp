@@ -9,6 +9,7 @@
 
 #include <vyr/collection.h>
 #include <vyr/common_data.h>
+#include <vyr/mjd_time.h>
 #include <vyr/root.h>
 
 #include "import/import_failure.h"
