@@ -61,12 +61,12 @@ const py::dtype& row_dtype(std::initializer_list<Field> fields, size_t row_size)
         formats.append(field.format);
         offsets.append(field.offset);
     }
-    py::dict fields;
-    fields["names"] = names;
-    fields["formats"] = formats;
-    fields["offsets"] = offsets;
-    fields["itemsize"] = row_size;
-    return *new py::dtype(py::dtype::from_args(fields));
+    py::dict layout;
+    layout["names"] = names;
+    layout["formats"] = formats;
+    layout["offsets"] = offsets;
+    layout["itemsize"] = row_size;
+    return *new py::dtype(py::dtype::from_args(layout));
 }
 
 }  // namespace vyr_py
