@@ -19,10 +19,6 @@ uint64_t byte_size(ILockBytes& bytes) {
     return SUCCEEDED(bytes.Stat(&st, STATFLAG_NONAME)) ? st.cbSize : 0;
 }
 
-uint64_t sectors_for(uint64_t bytes, uint32_t sector_size) {
-    return (bytes + sector_size - 1) / sector_size;
-}
-
 // Directory entries of `storage`'s children (and, depth first, theirs), appended to `out`;
 // the storage's own entry at `self` gets the root of its sibling tree.
 void collect_entries(const Node& storage, uint32_t self, std::vector<DirectoryEntry>& out) {

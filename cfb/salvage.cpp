@@ -12,10 +12,6 @@ namespace cfb {
 
 namespace {
 
-uint64_t sectors_for(uint64_t bytes, uint32_t sector_size) {
-    return (bytes + sector_size - 1) / sector_size;
-}
-
 HRESULT refuse(SalvageReport& report, std::string why) {
     report.refusal = std::move(why);
     return STG_E_DOCFILECORRUPT;

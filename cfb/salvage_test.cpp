@@ -4,6 +4,7 @@
 #include <set>
 
 #include "cfb/little_endian.h"
+#include "cfb/test_image.h"
 #include "cfb/test_support.h"
 
 namespace cfb::testing {
@@ -223,6 +224,24 @@ TEST(Salvage, DamagedDocumentsReadEveryIntactStreamAndThePrefixOfEveryCutOne) {
             EXPECT_LT(got.tree.size(), original.size());
         }
     }
+}
+
+// A version 4 stream stating a size near 2^64 (a fuzz find): its sector count once wrapped to
+// 0, so the plain open took it and salvage cut it without a reason. Both now see it has no chain.
+TEST(Salvage, AStreamOfSizeNear2To64IsRefusedPlainAndCutWithItsReason) {
+    cfb_image::Builder b(4);
+    b.add(0, u"huge", cfb_image::kStream);
+    b.balance();
+    cfb_image::Image img = b.build();
+    cfb_image::put32(img.bytes, img.entry(1) + 120, 0xFFFFFFFF);
+    cfb_image::put32(img.bytes, img.entry(1) + 124, 0xFFFFFFFF);
+    Ref<IStorage> root;
+    EXPECT_EQ(open_image(img.bytes, kRO, root), STG_E_DOCFILECORRUPT);
+    const Salvaged got = salvage(img.bytes);
+    ASSERT_EQ(got.status, S_OK);
+    ASSERT_EQ(got.report.cuts.size(), 1u);
+    EXPECT_EQ(got.report.cuts[0].at, 0u);
+    EXPECT_EQ(got.report.cuts[0].reason, "it has no sectors");
 }
 
 TEST(Salvage, SoundDocumentsOpenWholeWithNoCuts) {

@@ -12,6 +12,12 @@
 
 namespace cfb {
 
+// Sectors of sector_size bytes that `bytes` bytes fill. Sizes come from stored entries, so the
+// count must not overflow for a size near 2^64 (which would make it 0).
+inline uint64_t sectors_for(uint64_t bytes, uint32_t sector_size) {
+    return bytes / sector_size + (bytes % sector_size != 0 ? 1 : 0);
+}
+
 class SectorChain;
 
 class SectorSpace {

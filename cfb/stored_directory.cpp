@@ -14,10 +14,6 @@ namespace cfb {
 
 namespace {
 
-size_t sectors_for(uint64_t bytes, uint32_t sector_size) {
-    return static_cast<size_t>((bytes + sector_size - 1) / sector_size);
-}
-
 // The reasons of a failed check, out of the way of the walk that every open makes: each records
 // why the entry `id` at `e` is refused and returns false.
 [[gnu::cold, gnu::noinline]] bool refuse_type(uint32_t id, const uint8_t* e) {

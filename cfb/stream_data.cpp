@@ -11,10 +11,6 @@ namespace {
 
 constexpr uint64_t kMaxVersion3Stream = 0x7FFFFFFF;  // sizes are 32-bit and kept below 2 GB
 
-uint64_t sectors_for(uint64_t bytes, uint32_t sector_size) {
-    return (bytes + sector_size - 1) / sector_size;
-}
-
 }  // namespace
 
 uint64_t CompoundFile::max_stream_size() const {
