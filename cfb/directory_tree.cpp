@@ -25,26 +25,4 @@ uint32_t link_siblings(const std::vector<uint32_t>& ids, std::vector<DirectoryEn
     return link_range(ids, 0, ids.size(), 0, full_levels, entries);
 }
 
-HRESULT collect_siblings(const std::vector<DirectoryEntry>& entries, uint32_t top,
-                         std::vector<uint8_t>& seen, std::vector<uint32_t>& out) {
-    // In order without recursion; every entry is checked as it is first reached, so a cycle
-    // ends the walk and the stack never holds more entries than there are.
-    std::vector<uint32_t> above;
-    uint32_t id = top;
-    while (true) {
-        for (; id != kNoStream; id = entries[id].left) {
-            if (id >= entries.size() || seen[id]) return STG_E_DOCFILECORRUPT;
-            const DirectoryEntry& e = entries[id];
-            if (e.type != kTypeStorage && e.type != kTypeStream) return STG_E_DOCFILECORRUPT;
-            seen[id] = 1;
-            above.push_back(id);
-        }
-        if (above.empty()) return S_OK;
-        id = above.back();
-        above.pop_back();
-        out.push_back(id);
-        id = entries[id].right;
-    }
-}
-
 }  // namespace cfb

@@ -13,11 +13,4 @@ namespace cfb {
 // every other node black, so every path holds the same number of black nodes.
 uint32_t link_siblings(const std::vector<uint32_t>& ids, std::vector<DirectoryEntry>& entries);
 
-// The entries of the sibling tree rooted at `top`, in tree order (left, node, right): name order
-// when the tree is ordered, which lets the caller append them cheaply. Each link must name
-// an existing storage or stream entry not met before (`seen` spans all entries), so cycles,
-// shared nodes and dangling links give STG_E_DOCFILECORRUPT.
-HRESULT collect_siblings(const std::vector<DirectoryEntry>& entries, uint32_t top,
-                         std::vector<uint8_t>& seen, std::vector<uint32_t>& out);
-
 }  // namespace cfb

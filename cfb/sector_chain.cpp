@@ -1,6 +1,7 @@
 #include "cfb/sector_chain.h"
 
 #include <algorithm>
+#include <cassert>
 #include <string>
 #include <vector>
 
@@ -176,10 +177,20 @@ HRESULT SectorChain::for_each_run(uint64_t pos, size_t n, Fn fn) {
     return S_OK;
 }
 
+bool SectorChain::covers(uint64_t pos, size_t n) const {
+    // The stream layer clamps reads to the stream's size and sizes the chain before it writes,
+    // and the open checked every chain against its size: a range outside is a bug above, not
+    // damage on disk. A release build refuses it rather than touch memory it does not own.
+    const bool inside = pos <= uint64_t{sectors_.size()} * space_->sector_size() &&
+                        n <= uint64_t{sectors_.size()} * space_->sector_size() - pos;
+    assert(inside && "a chain read or write outside the chain");
+    return inside;
+}
+
 HRESULT SectorChain::read_at(uint64_t pos, void* p, size_t n) {
     if (n == 0) return S_OK;
     materialize();
-    if (pos + n > uint64_t{sectors_.size()} * space_->sector_size()) return STG_E_DOCFILECORRUPT;
+    if (!covers(pos, n)) return E_UNEXPECTED;
     auto* out = static_cast<uint8_t*>(p);
     return for_each_run(pos, n, [&](uint32_t first, uint64_t offset, size_t done, size_t piece) {
         return space_->read(first, offset, out + done, piece);
@@ -189,8 +200,8 @@ HRESULT SectorChain::read_at(uint64_t pos, void* p, size_t n) {
 HRESULT SectorChain::write_at(uint64_t pos, const void* p, size_t n) {
     if (n == 0) return S_OK;
     materialize();
+    if (!covers(pos, n)) return E_UNEXPECTED;
     const uint32_t size = space_->sector_size();
-    if (pos + n > uint64_t{sectors_.size()} * size) return STG_E_DOCFILECORRUPT;
     const size_t first = static_cast<size_t>(pos / size);
     const size_t last = static_cast<size_t>((pos + n - 1) / size);
     AllocationTable& table = space_->table();

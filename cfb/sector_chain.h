@@ -56,12 +56,14 @@ public:
     // Grows (allocating, contiguous where the table allows) or shrinks (releasing) the chain.
     HRESULT resize(size_t sectors);
     void release() { resize(0); }
-    // Bytes at pos of the chain's data; [pos, pos + n) must lie inside the chain.
+    // Bytes at pos of the chain's data. [pos, pos + n) must lie inside the chain: a range
+    // outside is the caller's bug (asserted; E_UNEXPECTED in a release build), never damage.
     HRESULT read_at(uint64_t pos, void* p, size_t n);
     HRESULT write_at(uint64_t pos, const void* p, size_t n);
 
 private:
     void materialize();
+    bool covers(uint64_t pos, size_t n) const;
     HRESULT copy_on_write(size_t index, bool keep_contents);
     template <typename Fn>
     HRESULT for_each_run(uint64_t pos, size_t n, Fn fn);

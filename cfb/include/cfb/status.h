@@ -19,6 +19,7 @@ constexpr HRESULT E_NOTIMPL = cfb_status(0x80004001u);
 constexpr HRESULT E_NOINTERFACE = cfb_status(0x80004002u);
 constexpr HRESULT E_POINTER = cfb_status(0x80004003u);
 constexpr HRESULT E_FAIL = cfb_status(0x80004005u);
+constexpr HRESULT E_UNEXPECTED = cfb_status(0x8000FFFFu);
 constexpr HRESULT E_OUTOFMEMORY = cfb_status(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = cfb_status(0x80070057u);
 
