@@ -96,7 +96,11 @@ VYR_OBSERVATIONEPOCH_SIGNAL get_signal(ByteReader& in) {
     return s;
 }
 
-bool counts_fit_their_bytes(const VYR_OBSERVATIONEPOCH& epoch) {
+// What the decoder would refuse as damage is never encoded: a wrapped count, a time no epoch
+// can have, a system or signal type the decoder does not know.
+bool decodable(const VYR_OBSERVATIONEPOCH& epoch) {
+    if (!vyr_stations::is_plausible_time(epoch.mjd, epoch.fraction)) return false;
+    if (!vyr_stations::has_known_signals(epoch)) return false;
     if (epoch.satellites.size() > vyr::kMaxEncodedCount) return false;
     for (const VYR_OBSERVATIONEPOCH_SV& sv : epoch.satellites) {
         if (sv.observations.size() > vyr::kMaxEncodedCount) return false;
@@ -122,8 +126,7 @@ VYR_ERROR Vyr_SerializeObsEpoch(const VYR_OBSERVATIONEPOCH& epoch, uint8_t* buff
     written = 0;
     if (buffer == nullptr) return VYR_E_INVALID_PARAMETER;
     if (capacity < vyr::kEncodedEpochHeaderSize) return VYR_E_BUFFER_TOO_SHORT;
-    // A wrapped count would make the stored epoch unreadable.
-    if (!counts_fit_their_bytes(epoch)) return VYR_E_INVALID_PARAMETER;
+    if (!decodable(epoch)) return VYR_E_INVALID_PARAMETER;
 
     ByteWriter out(buffer, capacity);
     out.put(uint32_t{0});

@@ -129,20 +129,50 @@ TEST(EpochEncoding, NeverWritesBeyondAnyCapacity) {
     }
 }
 
-TEST(EpochEncoding, RefusesCountsThatDoNotFitTheirByteAndNullBuffers) {
+// What the decoder would refuse as damage is refused before it is encoded; what is encoded
+// decodes.
+TEST(EpochEncoding, RefusesEpochsTheDecoderWouldRefuseAndNullBuffers) {
     std::vector<uint8_t> buffer(200000);
     const uint32_t capacity = static_cast<uint32_t>(buffer.size());
     struct Case {
+        const char* what;
         int satellites, signals;
+        void (*change)(VYR_OBSERVATIONEPOCH&);
         VYR_ERROR result;
     };
-    for (const Case& c : {Case{255, 0, VYR_OK}, Case{256, 0, VYR_E_INVALID_PARAMETER},
-                          Case{1, 255, VYR_OK}, Case{1, 256, VYR_E_INVALID_PARAMETER}}) {
+    const auto same = [](VYR_OBSERVATIONEPOCH&) {};
+    const Case cases[] = {
+        {"255 satellites", 255, 0, same, VYR_OK},
+        {"256 satellites", 256, 0, same, VYR_E_INVALID_PARAMETER},
+        {"255 signals", 1, 255, same, VYR_OK},
+        {"256 signals", 1, 256, same, VYR_E_INVALID_PARAMETER},
+        {"a reset epoch (day 0)", 1, 1, [](VYR_OBSERVATIONEPOCH& e) { e.mjd = 0; }, VYR_OK},
+        {"a day before the first", 1, 1,
+         [](VYR_OBSERVATIONEPOCH& e) { e.mjd = vyr::kFirstEpochMjd - 1; }, VYR_E_INVALID_PARAMETER},
+        {"a NaN fraction", 1, 1, [](VYR_OBSERVATIONEPOCH& e) { e.fraction = std::nan(""); },
+         VYR_E_INVALID_PARAMETER},
+        {"a fraction of 1", 1, 1, [](VYR_OBSERVATIONEPOCH& e) { e.fraction = 1.0; },
+         VYR_E_INVALID_PARAMETER},
+        {"an unknown system", 1, 1,
+         [](VYR_OBSERVATIONEPOCH& e) { e.satellites[0].satId.system = VYR_SATELLITE_SYSTEM(99); },
+         VYR_E_INVALID_PARAMETER},
+        {"an unknown signal type", 1, 1,
+         [](VYR_OBSERVATIONEPOCH& e) { e.satellites[0].observations[0].obsType = VYR_OBSTYPE(0); },
+         VYR_E_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
         uint32_t written = 5;
-        const VYR_OBSERVATIONEPOCH epoch = make_epoch({{VYR_SATSYS_GPS, c.satellites, c.signals}});
+        VYR_OBSERVATIONEPOCH epoch = make_epoch({{VYR_SATSYS_GPS, c.satellites, c.signals}});
+        c.change(epoch);
         EXPECT_EQ(Vyr_SerializeObsEpoch(epoch, buffer.data(), capacity, written), c.result)
-            << c.satellites << " " << c.signals;
-        EXPECT_EQ(written == 0, c.result != VYR_OK);
+            << c.what;
+        EXPECT_EQ(written == 0, c.result != VYR_OK) << c.what;
+        VYR_OBSERVATIONEPOCH back;
+        uint32_t consumed = 0;
+        if (c.result == VYR_OK) {
+            EXPECT_EQ(Vyr_DeserializeObsEpoch(buffer.data(), written, back, consumed), VYR_OK)
+                << c.what;
+        }
     }
 
     const VYR_OBSERVATIONEPOCH epoch = make_epoch({});

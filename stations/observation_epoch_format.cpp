@@ -7,7 +7,6 @@
 #include <vyr/observation_record.h>
 
 #include "stations/observation_record_layout.h"
-#include "stations/plausible_values.h"
 
 namespace vyr_stations {
 namespace {
@@ -75,8 +74,7 @@ bool read_encoded_epoch(CStm& stream, VYR_OBSERVATIONEPOCH& epoch) {
 
 VYR_ERROR write_observation_epoch(CStm& stream, const VYR_OBSERVATIONEPOCH& epoch) {
     // What the reader would take for damage is never stored.
-    if (!vyr::is_valid_observation_epoch(epoch) || !has_known_signals(epoch))
-        return VYR_E_INVALID_PARAMETER;
+    if (!vyr::is_valid_observation_epoch(epoch)) return VYR_E_INVALID_PARAMETER;
     EpochBuffer buffer;
     uint32_t written = 0;
     const uint32_t capacity = static_cast<uint32_t>(buffer.size());

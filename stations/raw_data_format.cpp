@@ -6,7 +6,6 @@
 
 #include "records/record_io.h"
 #include "stations/observation_epoch_format.h"
-#include "stations/plausible_values.h"
 
 namespace vyr_stations {
 namespace {
@@ -17,14 +16,10 @@ void put(std::vector<uint8_t>& bytes, const T& value) {
     bytes.insert(bytes.end(), first, first + sizeof(T));
 }
 
-// Exactly what the decoder takes back. A station epoch need not be valid here: an empty or reset
-// epoch (day 0, status 0) stands for a station without data at that time and must read back.
-bool is_storable(const VYR_OBSERVATIONEPOCH& epoch) {
-    return is_plausible_time(epoch.mjd, epoch.fraction) && has_known_signals(epoch);
-}
-
+// A station epoch need not be valid here: an empty or reset epoch (day 0, status 0) stands for a
+// station without data at that time and must read back. The encoder refuses exactly what the
+// decoder would not take back.
 VYR_ERROR put_epoch(std::vector<uint8_t>& bytes, const VYR_OBSERVATIONEPOCH& epoch) {
-    if (!is_storable(epoch)) return VYR_E_WRITE_ENTRY_FAILED;
     const size_t start = bytes.size();
     bytes.resize(start + vyr::kMaxStoredEpochSize);
     uint32_t written = 0;

@@ -97,10 +97,11 @@ constexpr uint32_t encoded_system_data_size(VYR_SATELLITE_SYSTEM system) {
 
 }  // namespace vyr
 
-// Encodes the epoch into buffer. VYR_E_INVALID_PARAMETER for a null buffer or an epoch whose
-// satellite or signal count does not fit its count byte (above 255); VYR_E_BUFFER_TOO_SHORT when
-// the capacity is too small (written is then 0 and the buffer content undefined). Nothing is
-// written beyond capacity.
+// Encodes the epoch into buffer. VYR_E_INVALID_PARAMETER for a null buffer or an epoch the decoder
+// would refuse: a satellite or signal count above 255, a day outside kFirstEpochMjd to
+// kEndEpochMjd (0 aside), a fraction outside [0, 1), an unknown system or signal type;
+// VYR_E_BUFFER_TOO_SHORT when the capacity is too small (written is then 0 and the buffer content
+// undefined). Nothing is written beyond capacity.
 VYR_API VYR_ERROR Vyr_SerializeObsEpoch(const VYR_OBSERVATIONEPOCH& epoch, uint8_t* buffer,
                                         const uint32_t& capacity, uint32_t& written);
 
