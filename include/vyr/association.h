@@ -183,10 +183,13 @@ public:
     // The synchronised raw data of the association's result storage.
     virtual VYR_ERROR GetRawData(CVyrIPtrSmart<IVyrRawDataEx>& rawData) = 0;
     // The statistics of the observations the processing used; the rover's own stay as they are.
+    // VYR_E_INVALID_PARAMETER, and the stored statistics stay, for values a reader would take for
+    // damage (a day outside the epoch range, a NaN fraction, an unknown system or signal type).
     virtual VYR_ERROR SetObservationStatistics(const vyr::ObservationStatistics& statistics) = 0;
     // The statistics SetObservationStatistics stored.
     virtual VYR_ERROR GetObservationStatistics(vyr::ObservationStatistics& statistics) = 0;
-    // The list of satellite availability statistics.
+    // The list of satellite availability statistics; its Add refuses with
+    // VYR_E_INVALID_PARAMETER a day of 0 or outside the epoch range.
     virtual VYR_ERROR GetSatelliteAvailStatistics(
         CVyrIPtrSmart<IVyrCollection<VYR_SVAVAIL_STAT>>& statistics) = 0;
     // Replaces the intervals the kernel computed, whole.
@@ -245,7 +248,9 @@ public:
         CVyrIPtrSmart<IVyrCollectionIonoComputedModelEx>& models) = 0;
     // The synchronised raw data of the association's result storage.
     virtual VYR_ERROR GetRawData(CVyrIPtrSmart<IVyrRawDataEx>& rawData) = 0;
-    // Replaces the statistics of the observations the processing used, whole.
+    // Replaces the statistics of the observations the processing used, whole;
+    // VYR_E_INVALID_PARAMETER, and the stored statistics stay, for values a reader would take for
+    // damage (a day outside the epoch range, a NaN fraction, an unknown system or signal type).
     virtual VYR_ERROR SetObservationStatistics(const vyr::ObservationStatistics& statistics) = 0;
     // The statistics SetObservationStatistics stored.
     virtual VYR_ERROR GetObservationStatistics(vyr::ObservationStatistics& statistics) = 0;

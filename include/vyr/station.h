@@ -128,17 +128,21 @@ class IVyrStationEx : public IVyrStation {
 public:
     // Appends the points in order; stops at the first point the list refuses.
     virtual VYR_ERROR AddAposterioriPoints(const std::vector<VYR_APOSTERIORI_POINT>& points) = 0;
-    // Replaces the observation statistics, whole.
+    // Replaces the observation statistics, whole; VYR_E_INVALID_PARAMETER, and the stored
+    // statistics stay, for values a reader would take for damage (a day outside the epoch range,
+    // a NaN fraction, an unknown system or signal type).
     virtual VYR_ERROR SetObservationStatistics(const vyr::ObservationStatistics& statistics) = 0;
-    // Replaces the satellite statistics of the observations.
+    // Replaces the satellite statistics of the observations; as SetObservationStatistics for
+    // values a reader would refuse.
     virtual VYR_ERROR SetObservationSatelliteStatistics(
         const VYR_OBSERVATION_SVSTAT& statistics) = 0;
-    // Replaces the satellite statistics of complete epochs.
+    // Replaces the satellite statistics of complete epochs; refuses as SetObservationStatistics.
     virtual VYR_ERROR SetObsSatelliteStatisticsComplete(
         const VYR_OBSERVATION_SVSTAT& statistics) = 0;
-    // Replaces the expected satellite statistics.
+    // Replaces the expected satellite statistics; refuses as SetObservationStatistics.
     virtual VYR_ERROR SetExpObsSatelliteStatistics(const VYR_OBSERVATION_SVSTAT& statistics) = 0;
-    // Replaces the expected satellite statistics above 0 degrees.
+    // Replaces the expected satellite statistics above 0 degrees; refuses as
+    // SetObservationStatistics.
     virtual VYR_ERROR SetExpObsSatelliteStatistics0Deg(
         const VYR_OBSERVATION_SVSTAT& statistics) = 0;
     // As GetAposterioriPointCollection, with Add.
@@ -154,7 +158,8 @@ public:
     virtual VYR_ERROR GetExpObsSatelliteStatistics(VYR_OBSERVATION_SVSTAT& statistics) = 0;
     // Reads the expected satellite statistics above 0 degrees.
     virtual VYR_ERROR GetExpObsSatelliteStatistics0Deg(VYR_OBSERVATION_SVSTAT& statistics) = 0;
-    // The list of satellite availability statistics.
+    // The list of satellite availability statistics; its Add refuses with
+    // VYR_E_INVALID_PARAMETER a day of 0 or outside the epoch range.
     virtual VYR_ERROR GetSatelliteAvailStatistics(
         CVyrIPtrSmart<IVyrCollection<VYR_SVAVAIL_STAT>>& statistics) = 0;
     // Empties "Observations", "ObservationStatistics" and "SatelliteAvailStatistics"; the other
