@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Fails when a public operation in include/vyr/ has no comment directly above it.
+"""Fails when a public operation in include/vyr/ has no comment directly above it, or a comment
+gives a result code as a number rather than by its VYR_E_* name.
 
 A public operation is a pure virtual function (`... = 0;`) or a declaration carrying VYR_API
 (free functions, exported members and exported classes). It passes when the line above it is a
@@ -13,6 +14,7 @@ import sys
 
 NAME = re.compile(r"(operator\s*\S+?|~?\w+)\s*\(")
 CLASS = re.compile(r"\b(?:class|struct)\s+VYR_API\s+(\w+)")
+RAW_CODE = re.compile(r"//.*\b(0x8000[0-9A-Fa-f]{4})\b")
 
 
 class Declaration:
@@ -85,6 +87,11 @@ def check(directory):
             lines = handle.read().splitlines()
         for decl in uncommented(lines):
             problems.append(f"{path}:{decl.first + 1}: {decl.name} has no comment")
+        for number, line in enumerate(lines, 1):
+            raw = RAW_CODE.search(line)
+            if raw:
+                problems.append(f"{path}:{number}: {raw.group(1)} is a result code by number: "
+                                "name it (VYR_E_...)")
     return problems
 
 
@@ -99,7 +106,8 @@ def main():
     for problem in problems:
         print(problem)
     if problems:
-        print(f"{len(problems)} public operations without a comment", file=sys.stderr)
+        print(f"{len(problems)} public operations without a comment or with a code by number",
+              file=sys.stderr)
         return 1
     return 0
 

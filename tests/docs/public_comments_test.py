@@ -53,10 +53,14 @@ class Headers(unittest.TestCase):
             with open(os.path.join(folder, "a.h"), "w", encoding="utf-8") as handle:
                 handle.write("// A.\n#pragma once\nclass I {\n    virtual void Release() = 0;\n};\n")
             with open(os.path.join(folder, "b.h"), "w", encoding="utf-8") as handle:
-                handle.write("// B.\nVYR_API void F();\n\nVYR_API void G();\n")
+                handle.write("// B.\nVYR_API void F();\n\nVYR_API void G();\n"
+                             "// 0x80008001 when v is 0 (high word 0x8000).\nVYR_API void H(int v);\n")
             problems = sorted(pc.check(folder))
+        b = os.path.join(folder, "b.h")
         self.assertEqual(problems, [os.path.join(folder, "a.h") + ":4: Release has no comment",
-                                    os.path.join(folder, "b.h") + ":4: G has no comment"])
+                                    b + ":4: G has no comment",
+                                    b + ":5: 0x80008001 is a result code by number: name it "
+                                    "(VYR_E_...)"])
 
 
 if __name__ == "__main__":
