@@ -1,6 +1,5 @@
 #include "project_access.h"
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,11 +11,7 @@ namespace vyr_cli {
 
 void check(VYR_ERROR code, const std::string& path) {
     if (code >= 0) return;
-    std::string text;
-    ErrorToStringDef(code, text);
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(code));
-    throw CommandFailure{path + ": " + (text.empty() ? "failed" : text) + " (" + hex + ")"};
+    throw CommandFailure{Vyr_FailureText(code, path)};
 }
 
 namespace {
@@ -62,9 +57,10 @@ void check_project_open(VYR_ERROR code, const std::string& path, HRESULT opened,
     // failed open, the engine's reason (this thread's last refusal) says what is wrong.
     const std::string damage = cfb::last_refusal();
     if (damage.empty()) check(code, named);
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(code));
-    throw CommandFailure{named + ": damaged: " + terminal_text(damage) + " (" + hex + ")"};
+    // "PROJECT: damaged: REASON (0xCODE)": the reason in the place of the code's own text.
+    const std::string told = Vyr_FailureText(code, named);
+    throw CommandFailure{named + ": damaged: " + terminal_text(damage) +
+                         told.substr(told.rfind(" ("))};
 }
 
 ReadOnlyProject::ReadOnlyProject(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -284,4 +285,12 @@ VYR_ERROR ErrorToStringDef(VYR_ERROR code, std::string& text) {
     }
     text.assign(found, strnlen(found, kMaxTextLength));
     return VYR_OK;
+}
+
+std::string Vyr_FailureText(VYR_ERROR code, const std::string& subject) {
+    std::string text;
+    ErrorToStringDef(code, text);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(code));
+    return subject + ": " + (text.empty() ? "failed" : text) + " (" + hex + ")";
 }

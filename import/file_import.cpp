@@ -18,11 +18,7 @@ namespace vyr_import {
 
 void check(VYR_ERROR code, const std::string& path) {
     if (code >= 0) return;
-    std::string text;
-    ErrorToStringDef(code, text);
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(code));
-    throw ImportFailure{code, path + ": " + (text.empty() ? "failed" : text) + " (" + hex + ")"};
+    throw ImportFailure{code, Vyr_FailureText(code, path)};
 }
 
 namespace {

@@ -1,18 +1,13 @@
 #include "errors.h"
 
 #include <cstdint>
-#include <cstdio>
 
 namespace py = pybind11;
 
 namespace vyr_py {
 
 void fail(VYR_ERROR code, const std::string& context) {
-    std::string text;
-    ErrorToStringDef(code, text);
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<uint32_t>(code));
-    throw Failure{code, context + ": " + (text.empty() ? "failed" : text) + " (" + hex + ")"};
+    throw Failure{code, Vyr_FailureText(code, context)};
 }
 
 namespace {

@@ -60,3 +60,7 @@ inline bool VyrFailed(VYR_ERROR code) {
 // VYR_E_ENTRY_NOT_FOUND and the empty string when the code has no text. Placeholders ("%s") stay as
 // they are. At most 499 bytes of text are returned.
 VYR_API VYR_ERROR ErrorToStringDef(VYR_ERROR code, std::string& text);
+
+// A failure told to a person: "SUBJECT: TEXT (0xCODE)", TEXT being the code's message text
+// ("failed" when it has none) and CODE its eight hex digits. Never fails.
+VYR_API std::string Vyr_FailureText(VYR_ERROR code, const std::string& subject);
