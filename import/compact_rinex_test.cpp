@@ -333,35 +333,6 @@ TEST(CompactRinex, AfterAProblemEveryLineIsRefused) {
     EXPECT_TRUE(out.empty());
 }
 
-TEST(CompactRinex, FilesAreExpandedWithCarriageReturnsIgnored) {
-    std::FILE* in = std::tmpfile();
-    std::FILE* out = std::tmpfile();
-    ASSERT_NE(in, nullptr);
-    ASSERT_NE(out, nullptr);
-    for (const std::string& line :
-         with(v1_header(1),
-              {initialised(kEpoch0), "", "3&1000", text_difference(kEpoch0, kEpoch1), "", "7"})) {
-        const std::string ended = line + "\r\n";
-        std::fwrite(ended.data(), 1, ended.size(), in);
-    }
-    std::rewind(in);
-    uint64_t problemLine = 0;
-    std::string problem;
-    EXPECT_TRUE(ExpandCompactRinex(in, out, problemLine, problem)) << problem;
-    std::rewind(out);
-    std::string text;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
-    const std::vector<std::string> lines = body(text);
-    const std::vector<std::string> expected = {kEpoch0, "         1.000", kEpoch1,
-                                               "         1.007"};
-    EXPECT_EQ(lines, expected);
-    EXPECT_EQ(text.find('\r'), std::string::npos);
-    std::fclose(in);
-    std::fclose(out);
-}
-
 TEST(CompactRinex, FirstLineRecognised) {
     EXPECT_TRUE(IsCompactRinexFirstLine(v1_header(1)[0] + "\r"));
     EXPECT_TRUE(IsCompactRinexFirstLine(v3_header()[0]));
@@ -369,25 +340,34 @@ TEST(CompactRinex, FirstLineRecognised) {
     EXPECT_FALSE(IsCompactRinexFirstLine(""));
 }
 
-// A last line without its line end inside an epoch may be a value broken off ("10" of "1000"):
-// refused as a cut, never expanded into a wrong value. Outside an epoch it is read as it is.
-TEST(CompactRinex, ALastLineWithoutItsLineEndInsideAnEpochIsACut) {
-    const std::vector<std::string> epoch = {initialised(kEpoch0), "", "3&1000"};
+// Files are expanded with carriage returns ignored. A last line without its line end inside an
+// epoch may be a value broken off ("10" of "1000"): refused as a cut, never expanded into a wrong
+// value. Outside an epoch it is read as it is.
+TEST(CompactRinex, FilesExpandAndALastLineWithoutItsLineEndInsideAnEpochIsACut) {
     struct Case {
         const char* what;
         std::string text;
         bool ok;
         uint64_t line;
+        std::vector<std::string> plain;  // of a file that expands
     };
-    std::string whole;
-    for (const std::string& line : with(v1_header(1), epoch)) whole += line + "\n";
-    const std::string nextEpoch = text_difference(kEpoch0, kEpoch1);
+    const auto ended = [](const std::vector<std::string>& lines, const char* end) {
+        std::string text;
+        for (const std::string& line : lines) text += line + end;
+        return text;
+    };
+    const std::string whole = ended(with(v1_header(1), {initialised(kEpoch0), "", "3&1000"}), "\n");
     const Case cases[] = {
-        {"the last value with its line end", whole, true, 0},
-        {"the last value without", whole.substr(0, whole.size() - 1), false, 9},
-        {"the last value cut short", whole.substr(0, whole.size() - 3), false, 9},
-        {"ending after the epoch line", whole + nextEpoch + "\n", false, 10},
-        {"the epoch line without", whole + nextEpoch, false, 10},
+        {"the last value with its line end", whole, true, 0, {kEpoch0, "         1.000"}},
+        {"CR LF line ends",
+         ended(with(v1_header(1), {initialised(kEpoch0), "", "3&1000", kDiff01, "", "7"}), "\r\n"),
+         true,
+         0,
+         {kEpoch0, "         1.000", kEpoch1, "         1.007"}},
+        {"the last value without", whole.substr(0, whole.size() - 1), false, 9, {}},
+        {"the last value cut short", whole.substr(0, whole.size() - 3), false, 9, {}},
+        {"ending after the epoch line", whole + kDiff01 + "\n", false, 10, {}},
+        {"the epoch line without", whole + kDiff01, false, 10, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -401,7 +381,13 @@ TEST(CompactRinex, ALastLineWithoutItsLineEndInsideAnEpochIsACut) {
         std::string problem;
         EXPECT_EQ(ExpandCompactRinex(in, out, problemLine, problem), c.ok) << problem;
         EXPECT_EQ(problemLine, c.line) << problem;
-        if (!c.ok) {
+        if (c.ok) {
+            std::rewind(out);
+            std::string text(1 << 16, '\0');
+            text.resize(std::fread(text.data(), 1, text.size(), out));
+            EXPECT_EQ(body(text), c.plain);
+            EXPECT_EQ(text.find('\r'), std::string::npos);
+        } else {
             EXPECT_NE(problem.find("ends inside an epoch"), std::string::npos) << problem;
         }
         std::fclose(in);
