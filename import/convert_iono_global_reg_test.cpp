@@ -9,12 +9,6 @@ using namespace vyr_import;
 
 namespace {
 
-std::string labelled(const std::string& label, const std::string& value) {
-    std::string line = label;
-    line.resize(60, ' ');
-    return line + ": " + value + "\n";
-}
-
 struct Model {
     int type = 2;
     int degree = 2;
@@ -30,29 +24,29 @@ struct Model {
 // A model as such files write it; coefficient values count up from 1 in file order.
 std::string model_text(const Model& m) {
     std::string text = "------------------------------------------------------------------------\n";
-    text += labelled("MODEL NUMBER / STATION NAME", "COD001-01");
-    text += labelled("MODEL TYPE (1=LOCAL,2=GLOBAL,3=STATION)", std::to_string(m.type));
-    text += labelled("MAXIMUM DEGREE OF SPHERICAL HARMONICS", std::to_string(m.degree));
-    text += labelled("MAXIMUM ORDER", std::to_string(m.order));
+    text += iono_line("MODEL NUMBER / STATION NAME", "COD001-01");
+    text += iono_line("MODEL TYPE (1=LOCAL,2=GLOBAL,3=STATION)", std::to_string(m.type));
+    text += iono_line("MAXIMUM DEGREE OF SPHERICAL HARMONICS", std::to_string(m.degree));
+    text += iono_line("MAXIMUM ORDER", std::to_string(m.order));
     text += "DEVELOPMENT WITH RESPECT TO\n";
-    text += labelled("  GEOGRAPHICAL (=1) OR GEOMAGNETIC (=2) FRAME", m.frame);
-    text += labelled("  MEAN (=1) OR TRUE (=2) POSITION OF THE SUN", "1");
-    text += labelled("MAPPING FUNCTION (0=NONE,1=1/COS)", std::to_string(m.mapping));
+    text += iono_line("  GEOGRAPHICAL (=1) OR GEOMAGNETIC (=2) FRAME", m.frame);
+    text += iono_line("  MEAN (=1) OR TRUE (=2) POSITION OF THE SUN", "1");
+    text += iono_line("MAPPING FUNCTION (0=NONE,1=1/COS)", std::to_string(m.mapping));
     if (m.heightLine)
-        text += labelled("HEIGHT OF SINGLE LAYER AND ITS RMS ERROR (KM)", "450.00    0.00");
+        text += iono_line("HEIGHT OF SINGLE LAYER AND ITS RMS ERROR (KM)", "450.00    0.00");
     text += "COORDINATES OF EARTH-CENTERED DIPOLE AXIS\n";
-    text += labelled("  LATITUDE OF NORTH GEOMAGNETIC POLE (DEGREES)", "80.17");
-    text += labelled("  EAST LONGITUDE (DEGREES)", "-72.37");
+    text += iono_line("  LATITUDE OF NORTH GEOMAGNETIC POLE (DEGREES)", "80.17");
+    text += iono_line("  EAST LONGITUDE (DEGREES)", "-72.37");
     text += "PERIOD OF VALIDITY\n";
-    text += labelled("  FROM EPOCH / REFERENCE EPOCH (Y,M,D,H,M,S)", "2010 01 01 00 00 00");
-    if (m.toLine) text += labelled("  TO EPOCH", m.to);
+    text += iono_line("  FROM EPOCH / REFERENCE EPOCH (Y,M,D,H,M,S)", "2010 01 01 00 00 00");
+    if (m.toLine) text += iono_line("  TO EPOCH", m.to);
     text += "LATITUDE BAND COVERED\n";
-    text += labelled("  MINIMUM LATITUDE (DEGREES)", "-87.64");
-    text += labelled("  MAXIMUM LATITUDE (DEGREES)", "87.70");
+    text += iono_line("  MINIMUM LATITUDE (DEGREES)", "-87.64");
+    text += iono_line("  MAXIMUM LATITUDE (DEGREES)", "87.70");
     text += "ADDITIONAL INFORMATION\n";
-    text += labelled("  NUMBER OF CONTRIBUTING STATIONS", "250");
-    text += labelled("  MAXIMUM TEC AND ITS RMS ERROR (TECU)", "63.92  0.62");
-    text += labelled("COMMENT / WARNING", "");
+    text += iono_line("  NUMBER OF CONTRIBUTING STATIONS", "250");
+    text += iono_line("  MAXIMUM TEC AND ITS RMS ERROR (TECU)", "63.92  0.62");
+    text += iono_line("COMMENT / WARNING", "");
     text += "COEFFICIENTS\n";
     text += "DEGREE  ORDER    VALUE (TECU)   RMS (TECU)\n";
     int value = 0;

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "import/import_test_support.h"
@@ -81,8 +80,7 @@ TEST(FileConverter, LeadingTextComesWithDamageFoundAfterIt) {
     const std::string text = "     3.04           OBSERVATION DATA    M\nline two\n";
     const std::string plain = dir.Write("lead.rnx", text);
     ASSERT_EQ(std::system(("gzip -f '" + plain + "'").c_str()), 0);
-    std::ifstream in(plain + ".gz", std::ios::binary);
-    std::string packed(std::istreambuf_iterator<char>(in), {});
+    const std::string packed = file_text(plain + ".gz");
     struct Case {
         const char* what;
         std::string bytes;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +54,19 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A header line of an ionosphere model: the label in columns 1-60, then ": " and the value.
+inline std::string iono_line(const std::string& label, const std::string& value) {
+    std::string line = label;
+    line.resize(60, ' ');
+    return line + ": " + value + "\n";
+}
 
 // Runs a converter over content written to a file of its own; report, when given, receives what
 // the conversion reported.

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -53,11 +52,6 @@ std::string packed(const ScratchDir& dir, const Packer& packer, const std::strin
     return out;
 }
 
-std::string file_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // What a stream gives to its end, and the problem that stopped it.
 struct Read {
     bool opened = false;
@@ -80,19 +74,13 @@ Read read_all(const std::string& path, vyr_import::Expansion expansion) {
     return read;
 }
 
-std::string labelled(const std::string& text, const std::string& label) {
-    std::string line = text;
-    line.resize(60, ' ');
-    return line + label + "\n";
-}
-
 // A compact RINEX 1.0 file of count epochs of one satellite, values as first differences.
 std::string compact_v1(int count) {
     std::string text =
-        labelled("1.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE") +
-        labelled("TOOL 1.0                                01-Jan-15 00:00", "CRINEX PROG / DATE") +
-        labelled("     2.11           OBSERVATION DATA    G (GPS)", "RINEX VERSION / TYPE") +
-        labelled("     2    L1    C1", "# / TYPES OF OBSERV") + labelled("", "END OF HEADER");
+        hdr("1.0                 COMPACT RINEX FORMAT", "CRINEX VERS   / TYPE") +
+        hdr("TOOL 1.0                                01-Jan-15 00:00", "CRINEX PROG / DATE") +
+        hdr("     2.11           OBSERVATION DATA    G (GPS)", "RINEX VERSION / TYPE") +
+        hdr("     2    L1    C1", "# / TYPES OF OBSERV") + hdr("", "END OF HEADER");
     for (int i = 0; i < count; ++i) {
         text += i == 0 ? "&15  2 13  0  0  0.0000000  0  1G07\n"
                        : std::string(24, ' ') + std::to_string(i % 10) + "\n";
@@ -176,7 +164,7 @@ TEST(InputText, DamagedAndCutFilesFailWithOneLineNamingWhatBroke) {
                      std::to_string(static_cast<int>(c.damage)));
         const std::string path = packed(dir, packer, "text", plain);
         if (path.empty()) continue;
-        std::string bytes = file_bytes(path);
+        std::string bytes = file_text(path);
         switch (c.damage) {
             case Damage::kChangedByte:
                 bytes[bytes.size() / 2] ^= 0x55;
@@ -286,7 +274,7 @@ TEST(InputText, ConvertersSeeTheReadFailureOfACompressedFileCutAtAnEpoch) {
     EXPECT_EQ(whole[0].epochs.size(), plain.at(0).epochs.size());
 
     // Only the trailer is missing: every epoch comes out, and still it is no success.
-    std::string bytes = file_bytes(path);
+    std::string bytes = file_text(path);
     bytes.resize(bytes.size() - 8);
     std::vector<VYR_STATION_RINEX> cut;
     EXPECT_NE(convert(dir.Write("cut.rnx.gz", bytes), cut, problem), VYR_OK);

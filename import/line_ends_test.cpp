@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -111,29 +109,17 @@ Reader compact() {
         const std::string expanded = path + ".expanded";
         const bool expandedWhole =
             Vyr_ExpandCompactRinex(path.c_str(), expanded.c_str(), line, problem);
-        std::ifstream in(expanded, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        o.content = text.str() + "|" + std::to_string(expandedWhole) + ":" + std::to_string(line) +
-                    ":" + problem;
-        for (char c : text.str()) o.records += c == '\n';
+        const std::string text = file_text(expanded);
+        o.content =
+            text + "|" + std::to_string(expandedWhole) + ":" + std::to_string(line) + ":" + problem;
+        for (char c : text) o.records += c == '\n';
         return o;
     };
 }
 
 std::string sample(const char* name) {
     const char* source = std::getenv("VYR_SOURCE_DIR");
-    std::ifstream in(std::string(source != nullptr ? source : ".") + "/samples/" + name,
-                     std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string labelled(const std::string& label, const std::string& value) {
-    std::string line = label;
-    line.resize(60, ' ');
-    return line + ": " + value + "\n";
+    return file_text(std::string(source != nullptr ? source : ".") + "/samples/" + name);
 }
 
 // A GPS and a GLONASS message of version 3 or 4 (with record lines), and a Galileo one.
@@ -188,18 +174,18 @@ TEST(LineEnds, EveryReaderReadsLfCrLfAndCrAlike) {
          navigation()},
         {"ionosphere model",
          "CODE'S GLOBAL IONOSPHERE MAPS\n" + std::string(72, '-') + "\n" +
-             labelled("MODEL TYPE (1=LOCAL,2=GLOBAL,3=STATION)", "2") +
-             labelled("MAXIMUM DEGREE OF SPHERICAL HARMONICS", "1") +
-             labelled("MAXIMUM ORDER", "1") +
-             labelled("  GEOGRAPHICAL (=1) OR GEOMAGNETIC (=2) FRAME", "2") +
-             labelled("MAPPING FUNCTION (0=NONE,1=1/COS)", "1") +
-             labelled("HEIGHT OF SINGLE LAYER AND ITS RMS ERROR (KM)", "450.00    0.00") +
-             labelled("  LATITUDE OF NORTH GEOMAGNETIC POLE (DEGREES)", "80.17") +
-             labelled("  EAST LONGITUDE (DEGREES)", "-72.37") +
-             labelled("  FROM EPOCH / REFERENCE EPOCH (Y,M,D,H,M,S)", "2010 01 01 00 00 00") +
-             labelled("  TO EPOCH", "2010 01 01 02 00 00") +
-             labelled("  MINIMUM LATITUDE (DEGREES)", "-87.64") +
-             labelled("  MAXIMUM LATITUDE (DEGREES)", "87.70") +
+             iono_line("MODEL TYPE (1=LOCAL,2=GLOBAL,3=STATION)", "2") +
+             iono_line("MAXIMUM DEGREE OF SPHERICAL HARMONICS", "1") +
+             iono_line("MAXIMUM ORDER", "1") +
+             iono_line("  GEOGRAPHICAL (=1) OR GEOMAGNETIC (=2) FRAME", "2") +
+             iono_line("MAPPING FUNCTION (0=NONE,1=1/COS)", "1") +
+             iono_line("HEIGHT OF SINGLE LAYER AND ITS RMS ERROR (KM)", "450.00    0.00") +
+             iono_line("  LATITUDE OF NORTH GEOMAGNETIC POLE (DEGREES)", "80.17") +
+             iono_line("  EAST LONGITUDE (DEGREES)", "-72.37") +
+             iono_line("  FROM EPOCH / REFERENCE EPOCH (Y,M,D,H,M,S)", "2010 01 01 00 00 00") +
+             iono_line("  TO EPOCH", "2010 01 01 02 00 00") +
+             iono_line("  MINIMUM LATITUDE (DEGREES)", "-87.64") +
+             iono_line("  MAXIMUM LATITUDE (DEGREES)", "87.70") +
              "DEGREE  ORDER    VALUE (TECU)   RMS (TECU)\n"
              "    0      0     27.69848683     0.0089\n"
              "    1      0      1.16843400     0.0076\n"

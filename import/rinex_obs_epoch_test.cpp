@@ -1,41 +1,26 @@
 #include <gtest/gtest.h>
 
 #include <vyr/file_converter.h>
-#include "gnss/rinex_codes.h"
 #include "import/import_test_support.h"
 
 using import_test::signal_of;
+using rnx_test::epoch;
 using rnx_test::sat;
+using rnx_test::val;
 
 namespace {
 
-RNX_OBS_VALUE value(const char* code, double v, uint8_t lli = 0, uint8_t ssi = 0) {
-    const uint32_t kind = code[0] == 'C'   ? vyr_gnss::kRnxKindCode
-                          : code[0] == 'L' ? vyr_gnss::kRnxKindPhase
-                          : code[0] == 'D' ? vyr_gnss::kRnxKindDoppler
-                                           : vyr_gnss::kRnxKindStrength;
-    return RNX_OBS_VALUE{
-        {kind, vyr_gnss::rinex_band_code(code[1]), vyr_gnss::rinex_attribute_code(code[2])},
-        v,
-        lli,
-        ssi};
-}
-
 RNX_OBS_EPOCH epoch_at(std::vector<RNX_OBS_SAT> sats) {
-    RNX_OBS_EPOCH e{};
-    e.time = RNX_TIME{eTIMESYS_GPS, 2018, 7, 29, 12, 0, 30.0};
-    e.flag = eEPOCHFLAG_OK;
-    e.satellites = std::move(sats);
-    return e;
+    return epoch(RNX_TIME{eTIMESYS_GPS, 2018, 7, 29, 12, 0, 30.0}, std::move(sats));
 }
 
 const bool kNoStrength[5][12] = {};
 
 TEST(ConvertToObsEpoch, TimeSignalsFlagsAndQuality) {
     const RNX_OBS_EPOCH in = epoch_at({sat(eSATSYS_GPS, 5,
-                                           {value("C1C", 20000000.5), value("L1C", 1.05e8, 1, 7),
-                                            value("D1C", -1234.5), value("S1C", 45.26)}),
-                                       sat(eSATSYS_GLONASS, 12, {value("C1C", 21000000.0)})});
+                                           {val("C1C", 20000000.5), val("L1C", 1.05e8, 1, 7),
+                                            val("D1C", -1234.5), val("S1C", 45.26)}),
+                                       sat(eSATSYS_GLONASS, 12, {val("C1C", 21000000.0)})});
     bool strength[5][12] = {};
     strength[eSATSYS_GPS][VYR_OBS_L1CA] = true;
     VYR_OBSERVATIONEPOCH out;
@@ -57,16 +42,16 @@ TEST(ConvertToObsEpoch, TimeSignalsFlagsAndQuality) {
     // Without a strength observation in the file, the phase's digit gives the quality.
     ASSERT_EQ(Vyr_ConvertToObsEpoch(in, kNoStrength, out), VYR_OK);
     EXPECT_EQ(+signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 905);  // S1C still read
-    const RNX_OBS_EPOCH digitOnly = epoch_at({sat(eSATSYS_GPS, 5, {value("L1C", 1.0e8, 0, 7)})});
+    const RNX_OBS_EPOCH digitOnly = epoch_at({sat(eSATSYS_GPS, 5, {val("L1C", 1.0e8, 0, 7)})});
     ASSERT_EQ(Vyr_ConvertToObsEpoch(digitOnly, kNoStrength, out), VYR_OK);
     EXPECT_EQ(+signal_of(out.satellites[0], VYR_OBS_L1CA)->quality, 890);  // digit 7
 }
 
 TEST(ConvertToObsEpoch, ABlankValueNeverOverwritesAFilledOneOfTheSameType) {
     // C2L and C2X are both the L2C code: C2X written as 0.000 after a filled C2L.
-    const RNX_OBS_EPOCH in = epoch_at({sat(
-        eSATSYS_GPS, 7,
-        {value("C2L", 22000000.25), value("C2X", 0.0), value("L2L", 0.0), value("L2X", 8.5e7)})});
+    const RNX_OBS_EPOCH in = epoch_at(
+        {sat(eSATSYS_GPS, 7,
+             {val("C2L", 22000000.25), val("C2X", 0.0), val("L2L", 0.0), val("L2X", 8.5e7)})});
     VYR_OBSERVATIONEPOCH out;
     ASSERT_EQ(Vyr_ConvertToObsEpoch(in, kNoStrength, out), VYR_OK);
     const auto* l2c = signal_of(out.satellites.at(0), VYR_OBS_L2C);
@@ -78,10 +63,9 @@ TEST(ConvertToObsEpoch, ABlankValueNeverOverwritesAFilledOneOfTheSameType) {
 }
 
 TEST(ConvertToObsEpoch, SbasNumbersOtherSystemsAndEvents) {
-    RNX_OBS_EPOCH in = epoch_at({sat(eSATSYS_SBAS, 120, {value("C1C", 1.0)}),
-                                 sat(eSATSYS_SBAS, 105, {value("C1C", 2.0)}),
-                                 sat(eSATSYS_OTHER, 3, {value("C1C", 3.0)}),
-                                 sat(eSATSYS_GALILEO, 11, {value("S1C", 40.0)})});
+    RNX_OBS_EPOCH in = epoch_at(
+        {sat(eSATSYS_SBAS, 120, {val("C1C", 1.0)}), sat(eSATSYS_SBAS, 105, {val("C1C", 2.0)}),
+         sat(eSATSYS_OTHER, 3, {val("C1C", 3.0)}), sat(eSATSYS_GALILEO, 11, {val("S1C", 40.0)})});
     VYR_OBSERVATIONEPOCH out;
     ASSERT_EQ(Vyr_ConvertToObsEpoch(in, kNoStrength, out), VYR_OK);
     ASSERT_EQ(out.satellites.size(), 2u);

@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,13 +49,6 @@ VYR_OBSERVATIONEPOCH epoch_at(int second, Occupation occupation) {
         epoch.satellites.push_back(sv);
     }
     return epoch;
-}
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 size_t count_of(const std::string& text, const std::string& what) {
@@ -155,7 +147,7 @@ TEST_F(StationExportTest, OccupationChangesBecomeEventRecordsWithTheirSites) {
     EXPECT_EQ(value_of(result.epochs), 5u);
     EXPECT_EQ(value_of(result.valuesNotWritten), 0u);
     ASSERT_EQ(fs::path(result.path).parent_path(), out);
-    const std::string text = slurp(result.path);
+    const std::string text = import_test::file_text(result.path);
 
     // The first site is the header's; moving (RINEX 2) and the new site (3) are events.
     EXPECT_EQ(record_flags(text), (std::vector<int>{0, 0, 2, 0, 0, 3, 0}));
@@ -195,7 +187,7 @@ TEST_F(StationExportTest, AKinematicStartIsAnEventRightAfterTheHeader) {
     auto station = MakeStation("ROVER", {kKinematic, kKinematic});
     VYR_RINEX_EXPORT_RESULT result;
     ASSERT_EQ(station->ExportRinexEx(scratch.Path("out").c_str(), {}, result), VYR_OK);
-    EXPECT_EQ(record_flags(slurp(result.path)), (std::vector<int>{2, 0, 0}));
+    EXPECT_EQ(record_flags(import_test::file_text(result.path)), (std::vector<int>{2, 0, 0}));
 }
 
 TEST_F(StationExportTest, ThePlainCallWritesIntoRinexOutputJoinedWithASlash) {
@@ -299,7 +291,7 @@ TEST_F(StationExportTest, TheFilterChoosesEpochsAndSystems) {
     VYR_RINEX_EXPORT_RESULT result;
     ASSERT_EQ(station->ExportRinexEx(scratch.Path("out").c_str(), options, result), VYR_OK);
     EXPECT_EQ(value_of(result.epochs), 5u);
-    const std::string text = slurp(result.path);
+    const std::string text = import_test::file_text(result.path);
     EXPECT_EQ(text.find("R    "), std::string::npos);  // no GLONASS types
     EXPECT_EQ(text.find("R03"), std::string::npos);
     EXPECT_NE(text.find("     3.05"), std::string::npos);

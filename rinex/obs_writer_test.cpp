@@ -21,9 +21,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using rnx_test::code;
+using rnx_test::epoch;
 using rnx_test::RecordingErrors;
 using rnx_test::RecordingObs;
 using rnx_test::sat;
+using rnx_test::val;
 
 class TempDir {
 public:
@@ -69,27 +72,9 @@ std::string header_line(const std::string& text, const std::string& label, int n
     return {};
 }
 
-RNX_OBS_CODE code(const char* text) {
-    RNX_OBS_CODE c{};
-    rnx::parse_obs_code(text, c);
-    return c;
-}
-
 RNX_TIME at(int h, int mi, double s) {
     return RNX_TIME{
         eTIMESYS_GPS, 2024, 3, 15, static_cast<uint8_t>(h), static_cast<uint8_t>(mi), s};
-}
-
-RNX_OBS_VALUE val(const char* c, double v, uint8_t lli = 0, uint8_t ssi = 0) {
-    return RNX_OBS_VALUE{code(c), v, lli, ssi};
-}
-
-RNX_OBS_EPOCH epoch(const RNX_TIME& t, std::vector<RNX_OBS_SAT> sats) {
-    RNX_OBS_EPOCH e{};
-    e.time = t;
-    e.flag = eEPOCHFLAG_OK;
-    e.satellites = std::move(sats);
-    return e;
 }
 
 struct Writer {

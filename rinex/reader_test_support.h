@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "rinex/codes.h"
 #include "rinex/rnx_reader.h"
 
 namespace rnx_test {
@@ -50,6 +51,23 @@ inline RNX_OBS_SAT sat(eSATSYS system, uint8_t number, std::vector<RNX_OBS_VALUE
     s.number = number;
     s.values = std::move(values);
     return s;
+}
+
+// An observation code from its three characters ("C1C"), a value of it, an epoch of satellites.
+inline RNX_OBS_CODE code(const char* text) {
+    RNX_OBS_CODE c{};
+    rnx::parse_obs_code(text, c);
+    return c;
+}
+inline RNX_OBS_VALUE val(const char* c, double v, uint8_t lli = 0, uint8_t ssi = 0) {
+    return RNX_OBS_VALUE{code(c), v, lli, ssi};
+}
+inline RNX_OBS_EPOCH epoch(const RNX_TIME& t, std::vector<RNX_OBS_SAT> sats) {
+    RNX_OBS_EPOCH e{};
+    e.time = t;
+    e.flag = eEPOCHFLAG_OK;
+    e.satellites = std::move(sats);
+    return e;
 }
 
 inline std::string obs(double value, int lli = -1, int ssi = -1) {
