@@ -293,13 +293,10 @@ protected:
     }
 };
 
-TEST_F(IonoModelsTest, KlobucharModels) {
+TEST_F(IonoModelsTest, KlobucharAndGlobalRegionalModels) {
     check<IVyrIonoKlobucharEx, IVyrCollectionIonoKlobucharModel, VYR_IONO_KLOBUCHAR_MODEL>(
         &IVyrCommonDataEx::GetIonoKlobucharEx, kStorageIonoKlobucharResult,
         kStreamIonoKlobucharModel);
-}
-
-TEST_F(IonoModelsTest, GlobalRegionalModels) {
     check<IVyrIonoGlobalRegEx, IVyrCollectionIonoGlobalRegModel, VYR_IONO_GLOBALREG_MODEL>(
         &IVyrCommonDataEx::GetIonoGlobalRegEx, kStorageIonoGlobalRegResult,
         kStreamIonoGlobalRegModel);

@@ -54,13 +54,10 @@ TEST_F(LinearCombination, IonosphereFreeCoefficientsFollowTheFrequencyRatio) {
     Combination combination(storage, VYR_RESIDUAL_COMBINATION_IONO_FREE,
                             {VYR_RESIDUAL_L1_CODE, VYR_RESIDUAL_L2_CODE}, kV, nullptr);
     ASSERT_EQ(combination.Status(), VYR_OK);
-    const double expectedC1 = 154.0 * 154.0 / (154.0 * 154.0 - 120.0 * 120.0);
-    const double expectedC2 = -120.0 * 120.0 / (154.0 * 154.0 - 120.0 * 120.0);
-    double c1 = 0, c2 = 0;
+    double c1 = 0, c2 = 0;  // f1² / (f1² - f2²) and -f2² / (f1² - f2²), f1 : f2 = 154 : 120
     ASSERT_TRUE(combination.Coefficients(VYR_SATSYS_GPS, c1, c2));
-    EXPECT_NEAR(c1, expectedC1, 1e-9);
-    EXPECT_NEAR(c2, expectedC2, 1e-9);
-    EXPECT_NEAR(c1, 2.546, 1e-3);
+    EXPECT_NEAR(c1, 2.5457277801631, 1e-12);
+    EXPECT_NEAR(c2, -1.5457277801631, 1e-12);
     EXPECT_FALSE(combination.Coefficients(VYR_SATSYS_GALILEO, c1, c2));  // L2 is not Galileo's
     EXPECT_FALSE(combination.Coefficients(VYR_SATSYS_GLONASS, c1, c2));  // no channel map
 
@@ -68,7 +65,7 @@ TEST_F(LinearCombination, IonosphereFreeCoefficientsFollowTheFrequencyRatio) {
     ASSERT_EQ(combination.GetFirst(r), VYR_OK);
     ASSERT_EQ(r.residuals.size(), 1u);
     EXPECT_TRUE(r.residuals[0].sat == kGps5);
-    EXPECT_NEAR(value_of(r.residuals[0].residual), expectedC1 * 2.0 + expectedC2 * 1.0, 1e-9);
+    EXPECT_NEAR(value_of(r.residuals[0].residual), 2 * 2.5457277801631 - 1.5457277801631, 1e-9);
 }
 
 TEST_F(LinearCombination, GlonassTakesPartOnlyWithAChannelMap) {

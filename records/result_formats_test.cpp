@@ -13,13 +13,14 @@ namespace {
 // Expected stored bytes, built value by value.
 struct Bytes {
     std::vector<uint8_t> data;
-    template <class T>
-    Bytes& put(T value) {
-        const auto* p = reinterpret_cast<const uint8_t*>(&value);
-        data.insert(data.end(), p, p + sizeof value);
+    template <class... T>
+    Bytes& put(T... values) {
+        (data.insert(data.end(), reinterpret_cast<const uint8_t*>(&values),
+                     reinterpret_cast<const uint8_t*>(&values) + sizeof values),
+         ...);
         return *this;
     }
-    Bytes& sat(int32_t system, uint8_t prn) { return put(system).put(prn); }
+    Bytes& sat(int32_t system, uint8_t prn) { return put(system, prn); }
     Bytes& zeros(size_t n) {
         data.insert(data.end(), n, 0);
         return *this;
@@ -47,7 +48,7 @@ TEST_F(ResultFormat, ResidualIsTimeThenCountedThirteenByteEntries) {
     residual.time = 55000.25;
     residual.residuals = {{{VYR_SATSYS_GPS, 5}, 1.5}, {{VYR_SATSYS_GLONASS, 3}, -0.25}};
     const auto expected =
-        Bytes().put(55000.25).put(uint32_t{2}).sat(1, 5).put(1.5).sat(2, 3).put(-0.25).data;
+        Bytes().put(55000.25, uint32_t{2}).sat(1, 5).put(1.5).sat(2, 3).put(-0.25).data;
     ASSERT_EQ(written(residual), expected);
     ASSERT_EQ(expected.size(), 8u + 4u + 2u * 13u);
     VYR_RESIDUAL back;
@@ -70,7 +71,7 @@ TEST_F(ResultFormat, OlderResidualsNameSatellitesByTheirCompactNumber) {
                           {127, {VYR_SATSYS_NONE, 0}},   {255, {VYR_SATSYS_NONE, 0}}};
     for (uint32_t version : {1u, 2u}) {
         for (const Case& c : cases) {
-            const auto stored = Bytes().put(55000.5).put(uint32_t{1}).put(c.stored).put(2.75).data;
+            const auto stored = Bytes().put(55000.5, uint32_t{1}, c.stored, 2.75).data;
             VYR_RESIDUAL back;
             ASSERT_TRUE(read_back(stored, version, back)) << int(c.stored);
             ASSERT_EQ(back.residuals.size(), 1u);
@@ -91,51 +92,33 @@ TEST_F(ResultFormat, SatelliteRecordsStoreTheSatelliteThenTheirCountedEntries) {
     tracking.sat = {VYR_SATSYS_GALILEO, 11};
     tracking.intervals = {{55000.0, 55000.5, 2}};
     EXPECT_EQ(written(tracking),
-              Bytes().sat(3, 11).put(uint32_t{1}).put(55000.0).put(55000.5).put(uint8_t{2}).data);
+              Bytes().sat(3, 11).put(uint32_t{1}, 55000.0, 55000.5, uint8_t{2}).data);
 
     VYR_AMBIGUITY_STATUS_SV ambiguity;
     ambiguity.sat = {VYR_SATSYS_GPS, 7};
     ambiguity.status = {{55000.125, 12.0, 1u, 0.5f}};
-    EXPECT_EQ(written(ambiguity), Bytes()
-                                      .sat(1, 7)
-                                      .put(uint32_t{1})
-                                      .put(55000.125)
-                                      .put(12.0)
-                                      .put(uint32_t{1})
-                                      .put(0.5f)
-                                      .data);
+    EXPECT_EQ(written(ambiguity),
+              Bytes().sat(1, 7).put(uint32_t{1}, 55000.125, 12.0, uint32_t{1}, 0.5f).data);
 
     VYR_SV_STAT stat;
     stat.sat = {VYR_SATSYS_SBAS, 4};
     stat.bands = {{VYR_BAND_L1, 900u, 0.25f}, {VYR_BAND_L5, 880u, 0.5f}};
     EXPECT_EQ(written(stat), Bytes()
                                  .sat(4, 4)
-                                 .put(uint32_t{2})
-                                 .put(int32_t{1})
-                                 .put(uint32_t{900})
-                                 .put(0.25f)
-                                 .put(int32_t{3})
-                                 .put(uint32_t{880})
-                                 .put(0.5f)
+                                 .put(uint32_t{2}, int32_t{1}, uint32_t{900}, 0.25f, int32_t{3},
+                                      uint32_t{880}, 0.5f)
                                  .data);
 
     VYR_EPOCH_SVINFO info;
     info.time = 55001.0;
     info.info = {7, 9, 1.5f, 1.0f, 2.0f, 0x10u};
     info.satellites = {{{VYR_SATSYS_GLONASS, 9}, int16_t{4512}, uint16_t{27000}}};
-    const auto infoBytes = Bytes()
-                               .put(55001.0)
-                               .put(uint8_t{7})
-                               .put(uint8_t{9})
-                               .put(1.5f)
-                               .put(1.0f)
-                               .put(2.0f)
-                               .put(uint32_t{0x10})
-                               .put(uint32_t{1})
-                               .sat(2, 9)
-                               .put(int16_t{4512})
-                               .put(uint16_t{27000})
-                               .data;
+    const auto infoBytes =
+        Bytes()
+            .put(55001.0, uint8_t{7}, uint8_t{9}, 1.5f, 1.0f, 2.0f, uint32_t{0x10}, uint32_t{1})
+            .sat(2, 9)
+            .put(int16_t{4512}, uint16_t{27000})
+            .data;
     EXPECT_EQ(written(info), infoBytes);
     EXPECT_EQ(infoBytes.size(), 8u + 18u + 4u + 9u);
     VYR_EPOCH_SVINFO infoBack;
@@ -149,21 +132,19 @@ TEST_F(ResultFormat, SatelliteRecordsStoreTheSatelliteThenTheirCountedEntries) {
 TEST_F(ResultFormat, OlderSatelliteRecordsAreConverted) {
     VYR_TRACKING_STATUS_SV tracking;
     ASSERT_TRUE(
-        read_back(Bytes().put(uint8_t{40}).put(uint32_t{1}).put(1.0).put(2.0).put(uint8_t{1}).data,
-                  2, tracking));
+        read_back(Bytes().put(uint8_t{40}, uint32_t{1}, 1.0, 2.0, uint8_t{1}).data, 2, tracking));
     EXPECT_TRUE((tracking.sat == VYR_SATID{VYR_SATSYS_GLONASS, 8}));
     ASSERT_EQ(tracking.intervals.size(), 1u);
     EXPECT_EQ(value_of(tracking.intervals[0].end), 2.0);
 
     VYR_AMBIGUITY_STATUS_SV ambiguity;
-    ASSERT_TRUE(read_back(Bytes().put(uint8_t{60}).put(uint32_t{0}).data, 1, ambiguity));
+    ASSERT_TRUE(read_back(Bytes().put(uint8_t{60}, uint32_t{0}).data, 1, ambiguity));
     EXPECT_TRUE((ambiguity.sat == VYR_SATID{VYR_SATSYS_GALILEO, 4}));
     EXPECT_TRUE(ambiguity.status.empty());
 
     VYR_SV_STAT stat;
-    ASSERT_TRUE(read_back(
-        Bytes().put(uint8_t{110}).put(uint32_t{1}).put(int32_t{1}).put(uint32_t{3}).put(1.f).data,
-        1, stat));
+    ASSERT_TRUE(read_back(Bytes().put(uint8_t{110}, uint32_t{1}, int32_t{1}, uint32_t{3}, 1.f).data,
+                          1, stat));
     EXPECT_TRUE((stat.sat == VYR_SATID{VYR_SATSYS_SBAS, 4}));
     ASSERT_EQ(stat.bands.size(), 1u);
     EXPECT_EQ(value_of(stat.bands[0].observations), 3u);
@@ -172,13 +153,8 @@ TEST_F(ResultFormat, OlderSatelliteRecordsAreConverted) {
     const auto old = Bytes()
                          .put(55000.0)
                          .zeros(18)
-                         .put(uint32_t{2})
-                         .put(uint8_t{3})
-                         .put(int16_t{100})
-                         .put(uint16_t{200})
-                         .put(uint8_t{34})
-                         .put(int16_t{-5})
-                         .put(uint16_t{300})
+                         .put(uint32_t{2}, uint8_t{3}, int16_t{100}, uint16_t{200}, uint8_t{34},
+                              int16_t{-5}, uint16_t{300})
                          .data;
     ASSERT_TRUE(read_back(old, 2, info));
     ASSERT_EQ(info.satellites.size(), 2u);
@@ -191,8 +167,7 @@ TEST_F(ResultFormat, OffsetsPositionsAndStatisticsHaveOneLayoutInEveryVersion) {
     VYR_RESIDUAL_OFFSET_SV offset;
     offset.slot = 7;
     offset.intervals = {{55000.0, 55000.5, 0.125}};
-    const auto offsetBytes =
-        Bytes().put(uint8_t{7}).put(uint32_t{1}).put(55000.0).put(55000.5).put(0.125).data;
+    const auto offsetBytes = Bytes().put(uint8_t{7}, uint32_t{1}, 55000.0, 55000.5, 0.125).data;
     EXPECT_EQ(written(offset), offsetBytes);
 
     VYR_POINT_POSITION position;
@@ -206,13 +181,7 @@ TEST_F(ResultFormat, OffsetsPositionsAndStatisticsHaveOneLayoutInEveryVersion) {
               Bytes().put(uint32_t{0x01020304}).data);
     // The map follows the fixed part in ascending key order.
     EXPECT_EQ(std::vector<uint8_t>(positionBytes.begin() + 158, positionBytes.end()),
-              Bytes()
-                  .put(uint32_t{2})
-                  .put(uint32_t{3})
-                  .put(uint32_t{50})
-                  .put(uint32_t{9})
-                  .put(uint32_t{100})
-                  .data);
+              Bytes().put(uint32_t{2}, uint32_t{3}, uint32_t{50}, uint32_t{9}, uint32_t{100}).data);
 
     VYR_AMBIGUITY_STAT stat;
     stat.summary.total = 10;
@@ -224,7 +193,7 @@ TEST_F(ResultFormat, OffsetsPositionsAndStatisticsHaveOneLayoutInEveryVersion) {
     EXPECT_EQ(statBytes.size(), 28u + (4 + 24) + (4 + 4 + 16) + (4 + 8 + 32) + (4 + 4 + 32));
     EXPECT_EQ(std::vector<uint8_t>(statBytes.begin() + 28 + 28 + 24,
                                    statBytes.begin() + 28 + 28 + 24 + 12),
-              Bytes().put(uint32_t{1}).put(0x1122334455667788ull).data);
+              Bytes().put(uint32_t{1}, 0x1122334455667788ull).data);
 
     for (uint32_t version : {1u, 2u, 3u}) {
         VYR_RESIDUAL_OFFSET_SV offsetBack;
@@ -247,7 +216,7 @@ TEST_F(ResultFormat, OffsetsPositionsAndStatisticsHaveOneLayoutInEveryVersion) {
 TEST_F(ResultFormat, CycleSlipAndKernelStatisticsArePackedBytes) {
     VYR_CYCLE_SLIP slip{55000.75, {VYR_SATSYS_GLONASS, 2}, VYR_BAND_L2, 1, -3.0f};
     EXPECT_EQ(written(slip),
-              Bytes().put(55000.75).sat(2, 2).put(int32_t{2}).put(uint8_t{1}).put(-3.0f).data);
+              Bytes().put(55000.75).sat(2, 2).put(int32_t{2}, uint8_t{1}, -3.0f).data);
     VYR_KERNEL_STAT kernel{};
     kernel.epochsProcessed = 2880;
     kernel.ambiguitiesTotal = 77;
@@ -261,7 +230,7 @@ TEST_F(ResultFormat, CycleSlipAndKernelStatisticsArePackedBytes) {
 // A damaged count neither reserves its size nor reads beyond the stream: the record fails and a
 // whole-stream read reports it.
 TEST_F(ResultFormat, DamagedCountsEndAtTheStreamEnd) {
-    const auto damaged = Bytes().put(55000.0).put(uint32_t{0xFFFFFFFF}).sat(1, 1).put(1.0).data;
+    const auto damaged = Bytes().put(55000.0, uint32_t{0xFFFFFFFF}).sat(1, 1).put(1.0).data;
     for (uint32_t version : {1u, 3u}) {
         VYR_RESIDUAL residual;
         EXPECT_FALSE(read_back(damaged, version, residual));
@@ -271,7 +240,7 @@ TEST_F(ResultFormat, DamagedCountsEndAtTheStreamEnd) {
     EXPECT_FALSE(read_back(Bytes().sat(1, 1).put(uint32_t{0x7FFFFFFF}).data, 3, stat));
     EXPECT_LE(stat.bands.capacity(), vyr_records::kMaxReservedElements);
     VYR_POINT_POSITION position;
-    auto positionBytes = Bytes().zeros(158).put(uint32_t{0xFFFFFFF0}).put(uint32_t{1}).data;
+    auto positionBytes = Bytes().zeros(158).put(uint32_t{0xFFFFFFF0}, uint32_t{1}).data;
     EXPECT_FALSE(read_back(positionBytes, 3, position));
 }
 

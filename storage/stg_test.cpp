@@ -265,49 +265,43 @@ const DispositionCase kDispositionCases[] = {
     {"Existing", -1, 3, kUntouched, "old"},
 };
 
-// Runs every case on a stream (storage false) or on a storage holding the stream "Marker".
-void run_disposition_cases(bool storage) {
-    for (const DispositionCase& c : kDispositionCases) {
-        const std::string what = std::string(c.name) + " mode " + std::to_string(c.mode) +
-                                 " disposition " + std::to_string(c.disposition);
-        auto bytes = memory_bytes();
-        {
-            CStg root;
-            ASSERT_TRUE(root.CreateDocumentOnLockBytes(bytes.Get()));
-            if (storage) {
-                CStg existing;
-                ASSERT_TRUE(root.CreateSubStorage(u"Existing", STGM_READWRITE, existing));
-                put_stream(existing, "Marker", "old");
-            } else {
-                put_stream(root, "Existing", "old");
+// Every case runs on a stream and on a storage holding the stream "Marker".
+TEST(CStgDispositionTest, OpenOrCreateStreamAndSubStorageFollowTheDispositionTable) {
+    for (const bool storage : {false, true})
+        for (const DispositionCase& c : kDispositionCases) {
+            const std::string what = std::string(storage ? "storage " : "stream ") + c.name +
+                                     " mode " + std::to_string(c.mode) + " disposition " +
+                                     std::to_string(c.disposition);
+            auto bytes = memory_bytes();
+            {
+                CStg root;
+                ASSERT_TRUE(root.CreateDocumentOnLockBytes(bytes.Get()));
+                if (storage) {
+                    CStg existing;
+                    ASSERT_TRUE(root.CreateSubStorage(u"Existing", STGM_READWRITE, existing));
+                    put_stream(existing, "Marker", "old");
+                } else {
+                    put_stream(root, "Existing", "old");
+                }
+                ASSERT_FALSE(
+                    root.DestroyElement(std::string(40, 'x').c_str()));  // too long: kUntouched
+                CStg child;
+                CStm stream;
+                const bool opened =
+                    storage ? root.OpenOrCreateSubStorage(c.name, c.mode, c.disposition, child)
+                            : root.OpenOrCreateStream(c.name, c.mode, c.disposition, stream);
+                EXPECT_EQ(opened, c.status == S_OK) << what;
+                EXPECT_EQ(root.GetLastError(), c.status) << what;
+                EXPECT_EQ(storage ? child.GetAccessMode() : stream.GetAccessMode(),
+                          opened ? c.mode : vyr::kAccessClosed)
+                    << what;
             }
-            ASSERT_FALSE(
-                root.DestroyElement(std::string(40, 'x').c_str()));  // too long: kUntouched
-            CStg child;
-            CStm stream;
-            const bool opened =
-                storage ? root.OpenOrCreateSubStorage(c.name, c.mode, c.disposition, child)
-                        : root.OpenOrCreateStream(c.name, c.mode, c.disposition, stream);
-            EXPECT_EQ(opened, c.status == S_OK) << what;
-            EXPECT_EQ(root.GetLastError(), c.status) << what;
-            EXPECT_EQ(storage ? child.GetAccessMode() : stream.GetAccessMode(),
-                      opened ? c.mode : vyr::kAccessClosed)
-                << what;
+            const Tree tree = tree_of(bytes.Get());
+            std::optional<std::string> after;
+            if (tree.count(c.name) != 0) after = tree.at(c.name);
+            if (storage && after) after = tree.count(c.name + std::string("/Marker")) ? "old" : "";
+            EXPECT_EQ(after, c.after) << what;
         }
-        const Tree tree = tree_of(bytes.Get());
-        std::optional<std::string> after;
-        if (tree.count(c.name) != 0) after = tree.at(c.name);
-        if (storage && after) after = tree.count(c.name + std::string("/Marker")) ? "old" : "";
-        EXPECT_EQ(after, c.after) << what;
-    }
-}
-
-TEST(CStgDispositionTest, OpenOrCreateStreamFollowsTheDispositionTable) {
-    run_disposition_cases(false);
-}
-
-TEST(CStgDispositionTest, OpenOrCreateSubStorageFollowsTheDispositionTable) {
-    run_disposition_cases(true);
 }
 
 TEST(CStgDispositionTest, OpenAlwaysReplacesNothingWhenTheOpenFailsForAnotherReason) {

@@ -1,13 +1,7 @@
 // `vyr cfb` end to end: the command run as a person runs it, on documents it packs itself or the
 // engine writes, judged by its output, its exit status and the files it leaves.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,15 +15,11 @@
 namespace {
 
 using vyr_cli_test::Outcome;
-using vyr_cli_test::run_vyr;
+using vyr_cli_test::put_file;
 using vyr_cli_test::slurp;
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-void spill(const fs::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary);
-    out << bytes;
-}
 
 std::string pattern(size_t n, unsigned seed) {
     std::string s(n, '\0');
@@ -42,13 +32,12 @@ protected:
     // A folder tree that crosses the mini stream boundary and nests storages.
     fs::path sample_tree() {
         const fs::path t = dir / "tree";
-        fs::create_directories(t / "Sub" / "Deeper");
         fs::create_directories(t / "Empty");
-        spill(t / "zero", "");
-        spill(t / "mini", pattern(4095, 1));
-        spill(t / "Sub" / "cutoff", pattern(4096, 2));
-        spill(t / "Sub" / "Deeper" / "past", pattern(4097, 3));
-        spill(t / "Sub" / "Deeper" / "big", pattern(300000, 4));
+        put_file(t / "zero", "");
+        put_file(t / "mini", pattern(4095, 1));
+        put_file(t / "Sub" / "cutoff", pattern(4096, 2));
+        put_file(t / "Sub" / "Deeper" / "past", pattern(4097, 3));
+        put_file(t / "Sub" / "Deeper" / "big", pattern(300000, 4));
         return t;
     }
 };
@@ -63,21 +52,17 @@ const char* const kSampleListing =
     "mini\tstream\t4095\n"
     "zero\tstream\t0\n";
 
-TEST_F(CfbCli, PackThenLsListsEveryElementSortedByBytes) {
+TEST_F(CfbCli, PackThenLsListsEveryElementSortedByBytesAsTextOrJson) {
     const fs::path doc = dir / "doc.cfb";
     const Outcome pack = vyr({"cfb", "pack", sample_tree().string(), doc.string()});
     ASSERT_EQ(pack.status, 0) << pack.err;
     const Outcome ls = vyr({"cfb", "ls", doc.string()});
     EXPECT_EQ(ls.status, 0) << ls.err;
     EXPECT_EQ(ls.out, kSampleListing);
-}
 
-TEST_F(CfbCli, LsJsonGivesPathKindAndSize) {
-    const fs::path doc = dir / "doc.cfb";
-    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
-    const Outcome ls = vyr({"cfb", "ls", doc.string(), "--json"});
-    ASSERT_EQ(ls.status, 0) << ls.err;
-    const auto json = nlohmann::json::parse(ls.out);
+    const Outcome listed = vyr({"cfb", "ls", doc.string(), "--json"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    const auto json = nlohmann::json::parse(listed.out);
     ASSERT_TRUE(json.is_array());
     ASSERT_EQ(json.size(), 8u);
     EXPECT_EQ(json[3]["path"], "Sub/Deeper/big");
@@ -89,10 +74,9 @@ TEST_F(CfbCli, LsJsonGivesPathKindAndSize) {
 
 TEST_F(CfbCli, LsEscapesControlCharactersInNames) {
     const fs::path t = dir / "odd";
-    fs::create_directories(t);
-    spill(t / "tab\there", "x");
-    spill(t / "bell\x07", "y");
-    spill(t / "del\x7f", "z");
+    put_file(t / "tab\there", "x");
+    put_file(t / "bell\x07", "y");
+    put_file(t / "del\x7f", "z");
     const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
     const Outcome ls = vyr({"cfb", "ls", doc.string()});
@@ -102,7 +86,7 @@ TEST_F(CfbCli, LsEscapesControlCharactersInNames) {
               "tab\\x09here\tstream\t1\n");
 }
 
-TEST_F(CfbCli, CatWritesTheExactBytesOfOneStream) {
+TEST_F(CfbCli, CatWritesTheExactBytesOfOneStreamOrFailsNamingIt) {
     const fs::path doc = dir / "doc.cfb";
     const fs::path t = sample_tree();
     ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
@@ -111,11 +95,6 @@ TEST_F(CfbCli, CatWritesTheExactBytesOfOneStream) {
         EXPECT_EQ(cat.status, 0) << path << ": " << cat.err;
         EXPECT_TRUE(cat.out == slurp(t / path)) << path;
     }
-}
-
-TEST_F(CfbCli, CatOfAMissingStreamFailsNamingIt) {
-    const fs::path doc = dir / "doc.cfb";
-    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
     for (const char* path : {"nothing", "Sub/nothing", "Nowhere/mini"}) {
         const Outcome cat = vyr({"cfb", "cat", doc.string(), path});
         EXPECT_EQ(cat.status, 1) << path;
@@ -124,25 +103,51 @@ TEST_F(CfbCli, CatOfAMissingStreamFailsNamingIt) {
     }
 }
 
-TEST_F(CfbCli, PackRefusesAnExistingFileAndLeavesItAlone) {
-    const fs::path doc = dir / "doc.cfb";
-    spill(doc, "precious");
-    const Outcome pack = vyr({"cfb", "pack", sample_tree().string(), doc.string()});
-    EXPECT_EQ(pack.status, 1);
-    EXPECT_THAT(pack.err, HasSubstr(doc.string() + ": already exists"));
-    EXPECT_EQ(slurp(doc), "precious");
-}
-
-TEST_F(CfbCli, PackOfANameTheFormatCannotHoldFailsAndLeavesNoFile) {
-    const fs::path t = dir / "long";
-    fs::create_directories(t);
-    spill(t / std::string(31, 'a'), "fits");
-    spill(t / std::string(32, 'b'), "does not fit");
-    const fs::path doc = dir / "doc.cfb";
-    const Outcome pack = vyr({"cfb", "pack", t.string(), doc.string()});
-    EXPECT_EQ(pack.status, 1);
-    EXPECT_THAT(pack.err, HasSubstr(std::string(32, 'b') + ": name is not allowed"));
-    EXPECT_FALSE(fs::exists(doc));
+// Neither pack nor unpack replaces a file, and a pack that fails leaves no document behind.
+TEST_F(CfbCli, WhatCannotBeWrittenFailsAndLeavesTheFilesAsTheyWere) {
+    const std::string tree = sample_tree().string();
+    const std::string packed = (dir / "packed.cfb").string();
+    ASSERT_EQ(vyr({"cfb", "pack", tree, packed}).status, 0);
+    const std::string existing = put_file(dir / "existing.cfb", "precious");
+    const std::string mine = put_file(dir / "out" / "mini", "mine");
+    const fs::path names = dir / "long";
+    put_file(names / std::string(31, 'a'), "fits");
+    put_file(names / std::string(32, 'b'), "does not fit");
+    const std::string doc = (dir / "doc.cfb").string();
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::string file;
+        const char* content;  // the file's content afterwards; null: no file
+        std::string said;
+    } cases[] = {
+        {"pack onto a file",
+         {"pack", tree, existing},
+         existing,
+         "precious",
+         existing + ": already exists"},
+        {"pack of a name too long",
+         {"pack", names.string(), doc},
+         doc,
+         nullptr,
+         std::string(32, 'b') + ": name is not allowed"},
+        {"unpack onto a file",
+         {"unpack", packed, (dir / "out").string()},
+         mine,
+         "mine",
+         "mini: cannot create the file"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"cfb"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome outcome = vyr(args);
+        EXPECT_EQ(outcome.status, 1) << c.what;
+        EXPECT_THAT(outcome.err, HasSubstr(c.said)) << c.what;
+        if (c.content != nullptr)
+            EXPECT_EQ(slurp(c.file), c.content) << c.what;
+        else
+            EXPECT_FALSE(fs::exists(c.file)) << c.what;
+    }
 }
 
 TEST_F(CfbCli, PackV4WritesFourKilobyteSectors) {
@@ -159,10 +164,10 @@ TEST_F(CfbCli, PackV4WritesFourKilobyteSectors) {
 
 TEST_F(CfbCli, UnpackRestoresThePackedTreeByteForByte) {
     const fs::path t = sample_tree();
-    spill(t / "Sub" /
-              "\xC3\x9Cnic\xC3\xB8"
-              "de \xE6\x97\xA5\xE6\x9C\xAC",
-          pattern(777, 9));
+    put_file(t / "Sub" /
+                 "\xC3\x9Cnic\xC3\xB8"
+                 "de \xE6\x97\xA5\xE6\x9C\xAC",
+             pattern(777, 9));
     const fs::path doc = dir / "doc.cfb";
     ASSERT_EQ(vyr({"cfb", "pack", t.string(), doc.string()}).status, 0);
     const fs::path out = dir / "out" / "nested";
@@ -207,18 +212,6 @@ TEST_F(CfbCli, UnpackRefusesNamesThatLeaveTheFolder) {
     EXPECT_FALSE(fs::exists(dir / "escaped"));
 }
 
-TEST_F(CfbCli, UnpackNeverWritesOverAnExistingFile) {
-    const fs::path doc = dir / "doc.cfb";
-    ASSERT_EQ(vyr({"cfb", "pack", sample_tree().string(), doc.string()}).status, 0);
-    const fs::path out = dir / "out";
-    fs::create_directories(out);
-    spill(out / "mini", "mine");
-    const Outcome unpack = vyr({"cfb", "unpack", doc.string(), out.string()});
-    EXPECT_EQ(unpack.status, 1);
-    EXPECT_THAT(unpack.err, HasSubstr("mini: cannot create the file"));
-    EXPECT_EQ(slurp(out / "mini"), "mine");
-}
-
 // Bytes past the committed end (a process killed during a commit leaves them) are no fault of
 // the document: check names them in a note and passes, a reader leaves them, and the next
 // writable open cuts them.
@@ -239,7 +232,7 @@ TEST_F(CfbCli, CheckPassesASoundDocumentAndNotesBytesPastItsCommittedEnd) {
     std::u16string name;
     ASSERT_TRUE(cfb::utf8_to_utf16(doc.string(), name));
     for (const Case& c : cases) {
-        spill(doc, sound + c.tail);
+        put_file(doc, sound + c.tail);
         const Outcome check = vyr({"cfb", "check", doc.string()});
         EXPECT_EQ(check.status, 0) << c.what << ": " << check.out << check.err;
         const std::string note = doc.string() + ": note: file size ";
@@ -268,7 +261,7 @@ TEST_F(CfbCli, CheckNamesDamageAndFails) {
     std::string bytes = slurp(doc);
     bytes[56] = 0;  // mini stream cutoff 4096 -> 0
     bytes[57] = 0x08;
-    spill(doc, bytes);
+    put_file(doc, bytes);
     const Outcome check = vyr({"cfb", "check", doc.string()});
     EXPECT_EQ(check.status, 1);
     EXPECT_THAT(check.out,
@@ -285,7 +278,7 @@ TEST_F(CfbCli, CheckNamesDamageAndFails) {
 
 TEST_F(CfbCli, CheckOfSomethingElseFails) {
     const fs::path doc = dir / "text.cfb";
-    spill(doc, std::string(2000, 'x'));
+    put_file(doc, std::string(2000, 'x'));
     const Outcome check = vyr({"cfb", "check", doc.string()});
     EXPECT_EQ(check.status, 1);
     EXPECT_THAT(check.out, HasSubstr("signature is not that of a compound file"));

@@ -5,9 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,6 +22,7 @@ using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using vyr_cli_test::Outcome;
+using vyr_cli_test::put_file;
 using vyr_cli_test::slurp;
 
 using namespace damaged_image;
@@ -37,17 +36,15 @@ protected:
     // Packs a small tree and applies `damage` to the document's bytes.
     std::string damaged(const std::function<void(Image&)>& damage) {
         const fs::path tree = dir / "tree";
-        fs::create_directories(tree / "Sub");
-        std::ofstream(tree / "mini", std::ios::binary) << mini;
-        std::ofstream(tree / "Sub" / "big", std::ios::binary) << big;
-        std::ofstream(tree / "other", std::ios::binary) << other;
+        put_file(tree / "mini", mini);
+        put_file(tree / "Sub" / "big", big);
+        put_file(tree / "other", other);
         const std::string doc = (dir / "doc.cfb").string();
         fs::remove(doc);
         EXPECT_EQ(vyr({"cfb", "pack", tree.string(), doc}).status, 0);
         Image image{slurp(doc)};
         damage(image);
-        std::ofstream(doc, std::ios::binary | std::ios::trunc) << image.bytes;
-        return doc;
+        return put_file(doc, image.bytes);
     }
 };
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,21 @@ inline std::string quote(const std::string& arg) {
 inline std::string slurp(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Writes bytes to a file, making its folders.
+inline std::string put_file(const std::filesystem::path& p, const std::string& bytes) {
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p.string();
+}
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }
 
 // A bundled sample file of the source tree.
@@ -64,6 +80,10 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     Outcome vyr(const std::vector<std::string>& args) { return run_vyr(args, dir); }
+    // A file of the scratch folder holding text; its path.
+    std::string write(const std::string& name, const std::string& text) {
+        return put_file(dir / name, text);
+    }
 
     std::filesystem::path dir;
     std::string project;

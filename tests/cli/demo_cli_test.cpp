@@ -1,10 +1,7 @@
 // `vyr demo` end to end: run from a folder with no samples in reach, by a copy of the command
 // away from the source tree, it works on the samples built into it and removes what it made.
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,48 +100,34 @@ TEST_F(DemoCli, KeepLeavesTheProjectAndSaysWhere) {
 TEST_F(DemoCli, AFolderGivenKeepsWhatWasThereAndRefusesToOverwrite) {
     struct Case {
         const char* what;
-        std::function<void(const fs::path&)> before;  // given the work folder
+        const char* file;  // made in the work folder first, holding "mine"; null: none
         std::vector<std::string> args;
         int status;
         std::vector<std::string> after;  // entries of the work folder
         const char* message;             // on stderr
     };
-    const auto write = [](const fs::path& path, const char* text) {
-        fs::create_directories(path.parent_path());
-        std::ofstream(path) << text;
-    };
     const Case cases[] = {
-        {"a folder with a file of its own",
-         [&](const fs::path& w) { write(w / "d/mine.txt", "x"); },
-         {"d"},
-         0,
-         {"d/", "d/mine.txt"},
-         ""},
-        {"missing folders are made and removed", [](const fs::path&) {}, {"a/b/c/"}, 0, {}, ""},
+        {"a folder with a file of its own", "d/mine.txt", {"d"}, 0, {"d/", "d/mine.txt"}, ""},
+        {"missing folders are made and removed", nullptr, {"a/b/c/"}, 0, {}, ""},
         {"a project of the name there already",
-         [&](const fs::path& w) { write(w / "d/demo.vyr", "mine"); },
+         "d/demo.vyr",
          {"d"},
          2,
          {"d/", "d/demo.vyr"},
          "d/demo.vyr exists"},
         {"a samples folder there already",
-         [&](const fs::path& w) { write(w / "d/samples/a.rnx", "mine"); },
+         "d/samples/a.rnx",
          {"d"},
          2,
          {"d/", "d/samples/", "d/samples/a.rnx"},
          "d/samples exists"},
-        {"a file in the folder's place",
-         [&](const fs::path& w) { write(w / "d", "mine"); },
-         {"d"},
-         2,
-         {"d"},
-         "d: not a folder"},
+        {"a file in the folder's place", "d", {"d"}, 2, {"d"}, "d: not a folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(work);
         fs::create_directories(work);
-        c.before(work);
+        if (c.file != nullptr) vyr_cli_test::put_file(work / c.file, "mine");
         const Outcome run = demo(c.args);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_THAT(run.err, HasSubstr(c.message));

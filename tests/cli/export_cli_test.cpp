@@ -1,9 +1,7 @@
 // `vyr export` end to end: the bundled samples imported, exported, imported again.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,18 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using vyr_cli_test::lines_of;
 using vyr_cli_test::sample;
 using vyr_cli_test::slurp;
 
 constexpr const char* kSampleV2 = "vyra0020.21o";
 constexpr const char* kSampleV3 = "VYRB00XXX_R_20210021200_06M_30S_MO.rnx";
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // The first n comma-separated fields of every row.
 std::vector<std::string> first_fields(const std::string& csv, int n) {
@@ -132,31 +124,31 @@ TEST_F(ExportCliTest, TheFilterOptionsOfObsApply) {
 TEST_F(ExportCliTest, FailuresSayWhyAndLeaveNoFile) {
     ImportSamples();
     const fs::path out = dir / "out";
-    auto run = vyr({"export", project, "NOSUCH", "-o", out.string()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("no station NOSUCH"));
-
-    run = vyr({"export", project, "VYRA", "-o", out.string(), "--from", "2030-01-01T00:00:00"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("station VYRA has no epochs to export through the filter"));
-
-    run = vyr({"export", project, "VYRA", "-o", out.string(), "--rinex-version", "3.02"});
-    EXPECT_EQ(run.status, 2);
-    run = vyr({"export", project, "VYRA", "-o", out.string(), "--exclude-system", "X"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_THAT(run.err, HasSubstr("--exclude-system: not a system: X"));
-    run = vyr({"export", project, "VYRA", "-o", out.string(), "--only-system", "G",
-               "--exclude-system", "R"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_THAT(run.err, HasSubstr("--exclude-system excludes --only-system"));
-
-    // An output folder that is a file.
-    const fs::path file = dir / "plain";
-    std::ofstream(file) << "x";
-    run = vyr({"export", project, "VYRA", "-o", file.string()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("plain"));
-
+    const std::string o = out.string();
+    const std::string plain = write("plain", "x");  // an output folder that is a file
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* said;
+    } cases[] = {
+        {{"NOSUCH", "-o", o}, 1, "no station NOSUCH"},
+        {{"VYRA", "-o", o, "--from", "2030-01-01T00:00:00"},
+         1,
+         "station VYRA has no epochs to export through the filter"},
+        {{"VYRA", "-o", o, "--rinex-version", "3.02"}, 2, ""},
+        {{"VYRA", "-o", o, "--exclude-system", "X"}, 2, "--exclude-system: not a system: X"},
+        {{"VYRA", "-o", o, "--only-system", "G", "--exclude-system", "R"},
+         2,
+         "--exclude-system excludes --only-system"},
+        {{"VYRA", "-o", plain}, 1, "plain"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"export", project};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto run = vyr(args);
+        EXPECT_EQ(run.status, c.status) << c.args.back();
+        EXPECT_THAT(run.err, HasSubstr(c.said)) << c.args.back();
+    }
     size_t left = 0;
     if (fs::is_directory(out))
         for ([[maybe_unused]] const auto& entry : fs::directory_iterator(out)) ++left;

@@ -1,14 +1,9 @@
 // `vyr import` end to end: stations made per site, re-imports, failed files, and the streamed
 // import against the in-memory conversion followed by AddEpochs.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,7 +18,6 @@
 namespace {
 
 using vyr_cli_test::Outcome;
-using vyr_cli_test::run_vyr;
 using vyr_cli_test::slurp;
 
 namespace fs = std::filesystem;
@@ -63,36 +57,31 @@ std::string v3_file(const char* marker, int count, double start = 0.0,
     return text;
 }
 
-// Every stream of a document below a storage whose path contains within: path -> bytes.
+// Every stream of a document below a storage: path -> bytes.
 void read_tree(IStorage* storage, const std::string& prefix,
                std::map<std::string, std::string>& out) {
     IEnumSTATSTG* elements = nullptr;
     if (FAILED(storage->EnumElements(0, nullptr, 0, &elements))) return;
     STATSTG element{};
     ULONG fetched = 0;
+    constexpr DWORD kRead = STGM_READ | STGM_SHARE_EXCLUSIVE;
     while (elements->Next(1, &element, &fetched) == S_OK && fetched == 1) {
         std::string name;
         cfb::utf16_to_utf8(element.pwcsName, name);
         const std::string path = prefix + "/" + name;
-        if (element.type == STGTY_STORAGE) {
-            IStorage* child = nullptr;
-            if (SUCCEEDED(storage->OpenStorage(element.pwcsName, nullptr,
-                                               STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
-                                               &child))) {
-                read_tree(child, path, out);
-                child->Release();
-            }
-        } else {
-            IStream* stream = nullptr;
-            if (SUCCEEDED(storage->OpenStream(element.pwcsName, nullptr,
-                                              STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream))) {
-                std::string bytes(static_cast<size_t>(element.cbSize), '\0');
-                ULONG read = 0;
-                stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-                bytes.resize(read);
-                out[path] = bytes;
-                stream->Release();
-            }
+        IStorage* child = nullptr;
+        IStream* stream = nullptr;
+        if (element.type == STGTY_STORAGE &&
+            SUCCEEDED(storage->OpenStorage(element.pwcsName, nullptr, kRead, nullptr, 0, &child))) {
+            read_tree(child, path, out);
+            child->Release();
+        } else if (element.type != STGTY_STORAGE &&
+                   SUCCEEDED(storage->OpenStream(element.pwcsName, nullptr, kRead, 0, &stream))) {
+            std::string bytes(static_cast<size_t>(element.cbSize), '\0');
+            ULONG read = 0;
+            stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+            out[path] = bytes.substr(0, read);
+            stream->Release();
         }
         CoTaskMemFree(element.pwcsName);
     }
@@ -123,14 +112,7 @@ std::vector<std::string> differences(const std::map<std::string, std::string>& a
     return paths;
 }
 
-class ImportCli : public vyr_cli_test::CliTest {
-protected:
-    std::string write(const std::string& name, const std::string& text) {
-        const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-};
+class ImportCli : public vyr_cli_test::CliTest {};
 
 TEST_F(ImportCli, BothSamplesBecomeStationsAndASecondImportChangesNothing) {
     const Outcome first = vyr({"import", project, sample("vyra0020.21o"),
@@ -282,10 +264,6 @@ TEST_F(ImportCli, StreamedImportStoresWhatTheInMemoryConversionAndAddEpochsStore
     EXPECT_GE(compared, 3);
 }
 
-}  // namespace
-
-namespace {
-
 // The text difference of a compact file: blank for an unchanged character, '&' for one that
 // became a blank, trailing blanks dropped.
 std::string text_difference(const std::string& before, const std::string& after) {
@@ -372,10 +350,6 @@ TEST_F(ImportCli, ADamagedCompactFileNamesItsLineAndLeavesTheProjectAsItWas) {
     EXPECT_THAT(differences(tree_of(project), before), ::testing::IsEmpty());
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(ImportCli, AProblemOfTheExpandedTextNamesTheCompactFile) {
     // The compact form is sound but the epoch it gives second is dated month 13: the observation
     // reader refuses it on line 10 of the expanded text (6 header lines, 3 per epoch).
@@ -415,10 +389,6 @@ TEST_F(ImportCli, ACompressedCompactFileImportsAndACutOneIsRefused) {
     EXPECT_THAT(differences(tree_of(project), before), ::testing::IsEmpty());
 }
 
-}  // namespace
-
-namespace {
-
 // A version-2 GPS file of count epochs at 1 s, G05 and G06 with L1 C1 D1 S1.
 std::string v2_file(const char* marker, int count) {
     std::string text =
@@ -440,8 +410,6 @@ std::string v2_file(const char* marker, int count) {
     }
     return text;
 }
-
-}  // namespace
 
 TEST_F(ImportCli, ACutFileIsRefusedWithAHintAndItsCompleteEpochsImportedWithSalvage) {
     // Five whole epochs, then the sixth breaks off inside its first satellite's values.
@@ -522,3 +490,5 @@ TEST_F(ImportCli, Version2DopplerAndStrengthAreKeptUnlessAskedToLeaveThemOut) {
     ASSERT_EQ(left.status, 0) << left.err;
     EXPECT_THAT(left.out, HasSubstr("G06,1,20000001.000,105000000.250,,0,0x0003"));
 }
+
+}  // namespace

@@ -1,12 +1,6 @@
 // `vyr create`, `copy` and `explain` end to end (`vyr show` in show_cli_test.cpp): exit status,
 // output and the files left.
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,16 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <vyr/vyr.h>
-#include <nlohmann/json.hpp>
 #include "cli_runner.h"
 
 namespace {
 
 using vyr_cli_test::Outcome;
-using vyr_cli_test::run_vyr;
 using vyr_cli_test::slurp;
 
-namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -41,8 +32,7 @@ TEST_F(ProjectCli, CreateMakesAProjectOnceAndRefusesToReplaceIt) {
 // A first word that is no command is a usage error naming it and what was likely meant;
 // `vyr help [COMMAND]` is `--help`.
 TEST_F(ProjectCli, UnknownCommandsSayWhatWasLikelyMeant) {
-    const std::string file = (dir / "p.txt").string();
-    std::ofstream(file) << "x\n";
+    const std::string file = write("p.txt", "x\n");
     const struct {
         std::vector<std::string> args;
         int status;
@@ -66,13 +56,11 @@ TEST_F(ProjectCli, UnknownCommandsSayWhatWasLikelyMeant) {
 // code, by the read-only commands, the writing ones, and `vyr import` with its words swapped
 // (which leaves the file alone); a damaged project by what the engine found wrong.
 TEST_F(ProjectCli, WhatIsNotAProjectIsNamedInWords) {
-    const std::string text = (dir / "notes.txt").string();
-    std::ofstream(text) << "not a project\n";
+    const std::string text = write("notes.txt", "not a project\n");
     ASSERT_EQ(vyr({"create", project}).status, 0);
     std::string bytes = slurp(project);
     bytes[56 + 1] = 0x08;  // the header's mini stream cutoff: 2048 instead of 4096
-    const std::string damaged = (dir / "damaged.vyr").string();
-    std::ofstream(damaged, std::ios::binary) << bytes;
+    const std::string damaged = write("damaged.vyr", bytes);
     const std::string rinex = vyr_cli_test::sample("vyra0020.21o");
     const std::string rinexBytes = slurp(rinex);
     const struct {

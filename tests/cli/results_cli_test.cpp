@@ -1,7 +1,6 @@
 // The road of processing results through `vyr`: import, associations, residuals and offsets
 // stored from CSV, read back corrected and combined, a copy without results, deletion.
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gmock/gmock.h>
@@ -19,12 +18,6 @@ using vyr_cli_test::sample;
 
 class ResultsCli : public vyr_cli_test::CliTest {
 protected:
-    std::string write(const std::string& name, const std::string& text) {
-        const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-
     std::string add_assoc(const std::vector<std::string>& args) {
         std::vector<std::string> all = {"assoc", project, "add"};
         all.insert(all.end(), args.begin(), args.end());

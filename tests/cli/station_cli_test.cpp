@@ -1,14 +1,8 @@
 // `vyr info`, `obs`, `windows` and `upgrade` end to end on a project built through the library.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -22,8 +16,8 @@
 
 namespace {
 
+using vyr_cli_test::lines_of;
 using vyr_cli_test::Outcome;
-using vyr_cli_test::run_vyr;
 using vyr_cli_test::slurp;
 
 namespace fs = std::filesystem;
@@ -138,14 +132,6 @@ protected:
 
     static constexpr double kLatitude = 47.3765432, kLongitude = -8.5412345, kHeight = 512.3456;
     VYR_APRIORI_POINT position{};
-
-    std::vector<std::string> lines(const std::string& text) {
-        std::vector<std::string> out;
-        size_t start = 0;
-        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            out.push_back(text.substr(start, end - start));
-        return out;
-    }
 };
 
 TEST_F(StationCli, InfoDescribesStationsAndCommonData) {
@@ -211,7 +197,7 @@ TEST_F(StationCli, ObsShowsEverySignalInStoredOrderWithSbasByDefault) {
     build_project();
     const Outcome all = vyr({"obs", project, "BASE"});
     ASSERT_EQ(all.status, 0) << all.err;
-    const std::vector<std::string> rows = lines(all.out);
+    const std::vector<std::string> rows = lines_of(all.out);
     ASSERT_EQ(rows.size(), 1u + 3u * 4u);
     EXPECT_EQ(rows[0], "time,sat,type,code,phase,doppler,quality,flags");
     EXPECT_EQ(rows[1], "2024-01-01T10:00:00.000,G05,1,21000000.000,110526315.789,,900,0x0003");
@@ -227,7 +213,7 @@ TEST_F(StationCli, ObsShowsEverySignalInStoredOrderWithSbasByDefault) {
     EXPECT_TRUE(rows_json[1]["phase"].is_null());
 
     const Outcome sampled = vyr({"obs", project, "BASE", "--interval", "60"});
-    EXPECT_EQ(lines(sampled.out).size(), 1u + 2u * 4u);  // 10:00:00 and 10:01:00
+    EXPECT_EQ(lines_of(sampled.out).size(), 1u + 2u * 4u);  // 10:00:00 and 10:01:00
 
     EXPECT_EQ(vyr({"obs", project, "NONE"}).status, 1);
     EXPECT_THAT(vyr({"obs", project, "NONE"}).err, HasSubstr("no station NONE"));
@@ -266,7 +252,7 @@ TEST_F(StationCli, OnlySystemKeepsTheSystemsItNames) {
         std::vector<std::string> expected, seen;
         for (int epoch = 0; epoch < 3; ++epoch)
             expected.insert(expected.end(), c.satellites.begin(), c.satellites.end());
-        for (const std::string& row : lines(outcome.out))
+        for (const std::string& row : lines_of(outcome.out))
             if (row.rfind("2024-", 0) == 0) seen.push_back(row.substr(24, 3));
         EXPECT_EQ(seen, expected) << what;
     }
@@ -286,7 +272,7 @@ TEST_F(StationCli, WindowsAreAddedListedAppliedAndCleared) {
               "G12\t2024-01-01T09:00:00.000\t2024-01-01T11:00:00.000\n");
     const Outcome applied = vyr({"obs", project, "BASE", "--windows", "--exclude-system", "S"});
     // 10:00:30 falls in the station window; G12 is out everywhere.
-    EXPECT_EQ(lines(applied.out).size(), 1u + 2u * 2u);
+    EXPECT_EQ(lines_of(applied.out).size(), 1u + 2u * 2u);
 
     ASSERT_EQ(vyr({"windows", project, "BASE", "clear"}).status, 0);
     const json listed = json::parse(vyr({"windows", project, "BASE", "list", "--json"}).out);
@@ -391,7 +377,7 @@ TEST_F(StationCli, DamagedEpochsAndStatisticsAreReportedNeverPrinted) {
         }
         for (const char* bogus : {",-1,", ",2304,", "\"type\":-1", "\"type\":2304"})
             EXPECT_THAT(outcome.out, Not(HasSubstr(bogus))) << what;
-        for (const std::string& row : lines(outcome.out)) {
+        for (const std::string& row : lines_of(outcome.out)) {
             if (row.find('T') != std::string::npos) {
                 EXPECT_THAT(row, HasSubstr("2021-01-02T12:0")) << what;
             }

@@ -2,7 +2,6 @@
 // typed, numbers out of range refused in words, one line per file a failed import refused.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,14 +17,7 @@ using ::testing::Not;
 using vyr_cli_test::Outcome;
 using vyr_cli_test::sample;
 
-class UsageCli : public vyr_cli_test::CliTest {
-protected:
-    std::string write(const std::string& name, const std::string& text) {
-        const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-};
+class UsageCli : public vyr_cli_test::CliTest {};
 
 std::string hdr(const std::string& content, const std::string& label) {
     std::string line = content.substr(0, 60);
@@ -182,12 +174,7 @@ TEST_F(UsageCli, AFailedImportGivesALinePerFileAndASummary) {
         "missing.rnx: File not found.",
         "5 of 7 files not imported",
     };
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < outcome.err.size();) {
-        const size_t end = outcome.err.find('\n', at);
-        lines.push_back(outcome.err.substr(at, end - at));
-        at = end == std::string::npos ? end : end + 1;
-    }
+    const std::vector<std::string> lines = vyr_cli_test::lines_of(outcome.err);
     ASSERT_EQ(lines.size(), failures.size()) << outcome.err;
     for (size_t i = 0; i < failures.size(); ++i) {
         EXPECT_THAT(lines[i], HasSubstr(failures[i]));
