@@ -36,11 +36,17 @@ VYR_ERROR CVyrCollectionPointDesc::AddPointDesc(const VYR_POINT_DESCRIPTION& des
                                                 VYR_POINT_DESC& record) {
     if (description.type == 0) return VYR_E_INVALID_PARAMETER;
     if (!m_stream.Storage().IsValid() || !m_keys.IsValid()) return VYR_E_INVALID_INTERFACE;
-    record.id = m_keys->NewId();
+    record.id = 0;
     record.description = description;
     if (description.type == 1 || description.type == 2) {
         record.description.start = vyr_records::round_to_10_ms(description.start);
         record.description.detail.end = vyr_records::round_to_10_ms(description.detail.end);
     }
+    // A key stored already hands back the stored description: its id is the one that points
+    // and results may be numbered by, not a new one nothing holds.
+    const VYR_ERROR loaded = LoadIfNeeded();
+    if (loaded != VYR_OK) return loaded;
+    if (m_cacheEnabled && m_cache.Find(record)) return VYR_OK;
+    record.id = m_keys->NewId();
     return CVyrCollectionPointDescBase::Add(record);
 }

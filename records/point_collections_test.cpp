@@ -64,9 +64,12 @@ TEST_F(PointDescTest, TypeZeroAndThePlainChangingOperationsAreRefused) {
     EXPECT_EQ(points.Add(stored), VYR_E_NOT_IMPLEMENTED);
     EXPECT_EQ(points.DeleteAll(), VYR_E_NOT_IMPLEMENTED);
     ASSERT_EQ(points.AddPointDesc(description(2, 55000.5, 55000.6), stored), VYR_OK);
-    // The same key again is skipped; the id it was given is simply not used.
+    // The same key again is not stored twice: the caller gets the stored description and its id
+    // (an id nothing holds made a re-import number its a-priori points wrongly).
     VYR_POINT_DESC again{};
     ASSERT_EQ(points.AddPointDesc(description(2, 55000.5, 55000.7), again), VYR_OK);
+    EXPECT_EQ(again.id, stored.id);
+    EXPECT_EQ(+again.description.detail.end, +stored.description.detail.end);
     uint32_t count = 0;
     ASSERT_EQ(points.GetCount(count), VYR_OK);
     EXPECT_EQ(count, 1u);

@@ -79,8 +79,9 @@ public:
     virtual VYR_ERROR GetById(uint32_t id, VYR_POINT_DESC& record) = 0;
     // Stores the description under a new id from the project's generator; record receives it.
     // Type 0 is refused (VYR_E_INVALID_PARAMETER); the times of types 1 and 2 are rounded to
-    // 10 ms; otherwise fails as Add. A description whose
-    // key (start, type, and for types 3 and 4 the mark) is stored already is not added again.
+    // 10 ms; otherwise fails as Add. A description whose key (start, type, and for types 3 and 4
+    // the mark) is stored already is not added again: record receives the stored one, its id
+    // included.
     virtual VYR_ERROR AddPointDesc(const VYR_POINT_DESCRIPTION& description,
                                    VYR_POINT_DESC& record) = 0;
 
