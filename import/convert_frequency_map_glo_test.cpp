@@ -44,7 +44,8 @@ TEST(ConvertFileFrequencyMapGlo, LaterMessageOfASlotOverwritesAndOtherSlotsArePa
     for (int i = 0; i < 24; ++i) EXPECT_EQ(+map.channel[i], i == 2 ? 5 : i == 23 ? -7 : -111) << i;
 }
 
-TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZeroAndUnsignedBytesAreSigned) {
+TEST(ConvertFileFrequencyMapGlo,
+     ChannelsRoundToTheNearestHalvesAwayFromZeroAndUnsignedBytesAreSigned) {
     const struct {
         std::string text;
         int16_t channel;
@@ -52,8 +53,8 @@ TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZeroAndU
         {"-4.000000000000D+00", -4},  // Fortran exponent
         {"-.400000000000D+01", -4},  {" 1.300000000000D+01", 13}, {"-3.500000000000D+00", -4},
         {"-3.400000000000D+00", -3}, {" 2.500000000000D+00", 3},  {" 2.499999999999D+00", 2},
-        {"-0.400000000000D+00", 0},
-        {" 2.530000000000D+02", -3},  // a negative channel written as its unsigned byte
+        {"-0.400000000000D+00", 0},  {" 2.530000000000D+02", -3},  // a negative channel written as
+                                                                   // its unsigned byte
     };
     for (const auto& c : cases) {
         VYR_GLONASS_FREQUENCYMAP map{};

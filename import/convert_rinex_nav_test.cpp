@@ -243,11 +243,13 @@ TEST(ConvertFileRinexNavGlo, ChannelsOutsideMinus7ToPlus13AreReadPastAtTheirLine
         EXPECT_EQ(+out[0].slot, 4) << c.road;
         EXPECT_EQ(static_cast<int8_t>(out[0].channel), -3) << c.road;
         // Four lines a message: the channels of the first and the third on their third lines.
-        const auto first = static_cast<uint32_t>(std::count(c.header.begin(), c.header.end(), '\n'));
-        EXPECT_EQ(read_past_text(report),
-                  std::vector<std::string>{"2 records (lines " + std::to_string(first + 3) + ", " +
-                                           std::to_string(first + 11) +
-                                           "): a message with a frequency channel outside -7 to +13"})
+        const auto first =
+            static_cast<uint32_t>(std::count(c.header.begin(), c.header.end(), '\n'));
+        EXPECT_EQ(
+            read_past_text(report),
+            std::vector<std::string>{"2 records (lines " + std::to_string(first + 3) + ", " +
+                                     std::to_string(first + 11) +
+                                     "): a message with a frequency channel outside -7 to +13"})
             << c.road;
     }
 }

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <iterator>
+#include <string>
 
 #include <rinex/rnx_checks.h>
 
@@ -596,8 +596,9 @@ VYR_ERROR RinexObsTextParser::satellite_list(std::string_view line, int count,
         const RNX_SATELLITE_RANGE range = RnxSatelliteRange(letter == ' ' ? 'G' : letter);
         if (n < range.first || n > range.last) {
             char what[96];
-            std::snprintf(what, sizeof what, "satellite \"%c%02d\" is outside the numbers of %s (%d-%d)",
-                          letter, n, range.systemName, range.first, range.last);
+            std::snprintf(what, sizeof what,
+                          "satellite \"%c%02d\" is outside the numbers of %s (%d-%d)", letter, n,
+                          range.systemName, range.first, range.last);
             return damaged(VYR_E_FAILED_TO_READ, epochLine, what);
         }
         const uint8_t compact = compact_number(letter, n);

@@ -98,7 +98,8 @@ VYR_ERROR RinexStationBuilder::add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t l
         const VYR_ERROR settled = settle_new_site();
         if (VyrFailed(settled)) return settled;
     }
-    const std::string problem = epoch_time_problem(epoch, m_hasPrevious, m_previous, m_previousLine);
+    const std::string problem =
+        epoch_time_problem(epoch, m_hasPrevious, m_previous, m_previousLine);
     if (!problem.empty()) return fail(VYR_E_FAILED_TO_READ, line, problem);
     m_hasPrevious = true;
     m_previous = {epoch.mjd, epoch.fraction * mjd::kMillisecondsPerDay};

@@ -50,12 +50,13 @@ TEST(EpochTimes, ATimeOrSatelliteAProjectCannotHoldRefusesTheFileAtItsLine) {
         {"the last day of 1979", v3_file(v3(1979, 12, 31, 23, 59, 30)), 10,
          "epoch 1979-12-31 23:59:30.000 is outside the years the project can hold (1980-2094)"},
         {"version 3 epoch before the one before it",
-         v3_file(v3(2018, 7, 29, 12, 0, 0) + v3(2018, 7, 29, 12, 1, 0) + v3(2018, 7, 29, 12, 0, 30)),
+         v3_file(v3(2018, 7, 29, 12, 0, 0) + v3(2018, 7, 29, 12, 1, 0) +
+                 v3(2018, 7, 29, 12, 0, 30)),
          14,
          "epoch 2018-07-29 12:00:30.000 is not later than the epoch before it, 2018-07-29 "
          "12:01:00.000 (line 12)"},
-        {"version 3 epochs of one time", v3_file(v3(2018, 7, 29, 12, 0, 0) + v3(2018, 7, 29, 12, 0, 0)),
-         12,
+        {"version 3 epochs of one time",
+         v3_file(v3(2018, 7, 29, 12, 0, 0) + v3(2018, 7, 29, 12, 0, 0)), 12,
          "epoch 2018-07-29 12:00:00.000 is not later than the epoch before it, 2018-07-29 "
          "12:00:00.000 (line 10)"},
         {"30 February", v3_file(v3(2018, 7, 29, 12, 0, 0) + v3(2018, 2, 30, 12, 0, 30)), 12,
@@ -93,6 +94,22 @@ TEST(EpochTimes, ATimeOrSatelliteAProjectCannotHoldRefusesTheFileAtItsLine) {
             EXPECT_EQ(sink.epochs.size(), 2u) << c.what;
         }
     }
+}
+
+// An event's date only marks where an occupation starts: on the text road a date that names no
+// moment is a warning at its line, and the event is kept without it.
+TEST(EpochTimes, AnEventWithAnImpossibleDateIsKeptWithAWarningOnTheTextRoad) {
+    ScratchDir dir;
+    RecordingSink sink;
+    const std::string path =
+        dir.Write("e.obs", v2_file(v2(19, 3, 1, 0, 0, 0) + v2_epoch(19, 2, 30, 0, 0, 0, 2, {}) +
+                                   v2(19, 3, 1, 0, 0, 30)));
+    ASSERT_EQ(Vyr_ConvertRinexObsToSink(path.c_str(), sink), VYR_OK) << sink.failureText;
+    EXPECT_EQ(sink.epochs.size(), 2u);
+    EXPECT_EQ(sink.warningLines, std::vector<uint32_t>{12});
+    EXPECT_EQ(sink.warnings,
+              std::vector<std::string>{"epoch 2019-02-30 00:00:00.000 is no calendar "
+                                       "time: February 2019 has 28 days"});
 }
 
 // Each station keeps its own order: a second site of the file may start before the first ended.

@@ -671,9 +671,9 @@ bool ObsReader::epoch_record(std::string_view line) {
         else
             ok = ok && make_time(f[0], f[1], f[2], f[3], f[4], seconds, time_system_, e.time);
         if (!ok) {
-            warn_here(problem.empty() ? std::string("epoch record with an unreadable date")
-                                      : "epoch " + date_text(f, seconds) +
-                                            " is no calendar time: " + problem);
+            warn_here(problem.empty()
+                          ? std::string("epoch record with an unreadable date")
+                          : "epoch " + date_text(f, seconds) + " is no calendar time: " + problem);
             if (!event) {
                 resync_ = true;
                 return true;

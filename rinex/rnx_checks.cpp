@@ -19,9 +19,9 @@ int32_t days_in_month(int32_t year, int32_t month) {
 
 std::string RnxCalendarProblem(int32_t year, int32_t month, int32_t day, int32_t hour,
                                int32_t minute, double seconds) {
-    static constexpr const char* kMonths[] = {"January", "February", "March",     "April",
-                                              "May",     "June",     "July",      "August",
-                                              "September", "October", "November", "December"};
+    static constexpr const char* kMonths[] = {"January",   "February", "March",    "April",
+                                              "May",       "June",     "July",     "August",
+                                              "September", "October",  "November", "December"};
     char text[80];
     if (month < 1 || month > 12) {
         std::snprintf(text, sizeof text, "there is no month %d", month);

@@ -12,7 +12,7 @@ TEST(RnxChecks, CalendarTimesAreRefusedWithTheFieldThatIsWrong) {
         const char* problem;  // "" names a moment
     } cases[] = {
         {2020, 2, 29, 0, 0, 0.0, ""},
-        {2000, 2, 29, 0, 0, 0.0, ""},  // divisible by 400
+        {2000, 2, 29, 0, 0, 0.0, ""},            // divisible by 400
         {2018, 12, 31, 23, 59, 60.9999999, ""},  // a leap second
         {2019, 2, 29, 0, 0, 0.0, "February 2019 has 28 days"},
         {1900, 2, 29, 0, 0, 0.0, "February 1900 has 28 days"},  // a century
@@ -39,9 +39,9 @@ TEST(RnxChecks, GlonassChannelsAreMinus7ToPlus13AndUnsignedBytesAreReadAsSigned)
         bool valid;
         int32_t channel;
     } cases[] = {
-        {-7.0, true, -7}, {6.0, true, 6},     {13.0, true, 13},      {253.0, true, -3},
-        {249.0, true, -7}, {255.0, true, -1}, {-8.0, false, 0},      {14.0, false, 0},
-        {99.0, false, 0},  {248.0, false, 0}, {256.0, false, 0},     {1e300, false, 0},
+        {-7.0, true, -7},         {6.0, true, 6},    {13.0, true, 13},  {253.0, true, -3},
+        {249.0, true, -7},        {255.0, true, -1}, {-8.0, false, 0},  {14.0, false, 0},
+        {99.0, false, 0},         {248.0, false, 0}, {256.0, false, 0}, {1e300, false, 0},
         {std::nan(""), false, 0},
     };
     for (const auto& c : cases) {
