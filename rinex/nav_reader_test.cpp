@@ -157,28 +157,6 @@ TEST(NavReader, Version2GlonassFile) {
     EXPECT_DOUBLE_EQ(out.glo[1].frequencyNumber, -7);
 }
 
-// A channel no GLONASS satellite sends is read past with the line that holds it; a negative
-// channel written as its unsigned byte (as some merged files have it) is delivered signed.
-TEST(NavReader, GlonassChannelsOutsideMinus7ToPlus13AreReadPastAtTheirLine) {
-    const auto message = [](int slot, double channel) {
-        return nav2_first(slot, 18, 7, 29, 0, 15, 0.0, 2.5e-5, 0, 900) + nav2_orbit(1, 0, 0, 0) +
-               nav2_orbit(2, 0, 0, channel) + nav2_orbit(3, 0, 0, 0);
-    };
-    const std::string text = hdr("     2.11           GLONASS NAV DATA", "RINEX VERSION / TYPE") +
-                             hdr("", "END OF HEADER") + message(3, 99) + message(4, 253) +
-                             message(5, -8);
-    RecordingNav out;
-    RecordingErrors errors;
-    EXPECT_EQ(read_text(text, nullptr, &out, &errors), eRNX_W_DATA_INVALID);
-    ASSERT_EQ(out.glo.size(), 1u);
-    EXPECT_EQ(out.glo[0].slot, 4);
-    EXPECT_DOUBLE_EQ(out.glo[0].frequencyNumber, -3);
-    // Messages on lines 3, 7 and 11: their channels on lines 5 and 13.
-    EXPECT_TRUE(errors.has(eRNX_W_DATA_INVALID, 5));
-    EXPECT_TRUE(errors.has(eRNX_W_DATA_INVALID, 13));
-    EXPECT_EQ(errors.all.size(), 2u);
-}
-
 TEST(NavReader, Version4DeliversTheThreeSystemsAndReadsPastTheRest) {
     const std::string text =
         version_line(4.00, 'N', 'M') + hdr("    18", "LEAP SECONDS") + hdr("", "END OF HEADER") +
