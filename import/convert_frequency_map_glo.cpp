@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include <rinex/rnx_checks.h>
+
 #include "import/convert_rinex_nav.h"
 #include "import/convert_rinex_nav_values.h"
 #include "import/input_text.h"
@@ -100,9 +102,11 @@ VYR_ERROR CConvertFileFrequencyMapGlo::Convert(VYR_GLONASS_FREQUENCYMAP& map, ui
             read_past(first, "a message whose orbit lines do not follow it");
         } else if (parse_numbers(buffer, orbit, 4) != 4) {
             read_past(first, "a message whose orbit line 2 holds no frequency channel number");
+        } else if (int32_t channel = 0; !RnxGlonassChannel(orbit[3], channel)) {
+            read_past(lines.number(), "a message with a frequency channel outside -7 to +13");
         } else {
             if (slot >= 1 && slot <= VYR_GLONASS_FREQUENCYMAP::kSlots)
-                map.channel[slot - 1] = round_half_away<int8_t>(orbit[3]);
+                map.channel[slot - 1] = static_cast<int16_t>(channel);
             step = lines.read_next_data_line(buffer);  // orbit line 3
             if (step == Step::kEnd) return end();
         }

@@ -44,7 +44,8 @@ TEST(ConvertFileFrequencyMapGlo, LaterMessageOfASlotOverwritesAndOtherSlotsArePa
     for (int i = 0; i < 24; ++i) EXPECT_EQ(+map.channel[i], i == 2 ? 5 : i == 23 ? -7 : -111) << i;
 }
 
-TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZero) {
+TEST(ConvertFileFrequencyMapGlo,
+     ChannelsRoundToTheNearestHalvesAwayFromZeroAndUnsignedBytesAreSigned) {
     const struct {
         std::string text;
         int16_t channel;
@@ -52,7 +53,8 @@ TEST(ConvertFileFrequencyMapGlo, ChannelsRoundToTheNearestHalvesAwayFromZero) {
         {"-4.000000000000D+00", -4},  // Fortran exponent
         {"-.400000000000D+01", -4},  {" 1.300000000000D+01", 13}, {"-3.500000000000D+00", -4},
         {"-3.400000000000D+00", -3}, {" 2.500000000000D+00", 3},  {" 2.499999999999D+00", 2},
-        {"-0.400000000000D+00", 0},
+        {"-0.400000000000D+00", 0},  {" 2.530000000000D+02", -3},  // a negative channel written as
+                                                                   // its unsigned byte
     };
     for (const auto& c : cases) {
         VYR_GLONASS_FREQUENCYMAP map{};
@@ -104,6 +106,8 @@ TEST(ConvertFileFrequencyMapGlo, DamagedMessagesAreReadPastWithTheirLines) {
         {header("2.11") + blankInside + good, VYR_OK, 0, 3},        // a blank between orbit lines
         {header("2.11") + message_v2(3, "") + good, VYR_OK, 0, 3},  // orbit line 2: three values
         {header("2.11") + "xx 21  1  1  0 15  0.0\n" + good, VYR_OK, 0, 3},
+        // No satellite sends channel 99: read past with the line of the channel.
+        {header("2.11") + message_v2(3, d19(99.0)) + good, VYR_OK, 0, 5},
         // The end of the file inside a message ends the import.
         {header("2.11") + good + message_v2(3, d19(-4.0)).substr(0, 60), VYR_OK, 0, 0},
     };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "import/import_test_support.h"
 
 using namespace import_test;
@@ -213,6 +215,43 @@ TEST(ConvertFileRinexNavGlo, VersionTwoConvertsUnitsAndKeepsTheFrameTimeOfTheDay
     EXPECT_EQ(+r.secondsOfWeek, 5u * 86400u + 900u);
     EXPECT_EQ(+r.frameTime, 86430u);  // rounded, not taken modulo a day on this road
     EXPECT_EQ(+out[1].frameTime, 901u);
+}
+
+// On both roads a channel no GLONASS satellite sends costs its message, named by the line of the
+// channel; a negative channel written as its unsigned byte is kept as the channel it stands for.
+TEST(ConvertFileRinexNavGlo, ChannelsOutsideMinus7ToPlus13AreReadPastAtTheirLine) {
+    const auto v3 = [](const char* sat, double channel) {
+        return nav3_message(sat, 900.0, {{1, 2, 3, 4}, {5, 6, 7, channel}, {9, 10, 11, 12}});
+    };
+    const std::string v2Header = v2_header("2.11", 'G');
+    const std::string v3Header = nav_version_line("3.04", 'N', 'R') + hdr("", "END OF HEADER");
+    const struct {
+        const char* road;
+        std::string header, text;
+    } cases[] = {
+        {"text", v2Header,
+         glonass_v2(3, 21, 900.0, 99.0) + glonass_v2(4, 21, 900.0, 253.0) +
+             glonass_v2(5, 21, 900.0, -8.0)},
+        {"library", v3Header, v3("R03", 99.0) + v3("R04", 253.0) + v3("R05", -8.0)},
+    };
+    for (const auto& c : cases) {
+        std::vector<VYR_BROADCASTEPHEMERIS_GLO> out;
+        VyrConversionReport report;
+        ASSERT_EQ(convert_text<CConvertFileRinexNavGlo>(c.header + c.text, out, &report), VYR_OK)
+            << c.road;
+        ASSERT_EQ(out.size(), 1u) << c.road;
+        EXPECT_EQ(+out[0].slot, 4) << c.road;
+        EXPECT_EQ(static_cast<int8_t>(out[0].channel), -3) << c.road;
+        // Four lines a message: the channels of the first and the third on their third lines.
+        const auto first =
+            static_cast<uint32_t>(std::count(c.header.begin(), c.header.end(), '\n'));
+        EXPECT_EQ(
+            read_past_text(report),
+            std::vector<std::string>{"2 records (lines " + std::to_string(first + 3) + ", " +
+                                     std::to_string(first + 11) +
+                                     "): a message with a frequency channel outside -7 to +13"})
+            << c.road;
+    }
 }
 
 TEST(ConvertFileRinexNav, LibraryRoadTakesOnlyItsOwnSystemFromAMixedFile) {

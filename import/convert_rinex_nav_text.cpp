@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include <rinex/rnx_checks.h>
+
 #include "import/conversion_report.h"
 #include "import/convert_rinex_nav_records.h"
 #include "import/convert_rinex_nav_values.h"
@@ -21,6 +23,7 @@ struct TextMessage {
     double clock[3] = {};
     double orbit[kMaxOrbitLines][4] = {};
     bool complete = true;
+    uint32_t line = 0;  // the first line; the orbit lines follow it directly
 };
 
 // "%d %d %d %d %d %d %lf %lf %lf %lf": satellite, date and time, the three clock values.
@@ -85,6 +88,7 @@ public:
         m_afterBroken = false;
         const uint32_t first = m_line;
         m = TextMessage{};
+        m.line = first;
         m.complete = parse_epoch_line(m_buffer, m);
         for (int i = 0; i < orbitLines; ++i) {
             if (!read(lineClass)) {
@@ -216,7 +220,14 @@ VYR_ERROR read_glonass_navigation_v2(const char* fileName, const CLineClassifica
                                      std::vector<VYR_BROADCASTEPHEMERIS_GLO>& out,
                                      IVyrProgress* progress, VyrConversionReport& report) {
     return read_messages(fileName, lines, report, 3, 4, [&](const TextMessage& t) {
-        const RNX_NAV_GLO message = glonass_message(t);
+        RNX_NAV_GLO message = glonass_message(t);
+        int32_t channel = 0;
+        if (!RnxGlonassChannel(message.frequencyNumber, channel)) {
+            note_read_past(report, t.line + 2,
+                           "a message with a frequency channel outside -7 to +13");
+            return;
+        }
+        message.frequencyNumber = channel;
         // The text road keeps the file's seconds of the day, rounded.
         const VYR_BROADCASTEPHEMERIS_GLO record = glonass_record_from_message(
             message, round_half_away<uint32_t>(message.messageFrameTime));

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
+
+#include <rinex/rnx_checks.h>
 
 #include <vyr/mjd_time.h>
 #include "gnss/rinex_codes.h"
@@ -488,8 +492,20 @@ VYR_ERROR RinexObsTextParser::epoch_record(std::string_view line) {
     if (!dated && !parse_number(text_field(line, 28, 1), flag))
         return damaged(VYR_E_FAILED_TO_READ, epochLine, "not an epoch record");
     if (dated && year <= 1900) year += year < 80 ? 2000 : 1900;
-    const DayAndFraction time =
-        dated ? mjd_of(year, month, day, hour, minute, seconds) : DayAndFraction{};
+    const std::string problem =
+        dated ? RnxCalendarProblem(year, month, day, hour, minute, seconds) : std::string();
+    if (!problem.empty()) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%06.3f", year, month, day, hour,
+                      minute, seconds);
+        const std::string what = std::string("epoch ") + text + " is no calendar time: " + problem;
+        if (flag == 0 || flag == 1) return damaged(VYR_E_FAILED_TO_READ, epochLine, what);
+        // An event's time only marks where an occupation starts: the event is kept without it.
+        warn(what);
+    }
+    const DayAndFraction time = dated && problem.empty()
+                                    ? mjd_of(year, month, day, hour, minute, seconds)
+                                    : DayAndFraction{};
     // The count of the special records that follow an event.
     int following = 0;
     const bool hasFollowing = parse_number(text_field(line, 29, 3), following) && following >= 0;
@@ -577,6 +593,14 @@ VYR_ERROR RinexObsTextParser::satellite_list(std::string_view line, int count,
         if (!parse_number(text_field(line, at + 1, 2), n))
             return damaged(VYR_E_FAILED_TO_READ, epochLine,
                            "satellite " + std::to_string(i + 1) + " of the epoch does not parse");
+        const RNX_SATELLITE_RANGE range = RnxSatelliteRange(letter == ' ' ? 'G' : letter);
+        if (n < range.first || n > range.last) {
+            char what[96];
+            std::snprintf(what, sizeof what,
+                          "satellite \"%c%02d\" is outside the numbers of %s (%d-%d)", letter, n,
+                          range.systemName, range.first, range.last);
+            return damaged(VYR_E_FAILED_TO_READ, epochLine, what);
+        }
         const uint8_t compact = compact_number(letter, n);
         const bool otherSystem = std::isupper(static_cast<unsigned char>(letter)) != 0 &&
                                  std::strchr("GRES", letter) == nullptr;

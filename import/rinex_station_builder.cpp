@@ -1,11 +1,56 @@
 #include "import/rinex_station_builder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include <vyr/mjd_time.h>
+#include <vyr/observation_epoch.h>
 
 namespace vyr_import {
+
+namespace {
+
+// "2018-05-13 00:00:30.000"
+std::string epoch_time_text(uint32_t day, double fraction) {
+    int year = 0, month = 0, dom = 0, hour = 0, minute = 0;
+    double seconds = 0.0;
+    MjdToCalendar(day, fraction * mjd::kMillisecondsPerDay, year, month, dom, hour, minute,
+                  seconds);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%06.3f", year, month, dom, hour,
+                  minute, seconds);
+    return text;
+}
+
+int year_of(uint32_t day) {
+    int year = 0, month = 0, dom = 0, hour = 0, minute = 0;
+    double seconds = 0.0;
+    MjdToCalendar(day, 0.0, year, month, dom, hour, minute, seconds);
+    return year;
+}
+
+// Why a station cannot take the epoch after previous (held when hasPrevious); empty when it can.
+// A station keeps its epochs in time order, one per time: an epoch it cannot hold would be
+// counted here but never read back.
+std::string epoch_time_problem(const VYR_OBSERVATIONEPOCH& epoch, bool hasPrevious,
+                               const mjd::time& previous, uint32_t previousLine) {
+    if (epoch.mjd < vyr::kFirstEpochMjd || epoch.mjd >= vyr::kEndEpochMjd)
+        return "epoch " + epoch_time_text(epoch.mjd, epoch.fraction) +
+               " is outside the years the project can hold (" +
+               std::to_string(year_of(vyr::kFirstEpochMjd)) + "-" +
+               std::to_string(year_of(vyr::kEndEpochMjd - 1)) + ")";
+    const mjd::time now{epoch.mjd, epoch.fraction * mjd::kMillisecondsPerDay};
+    if (hasPrevious && !mjd::CMP_TIME_MILLISECONDS()(previous, now))
+        return "epoch " + epoch_time_text(epoch.mjd, epoch.fraction) +
+               " is not later than the epoch before it, " +
+               epoch_time_text(previous.day, previous.milliseconds / mjd::kMillisecondsPerDay) +
+               " (line " + std::to_string(previousLine) + ")";
+    return {};
+}
+
+}  // namespace
 
 void copy_text_field(char* field, size_t size, const char* text, size_t length) {
     if (size == 0) return;
@@ -53,6 +98,12 @@ VYR_ERROR RinexStationBuilder::add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t l
         const VYR_ERROR settled = settle_new_site();
         if (VyrFailed(settled)) return settled;
     }
+    const std::string problem =
+        epoch_time_problem(epoch, m_hasPrevious, m_previous, m_previousLine);
+    if (!problem.empty()) return fail(VYR_E_FAILED_TO_READ, line, problem);
+    m_hasPrevious = true;
+    m_previous = {epoch.mjd, epoch.fraction * mjd::kMillisecondsPerDay};
+    m_previousLine = line;
     epoch.occupation = m_mode == VYR_OCCUPATION::MODE_STATIC
                            ? VYR_OBSERVATIONEPOCH::OCCUPATION_STATIC
                            : VYR_OBSERVATIONEPOCH::OCCUPATION_KINEMATIC;
@@ -104,6 +155,7 @@ VYR_ERROR RinexStationBuilder::hand_on_station() {
     if (m_stationEpochs > 0) result = m_sink.OnStation(m_station);
     m_station.occupations.clear();
     m_stationEpochs = 0;
+    m_hasPrevious = false;
     return result;
 }
 

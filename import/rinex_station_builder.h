@@ -7,6 +7,7 @@
 #include <string>
 
 #include <vyr/file_converter.h>
+#include <vyr/mjd_time.h>
 
 namespace vyr_import {
 
@@ -35,7 +36,9 @@ public:
     void set_marker_name(const char* name);
 
     // A converted observation epoch: takes the current mode as its occupation and hands it on.
-    // line: its epoch record; endLine: its last line (0: the record's line).
+    // line: its epoch record; endLine: its last line (0: the record's line). An epoch outside
+    // the years a project holds, or not later than the station's epoch before it, fails the
+    // conversion with VYR_E_FAILED_TO_READ at line.
     VYR_ERROR add_epoch(VYR_OBSERVATIONEPOCH& epoch, uint32_t line, uint32_t endLine = 0);
     // The antenna starts moving: the occupation so far is closed and a kinematic one starts at
     // the given time (MJD with fraction; 0 keeps the time of the latest epoch).
@@ -88,6 +91,10 @@ private:
     uint64_t m_occupationEpochs = 0;
     VYR_OCCUPATION::eMode m_mode = VYR_OCCUPATION::MODE_STATIC;
     double m_latestEpoch = 0.0;  // MJD with fraction
+    // The station's latest epoch, which the next one must follow.
+    bool m_hasPrevious = false;
+    mjd::time m_previous{};
+    uint32_t m_previousLine = 0;
     bool m_failed = false;
     // Between a new-site event and the next epoch: the station as it was at the event, its marker
     // name, and whether the event's header lines gave a position.

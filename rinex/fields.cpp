@@ -121,14 +121,15 @@ void copy_text(std::string_view text, char* out, size_t capacity) {
 
 }  // namespace rnx
 
+#include "rinex/rnx_checks.h"
 #include "rinex/rnx_types.h"
 
 namespace rnx {
 
 bool make_time(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
                double seconds, int32_t time_system, RNX_TIME& out) {
-    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
-        hour > 23 || minute < 0 || minute > 59 || !(seconds >= 0.0) || seconds >= 62.0)
+    if (year < 1900 || year > 9999 ||
+        !RnxCalendarProblem(year, month, day, hour, minute, seconds).empty())
         return false;
     out.timeSystem = static_cast<eTIMESYS>(time_system);
     out.year = static_cast<uint16_t>(year);

@@ -80,7 +80,7 @@ struct RNX_TIME;
 
 namespace rnx {
 
-// Fills a calendar time after checking its ranges (seconds up to 61 for a leap second); false
+// Fills a calendar time of the years 1900-9999 that names a moment (RnxCalendarProblem); false
 // leaves out untouched.
 bool make_time(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
                double seconds, int32_t time_system, RNX_TIME& out);

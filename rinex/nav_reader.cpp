@@ -5,6 +5,7 @@
 
 #include "rinex/codes.h"
 #include "rinex/fields.h"
+#include "rinex/rnx_checks.h"
 
 namespace rnx {
 
@@ -291,6 +292,13 @@ bool NavReader::deliver(const Message& m, char message_type) {
         return true;
     }
     const auto& v = m.v;
+    int32_t channel = 0;
+    if (m.letter == 'R' && !RnxGlonassChannel(v[2][3], channel)) {
+        // The channel sits on the second orbit line, which follows the first line directly.
+        diag_.warn(eRNX_W_DATA_INVALID, m.line + 2,
+                   "a message with a frequency channel outside -7 to +13", true);
+        return true;
+    }
     ++records_;
     if (m.letter == 'R') {
         RNX_NAV_GLO g{};
@@ -302,7 +310,7 @@ bool NavReader::deliver(const Message& m, char message_type) {
         g.messageFrameTime = v[0][3];
         g.x = v[1][0], g.xVelocity = v[1][1], g.xAcceleration = v[1][2], g.health = v[1][3];
         g.y = v[2][0], g.yVelocity = v[2][1], g.yAcceleration = v[2][2];
-        g.frequencyNumber = v[2][3];
+        g.frequencyNumber = channel;
         g.z = v[3][0], g.zVelocity = v[3][1], g.zAcceleration = v[3][2];
         g.ageOfOperationInfo = v[3][3];
         if (m.orbit_lines >= 4) {

@@ -1,9 +1,11 @@
 #include "rinex/obs_reader.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "rinex/codes.h"
 #include "rinex/fields.h"
+#include "rinex/rnx_checks.h"
 
 namespace rnx {
 
@@ -107,6 +109,14 @@ std::string quoted(std::string_view s) {
     out.append(trim(s));
     out.push_back('"');
     return out;
+}
+
+// "2018-02-30 01:30:00.000" of the fields of an epoch record as they read.
+std::string date_text(const int32_t (&f)[5], double seconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%06.3f", f[0], f[1], f[2], f[3],
+                  f[4], seconds);
+    return text;
 }
 
 }  // namespace
@@ -651,10 +661,19 @@ bool ObsReader::epoch_record(std::string_view line) {
         bool ok = true;
         for (int i = 0; i < 5; ++i)
             ok = ok && parse_int(column(line, at[i], width[i]), f[i]) == Parsed::kOk;
-        ok = ok && parse_double(column(line, 18, 11), seconds) == Parsed::kOk &&
-             make_time(f[0], f[1], f[2], f[3], f[4], seconds, time_system_, e.time);
+        ok = ok && parse_double(column(line, 18, 11), seconds) == Parsed::kOk;
+        // A date that reads but names no moment loses the epoch as surely as one that does
+        // not read; the text says which field is wrong.
+        const std::string problem =
+            ok ? RnxCalendarProblem(f[0], f[1], f[2], f[3], f[4], seconds) : std::string();
+        if (!problem.empty())
+            ok = false;
+        else
+            ok = ok && make_time(f[0], f[1], f[2], f[3], f[4], seconds, time_system_, e.time);
         if (!ok) {
-            warn_here("epoch record with an unreadable date");
+            warn_here(problem.empty()
+                          ? std::string("epoch record with an unreadable date")
+                          : "epoch " + date_text(f, seconds) + " is no calendar time: " + problem);
             if (!event) {
                 resync_ = true;
                 return true;
@@ -729,6 +748,14 @@ void ObsReader::satellite_line(std::string_view line) {
     const eSATSYS sys = system_of_letter(letter);
     if (settings_.converted_only && sys == eSATSYS_OTHER) {
         ++read_past_[static_cast<unsigned char>(letter)];
+        return;
+    }
+    const RNX_SATELLITE_RANGE range = RnxSatelliteRange(letter);
+    if (number < range.first || number > range.last) {
+        warn(eRNX_W_DATA_PRN_INVALID, "satellite " + quoted(column(line, 0, 3)) +
+                                          " is outside the numbers of " + range.systemName + " (" +
+                                          std::to_string(range.first) + "-" +
+                                          std::to_string(range.last) + ")");
         return;
     }
     const SystemTypes& t = types_of(letter);

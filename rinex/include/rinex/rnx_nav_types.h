@@ -54,7 +54,7 @@ struct RNX_NAV_GLO {
     double x, xVelocity, xAcceleration;
     double health;  // Bn, 0 = healthy
     double y, yVelocity, yAcceleration;
-    double frequencyNumber;  // -7 to +13
+    double frequencyNumber;  // -7 to +13 (RnxGlonassChannel)
     double z, zVelocity, zAcceleration;
     double ageOfOperationInfo;  // days
     // The fourth orbit line of version 3.05 and 4 records; all 0 when the record has none.
