@@ -18,6 +18,7 @@
 
 #include "commands.h"
 #include "output_text.h"
+#include "pending_file.h"
 
 namespace vyr_cli {
 namespace {
@@ -420,28 +421,24 @@ void pack(const std::string& dir, const std::string& file, bool v4) {
     if (!fs::is_directory(dir, ec)) throw CommandFailure{dir + ": not a folder"};
     if (fs::symlink_status(file, ec).type() != fs::file_type::not_found)
         throw CommandFailure{file + ": already exists"};
-    const std::u16string name = to_utf16(file, file);
+    // Packed under no name and named once committed: a document left half packed would look
+    // like a whole one, and a failure must never remove a file that came there meanwhile.
+    PendingFile packed(file);
+    const std::u16string name = to_utf16(file, packed.work_path());
     STGOPTIONS options;
     options.usVersion = v4 ? 2 : 1;
     options.ulSectorSize = v4 ? 4096 : 512;
-    IStorage* created = nullptr;
-    HRESULT hr = StgCreateStorageEx(name.c_str(), kWriteMode, STGFMT_DOCFILE, 0, &options, nullptr,
-                                    IID_IStorage, reinterpret_cast<void**>(&created));
-    if (FAILED(hr)) {
-        if (hr == STG_E_FILEALREADYEXISTS) throw CommandFailure{file + ": already exists"};
-        throw CommandFailure{file + ": cannot create (" + status_text(hr) + ")"};
-    }
-    // A document left half packed would look like a whole one: remove it on any failure.
-    try {
-        pack_folder(dir, created);
-        hr = created->Commit(STGC_DEFAULT);
-        if (FAILED(hr)) throw CommandFailure{file + ": commit failed (" + status_text(hr) + ")"};
-    } catch (...) {
-        created->Release();
-        fs::remove(file, ec);
-        throw;
-    }
-    created->Release();
+    Ref<IStorage> created;
+    // STGM_CREATE: the pending file is there already, empty.
+    HRESULT hr =
+        StgCreateStorageEx(name.c_str(), kWriteMode | STGM_CREATE, STGFMT_DOCFILE, 0, &options,
+                           nullptr, IID_IStorage, reinterpret_cast<void**>(created.out()));
+    if (FAILED(hr)) throw CommandFailure{file + ": cannot create (" + status_text(hr) + ")"};
+    pack_folder(dir, created.get());
+    hr = created->Commit(STGC_DEFAULT);
+    if (FAILED(hr)) throw CommandFailure{file + ": commit failed (" + status_text(hr) + ")"};
+    created.reset();
+    if (!packed.place()) throw CommandFailure{file + ": already exists"};
 }
 
 // ---------------------------------------------------------------- unpack

@@ -1,0 +1,68 @@
+#include "output_file.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include <vyr/vyr.h>
+
+#include "commands.h"
+#include "pending_file.h"
+
+namespace vyr_cli {
+namespace {
+
+constexpr unsigned char kCompoundSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat one {};
+    struct stat two {};
+    return ::stat(a.c_str(), &one) == 0 && ::stat(b.c_str(), &two) == 0 &&
+           one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+}
+
+bool is_compound_document(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char head[sizeof kCompoundSignature] = {};
+    in.read(head, sizeof head);
+    return in.gcount() == sizeof head && std::memcmp(head, kCompoundSignature, sizeof head) == 0;
+}
+
+// Where the bytes go: a link is written through, as an open of the name would, so that the link
+// stays a link.
+std::string target_of(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) return path;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+    return error ? path : target.string();
+}
+
+}  // namespace
+
+void refuse_project_output(const std::string& path, const std::string& project,
+                           const std::string& command) {
+    if (same_file(path, project) || is_compound_document(path))
+        throw CommandFailure{path + ": is a project (a compound document); " + command +
+                             " will not write over it"};
+    if (cfb::is_file_locked(path.c_str()))
+        throw CommandFailure{path + ": is in use by another program"};
+}
+
+void write_output_file(const std::string& path, const std::string& bytes,
+                       const std::string& project, const std::string& command) {
+    refuse_project_output(path, project, command);
+    const std::string target = target_of(path);
+    PendingFile file(target);
+    // The picture drawn again keeps the permissions given to the earlier one.
+    struct stat earlier {};
+    if (::stat(target.c_str(), &earlier) == 0)
+        ::chmod(file.work_path().c_str(), earlier.st_mode & 07777);
+    file.write(bytes);
+    // Asked again just before the file takes the name: a project may have come there meanwhile.
+    refuse_project_output(path, project, command);
+    file.replace();
+}
+
+}  // namespace vyr_cli
