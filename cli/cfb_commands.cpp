@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -478,20 +479,31 @@ void unpack_storage(const std::string& file, IStorage* storage, const fs::path& 
         if (fd < 0)
             throw CommandFailure{target.string() + ": cannot create the file (" +
                                  std::generic_category().message(errno) + ")"};
+        const auto write_failed = [&](int error) {
+            return CommandFailure{target.string() +
+                                  ": write failed: " + std::generic_category().message(error)};
+        };
+        // A file cut short would pass for the stream: the file, made just now, goes again.
         try {
             read_stream(file, target.string(), stream.get(), [&](const char* data, ULONG n) {
                 while (n > 0) {
                     const ssize_t w = ::write(fd, data, n);
-                    if (w <= 0) throw CommandFailure{target.string() + ": write failed"};
+                    if (w < 0 && errno == EINTR) continue;
+                    if (w <= 0) throw write_failed(w < 0 ? errno : ENOSPC);
                     data += w;
                     n -= static_cast<ULONG>(w);
                 }
             });
         } catch (...) {
             ::close(fd);
+            ::unlink(target.c_str());
             throw;
         }
-        if (::close(fd) != 0) throw CommandFailure{target.string() + ": write failed"};
+        if (::close(fd) != 0) {
+            const int error = errno;
+            ::unlink(target.c_str());
+            throw write_failed(error);
+        }
     }
 }
 

@@ -176,7 +176,10 @@ void add_plot_command(CLI::App& app) {
         ->required()
         ->check(CLI::IsMember({"availability", "snr", "residuals"}));
     command->add_option("ASSOC", options->assoc, "Association key text (residuals only)");
-    command->add_option("-o,--output", options->output, "The SVG file to write")->required();
+    command
+        ->add_option("-o,--output", options->output,
+                     "The SVG file to write (replaced when it exists; never a project)")
+        ->required();
     command->add_option("--band", options->band,
                         "Band of snr: L1 (default), L2, L5E5a, E5b, E5ab, E6");
     command->add_option("--type", options->type,

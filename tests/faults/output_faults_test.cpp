@@ -81,5 +81,29 @@ TEST_F(FaultTest, ADemoOnAFullDiskSaysWhy) {
     EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
+// An unpack whose disk fills up says why and leaves no part of the file it was writing (made by
+// it, so its own to remove); files written whole before stay.
+TEST_F(FaultTest, AnUnpackThatCannotWriteAFileLeavesNoPartOfIt) {
+    const std::string tree = (dir / "tree").string();
+    vyr_cli_test::put_file(dir / "tree" / "a", "small");
+    vyr_cli_test::put_file(dir / "tree" / "b", std::string(20000, 'b'));
+    const std::string packed = (dir / "t.cfb").string();
+    ASSERT_EQ(vyr({"cfb", "pack", tree, packed}).status, 0);
+    const std::string out = (dir / "out").string();
+    // Files may grow to 8 KiB; the signal that would end the process is ignored, so the write
+    // fails as on a full disk.
+    const std::string command = "trap '' XFSZ; ulimit -f 16; exec " +
+                                vyr_cli_test::quote(VYR_CLI_PATH) + " cfb unpack " +
+                                vyr_cli_test::quote(packed) + " " + vyr_cli_test::quote(out) +
+                                " 2>" + vyr_cli_test::quote((dir / "stderr").string());
+    const int raw = std::system(("sh -c " + vyr_cli_test::quote(command)).c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_NE(slurp(dir / "stderr").find(out + "/b: write failed: File too large"),
+              std::string::npos)
+        << slurp(dir / "stderr");
+    EXPECT_EQ(slurp(dir / "out" / "a"), "small");
+    EXPECT_FALSE(std::filesystem::exists(dir / "out" / "b"));
+}
+
 }  // namespace
 }  // namespace vyr_faults
