@@ -1,7 +1,10 @@
 #include "output_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -23,11 +26,51 @@ bool same_file(const std::string& a, const std::string& b) {
            one.st_dev == two.st_dev && one.st_ino == two.st_ino;
 }
 
+bool is_regular(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Read only from a regular file: opening a pipe would wait for a writer.
 bool is_compound_document(const std::string& path) {
+    if (!is_regular(path)) return false;
     std::ifstream in(path, std::ios::binary);
     char head[sizeof kCompoundSignature] = {};
     in.read(head, sizeof head);
     return in.gcount() == sizeof head && std::memcmp(head, kCompoundSignature, sizeof head) == 0;
+}
+
+// A device, a pipe or an open file named through /proc (/dev/stdout, /dev/null) has no earlier
+// bytes to keep, and renaming over its name would replace the device or lose the output: it is
+// written as it stands.
+bool written_in_place(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return true;
+    std::filesystem::path at = path;
+    std::error_code error;
+    for (int links = 0; links < 40 && std::filesystem::is_symlink(at, error); ++links) {
+        const std::filesystem::path next = std::filesystem::read_symlink(at, error);
+        if (error) return false;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+        if (at.string().rfind("/proc/", 0) == 0) return true;
+    }
+    return false;
+}
+
+void write_in_place(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const auto fail = [&](int error) {
+        if (fd >= 0) ::close(fd);
+        throw CommandFailure{path + ": cannot write: " + std::strerror(error)};
+    };
+    if (fd < 0) fail(errno);
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) fail(n < 0 ? errno : ENOSPC);
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) throw CommandFailure{path + ": cannot write: " + std::strerror(errno)};
 }
 
 // Where the bytes go: a link is written through, as an open of the name would, so that the link
@@ -46,13 +89,17 @@ void refuse_project_output(const std::string& path, const std::string& project,
     if (same_file(path, project) || is_compound_document(path))
         throw CommandFailure{path + ": is a project (a compound document); " + command +
                              " will not write over it"};
-    if (cfb::is_file_locked(path.c_str()))
+    if (is_regular(path) && cfb::is_file_locked(path.c_str()))
         throw CommandFailure{path + ": is in use by another program"};
 }
 
 void write_output_file(const std::string& path, const std::string& bytes,
                        const std::string& project, const std::string& command) {
     refuse_project_output(path, project, command);
+    if (written_in_place(path)) {
+        write_in_place(path, bytes);
+        return;
+    }
     const std::string target = target_of(path);
     PendingFile file(target);
     // The picture drawn again keeps the permissions given to the earlier one.

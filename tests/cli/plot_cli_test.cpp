@@ -95,4 +95,22 @@ TEST_F(PlotCli, AnEarlierPictureIsReplacedWhole) {
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// A pipe or device is written as it stands: never renamed over (as root that would replace a
+// device such as /dev/null with a file), never read to see whether it is a project (the read
+// would wait for a writer).
+TEST_F(PlotCli, APipeIsWrittenAsItStands) {
+    const std::string pipe = (dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string got = (dir / "got").string();
+    using vyr_cli_test::quote;
+    const std::string command = "cat " + quote(pipe) + " >" + quote(got) + " & timeout 60 " +
+                                quote(VYR_CLI_PATH) + " plot " + quote(project) +
+                                " VYRA availability -o " + quote(pipe) + "; status=$?; wait; " +
+                                "exit $status";
+    const int raw = std::system(("sh -c " + quote(command)).c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 0);
+    EXPECT_THAT(slurp(got), StartsWith("<?xml"));
+    EXPECT_EQ(fs::symlink_status(pipe).type(), fs::file_type::fifo);
+}
+
 }  // namespace
