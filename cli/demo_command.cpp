@@ -75,7 +75,7 @@ public:
 
     // A failure says why ("PATH: cannot write: No space left on device") and leaves nothing.
     void write_file(const std::filesystem::path& path, const unsigned char* bytes, size_t size) {
-        PendingFile file(path.string());
+        PendingFile file(path.string(), true);
         file.write(std::string(reinterpret_cast<const char*>(bytes), size));
         if (!file.place()) throw CommandFailure{path.string() + ": exists; not replaced"};
         add(path);

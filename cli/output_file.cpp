@@ -101,7 +101,7 @@ void write_output_file(const std::string& path, const std::string& bytes,
         return;
     }
     const std::string target = target_of(path);
-    PendingFile file(target);
+    PendingFile file(target, true);
     // The picture drawn again keeps the permissions given to the earlier one.
     struct stat earlier {};
     if (::stat(target.c_str(), &earlier) == 0)

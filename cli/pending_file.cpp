@@ -38,7 +38,11 @@ int make_hidden(const std::string& path, std::string& name) {
 
 }  // namespace
 
-PendingFile::PendingFile(const std::string& path) : m_path(path) {
+PendingFile::PendingFile(const std::string& path, bool cannot_write) : m_path(path) {
+    const auto fail = [&](int error) {
+        if (cannot_write) fail_write(path, error);
+        fail_errno(path, error);
+    };
     m_fd = ::open(folder_of(path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (m_fd >= 0) {
         m_workPath = "/proc/self/fd/" + std::to_string(m_fd);
@@ -52,7 +56,7 @@ PendingFile::PendingFile(const std::string& path) : m_path(path) {
     // Folders that take no unnamed files get a hidden name, removed again by this object.
     std::string name;
     m_fd = make_hidden(path, name);
-    if (m_fd < 0) fail_errno(path, errno);
+    if (m_fd < 0) fail(errno);
     m_workPath = name;
     m_named = true;
     // mkstemp makes the file private; the file gets the permissions any new file gets.
@@ -61,7 +65,7 @@ PendingFile::PendingFile(const std::string& path) : m_path(path) {
     if (::fchmod(m_fd, 0666 & ~mask) != 0) {
         const int error = errno;
         discard();
-        fail_errno(path, error);
+        fail(error);
     }
 }
 

@@ -10,8 +10,9 @@ namespace vyr_cli {
 
 class PendingFile {
 public:
-    // Makes the file, empty; throws CommandFailure "PATH: reason" when the folder takes none.
-    explicit PendingFile(const std::string& path);
+    // Makes the file, empty; throws CommandFailure "PATH: reason" when the folder takes none
+    // ("PATH: cannot write: reason" with cannot_write, as a command that writes files says it).
+    explicit PendingFile(const std::string& path, bool cannot_write = false);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
