@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -18,6 +19,7 @@
 
 #include "commands.h"
 #include "output_text.h"
+#include "pending_file.h"
 
 namespace vyr_cli {
 namespace {
@@ -420,28 +422,24 @@ void pack(const std::string& dir, const std::string& file, bool v4) {
     if (!fs::is_directory(dir, ec)) throw CommandFailure{dir + ": not a folder"};
     if (fs::symlink_status(file, ec).type() != fs::file_type::not_found)
         throw CommandFailure{file + ": already exists"};
-    const std::u16string name = to_utf16(file, file);
+    // Packed under no name and named once committed: a document left half packed would look
+    // like a whole one, and a failure must never remove a file that came there meanwhile.
+    PendingFile packed(file);
+    const std::u16string name = to_utf16(file, packed.work_path());
     STGOPTIONS options;
     options.usVersion = v4 ? 2 : 1;
     options.ulSectorSize = v4 ? 4096 : 512;
-    IStorage* created = nullptr;
-    HRESULT hr = StgCreateStorageEx(name.c_str(), kWriteMode, STGFMT_DOCFILE, 0, &options, nullptr,
-                                    IID_IStorage, reinterpret_cast<void**>(&created));
-    if (FAILED(hr)) {
-        if (hr == STG_E_FILEALREADYEXISTS) throw CommandFailure{file + ": already exists"};
-        throw CommandFailure{file + ": cannot create (" + status_text(hr) + ")"};
-    }
-    // A document left half packed would look like a whole one: remove it on any failure.
-    try {
-        pack_folder(dir, created);
-        hr = created->Commit(STGC_DEFAULT);
-        if (FAILED(hr)) throw CommandFailure{file + ": commit failed (" + status_text(hr) + ")"};
-    } catch (...) {
-        created->Release();
-        fs::remove(file, ec);
-        throw;
-    }
-    created->Release();
+    Ref<IStorage> created;
+    // STGM_CREATE: the pending file is there already, empty.
+    HRESULT hr =
+        StgCreateStorageEx(name.c_str(), kWriteMode | STGM_CREATE, STGFMT_DOCFILE, 0, &options,
+                           nullptr, IID_IStorage, reinterpret_cast<void**>(created.out()));
+    if (FAILED(hr)) throw CommandFailure{file + ": cannot create (" + status_text(hr) + ")"};
+    pack_folder(dir, created.get());
+    hr = created->Commit(STGC_DEFAULT);
+    if (FAILED(hr)) throw CommandFailure{file + ": commit failed (" + status_text(hr) + ")"};
+    created.reset();
+    if (!packed.place()) throw CommandFailure{file + ": already exists"};
 }
 
 // ---------------------------------------------------------------- unpack
@@ -481,20 +479,31 @@ void unpack_storage(const std::string& file, IStorage* storage, const fs::path& 
         if (fd < 0)
             throw CommandFailure{target.string() + ": cannot create the file (" +
                                  std::generic_category().message(errno) + ")"};
+        const auto write_failed = [&](int error) {
+            return CommandFailure{target.string() +
+                                  ": write failed: " + std::generic_category().message(error)};
+        };
+        // A file cut short would pass for the stream: the file, made just now, goes again.
         try {
             read_stream(file, target.string(), stream.get(), [&](const char* data, ULONG n) {
                 while (n > 0) {
                     const ssize_t w = ::write(fd, data, n);
-                    if (w <= 0) throw CommandFailure{target.string() + ": write failed"};
+                    if (w < 0 && errno == EINTR) continue;
+                    if (w <= 0) throw write_failed(w < 0 ? errno : ENOSPC);
                     data += w;
                     n -= static_cast<ULONG>(w);
                 }
             });
         } catch (...) {
             ::close(fd);
+            ::unlink(target.c_str());
             throw;
         }
-        if (::close(fd) != 0) throw CommandFailure{target.string() + ": write failed"};
+        if (::close(fd) != 0) {
+            const int error = errno;
+            ::unlink(target.c_str());
+            throw write_failed(error);
+        }
     }
 }
 

@@ -20,6 +20,8 @@
 #include "commands.h"
 #include "demo_samples.h"
 #include "import_text.h"
+#include "new_project.h"
+#include "pending_file.h"
 #include "project_access.h"
 
 extern char** environ;
@@ -71,12 +73,12 @@ public:
         if (!fs::is_directory(folder)) throw CommandFailure{folder.string() + ": not a folder"};
     }
 
+    // A failure says why ("PATH: cannot write: No space left on device") and leaves nothing.
     void write_file(const std::filesystem::path& path, const unsigned char* bytes, size_t size) {
+        PendingFile file(path.string(), true);
+        file.write(std::string(reinterpret_cast<const char*>(bytes), size));
+        if (!file.place()) throw CommandFailure{path.string() + ": exists; not replaced"};
         add(path);
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
-        out.close();
-        if (!out) throw CommandFailure{path.string() + ": cannot write the sample"};
     }
 
 private:
@@ -155,16 +157,13 @@ void list_root(const std::string& path) {
 
 // Creates a project and reads its default records back.
 void create_project(const std::string& path, MadePaths& made) {
-    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
-    {
-        CVyrIPtrSmart<IVyrStorage> project;
-        made.add(path);
-        if (root->CreateStorage(path.c_str(), project) != VYR_OK)
-            throw CommandFailure{path + ": cannot create a project"};
-    }
+    // As `vyr create` makes it: named only once whole, and a failure says why.
+    if (!NewProject(path).place()) throw CommandFailure{path + ": already exists; not replaced"};
+    made.add(path);
     std::cout << "new project " << path << ":\n";
     list_root(path);
 
+    CVyrIPtrSmart<IVyr> root = Vyr_GetIVyr();
     CVyrIPtrSmart<IVyrStorage> project;
     CVyrIPtrSmart<IVyrCommonData> common;
     VYR_VERSION version{};

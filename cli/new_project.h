@@ -8,6 +8,8 @@
 
 #include <vyr/vyr.h>
 
+#include "pending_file.h"
+
 namespace vyr_cli {
 
 // Writes the content of a new document (an empty project, a copy of one).
@@ -21,25 +23,18 @@ public:
     // Writes the document with `fill` and commits it; throws CommandFailure naming `path` when
     // anything of that fails, a commit that did not reach the disk included.
     explicit NewProject(const std::string& path, const DocumentFill& fill = empty_project);
-    ~NewProject();
     NewProject(const NewProject&) = delete;
     NewProject& operator=(const NewProject&) = delete;
 
     // Where the document can be opened while it has no name of its own.
-    const std::string& work_path() const { return m_workPath; }
+    const std::string& work_path() const { return m_file.work_path(); }
     // Gives the document its name. False when a file of that name appeared meanwhile (it is
     // left alone); throws CommandFailure on any other failure, after which this object must
     // not be used again.
-    bool place();
+    bool place() { return m_file.place(); }
 
 private:
-    // Removes what this object made, as far as it still has no name.
-    void discard();
-
-    std::string m_path;
-    std::string m_workPath;  // /proc/self/fd/N of an unnamed file, or a hidden temporary name
-    int m_fd = -1;           // the unnamed file, kept open until it has a name
-    bool m_named = false;    // m_workPath is a temporary name of ours, to be removed
+    PendingFile m_file;
 };
 
 }  // namespace vyr_cli

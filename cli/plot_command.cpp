@@ -1,9 +1,6 @@
 // `vyr plot`: a station's data as an SVG picture (availability, signal strength, residuals),
 // through the same filter as `vyr obs`.
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fstream>
 #include <memory>
 
 #include <vyr/vyr.h>
@@ -11,6 +8,7 @@
 #include "commands.h"
 #include "number_options.h"
 #include "observation_filter_options.h"
+#include "output_file.h"
 #include "plot_kinds.h"
 #include "plot_time_axis.h"
 #include "project_access.h"
@@ -30,13 +28,6 @@ struct PlotOptions {
 std::optional<VYR_FREQUENCY_BAND> strength_band(const std::string& name) {
     if (name == "E6") return VYR_BAND_E6;
     return status_band_named(name);
-}
-
-void write_file(const std::string& file, const std::string& text) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (out) out.write(text.data(), std::streamsize(text.size()));
-    if (out) out.close();
-    if (!out) throw CommandFailure{file + ": cannot write: " + std::strerror(errno)};
 }
 
 // Residual epochs as the observation filter would take them: time span, sampling, systems,
@@ -141,6 +132,8 @@ void plot(const PlotOptions& options) {
     }
     const VYR_OBSERVATION_FILTER filter = filter_of(options.filter);
     ReadOnlyProject project(options.path);
+    // Refused before the work of drawing, and again when the picture is written.
+    refuse_project_output(options.output, options.path, "plot");
     CVyrIPtrSmart<IVyrStationEx> station =
         find_station(project.storage(), options.path, options.station);
 
@@ -161,7 +154,7 @@ void plot(const PlotOptions& options) {
         svg = band ? strength_plot(tracks, options.station, options.band, options.width)
                    : availability_plot(tracks, options.station, options.width);
     }
-    write_file(options.output, svg);
+    write_output_file(options.output, svg, options.path, "plot");
 }
 
 }  // namespace
@@ -183,7 +176,10 @@ void add_plot_command(CLI::App& app) {
         ->required()
         ->check(CLI::IsMember({"availability", "snr", "residuals"}));
     command->add_option("ASSOC", options->assoc, "Association key text (residuals only)");
-    command->add_option("-o,--output", options->output, "The SVG file to write")->required();
+    command
+        ->add_option("-o,--output", options->output,
+                     "The SVG file to write (replaced when it exists; never a project)")
+        ->required();
     command->add_option("--band", options->band,
                         "Band of snr: L1 (default), L2, L5E5a, E5b, E5ab, E6");
     command->add_option("--type", options->type,
