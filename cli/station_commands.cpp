@@ -148,6 +148,17 @@ void edit_windows(const std::string& path, const std::string& name, const std::s
 }
 
 void upgrade(const std::string& path) {
+    // A project at the current version is told so without opening it for writing, which a
+    // read-only file would refuse.
+    {
+        ReadOnlyProject current(path);
+        VYR_VERSION version{};
+        check(current.storage().GetVersion(version), path);
+        if (version.major == 3 && version.minor == 0) {
+            std::cout << path << ": already at version 3.0\n";
+            return;
+        }
+    }
     WritableProject project(path);
     VYR_VERSION before{};
     check(project.storage().GetVersion(before), path);
