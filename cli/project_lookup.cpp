@@ -102,7 +102,7 @@ vyr::ObservationStatistics system_statistics(IVyrStationEx& station, const std::
         VYR_STATION_KEY key{};
         const std::string whose =
             station.GetKey(key) == VYR_OK ? "station " + key_display(key) + ": " : "";
-        check_read(got, path, whose + "the statistics (ObservationStatistics)");
+        check_read(got, path, whose + "its statistics stream (ObservationStatistics)");
     }
     return statistics;
 }

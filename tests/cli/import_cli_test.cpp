@@ -239,6 +239,7 @@ TEST_F(ImportCli, AStationListCutInsideARecordIsDamageAndNothingIsWrittenOverIt)
             << cut;
         const Outcome import = vyr({"import", damaged, vyr_cli_test::sample("vyra0020.21o")});
         EXPECT_EQ(import.status, 1) << cut;
+        EXPECT_THAT(import.err, HasSubstr(damaged + ": damaged: a stored list or record")) << cut;
         EXPECT_EQ(slurp(damaged), before) << cut;
     }
 }
