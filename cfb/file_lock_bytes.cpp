@@ -25,8 +25,11 @@ HRESULT from_errno(int error) {
         case EEXIST:
             return STG_E_FILEALREADYEXISTS;
         case ENOSPC:
-        case EFBIG:
             return STG_E_MEDIUMFULL;
+        // The file may not grow past a limit (the process's file-size limit, the file system's
+        // largest file) though the medium has room: the document is too large, not the disk full.
+        case EFBIG:
+            return STG_E_DOCFILETOOLARGE;
         case EMFILE:
         case ENFILE:
             return STG_E_TOOMANYOPENFILES;
@@ -67,7 +70,8 @@ public:
             const ssize_t n = ::pwrite(fd_, static_cast<const char*>(pv) + done, cb - done,
                                        static_cast<off_t>(offset + done));
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return n < 0 && errno == ENOSPC ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT;
+            if (n < 0 && (errno == ENOSPC || errno == EFBIG)) return from_errno(errno);
+            if (n <= 0) return STG_E_WRITEFAULT;
             done += static_cast<ULONG>(n);
         }
         if (pcbWritten != nullptr) *pcbWritten = done;

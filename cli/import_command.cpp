@@ -90,7 +90,10 @@ private:
         const VyrFileImportReport report = import_file(project.storage(), file, m_options);
         if (interrupted()) throw CommandFailure{file + ": interrupted; nothing of it imported"};
         if (VyrFailed(report.result)) {
-            const std::string cause = project.storage_failure();
+            std::string cause = project.storage_failure();
+            // A stored entry that does not read is the project's damage, not the file's.
+            if (cause.empty() && report.result == VYR_E_READ_ENTRY_FAILED)
+                cause = "damaged: a stored list or record does not read";
             throw CommandFailure{failure_text(report, m_options.conversion.salvageCut) +
                                  (cause.empty() ? "" : " (" + m_project + ": " + cause + ")")};
         }

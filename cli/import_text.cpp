@@ -96,9 +96,13 @@ std::vector<std::string> summary_lines(const VyrFileImportReport& report) {
 
 void print_notices(std::ostream& out, const VyrFileImportReport& report) {
     for (const VyrImportWarning& g : report.warnings) {
-        for (uint32_t line : g.lines)
+        for (uint32_t line : g.lines) {
+            // The reader warns of the problem that then ends the file: the failure line says it.
+            const std::string said = where(report, line) + ": " + g.problem;
+            if (VyrFailed(report.result) && report.problem.rfind(said, 0) == 0) continue;
             out << "vyr: " << where(report, line) << ": warning: " << terminal_text(g.problem)
                 << "\n";
+        }
         if (g.more > 0)
             out << "vyr: " << report.path << ": warning: ... and " << g.more << " more like it ("
                 << terminal_text(g.problem) << ")\n";

@@ -298,7 +298,8 @@ void info(const std::string& path, bool as_json) {
                    {"stations", json::array()}};
     CVyrIPtrSmart<IVyrCollectionStationEx> stations = stations_of(storage, path);
     std::vector<VYR_STATION_KEY> keys;
-    if (stations.IsValid()) check(stations->GetAll(keys), path);
+    if (stations.IsValid())
+        check_read(stations->GetAll(keys), path, "the station list (StationList)");
     for (const VYR_STATION_KEY& key : keys) {
         CVyrIPtrSmart<IVyrStationEx> station;
         check(stations->GetStationEx(key, station), path);

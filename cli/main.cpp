@@ -1,4 +1,5 @@
 // `vyr`: the command through which a person uses the library.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -12,6 +13,9 @@
 #include "usage_text.h"
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write is to fail with EFBIG, which the project's unit of work
+    // undoes and names, rather than the signal ending the command without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"vyr - GNSS project files: import, inspect, export"};
     vyr_cli::use_usage_lines(app);
     app.set_version_flag("--version", std::string("vyr ") + vyr_version());

@@ -11,7 +11,17 @@ namespace vyr_cli {
 
 void check(VYR_ERROR code, const std::string& path) {
     if (code >= 0) return;
+    // Stored bytes that do not read are the project's damage, not a fault of the command.
+    if (code == VYR_E_READ_ENTRY_FAILED) check_read(code, path, "a stored list or record");
     throw CommandFailure{Vyr_FailureText(code, path)};
+}
+
+void check_read(VYR_ERROR code, const std::string& path, const std::string& what) {
+    if (code >= 0) return;
+    if (code != VYR_E_READ_ENTRY_FAILED) check(code, path);
+    const std::string told = Vyr_FailureText(code, path);
+    throw CommandFailure{path + ": damaged: " + what + " does not read" +
+                         told.substr(told.rfind(" ("))};
 }
 
 namespace {
@@ -53,6 +63,9 @@ void check_project_open(VYR_ERROR code, const std::string& path, HRESULT opened,
     const std::string& named = shown.empty() ? path : shown;
     const std::string why = why_not_a_project(path, opened);
     if (!why.empty()) throw CommandFailure{named + ": " + why};
+    // A project the engine may not open for writing: the file is not the user's to write.
+    if (opened == STG_E_ACCESSDENIED)
+        throw CommandFailure{named + ": cannot be written (permission denied)"};
     // A compound document the engine refused as damaged: the library's code is as for any
     // failed open, the engine's reason (this thread's last refusal) says what is wrong.
     const std::string damage = cfb::last_refusal();
@@ -87,6 +100,7 @@ ReadOnlyProject::~ReadOnlyProject() {
 
 std::string storage_failure_text(HRESULT code) {
     if (code == STG_E_MEDIUMFULL) return "no space left on device";
+    if (code == STG_E_DOCFILETOOLARGE) return "the file would grow past the size limit for files";
     if (code == STG_E_WRITEFAULT) return "write error";
     std::string text;
     ErrorToStringDef(static_cast<VYR_ERROR>(code), text);

@@ -7,8 +7,14 @@
 
 namespace vyr_cli {
 
-// Throws CommandFailure "PATH: text (0xCODE)" when code is a failure.
+// Throws CommandFailure "PATH: text (0xCODE)" when code is a failure; stored data that does
+// not read (VYR_E_READ_ENTRY_FAILED) is "PATH: damaged: a stored list or record does not read
+// (0xCODE)".
 void check(VYR_ERROR code, const std::string& path);
+
+// Like check, naming what was read when it does not read: "PATH: damaged: WHAT does not read
+// (0xCODE)"; WHAT such as "the station list (StationList)".
+void check_read(VYR_ERROR code, const std::string& path, const std::string& what);
 
 // Like check, for the opening of a project at path: a file that is missing, in use, a folder,
 // or no compound document (a RINEX file given in its place) is named in words instead of the

@@ -98,7 +98,12 @@ vyr::ObservationStatistics system_statistics(IVyrStationEx& station, const std::
     vyr::ObservationStatistics statistics;
     const VYR_ERROR got = station.GetObservationStatistics(statistics);
     if (got == VYR_E_ENTRY_NOT_FOUND) return {};
-    if (got != VYR_E_READ_ENTRY_FAILED || has_epochs(station, path)) check(got, path);
+    if (got != VYR_E_READ_ENTRY_FAILED || has_epochs(station, path)) {
+        VYR_STATION_KEY key{};
+        const std::string whose =
+            station.GetKey(key) == VYR_OK ? "station " + key_display(key) + ": " : "";
+        check_read(got, path, whose + "its statistics stream (ObservationStatistics)");
+    }
     return statistics;
 }
 

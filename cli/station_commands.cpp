@@ -1,6 +1,9 @@
 // `vyr obs`, `vyr windows` and `vyr upgrade`: a station's observations through the library's
 // iterator, its exclusion windows, and the conversion of older projects.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -148,6 +151,17 @@ void edit_windows(const std::string& path, const std::string& name, const std::s
 }
 
 void upgrade(const std::string& path) {
+    // A project the user may not write is only read: at the current version it is told so, as
+    // a writable one is (which stays a writer, refused while others read it).
+    if (::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS)) {
+        ReadOnlyProject current(path);
+        VYR_VERSION version{};
+        check(current.storage().GetVersion(version), path);
+        if (version.major == 3 && version.minor == 0) {
+            std::cout << path << ": already at version 3.0\n";
+            return;
+        }
+    }
     WritableProject project(path);
     VYR_VERSION before{};
     check(project.storage().GetVersion(before), path);

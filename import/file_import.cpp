@@ -45,12 +45,18 @@ void import_file(IVyrStorageEx& project, const std::string& path, size_t index,
                  const VyrImportOptions& options, VyrFileImportReport& report) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
-    if (!std::filesystem::is_regular_file(path, error)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
         const bool missing = !error || error == std::errc::no_such_file_or_directory ||
                              error == std::errc::not_a_directory;
         throw ImportFailure{VYR_E_FILE_NOT_FOUND,
                             path + ": " + (missing ? "File not found." : error.message())};
     }
+    // A folder, a device or a pipe is there but holds no file to read to its end.
+    if (std::filesystem::is_directory(status))
+        throw ImportFailure{VYR_E_FAILED_TO_READ, path + ": is a folder, not a file"};
+    if (!std::filesystem::is_regular_file(status))
+        throw ImportFailure{VYR_E_FAILED_TO_READ, path + ": is not a regular file"};
     std::string problem;
     if (!Vyr_DetectImportKind(path, report.kind, problem))
         throw ImportFailure{VYR_E_FAILED_TO_READ, path + ": " + problem};

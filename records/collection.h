@@ -38,7 +38,7 @@ public:
     }
 
     VYR_ERROR GetAt(uint32_t index, T& record) override {
-        if (LoadIfNeeded() != VYR_OK) return VYR_E_CACHE_CONTAINER;
+        if (LoadIfNeeded() != VYR_OK) return LoadFailure();
         if (m_cacheEnabled && m_cacheLoaded)
             return m_cache.GetAt(index, record) ? VYR_OK : VYR_E_CACHE_CONTAINER;
         return m_stream.ReadAt(index, record);
@@ -46,14 +46,14 @@ public:
 
     VYR_ERROR GetAll(std::vector<T>& records) override {
         records.clear();
-        if (LoadIfNeeded() != VYR_OK) return VYR_E_CACHE_CONTAINER;
+        if (LoadIfNeeded() != VYR_OK) return LoadFailure();
         if (m_cacheEnabled && m_cacheLoaded)
             return m_cache.GetAll(records) ? VYR_OK : VYR_E_CACHE_CONTAINER;
         return m_stream.ReadAll(records);
     }
 
     VYR_ERROR GetFirst(T& record) override {
-        if (LoadIfNeeded() != VYR_OK) return VYR_E_CACHE_CONTAINER;
+        if (LoadIfNeeded() != VYR_OK) return LoadFailure();
         if (!m_cacheEnabled) return VYR_E_NOT_IMPLEMENTED;
         return m_cache.First(record) ? VYR_OK : VYR_E_NO_MORE_ENTRIES;
     }
@@ -103,12 +103,18 @@ public:
 protected:
     VYR_ERROR LoadIfNeeded() {
         if (!m_cacheEnabled || m_cacheLoaded) return VYR_OK;
-        return LoadCache();
+        m_loadResult = LoadCache();
+        return m_loadResult;
+    }
+    // A stream that does not read is told as damage; any other failed load as the cache's.
+    VYR_ERROR LoadFailure() const {
+        return m_loadResult == VYR_E_READ_ENTRY_FAILED ? m_loadResult : VYR_E_CACHE_CONTAINER;
     }
 
     vyr_records::CollectionStream m_stream;
     bool m_cacheEnabled = true;
     bool m_cacheLoaded = false;
+    VYR_ERROR m_loadResult = VYR_OK;
     Cache m_cache;
 };
 
@@ -136,6 +142,8 @@ public:
         if (!this->m_cache.Clear()) return VYR_E_CACHE_CONTAINER;
         CStm& stream = this->m_stream.Stream();
         if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_OPEN_MODE;
+        const VYR_ERROR whole = vyr_records::check_whole_records<T>(stream);
+        if (whole != VYR_OK) return whole;
         CRecordReadMulti<T> reader(stream, this->m_stream.Version());
         T record{};
         while (reader.ReadNext(record))
@@ -189,6 +197,8 @@ public:
         CStm& stream = this->m_stream.Stream();
         if (!vyr_records::is_readable(stream) || !stream.SeekToBegin())
             return VYR_E_INVALID_OPEN_MODE;
+        const VYR_ERROR whole = vyr_records::check_whole_records<T>(stream);
+        if (whole != VYR_OK) return whole;
         CRecordReadMultiUncached<T> reader(stream, this->m_stream.Version());
         T record{};
         uint64_t offset = 0;

@@ -89,16 +89,30 @@ TEST_F(CollectionTest, IterationWalksTheCacheUntilNoMoreEntries) {
     EXPECT_EQ(collection.GetNext(record), VYR_E_NO_MORE_ENTRIES);
 }
 
-TEST_F(CollectionTest, CountingWithoutALoadedCacheUsesTheStreamSizeAndIgnoresAPartialRecord) {
-    put_stream(kStreamBroadcastEphemeris,
-               bytes_of(gps(1, 1, 0)) + bytes_of(gps(2, 1, 0)) + std::string(5, 'x'));
+TEST_F(CollectionTest, CountingWithoutALoadedCacheUsesTheStreamSize) {
+    put_stream(kStreamBroadcastEphemeris, bytes_of(gps(1, 1, 0)) + bytes_of(gps(2, 1, 0)));
     Ephemerides collection(storage, kStorageVersionCurrent);
     uint32_t count = 0;
     ASSERT_EQ(collection.GetCount(count), VYR_OK);
     EXPECT_EQ(count, 2u);
-    std::vector<VYR_BROADCASTEPHEMERIS> all;
-    ASSERT_EQ(collection.GetAll(all), VYR_OK);
-    EXPECT_EQ(all.size(), 2u);
+}
+
+// A list cut inside a record is neither counted nor loaded, so that no Add or Delete rewrites
+// it without the records after the cut.
+TEST_F(CollectionTest, AListCutInsideARecordIsNeitherCountedNorLoadedNorAddedTo) {
+    const std::string cut = bytes_of(gps(1, 1, 0)) + bytes_of(gps(2, 1, 0)) + std::string(5, 'x');
+    put_stream(kStreamBroadcastEphemeris, cut);
+    {
+        Ephemerides collection(storage, kStorageVersionCurrent);
+        uint32_t count = 0;
+        EXPECT_EQ(collection.GetCount(count), VYR_E_READ_ENTRY_FAILED);
+        EXPECT_EQ(collection.LoadCache(), VYR_E_READ_ENTRY_FAILED);
+        std::vector<VYR_BROADCASTEPHEMERIS> all;
+        EXPECT_EQ(collection.GetAll(all), VYR_E_READ_ENTRY_FAILED);
+        EXPECT_EQ(collection.Add(gps(3, 1, 0)), VYR_E_READ_ENTRY_FAILED);
+        EXPECT_EQ(collection.Delete(gps(1, 1, 0)), VYR_E_READ_ENTRY_FAILED);
+    }
+    EXPECT_EQ(ephemeris_stream(), cut);
 }
 
 TEST_F(CollectionTest, WithTheCacheDisabledEveryOperationGoesToTheStream) {
@@ -219,7 +233,7 @@ TEST_F(CollectionTest, RecordsThatDoNotDecodeFailTheLoadInsteadOfLoopingForEver)
     put_stream(kStreamBroadcastEphemerisGlo, bytes_of(VYR_BROADCASTEPHEMERIS_GLO{}));
     CVyrCollectionBroadcastEphemerisGlo collection(storage, kStorageVersionCurrent + 1);
     std::vector<VYR_BROADCASTEPHEMERIS_GLO> records;
-    EXPECT_EQ(collection.GetAll(records), VYR_E_CACHE_CONTAINER);  // how a failed load is told
+    EXPECT_EQ(collection.GetAll(records), VYR_E_READ_ENTRY_FAILED);  // damage, not the cache
     EXPECT_TRUE(records.empty());
     EXPECT_EQ(collection.LoadCache(), VYR_E_READ_ENTRY_FAILED);
 }

@@ -36,6 +36,8 @@ public:
         m_iterating = false;
         if (!m_stream.IsOpen() || !vyr_records::is_readable(m_stream.Stream()))
             return VYR_E_INVALID_OPEN_MODE;
+        const VYR_ERROR whole = vyr_records::check_whole_records<T>(m_stream.Stream());
+        if (whole != VYR_OK) return whole;
         m_iterating = true;
         CRecordReadMulti<T> reader(m_stream.Stream(), m_stream.Version());
         return ReadOne(reader, record);

@@ -30,6 +30,8 @@ enum RecordPositioning : uint32_t {
 template <class T>
 struct RecordFormat {
     static_assert(std::is_trivially_copyable_v<T>, "records with containers need a RecordFormat");
+    // The same bytes in every storage version: a list of them is a whole number of records.
+    static constexpr bool kPackedInEveryVersion = true;
     static bool Read(CStm& stream, uint32_t /*version*/, T& record) {
         return stream.Read(&record, sizeof(T));
     }
@@ -143,6 +145,24 @@ struct CRecordWriteMulti : CRecordWrite<T> {
 
 namespace vyr_records {
 
+template <class T>
+inline constexpr bool kPackedInEveryVersion = requires {
+    RecordFormat<T>::kPackedInEveryVersion;
+};
+
+// A list of packed records that ends inside a record is damage (a cut stream), never a shorter
+// list: handed out as one, the next rewrite would drop the records after the cut for good.
+// Member-wise and version-dependent lists are read until a read comes up short.
+template <class T>
+VYR_ERROR check_whole_records(CStm& stream) {
+    if constexpr (kPackedInEveryVersion<T>) {
+        STATSTG status{};
+        if (!stream.Stat(status, STATFLAG_NONAME) || status.cbSize % sizeof(T) != 0)
+            return VYR_E_READ_ENTRY_FAILED;
+    }
+    return VYR_OK;
+}
+
 inline bool is_readable(const CStm& stream) {
     const int32_t mode = stream.GetAccessMode();
     return mode == vyr::kAccessRead || mode == vyr::kAccessReadWrite;
@@ -175,13 +195,15 @@ VYR_ERROR WriteSingleRecord(CStm& stream, const T& record) {
                                                                     : VYR_E_WRITE_ENTRY_FAILED;
 }
 
-// Reads until the first short read: a trailing partial record ends the sequence. A record whose
-// bytes arrived but do not decode is damage, not an end: the records before it are kept and the
-// read fails.
+// Reads until the first short read. A record whose bytes arrived but do not decode is damage,
+// not an end: the records before it are kept and the read fails; so does a list of packed
+// records cut inside one, before anything is read.
 template <class T>
 VYR_ERROR ReadAllRecords(CStm& stream, uint32_t version, std::vector<T>& records) {
     if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_PARAMETER;
     records.clear();
+    const VYR_ERROR whole = vyr_records::check_whole_records<T>(stream);
+    if (whole != VYR_OK) return whole;
     CRecordReadMulti<T> reader(stream, version);
     for (;;) {
         T record{};
@@ -217,14 +239,17 @@ VYR_ERROR AppendRecord(CStm& stream, const T& record) {
                                                                     : VYR_E_WRITE_ENTRY_FAILED;
 }
 
-// Direct access to fixed-size records: counted from the stream size (a partial record at the
-// end does not count) and fetched by offset, never by scanning.
+// Direct access to fixed-size records: counted from the stream size and fetched by offset, never
+// by scanning. A partial record at the end fails the count of a packed list (damage) and is
+// not counted in a version-dependent one.
 template <class T>
 VYR_ERROR GetRecordCount(CStm& stream, uint64_t& count) {
     static_assert(std::is_trivially_copyable_v<T>);
     if (!vyr_records::is_readable(stream)) return VYR_E_INVALID_OPEN_MODE;
     STATSTG status{};
     if (!stream.Stat(status, STATFLAG_NONAME)) return VYR_E_READ_ENTRY_FAILED;
+    if (vyr_records::kPackedInEveryVersion<T> && status.cbSize % sizeof(T) != 0)
+        return VYR_E_READ_ENTRY_FAILED;
     count = status.cbSize / sizeof(T);
     return VYR_OK;
 }

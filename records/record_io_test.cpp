@@ -40,19 +40,44 @@ bool operator==(const Sample& a, const Sample& b) {
 using record_io_test::Checked;
 using RecordStream = vyr_test::MemoryStreamTest;
 
-TEST_F(RecordStream, AnEmptyStreamOrATrailingPartialRecordEndsTheSequenceQuietly) {
+TEST_F(RecordStream, AnEmptySingleRecordStreamIsNoRecord) {
     Sample single{};
     EXPECT_EQ(ReadSingleRecord(stream, kStorageVersionCurrent, single), VYR_E_READ_ENTRY_FAILED);
-    for (const auto& [records, extra] : {std::pair{0u, 0u}, std::pair{2u, 5u}}) {
-        ASSERT_EQ(WriteAllRecords(stream, std::vector<Sample>(records, Sample{1, 1.0, 1})), VYR_OK);
-        ASSERT_TRUE(stream.SetSize(records * 13 + extra));
+}
+
+// A packed list cut inside a record was read as the shorter list, and the next rewrite made the
+// loss permanent (a station list cut to 30 of its 42 bytes lost its second station for good).
+TEST_F(RecordStream, APackedListCutInsideARecordIsDamageNotAShorterList) {
+    struct Row {
+        const char* what;
+        uint32_t records;
+        uint32_t extra;
+        VYR_ERROR result;
+    };
+    for (const Row& row : {Row{"empty", 0, 0, VYR_OK}, Row{"two whole records", 2, 0, VYR_OK},
+                           Row{"cut inside the first", 0, 5, VYR_E_READ_ENTRY_FAILED},
+                           Row{"cut inside the third", 2, 12, VYR_E_READ_ENTRY_FAILED}}) {
+        ASSERT_EQ(WriteAllRecords(stream, std::vector<Sample>(3, Sample{1, 1.0, 1})), VYR_OK);
+        ASSERT_TRUE(stream.SetSize(row.records * 13 + row.extra));
         uint64_t count = 99;
-        ASSERT_EQ(GetRecordCount<Sample>(stream, count), VYR_OK);
-        EXPECT_EQ(count, records);
+        EXPECT_EQ(GetRecordCount<Sample>(stream, count), row.result) << row.what;
         std::vector<Sample> read{{9, 9.0, 9}};
-        EXPECT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, read), VYR_OK);
-        EXPECT_EQ(read.size(), records);
+        EXPECT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, read), row.result) << row.what;
+        EXPECT_EQ(read.size(), row.result == VYR_OK ? row.records : 0u) << row.what;
+        if (row.result == VYR_OK) {
+            EXPECT_EQ(count, row.records) << row.what;
+        }
     }
+}
+
+// Member-wise records have no fixed size to check a stream against: their list ends at the
+// first short read, as older projects were written.
+TEST_F(RecordStream, AMemberWiseListEndsQuietlyAtAShortRead) {
+    ASSERT_EQ(WriteAllRecords(stream, std::vector<Checked>{{1}, {2}}), VYR_OK);
+    ASSERT_TRUE(stream.SetSize(10));
+    std::vector<Checked> read;
+    EXPECT_EQ(ReadAllRecords(stream, kStorageVersionCurrent, read), VYR_OK);
+    EXPECT_EQ(read.size(), 2u);
 }
 
 TEST_F(RecordStream, RecordsAreStoredEndToEndWithoutHeader) {

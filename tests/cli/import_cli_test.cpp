@@ -1,5 +1,8 @@
 // `vyr import` end to end: stations made per site, re-imports, failed files, and the streamed
 // import against the in-memory conversion followed by AddEpochs.
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -194,6 +197,69 @@ TEST_F(ImportCli, AFailedFileNamesItsLineAndLeavesTheProjectAsItWas) {
     EXPECT_THAT(none.err, HasSubstr("x.txt: not a kind of file vyr imports"));
     EXPECT_THAT(none.err, HasSubstr("no: File not found."));
     EXPECT_FALSE(fs::exists(fresh));
+}
+
+// Under a file-size limit the command died of SIGXFSZ (status 153) without a word.
+TEST_F(ImportCli, AFileSizeLimitIsAFailureNamingItAndTheProjectStaysAsItWas) {
+    ASSERT_EQ(vyr({"import", project, sample("vyra0020.21o")}).status, 0);
+    const std::string before = slurp(project);
+    // The shell's limit counts 512-byte blocks: room for the project as it is and no more.
+    const std::string cmd = "ulimit -f " + std::to_string(before.size() / 512 + 1) + "; " +
+                            vyr_cli_test::quote(VYR_CLI_PATH) + " import " +
+                            vyr_cli_test::quote(project) + " " +
+                            vyr_cli_test::quote(sample("VYRB00XXX_R_20210021200_06M_30S_MO.rnx")) +
+                            " 2>" + vyr_cli_test::quote((dir / "err").string());
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw)) << "ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_THAT(slurp(dir / "err"),
+                HasSubstr("p.vyr: the file would grow past the size limit for files"));
+    EXPECT_EQ(slurp(project), before);
+}
+
+// A station list cut inside a record was read as the shorter list; the next import committed
+// it, leaving the other stations' storages unlisted for good.
+TEST_F(ImportCli, AStationListCutInsideARecordIsDamageAndNothingIsWrittenOverIt) {
+    ASSERT_EQ(vyr({"import", project, sample("vyra0020.21o"),
+                   sample("VYRB00XXX_R_20210021200_06M_30S_MO.rnx")})
+                  .status,
+              0);
+    const std::string unpacked = (dir / "tree").string();
+    ASSERT_EQ(vyr({"cfb", "unpack", project, unpacked}).status, 0);
+    const fs::path list = fs::path(unpacked) / "StationList";
+    ASSERT_EQ(fs::file_size(list), 42u);  // two keys of 21 bytes
+    for (const uintmax_t cut : {10u, 30u}) {
+        fs::resize_file(list, cut);
+        const std::string damaged = (dir / ("d" + std::to_string(cut) + ".vyr")).string();
+        ASSERT_EQ(vyr({"cfb", "pack", unpacked, damaged}).status, 0);
+        const std::string before = slurp(damaged);
+        const Outcome info = vyr({"info", damaged});
+        EXPECT_EQ(info.status, 1) << cut;
+        EXPECT_THAT(info.err, HasSubstr(": damaged: the station list (StationList) does not read"))
+            << cut;
+        const Outcome import = vyr({"import", damaged, vyr_cli_test::sample("vyra0020.21o")});
+        EXPECT_EQ(import.status, 1) << cut;
+        EXPECT_THAT(import.err, HasSubstr(damaged + ": damaged: a stored list or record")) << cut;
+        EXPECT_EQ(slurp(damaged), before) << cut;
+    }
+}
+
+// A folder, a device and a pipe were each "File not found.".
+TEST_F(ImportCli, AnInputThatIsNoRegularFileIsSaidForWhatItIs) {
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    fs::create_directories(dir / "folder");
+    struct Row {
+        std::string input;
+        const char* said;
+    };
+    for (const Row& row : {Row{(dir / "folder").string(), "folder: is a folder, not a file"},
+                           Row{"/dev/zero", "/dev/zero: is not a regular file"},
+                           Row{(dir / "pipe").string(), "pipe: is not a regular file"},
+                           Row{(dir / "none").string(), "none: File not found."}}) {
+        const Outcome outcome = vyr({"import", project, row.input});
+        EXPECT_EQ(outcome.status, 1) << row.input;
+        EXPECT_THAT(outcome.err, HasSubstr(row.said)) << row.input;
+    }
 }
 
 TEST_F(ImportCli, HeaderRecordsOffTheirColumnsImportWithGroupedWarnings) {
