@@ -10,17 +10,9 @@ using namespace import_test;
 
 namespace {
 
-// A version-3 GPS file: header, then the given records.
+// A version-3 GPS file of code, phase and strength: header, then the given records.
 std::string v3_file(const std::string& records, const std::string& extraHeader = "") {
-    return hdr("     3.04           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
-           hdr("FIRSTSITE", "MARKER NAME") +
-           hdr(format("%-20s%-20s%-20s", "R1", "TRIMBLE NETR9", "5.4"), "REC # / TYPE / VERS") +
-           hdr(format("%-20s%-20s", "A1", "TRM59800.00     NONE"), "ANT # / TYPE") +
-           hdr("  4201575.8243   189863.5678  4779066.1219", "APPROX POSITION XYZ") +
-           hdr("        1.5000        0.0000        0.0000", "ANTENNA: DELTA H/E/N") +
-           hdr("G    3 C1C L1C S1C", "SYS / # / OBS TYPES") +
-           hdr("  2018     7    29    12     0    0.0000000     GPS", "TIME OF FIRST OBS") +
-           extraHeader + hdr("", "END OF HEADER") + records;
+    return v3_gps_file("G    3 C1C L1C S1C", "FIRSTSITE", records, extraHeader);
 }
 
 std::string v3_epoch(int minute, double second, int flag = 0) {

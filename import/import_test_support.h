@@ -133,6 +133,21 @@ inline std::string glonass_v2(int slot, int yy, double frameTime, double channel
            nav2_orbit(21000.5, 0.3, 9.3e-10, 2.0);
 }
 
+// A version-3 GPS observation file of 2018-07-29 12:00 from one receiver: the "SYS / # / OBS
+// TYPES" text (`types`), the marker, extra header lines, then the records.
+inline std::string v3_gps_file(const std::string& types, const std::string& marker,
+                               const std::string& records, const std::string& extra = "") {
+    return hdr("     3.04           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
+           hdr(marker, "MARKER NAME") +
+           hdr(format("%-20s%-20s%-20s", "R1", "TRIMBLE NETR9", "5.4"), "REC # / TYPE / VERS") +
+           hdr(format("%-20s%-20s", "A1", "TRM59800.00     NONE"), "ANT # / TYPE") +
+           hdr("  4201575.8243   189863.5678  4779066.1219", "APPROX POSITION XYZ") +
+           hdr("        1.5000        0.0000        0.0000", "ANTENNA: DELTA H/E/N") +
+           hdr(types, "SYS / # / OBS TYPES") +
+           hdr("  2018     7    29    12     0    0.0000000     GPS", "TIME OF FIRST OBS") + extra +
+           hdr("", "END OF HEADER") + records;
+}
+
 // A version-2 observation header with the given types; extra lines go before "END OF HEADER".
 inline std::string v2_header(const std::vector<std::string>& types, const std::string& extra = "",
                              double version = 2.11, char system = 'G', bool firstObs = true) {

@@ -12,15 +12,7 @@ namespace {
 
 // A version-3 GPS file (records from line 10) and one epoch of one satellite.
 std::string v3_file(const std::string& records) {
-    return hdr("     3.04           OBSERVATION DATA    G", "RINEX VERSION / TYPE") +
-           hdr("SITE", "MARKER NAME") +
-           hdr(format("%-20s%-20s%-20s", "R1", "TRIMBLE NETR9", "5.4"), "REC # / TYPE / VERS") +
-           hdr(format("%-20s%-20s", "A1", "TRM59800.00     NONE"), "ANT # / TYPE") +
-           hdr("  4201575.8243   189863.5678  4779066.1219", "APPROX POSITION XYZ") +
-           hdr("        1.5000        0.0000        0.0000", "ANTENNA: DELTA H/E/N") +
-           hdr("G    1 C1C", "SYS / # / OBS TYPES") +
-           hdr("  2018     7    29    12     0    0.0000000     GPS", "TIME OF FIRST OBS") +
-           hdr("", "END OF HEADER") + records;
+    return v3_gps_file("G    1 C1C", "SITE", records);
 }
 std::string v3(int year, int month, int day, int hour, int minute, double second,
                const char* sat = "G05") {
