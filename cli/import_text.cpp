@@ -117,7 +117,8 @@ void print_notices(std::ostream& out, const VyrFileImportReport& report) {
 }
 
 std::string failure_text(const VyrFileImportReport& report, bool salvage) {
-    std::string text = report.problem;
+    // The problem may quote bytes of the file: they reach the terminal escaped, as warnings do.
+    std::string text = terminal_text(report.problem);
     if (report.overlaps) text += "; --new-station makes it a station of its own";
     // A cut file is refused whole; the epochs before the cut are there for the asking.
     if (report.cut.cut && !salvage && report.cut.completeEpochs > 0)

@@ -36,4 +36,12 @@ TEST(ImportText, AWarningRepeatedByTheFailureIsPrintedOnceAsTheFailure) {
     }
 }
 
+// Bytes of the file quoted in the failure are escaped, as in warnings; text stays as it is.
+TEST(ImportText, TheFailureLineEscapesBytesATerminalWouldTakeAsControls) {
+    VyrFileImportReport report;
+    report.problem = "g.crx: difference \"\xFF\x1B[2J\" is not a whole number; 'ü' kept";
+    EXPECT_EQ(vyr_cli::failure_text(report, false),
+              "g.crx: difference \"\\xFF\\x1B[2J\" is not a whole number; 'ü' kept");
+}
+
 }  // namespace
